@@ -1,0 +1,65 @@
+#include "engine/store.h"
+
+#include <algorithm>
+
+namespace quillon {
+
+namespace {
+constexpr int EmptyCellPadding = 15;
+
+template <std::size_t N>
+void writeClipped(std::array<Byte, N>& record, int offset, std::span<const Byte> data) {
+  for (std::size_t k = 0; k < data.size(); ++k) {
+    const std::size_t at = static_cast<std::size_t>(offset) + k;
+    if (at >= N) return;  // nothing beyond the record is ever written
+    record[at] = data[k];
+  }
+}
+}  // namespace
+
+PerformanceRecord& PerformanceStore::selectedPerformance() {
+  return PerformanceList[static_cast<std::size_t>(std::clamp(SelectedIndex, 0, PerformanceListSize - 1))];
+}
+
+bool PerformanceStore::mirrorSentData(const SysexAddress& addr, std::span<const Byte> data) {
+  if (addr.area() != address::AreaTemporary) return false;
+  PerformanceRecord& selected = selectedPerformance();
+  if (addr.block() == address::BlockCommon) {
+    writeClipped(TempPerformance.common, addr.offset(), data);
+    writeClipped(selected.common, addr.offset(), data);
+  } else if (address::isPartBlock(addr.block())) {
+    const int p = addr.block() - address::BlockPartFirst;
+    writeClipped(TempPerformance.parts[p], addr.offset(), data);
+    writeClipped(selected.parts[p], addr.offset(), data);
+  } else {
+    return false;
+  }
+  UnsavedChanges = true;
+  return true;
+}
+
+void PerformanceStore::clearPerformanceData() {
+  TempPerformance.common.fill(0);
+  for (auto& p : TempPerformance.parts) std::fill_n(p.begin(), PartBytesKept, Byte{0});
+  for (auto& entry : PerformanceList) entry.common.fill(0);
+}
+
+std::string emptyGridCellText(int index) {
+  return " " + std::to_string(index + 1) + std::string(EmptyCellPadding, ' ');
+}
+
+std::string filledGridCellText(int index, const std::string& name) {
+  return " " + std::to_string(index + 1) + " = " + name;
+}
+
+const char* kindText(PerformanceKind kind) {
+  switch (kind) {
+    case PerformanceKind::Temp: return "Temp";
+    case PerformanceKind::User: return "User";
+    case PerformanceKind::Card: return "Card";
+    case PerformanceKind::None: break;
+  }
+  return "";
+}
+
+}  // namespace quillon

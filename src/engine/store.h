@@ -1,0 +1,98 @@
+#pragma once
+// The one performance store of the program: the edited performance, the
+// listed performances, side tables filled by transfers, and the flags through
+// which windows, sender and decoder cooperate.
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "engine/performance.h"
+
+namespace quillon {
+
+inline constexpr int PerformanceListSize = address::MemoryPerformanceCount;
+inline constexpr int ReceivedPatchNameCount = address::MemoryPatchCount + 1;  // indices 0..128
+inline constexpr int SystemImageSize = 96;
+inline constexpr int PartsPerPage = 4;
+
+// Where a listed performance came from (its area byte).
+enum class PerformanceKind : Byte {
+  None = 0,
+  Temp = address::AreaTemporary,
+  User = address::AreaUserPerformance,
+  Card = address::AreaCardPerformance,
+};
+
+// What the reader keeps of each listed performance besides its data.
+struct ListEntryInfo {
+  PerformanceKind kind = PerformanceKind::None;
+  int fileNumber = 0;           // the number the file stored it under (0..31)
+  std::int64_t fileOffset = 0;  // offset of its common message's F0
+  bool complete = true;         // false when parts were missing from the file
+};
+
+struct PerformanceStore {
+  PerformanceRecord TempPerformance;
+  std::array<PerformanceRecord, PerformanceListSize> PerformanceList{};
+  std::array<ListEntryInfo, PerformanceListSize> ListInfo{};
+  std::int32_t PerformanceCount = 0;
+  std::int32_t SelectedIndex = 0;
+  std::array<NameBytes, PerformanceListSize> MemoryNames{};
+  std::array<NameBytes, ReceivedPatchNameCount> ReceivedPatchNames{};
+  std::array<Byte, SystemImageSize> SystemImage{};
+  std::array<std::string, address::PartCount> PartPatchNames{};
+  std::string CurrentFileName;
+
+  // Shared by the part editors: area 01, sub 00, then block and offset per send.
+  SysexAddress SysexAddressBuffer{address::AreaTemporary, 0, 0, 0};
+  std::int32_t SendLength = 1;
+  std::int32_t PartPage = 0;
+  std::int32_t PartSlot = 0;
+
+  bool Updating = false;
+  bool FormFilling = false;
+  bool NamesOnly = false;
+  bool UnsavedChanges = false;
+  bool NoPerformance = false;
+  bool ListLoaded = false;
+  bool FromTemp = false;
+  bool FromUser = false;
+  bool FromCard = false;
+  bool MidiClosed = false;
+  bool NoResponse = false;
+  bool TransferCancelled = false;
+  bool BulkSending = false;
+  bool TempSent = false;
+  bool FirstRun = false;
+  bool FileDropped = false;
+  bool LogEnabled = false;
+
+  // The part being edited and its block byte.
+  int editedPart() const { return PartPage + PartSlot; }
+  Byte editedPartBlock() const { return address::partBlock(editedPart()); }
+
+  PerformanceRecord& selectedPerformance();
+
+  // Mirrors a DT1 sent to the Temporary Performance into TempPerformance and
+  // the selected list entry; returns true when anything was mirrored.
+  bool mirrorSentData(const SysexAddress& address, std::span<const Byte> data);
+
+  // Zeroes the edited performance and every listed common block (parts of the
+  // list stay), ready for new data.
+  void clearPerformanceData();
+};
+
+// Texts of the 4 by 8 performance grid (cells run down the columns).
+inline constexpr int GridColumns = 4;
+inline constexpr int GridRows = 8;
+struct GridCell {
+  int column;
+  int row;
+};
+constexpr GridCell gridCellOf(int index) { return {index / GridRows, index % GridRows}; }
+std::string emptyGridCellText(int index);
+std::string filledGridCellText(int index, const std::string& name);
+const char* kindText(PerformanceKind kind);
+
+}  // namespace quillon

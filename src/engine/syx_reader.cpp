@@ -1,0 +1,272 @@
+#include "engine/syx_reader.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+namespace quillon {
+
+namespace {
+
+constexpr std::size_t WinArea = 5;
+constexpr std::size_t WinNumber = 6;
+constexpr std::size_t WinBlock = 7;
+constexpr std::size_t WinOffset = 8;
+constexpr std::size_t WinName = 9;
+
+// The first part message starts in this range after its common message's F0
+// (75 bytes for a 64-byte common, 79 for 68), the next part this far after a part.
+constexpr std::size_t FirstPartSearchFrom = 66;
+constexpr std::size_t FirstPartSearchTo = 79;
+constexpr std::size_t NextPartSearchFrom = 27;
+constexpr std::size_t NextPartSearchTo = 38;
+constexpr std::size_t CommonScanLimit = 80;
+
+constexpr std::uintmax_t MaxFileSize = 1ull << 30;  // a .syx file is never near this
+
+// A fixed window of the file; bytes beyond the end read as 0.
+template <std::size_t N>
+std::array<Byte, N> windowAt(std::span<const Byte> file, std::size_t offset) {
+  std::array<Byte, N> w{};
+  if (offset < file.size()) {
+    const std::size_t n = std::min(N, file.size() - offset);
+    std::copy_n(file.begin() + static_cast<std::ptrdiff_t>(offset), n, w.begin());
+  }
+  return w;
+}
+
+bool isPatchHeader(const std::array<Byte, syx::HeaderWindow>& w) {
+  const Byte area = w[WinArea];
+  return (area == address::AreaUserPatch || area == address::AreaCardPatch || area == address::AreaPatchData) &&
+         w[WinBlock] == 0 && w[WinOffset] == 0 && w[WinNumber] <= syx::MaxPatchNumber;
+}
+
+bool isPerformanceHeader(const std::array<Byte, syx::HeaderWindow>& w) {
+  const Byte area = w[WinArea];
+  return (area == address::AreaTemporary || area == address::AreaUserPerformance ||
+          area == address::AreaCardPerformance) &&
+         w[WinNumber] < address::MemoryPerformanceCount && w[WinBlock] == 0;
+}
+
+bool isRhythmSetHeader(const std::array<Byte, syx::HeaderWindow>& w) {
+  const Byte area = w[WinArea];
+  return (area == address::AreaUserPerformance || area == address::AreaCardPerformance) && w[WinBlock] == 0 &&
+         (w[WinNumber] == syx::RhythmSet1 || w[WinNumber] == syx::RhythmSet2);
+}
+
+FoundBlock blockFrom(BlockKind kind, const std::array<Byte, syx::HeaderWindow>& w, std::size_t offset) {
+  FoundBlock b;
+  b.kind = kind;
+  b.area = w[WinArea];
+  b.number = w[WinNumber];
+  b.offset = static_cast<std::int64_t>(offset);
+  b.name.assign(w.begin() + WinName, w.begin() + WinName + PerformanceNameLength);
+  return b;
+}
+
+// Last position in [from, to] of the window that holds F0, or 0 when none does.
+std::size_t lastSysexStart(const std::array<Byte, syx::PerformanceWindow>& w, std::size_t from, std::size_t to) {
+  for (std::size_t p = std::min(to, w.size() - 1) + 1; p-- > from;)
+    if (w[p] == midi_byte::SysexStart) return p;
+  return 0;
+}
+
+// The parsed performance goes from the work record into its list entry.
+void copyWorkRecordToEntry(PerformanceStore& store, int index) {
+  auto& entry = store.PerformanceList[static_cast<std::size_t>(index)];
+  entry.common = store.TempPerformance.common;
+  for (int p = 0; p < address::PartCount; ++p)
+    std::copy_n(store.TempPerformance.parts[p].begin(), PartBytesKept, entry.parts[p].begin());
+}
+
+}  // namespace
+
+SyxScan scanSyx(std::span<const Byte> file, const ScanProgress& progress) {
+  SyxScan scan;
+  const std::size_t size = file.size();
+  std::size_t nextReport = syx::ProgressStep;
+  std::size_t pos = 0;
+  while (pos < size) {
+    const void* hit = std::memchr(file.data() + pos, midi_byte::SysexStart, size - pos);
+    if (!hit) break;
+    pos = static_cast<std::size_t>(static_cast<const Byte*>(hit) - file.data());
+    if (progress && pos >= nextReport) {
+      progress(pos, size);
+      nextReport = pos + syx::ProgressStep;
+    }
+    const auto w = windowAt<syx::HeaderWindow>(file, pos);
+    const std::string at = std::to_string(pos);
+    if (isPatchHeader(w)) {
+      scan.patches.push_back(blockFrom(BlockKind::Patch, w, pos));
+      scan.statusLines.push_back("patch " + std::to_string(w[WinNumber]) + ",  offset " + at);
+      pos += syx::PatchSkip;
+    } else if (isPerformanceHeader(w)) {
+      FoundBlock b = blockFrom(BlockKind::Performance, w, pos);
+      scan.statusLines.push_back("perform " + b.name + " offset " + at);
+      ++scan.performanceHeaders;
+      if (scan.performances.size() < static_cast<std::size_t>(PerformanceListSize))
+        scan.performances.push_back(std::move(b));
+      pos += syx::PerformanceSkip;
+    } else if (isRhythmSetHeader(w)) {
+      FoundBlock b = blockFrom(BlockKind::RhythmSet, w, pos);
+      scan.statusLines.push_back("rhythm " + b.name + " offset " + at);
+      scan.rhythmSets.push_back(std::move(b));
+      pos += syx::RhythmSkip;
+    } else {
+      // Not a block start: look for the next F0 right after this one, so a
+      // short message (a mode change, a single parameter) cannot hide the
+      // block that follows it.
+      pos += 1;
+    }
+  }
+  if (progress) progress(size, size);
+  return scan;
+}
+
+bool parsePerformanceAt(std::span<const Byte> file, std::int64_t offset, PerformanceRecord& work) {
+  const auto b = windowAt<syx::PerformanceWindow>(file, offset < 0 ? file.size() : static_cast<std::size_t>(offset));
+
+  for (std::size_t j = 0; j <= CommonScanLimit; ++j) {
+    const Byte v = b[roland::PosData + j];
+    if (v == midi_byte::SysexEnd) break;
+    if (j < static_cast<std::size_t>(CommonRecordSize)) work.common[j] = v;
+  }
+
+  bool complete = true;
+  std::size_t start = lastSysexStart(b, FirstPartSearchFrom, FirstPartSearchTo);
+  for (auto& part : work.parts) {
+    std::fill_n(part.begin(), PartBytesKept, Byte{0});
+    if (start == 0) {
+      complete = false;  // missing from the file: left zeroed
+      continue;
+    }
+    for (std::size_t m = 0; m < static_cast<std::size_t>(PartBytesKept); ++m) {
+      const std::size_t at = start + roland::PosData + m;
+      if (at >= b.size() || b[at] == midi_byte::SysexStart) break;
+      part[m] = b[at];
+    }
+    start = lastSysexStart(b, start + NextPartSearchFrom, start + NextPartSearchTo);
+  }
+  return complete;
+}
+
+SyxReadReport readSyxIntoStore(PerformanceStore& store, std::span<const Byte> file, const ScanProgress& progress) {
+  SyxReadReport report;
+  store.Updating = true;
+  for (auto& entry : store.PerformanceList) setPerformanceName(entry.common, "");
+  store.ListInfo.fill({});
+  store.NoPerformance = true;
+
+  report.scan = scanSyx(file, progress);
+  const auto& found = report.scan.performances;
+  for (std::size_t i = 0; i < found.size(); ++i) {
+    const FoundBlock& f = found[i];
+    store.ListInfo[i] = {static_cast<PerformanceKind>(f.area), f.number, f.offset, true};
+    std::copy_n(f.name.begin(), PerformanceNameLength, store.PerformanceList[i].common.begin() + common::Name);
+    store.FromTemp |= f.area == address::AreaTemporary;
+    store.FromUser |= f.area == address::AreaUserPerformance;
+    store.FromCard |= f.area == address::AreaCardPerformance;
+    store.NoPerformance = false;
+  }
+  report.count = static_cast<int>(found.size());
+  store.PerformanceCount = report.count;
+
+  for (int i = 0; i < report.count; ++i) {
+    const bool complete = parsePerformanceAt(file, store.ListInfo[i].fileOffset, store.TempPerformance);
+    store.ListInfo[i].complete = complete;
+    if (!complete) ++report.incomplete;
+    copyWorkRecordToEntry(store, i);
+  }
+
+  report.doneStatus = "Done, Performances Found = " + std::to_string(report.count);
+  if (report.incomplete > 0)
+    report.doneStatus += ", incomplete = " + std::to_string(report.incomplete);
+  report.nothingFound = report.count == 0;
+  if (!report.nothingFound) store.ListLoaded = true;
+  store.Updating = false;
+  return report;
+}
+
+FileBytes readFileBytes(const std::string& path) {
+  FileBytes result;
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  const auto status = fs::status(path, ec);
+  if (ec || !fs::exists(status)) {
+    result.error = "Cannot open \"" + path + "\": no such file.";
+    return result;
+  }
+  if (fs::is_directory(status)) {
+    result.error = "Cannot open \"" + path + "\": it is a folder, not a file.";
+    return result;
+  }
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    result.error = "Cannot open \"" + path + "\": " + std::strerror(errno) + ".";
+    return result;
+  }
+  in.seekg(0, std::ios::end);
+  const auto end = in.tellg();
+  if (end < 0) {
+    result.error = "Cannot read \"" + path + "\": its size is unknown.";
+    return result;
+  }
+  if (static_cast<std::uintmax_t>(end) > MaxFileSize) {
+    result.error = "Cannot read \"" + path + "\": the file is too large for a SysEx dump.";
+    return result;
+  }
+  in.seekg(0, std::ios::beg);
+  result.bytes.resize(static_cast<std::size_t>(end));
+  if (!in.read(reinterpret_cast<char*>(result.bytes.data()), static_cast<std::streamsize>(end))) {
+    result.bytes.clear();
+    result.error = "Cannot read \"" + path + "\": " + std::strerror(errno) + ".";
+  }
+  return result;
+}
+
+SyxFileResult readSyxFile(PerformanceStore& store, const std::string& path, const ScanProgress& progress) {
+  SyxFileResult result;
+  FileBytes file = readFileBytes(path);
+  if (!file.ok()) {
+    result.error = file.error;
+    return result;
+  }
+  result.report = readSyxIntoStore(store, file.bytes, progress);
+  return result;
+}
+
+SyxFileResult openSyxFile(PerformanceStore& store, const std::string& path, const ScanProgress& progress) {
+  SyxFileResult result;
+  FileBytes file = readFileBytes(path);
+  if (!file.ok()) {
+    result.error = file.error;
+    return result;
+  }
+  store.clearPerformanceData();
+  store.FromTemp = store.FromUser = store.FromCard = false;
+  store.CurrentFileName = path;
+  result.report = readSyxIntoStore(store, file.bytes, progress);
+  return result;
+}
+
+std::string loadPerformanceFromFile(PerformanceStore& store, int index) {
+  if (store.CurrentFileName.empty()) return "No Performance, Select file first";
+  if (index < 0 || index >= store.PerformanceCount) return "No performance " + std::to_string(index + 1) + " in the list";
+  std::ifstream in(store.CurrentFileName, std::ios::binary);
+  if (!in) return "Cannot open \"" + store.CurrentFileName + "\": " + std::strerror(errno) + ".";
+  const std::int64_t offset = store.ListInfo[index].fileOffset;
+  Bytes window(syx::PerformanceWindow, 0);
+  in.seekg(offset);
+  in.read(reinterpret_cast<char*>(window.data()), static_cast<std::streamsize>(window.size()));
+  // A short read leaves zeros, as for a truncated file.
+  const bool complete = parsePerformanceAt(window, 0, store.TempPerformance);
+  store.ListInfo[index].complete = complete;
+  copyWorkRecordToEntry(store, index);
+  store.ListLoaded = true;
+  return {};
+}
+
+}  // namespace quillon

@@ -1,0 +1,116 @@
+// quillon-syx: the performance files of a JV-XP module, from the command line.
+
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "describe.h"
+#include "engine/demo_performances.h"
+#include "engine/syx_reader.h"
+#include "engine/syx_writer.h"
+
+namespace {
+
+constexpr int ExitOk = 0;
+constexpr int ExitError = 1;
+
+const char* const Usage =
+    "Usage: quillon-syx COMMAND [ARGS]\n"
+    "\n"
+    "Commands:\n"
+    "  list FILE        List the performances found in FILE (position, kind Temp/User/Card,\n"
+    "                   number in the file, name, offset), the patches and rhythm sets the\n"
+    "                   scan reported, and the count.\n"
+    "  show FILE N      Print performance N of FILE (N counts from 1, as 'list' numbers them)\n"
+    "                   decoded into readable fields.\n"
+    "  demo FILE        Write a User bank of Quillon's demo performances to FILE.\n"
+    "  --help           Show this text.\n"
+    "\n"
+    "Exit codes: 0 success, 1 a missing or unreadable file, a file without performances,\n"
+    "or N out of range.\n";
+
+int fail(const std::string& message) {
+  std::cerr << "quillon-syx: " << message << '\n';
+  return ExitError;
+}
+
+// Reads FILE into `store`; prints the reason and returns false when it cannot.
+bool loadFile(quillon::PerformanceStore& store, const std::string& path, quillon::SyxReadReport& report,
+              std::string& error) {
+  auto result = quillon::openSyxFile(store, path);
+  if (!result.ok()) {
+    error = result.error;
+    return false;
+  }
+  report = std::move(result.report);
+  if (report.nothingFound) {
+    error = "no performances found in \"" + path + "\"";
+    return false;
+  }
+  return true;
+}
+
+int listCommand(const std::string& path) {
+  quillon::PerformanceStore store;
+  quillon::SyxReadReport report;
+  std::string error;
+  const bool ok = loadFile(store, path, report, error);
+  if (!ok && !report.nothingFound) return fail(error);
+  quillon::cli::printScan(std::cout, report.scan, store);
+  return ok ? ExitOk : fail(error);
+}
+
+bool parsePosition(const std::string& text, int& n) {
+  try {
+    std::size_t used = 0;
+    n = std::stoi(text, &used);
+    return used == text.size();
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+int showCommand(const std::string& path, const std::string& which) {
+  quillon::PerformanceStore store;
+  quillon::SyxReadReport report;
+  std::string error;
+  if (!loadFile(store, path, report, error)) return fail(error);
+  int n = 0;
+  if (!parsePosition(which, n) || n < 1 || n > report.count)
+    return fail("performance \"" + which + "\" is out of range: the file holds 1.." + std::to_string(report.count));
+  quillon::cli::printPerformance(std::cout, store.PerformanceList[n - 1], store.ListInfo[n - 1], n);
+  return ExitOk;
+}
+
+int demoCommand(const std::string& path) {
+  quillon::PerformanceStore store;
+  for (int i = 0; i < quillon::DemoPerformanceCount; ++i) store.PerformanceList[i] = quillon::demoPerformance(i);
+  store.PerformanceCount = quillon::DemoPerformanceCount;
+  store.FromUser = true;
+  const auto bytes = quillon::listSyxBytes(store, quillon::StandardBlockSizes);
+  const std::string error = quillon::writeFileAtomically(path, bytes);
+  if (!error.empty()) return fail(error);
+  std::cout << "Wrote " << quillon::DemoPerformanceCount << " performances (" << bytes.size() << " bytes) to " << path
+            << '\n';
+  return ExitOk;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.empty()) {
+    std::cerr << Usage;
+    return ExitError;
+  }
+  const std::string& command = args[0];
+  if (command == "--help" || command == "-h" || command == "help") {
+    std::cout << Usage;
+    return ExitOk;
+  }
+  if (command == "list" && args.size() == 2) return listCommand(args[1]);
+  if (command == "demo" && args.size() == 2) return demoCommand(args[1]);
+  if (command == "show" && args.size() == 3) return showCommand(args[1], args[2]);
+  std::cerr << Usage;
+  return ExitError;
+}
