@@ -99,6 +99,11 @@ SyxScan scanSyx(std::span<const Byte> file, const ScanProgress& progress) {
     }
     const auto w = windowAt<syx::HeaderWindow>(file, pos);
     const std::string at = std::to_string(pos);
+    if (pos + roland::HeaderLength > size) {
+      // The file ends inside this message's address: the zeros read past the
+      // end would make any cut-off part message look like a common block.
+      break;
+    }
     if (isPatchHeader(w)) {
       scan.patches.push_back(blockFrom(BlockKind::Patch, w, pos));
       scan.statusLines.push_back("patch " + std::to_string(w[WinNumber]) + ",  offset " + at);
