@@ -1,0 +1,22 @@
+#pragma once
+// The settings the engine reads while it sends and waits. The settings layer
+// validates and fills them; nothing out of range reaches the engine.
+
+#include "engine/sysex.h"
+
+namespace quillon {
+
+inline constexpr int MinSysDly = 20;
+inline constexpr int MaxSysDly = 500;
+inline constexpr int DefaultSysDly = 50;
+
+struct EngineSettings {
+  int unitId = roland::DefaultUnitId;  // JVID, 17..32
+  BlockSizes sizes = StandardBlockSizes;
+  bool noteOn = false;  // a test note after each parameter change
+  int sysDly = DefaultSysDly;
+
+  Byte device() const { return deviceByte(unitId); }
+};
+
+}  // namespace quillon

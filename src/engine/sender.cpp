@@ -1,0 +1,90 @@
+#include "engine/sender.h"
+
+#include <algorithm>
+
+#include "engine/midi_message.h"
+
+namespace quillon {
+
+std::string sentLogText(std::span<const Byte> bytes) {
+  std::string line;
+  line.reserve(bytes.size() * 3);
+  for (Byte b : bytes) line += " " + hex2(b);
+  return line;
+}
+
+void Sender::followEditedPartChannel() {
+  const int part = std::clamp(store_.editedPart(), 0, address::PartCount - 1);
+  host_.setMonitorChannel(shown::channelFromStored(store_.TempPerformance.parts[part][part::ReceiveChannel] &
+                                                   status::ChannelMask));
+}
+
+void Sender::logSentMessage(const Bytes& message) {
+  std::string line1;
+  std::string line2;
+  for (Byte b : message) (line1.size() < SentLogLineLength ? line1 : line2) += " " + hex2(b);
+  log_.AddSentLine(line1);
+  log_.AddSentLine(line2);
+}
+
+void Sender::SendSysexData(const SysexAddress& address, std::span<const Byte> data, int count) {
+  if (store_.Updating) return;
+  host_.lightOut(LedColour::Lime);
+  followEditedPartChannel();
+  const auto payload = data.first(static_cast<std::size_t>(std::clamp<int>(count, 0, static_cast<int>(data.size()))));
+  const Bytes message = buildDT1(settings_.device(), address, payload);
+  store_.mirrorSentData(address, std::span<const Byte>(message).subspan(roland::PosData, payload.size()));
+  if (store_.MidiClosed)
+    host_.showInfo(sender_text::SendMidiClosed);
+  else
+    host_.sendLong(message);
+  if (store_.LogEnabled) logSentMessage(message);
+  PlayTestNote();
+}
+
+void Sender::SendEditParameter(std::span<const Byte> data) {
+  if (store_.FormFilling) return;
+  SendSysexData(store_.SysexAddressBuffer, data, store_.SendLength);
+}
+
+void Sender::RequestSysexData(const SysexAddress& address, std::uint32_t size) {
+  host_.lightOut(LedColour::Lime);
+  store_.Updating = true;
+  store_.NoResponse = false;
+  const Bytes message = buildRQ1(settings_.device(), address, size);
+  if (store_.LogEnabled) log_.AddSentLine(sentLogText(message));
+  if (store_.MidiClosed) {
+    host_.showInfo(sender_text::RequestMidiClosed);
+    return;
+  }
+  if (store_.TransferCancelled) return;
+  host_.startResponseTimer();
+  host_.sendLong(message);
+}
+
+void Sender::SendShortMidi(Byte s, Byte data1, Byte data2) {
+  if (store_.MidiClosed) return;
+  host_.lightOut(LedColour::Lime);
+  host_.showShortMessage(s, data1, data2);
+  if (!(host_.chordOn() && isNoteOn(s))) {
+    host_.sendShort(s, data1, data2);
+    return;
+  }
+  for (int interval : ChordIntervals) {
+    const int note = data1 + interval;
+    if (note > MaxNote) continue;  // above 127 it would be a status byte on the wire
+    host_.sendShort(s, static_cast<Byte>(note), data2);
+  }
+}
+
+void Sender::PlayTestNote() {
+  // A closed port has nowhere to play to; the DT1 already told the user.
+  if (store_.BulkSending || !settings_.noteOn || store_.MidiClosed) return;
+  host_.lightOut(LedColour::Lime);
+  const int channel = host_.monitorChannel();
+  host_.sendShort(onChannel(status::ControlChange, channel), controller::AllSoundOff, 0);
+  host_.sendShort(onChannel(status::NoteOn, channel), static_cast<Byte>(host_.testNote() & midi_byte::DataMask),
+                  static_cast<Byte>(host_.testVelocity() & midi_byte::DataMask));
+}
+
+}  // namespace quillon

@@ -1,0 +1,60 @@
+#pragma once
+// The one road to the module: data sets mirrored into the store and logged,
+// data requests that start the response timer, channel messages and the test
+// note. Nothing here waits; callers pace themselves with WaitMs.
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "engine/engine_settings.h"
+#include "engine/host.h"
+#include "engine/message_log.h"
+#include "engine/store.h"
+
+namespace quillon {
+
+namespace sender_text {
+inline constexpr const char* SendMidiClosed = "Stuur Sys WR Midi Closed";
+inline constexpr const char* RequestMidiClosed = "RQ sys Midi Closed ";
+}  // namespace sender_text
+
+inline constexpr std::size_t SentLogLineLength = 250;  // line 1 grows while shorter
+inline constexpr int ChordIntervals[] = {0, 10, 14, 15, 19};
+
+class Sender {
+ public:
+  Sender(PerformanceStore& store, EngineHost& host, const EngineSettings& settings, MessageLogLines& log)
+      : store_(store), host_(host), settings_(settings), log_(log) {}
+
+  void SendSysexData(const SysexAddress& address, std::span<const Byte> data, int count);
+  // The editors' call: nothing while a window fills its controls. Sends
+  // SendLength bytes of `data` at the shared address buffer.
+  void SendEditParameter(std::span<const Byte> data);
+  void RequestSysexData(const SysexAddress& address, std::uint32_t size);
+  void SendShortMidi(Byte status, Byte data1, Byte data2);
+  void PlayTestNote();
+  void WaitMs(int ms) { host_.waitMs(ms); }
+  void ShowInfo(const std::string& text) { host_.showInfo(text); }
+  void DebugLine(const std::string& text) { host_.debugLine(text); }
+
+  // Wait SysDly: the pause after each message of a sequence.
+  void pace() { host_.waitMs(settings_.sysDly); }
+
+  const EngineSettings& settings() const { return settings_; }
+  PerformanceStore& store() { return store_; }
+
+ private:
+  void followEditedPartChannel();
+  void logSentMessage(const Bytes& message);
+
+  PerformanceStore& store_;
+  EngineHost& host_;
+  const EngineSettings& settings_;
+  MessageLogLines& log_;
+};
+
+// " F0 41 ..." : a blank and two upper-case hex digits per byte.
+std::string sentLogText(std::span<const Byte> bytes);
+
+}  // namespace quillon
