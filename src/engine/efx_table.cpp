@@ -58,8 +58,8 @@ constexpr std::array<TypeRow, EfxTypeCount> TypeRows{{
     {"08: Rotary",
      {{{1, "Hi Slow", 1, 9}, {2, "Hi Fast", 3, 9}, {3, "Hi Accl", 7, 12}, {4, "Hi Level", 8, 5},
       {5, "Speed", 5, 13},
-      // P10 is the Rotary's only parameter no other slot edits; on P1 this
-      // slider would move "Hi Slow" and leave the separation out of reach.
+      // Separation edits P10: on P1 it would move "Hi Slow" as well, and P10,
+      // between the levels (P8, P9) and Out Level (P11), would have no slider.
       {6, "Separation", 10, 5},
       {7, "Low Slow", 2, 9}, {8, "Low Fast", 4, 9},
       {9, "Low Accl", 6, 12}, {10, "Low Level", 9, 5}, {12, "Out Level", 11, 5}}},
