@@ -3,6 +3,7 @@
 #include <iomanip>
 #include <string>
 
+#include "engine/efx_table.h"
 #include "engine/value_texts.h"
 
 namespace quillon::cli {
@@ -16,6 +17,41 @@ std::string onOff(Byte b) { return b ? "on" : "off"; }
 std::string efxSourceText(Byte stored) {
   if (stored == texts::EfxSourcePerform) return "Perform";
   return "Part " + std::to_string(texts::efxSourcePart(stored));
+}
+
+const EfxTypeTable& efxTable() {
+  static const EfxTypeTable table;
+  return table;
+}
+
+// A stored byte the slot's list has no text for is shown as "?<byte>".
+std::string efxValueText(const EfxSlot& slot, Byte stored) {
+  return slot.accepts(stored) ? slot.text(stored) : "?" + std::to_string(stored);
+}
+
+std::string controlTargetText(std::string_view label) {
+  return label == EfxBlankLabel ? "nothing" : "\"" + std::string(label) + "\"";
+}
+
+// The EFX type by name and each used parameter slot with its label and value text.
+void printEfx(std::ostream& out, const PerfCommonRecord& c) {
+  const int type = c[common::EfxType];
+  if (!EfxTypeTable::isType(type)) {
+    out << "EFX type " << type << " is not one of the " << EfxTypeCount << " types; parameters:";
+    for (int n = 1; n <= common::EfxParameterCount; ++n) out << ' ' << int(c[efxParameterOffset(n)]);
+    out << '\n';
+    return;
+  }
+  const auto& table = efxTable();
+  out << "EFX type \"" << table.typeName(type) << "\"; control 1 acts on "
+      << controlTargetText(table.controlTargetLabel(type, 1)) << ", control 2 on "
+      << controlTargetText(table.controlTargetLabel(type, 2)) << '\n';
+  for (const auto& slot : table.usedSlots(type)) {
+    const Byte stored = c[slot.offset()];
+    out << "  slot " << std::setw(2) << slot.slot << "  P" << std::left << std::setw(3) << slot.parameter
+        << std::setw(EfxLabelMaxLength + 2) << slot.label << std::right << std::setw(4) << int(stored) << "  "
+        << efxValueText(slot, stored) << '\n';
+  }
 }
 
 }  // namespace
@@ -48,6 +84,7 @@ void printPerformance(std::ostream& out, const PerformanceRecord& record, const 
       << signedText(shown::efxControlDepthFromStored(c[common::EfxControlDepth1])) << ", 2 "
       << texts::textOr(texts::EfxControlSource, c[common::EfxControlSource2]) << " "
       << signedText(shown::efxControlDepthFromStored(c[common::EfxControlDepth2])) << '\n';
+  printEfx(out, c);
   out << "Chorus: level " << int(c[common::ChorusLevel]) << ", rate " << int(c[common::ChorusRate]) << ", depth "
       << int(c[common::ChorusDepth]) << ", pre-delay " << int(c[common::ChorusPreDelay]) << ", feedback "
       << int(c[common::ChorusFeedback]) << ", output " << texts::textOr(texts::ChorusOutput, c[common::ChorusOutput])
