@@ -71,8 +71,11 @@ inline constexpr Byte AreaUndefinedFirst = 0x04;  // 04..09 carry nothing the ed
 inline constexpr Byte AreaUndefinedLast = 0x09;
 inline constexpr Byte AreaUserPerformance = 0x10;
 inline constexpr Byte AreaUserPatch = 0x11;
+inline constexpr Byte AreaUndefinedMemoryFirst = 0x12;  // 12..19 carry nothing the editor keeps
+inline constexpr Byte AreaUndefinedMemoryLast = 0x19;
 inline constexpr Byte AreaCardPerformance = 0x20;
 inline constexpr Byte AreaCardPatch = 0x21;
+inline constexpr Byte AreaUndefinedHighFirst = 0x22;  // 22..7F likewise
 
 // Block byte (address byte 2) inside a performance.
 inline constexpr Byte BlockCommon = 0x00;

@@ -1,0 +1,67 @@
+#pragma once
+// Everything the module (or a keyboard) sends: SysEx decoded by address into
+// the store with a readable trace in the log, short messages shown in the
+// monitor and passed on when MIDI-thru is on.
+
+#include <string>
+
+#include "engine/midi_message.h"
+#include "engine/sender.h"
+
+namespace quillon {
+
+namespace incoming {
+inline constexpr std::size_t MaxDecodedLength = 146;  // longer messages are not decoded
+inline constexpr std::size_t SummaryLimit = 255;
+inline constexpr std::size_t DetailFlushLength = 80;
+inline constexpr int RefusedOffsetLimit = address::SystemStoredBytes;
+
+inline constexpr const char* RhythmData = "Rhythmdata";
+inline constexpr const char* PatchData = "Patchdata";
+inline constexpr const char* Undefined04to09 = "Undefined $04~$09 data";
+inline constexpr const char* Undefined12to19 = "Undefined $12~$19 data";
+inline constexpr const char* Undefined21to7F = "Undefined $21~$7F data";
+inline constexpr const char* RefusedTarget = "Undefined $21~$7F data error";
+inline constexpr const char* UserPerformance = "userperform data ";
+inline constexpr const char* CardPerformance = "cardperform data ";
+inline constexpr const char* UserPatch = "userpatch data";
+inline constexpr const char* CardPatch = "Cardpatch data";
+inline constexpr const char* Overflow = "Midi-Sysex Overflow";
+}  // namespace incoming
+
+class IncomingHandler {
+ public:
+  IncomingHandler(PerformanceStore& store, EngineHost& host, Sender& sender, MessageLogLines& log)
+      : store_(store), host_(host), sender_(sender), log_(log) {}
+
+  // OnMidiInput of the module port: handles queued events until the queue is
+  // empty or a run ends early (the port notifies again while events remain).
+  void HandleModuleInput(MidiEventSource& source);
+  // OnMidiInput of the keyboard port: passes one short message on.
+  void HandleKeyboardInput(MidiEventSource& source);
+  // OnOverflow of the module port.
+  void HandleOverflow() { host_.showInfo(incoming::Overflow); }
+
+  int SysexInCount = 0;
+
+ private:
+  enum class Walk { Continue, StopRun };
+  struct Lines {
+    std::string summary;
+    std::string detail;
+  };
+
+  void handleShortFromModule(const MidiMessage& m);
+  Walk decodeSysex(const Bytes& message);
+  Walk routeDataByte(const SysexAddress& a, int offset, Byte b, Lines& lines);
+  void routePerformanceByte(const SysexAddress& a, int offset, Byte b, Lines& lines, bool card);
+  void routePatchNameByte(const SysexAddress& a, int offset, Byte b, Lines& lines, bool card);
+  void flushDetail(Lines& lines);
+
+  PerformanceStore& store_;
+  EngineHost& host_;
+  Sender& sender_;
+  MessageLogLines& log_;
+};
+
+}  // namespace quillon
