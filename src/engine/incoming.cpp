@@ -18,7 +18,46 @@ bool storeAt(std::array<Byte, N>& record, int offset, Byte b) {
 
 bool isCommonBlock(Byte block) { return block < PerformanceCommonBlocksEnd; }
 
+
 }  // namespace
+
+IncomingHandler::Lines::Lines(bool logging, int requestedNumber)
+    : on(logging), number(logging ? std::to_string(requestedNumber) : std::string()) {
+  if (!on) return;
+  summary.reserve(incoming::SummaryLimit + 3);
+  detail.reserve(incoming::DetailFlushLength + 16);
+}
+
+void IncomingHandler::Lines::hex(Byte b) {
+  if (!on || summary.size() >= incoming::SummaryLimit) return;
+  const char text[3] = {hexDigit(b >> 4), hexDigit(b), ' '};
+  summary.append(text, sizeof text);
+}
+
+void IncomingHandler::Lines::label(std::string_view text) {
+  if (on) summary.assign(text);
+}
+
+void IncomingHandler::Lines::performanceLabel(std::string_view text) {
+  if (!on) return;
+  summary.assign(text);
+  summary += number;
+}
+
+// A detail entry: a tag, the offset, an optional blank, the value, a blank.
+void IncomingHandler::Lines::entry(const char* tag, int first, bool blankBetween, int second) {
+  if (!on) return;
+  char text[16];
+  std::size_t n = 0;
+  while (*tag) text[n++] = *tag++;
+  text[n++] = hexDigit(first >> 4);
+  text[n++] = hexDigit(first);
+  if (blankBetween) text[n++] = ' ';
+  text[n++] = hexDigit(second >> 4);
+  text[n++] = hexDigit(second);
+  text[n++] = ' ';
+  detail.append(text, n);
+}
 
 void IncomingHandler::HandleModuleInput(MidiEventSource& source) {
   host_.lightIn(LedColour::Lime);
@@ -52,10 +91,10 @@ IncomingHandler::Walk IncomingHandler::decodeSysex(const Bytes& message) {
   SysexAddress a;
   for (std::size_t k = 0; k < a.bytes.size(); ++k)
     a.bytes[k] = roland::PosAddress + k < length ? message[roland::PosAddress + k] : 0;
-  Lines lines;
+  Lines lines(store_.LogEnabled, store_.SysexAddressBuffer.sub());
   for (std::size_t i = 0; i < length; ++i) {
     const Byte b = message[i];
-    if (store_.LogEnabled && lines.summary.size() < incoming::SummaryLimit) lines.summary += hex2(b) + " ";
+    lines.hex(b);
     if (i >= roland::PosData && i + 2 < length) {
       const int offset = static_cast<int>(i - roland::PosData) + a.offset();
       if (routeDataByte(a, offset, b, lines) == Walk::StopRun) return Walk::StopRun;
@@ -78,10 +117,10 @@ IncomingHandler::Walk IncomingHandler::routeDataByte(const SysexAddress& a, int 
   const Byte area = a.area();
   if (area == address::AreaSystem) {
     if (a.block() > LastSystemBlock) {
-      lines.detail += "st" + hex2(o) + hex2(b) + " ";
+      lines.entry("st", o, false, b);
     } else if (o < incoming::RefusedOffsetLimit) {
       store_.SystemImage[static_cast<std::size_t>(o)] = b;
-      lines.detail += "sy" + hex2(o) + hex2(b) + " ";
+      lines.entry("sy", o, false, b);
     } else {
       return Walk::StopRun;
     }
@@ -90,30 +129,30 @@ IncomingHandler::Walk IncomingHandler::routeDataByte(const SysexAddress& a, int 
     if (isCommonBlock(a.block())) {
       if (storeAt(store_.TempPerformance.common, o, b)) {
         store_.NoPerformance = false;
-        lines.detail += "PC" + hex2(o) + " " + hex2(b) + " ";
+        lines.entry("PC", o, true, b);
       } else {
-        lines.summary = incoming::RefusedTarget;
+        lines.label(incoming::RefusedTarget);
       }
     } else if (address::isPartBlock(a.block())) {
       if (storeAt(store_.TempPerformance.parts[a.block() - address::BlockPartFirst], o, b))
-        lines.detail += "PP" + hex2(o) + " " + hex2(b) + " ";
+        lines.entry("PP", o, true, b);
       else
-        lines.summary = incoming::RefusedTarget;
+        lines.label(incoming::RefusedTarget);
     }
   } else if (area == address::AreaRhythmData) {
-    lines.summary = incoming::RhythmData;
+    lines.label(incoming::RhythmData);
   } else if (area == address::AreaPatchData) {
-    lines.summary = incoming::PatchData;
+    lines.label(incoming::PatchData);
   } else if (area >= address::AreaUndefinedFirst && area <= address::AreaUndefinedLast) {
-    lines.summary = incoming::Undefined04to09;
+    lines.label(incoming::Undefined04to09);
   } else if (area == address::AreaUserPerformance || area == address::AreaCardPerformance) {
     routePerformanceByte(a, o, b, lines, area == address::AreaCardPerformance);
   } else if (area == address::AreaUserPatch || area == address::AreaCardPatch) {
     routePatchNameByte(a, o, b, lines, area == address::AreaCardPatch);
   } else if (area >= address::AreaUndefinedMemoryFirst && area <= address::AreaUndefinedMemoryLast) {
-    lines.summary = incoming::Undefined12to19;
+    lines.label(incoming::Undefined12to19);
   } else if (area >= address::AreaUndefinedHighFirst) {
-    lines.summary = incoming::Undefined21to7F;
+    lines.label(incoming::Undefined21to7F);
   }
   return Walk::Continue;
 }
@@ -121,8 +160,7 @@ IncomingHandler::Walk IncomingHandler::routeDataByte(const SysexAddress& a, int 
 void IncomingHandler::routePerformanceByte(const SysexAddress& a, int o, Byte b, Lines& lines, bool card) {
   const int number = a.sub();
   if (number >= address::MemoryPerformanceCount) return;
-  lines.summary = std::string(card ? incoming::CardPerformance : incoming::UserPerformance) +
-                  std::to_string(store_.SysexAddressBuffer.sub());
+  lines.performanceLabel(card ? incoming::CardPerformance : incoming::UserPerformance);
   (card ? store_.FromCard : store_.FromUser) = true;
   auto& entry = store_.PerformanceList[static_cast<std::size_t>(number)];
   bool stored = false;
@@ -135,26 +173,26 @@ void IncomingHandler::routePerformanceByte(const SysexAddress& a, int o, Byte b,
     }
     if (stored) {
       store_.NoPerformance = false;
-      lines.detail += "PC" + hex2(o) + " " + hex2(entry.common[static_cast<std::size_t>(o)]) + " ";
+      lines.entry("PC", o, true, entry.common[static_cast<std::size_t>(o)]);
     }
   } else if (address::isPartBlock(a.block())) {
     stored = storeAt(entry.parts[a.block() - address::BlockPartFirst], o, b);
-    if (stored) lines.detail += "PP" + hex2(o) + " " + hex2(b) + " ";
+    if (stored) lines.entry("PP", o, true, b);
   } else {
     return;
   }
-  if (!stored) lines.summary = incoming::RefusedTarget;
+  if (!stored) lines.label(incoming::RefusedTarget);
 }
 
 void IncomingHandler::routePatchNameByte(const SysexAddress& a, int o, Byte b, Lines& lines, bool card) {
-  lines.summary = card ? incoming::CardPatch : incoming::UserPatch;
+  lines.label(card ? incoming::CardPatch : incoming::UserPatch);
   const int number = a.sub();
   if (o >= address::PatchNameLength || number >= ReceivedPatchNameCount) {
-    lines.summary = incoming::RefusedTarget;
+    lines.label(incoming::RefusedTarget);
     return;
   }
   store_.ReceivedPatchNames[static_cast<std::size_t>(number)][static_cast<std::size_t>(o)] = b;
-  lines.detail += "UPN" + hex2(number) + " " + hex2(b) + " ";
+  lines.entry("UPN", number, true, b);
 }
 
 void IncomingHandler::HandleKeyboardInput(MidiEventSource& source) {

@@ -46,7 +46,16 @@ class IncomingHandler {
 
  private:
   enum class Walk { Continue, StopRun };
+  // The two trace lines of one message; built only while logging is on.
   struct Lines {
+    explicit Lines(bool logging, int requestedNumber);
+    void hex(Byte b);
+    void label(std::string_view text);
+    void performanceLabel(std::string_view text);  // the label and the requested number
+    void entry(const char* tag, int first, bool blankBetween, int second);
+
+    bool on;
+    std::string number;
     std::string summary;
     std::string detail;
   };

@@ -21,9 +21,14 @@ std::string shortMessageText(Byte s, Byte data1, Byte data2) {
   return text;
 }
 
+void appendHex2(std::string& to, int value) {
+  const char text[2] = {hexDigit(value >> 4), hexDigit(value)};
+  to.append(text, sizeof text);
+}
+
 std::string hex2(int value) {
-  char text[8];
-  std::snprintf(text, sizeof text, "%02X", value & 0xFF);
+  std::string text;
+  appendHex2(text, value);
   return text;
 }
 

@@ -71,7 +71,11 @@ class MidiEventSource {
 
 // "%2x %2x %2x": how the monitor shows a short message.
 std::string shortMessageText(Byte status, Byte data1, Byte data2);
+constexpr char hexDigit(int nibble) { return "0123456789ABCDEF"[nibble & 0x0F]; }
+
 // Two upper-case hexadecimal digits.
 std::string hex2(int value);
+// Appends them to `to` without a temporary (the decoder does this per byte).
+void appendHex2(std::string& to, int value);
 
 }  // namespace quillon
