@@ -42,21 +42,26 @@ void expectOnlyAllowedChanges(const PerformanceStore& before, const PerformanceS
   const Region r = allowedRegion(m, namesOnly);
   const int a1 = m.size() > 6 ? m[6] : 0;
   const int p = m.size() > 7 ? m[7] - address::BlockPartFirst : -1;
-  if (r != Region::System) ASSERT_EQ(before.SystemImage, after.SystemImage);
-  if (r != Region::TempCommon) ASSERT_EQ(before.TempPerformance.common, after.TempPerformance.common);
-  for (int k = 0; k < address::PartCount; ++k)
-    if (!(r == Region::TempPart && k == p)) ASSERT_EQ(before.TempPerformance.parts[k], after.TempPerformance.parts[k]);
-  for (int n = 0; n < PerformanceListSize; ++n) {
-    const bool entryAllowed = n == a1;
-    if (!(entryAllowed && r == Region::ListCommon))
-      ASSERT_EQ(before.PerformanceList[n].common, after.PerformanceList[n].common) << n;
-    for (int k = 0; k < address::PartCount; ++k)
-      if (!(entryAllowed && r == Region::ListPart && k == p))
-        ASSERT_EQ(before.PerformanceList[n].parts[k], after.PerformanceList[n].parts[k]);
-    if (!(entryAllowed && r == Region::MemoryName)) ASSERT_EQ(before.MemoryNames[n], after.MemoryNames[n]);
+  const auto unchangedUnless = [](bool allowed, const auto& was, const auto& is) { return allowed || was == is; };
+  ASSERT_TRUE(unchangedUnless(r == Region::System, before.SystemImage, after.SystemImage));
+  ASSERT_TRUE(unchangedUnless(r == Region::TempCommon, before.TempPerformance.common, after.TempPerformance.common));
+  for (int k = 0; k < address::PartCount; ++k) {
+    ASSERT_TRUE(unchangedUnless(r == Region::TempPart && k == p, before.TempPerformance.parts[k],
+                                after.TempPerformance.parts[k]));
   }
-  for (int n = 0; n < ReceivedPatchNameCount; ++n)
-    if (!(r == Region::PatchName && n == a1)) ASSERT_EQ(before.ReceivedPatchNames[n], after.ReceivedPatchNames[n]);
+  for (int n = 0; n < PerformanceListSize; ++n) {
+    const bool entry = n == a1;
+    const auto& was = before.PerformanceList[n];
+    const auto& is = after.PerformanceList[n];
+    ASSERT_TRUE(unchangedUnless(entry && r == Region::ListCommon, was.common, is.common)) << n;
+    for (int k = 0; k < address::PartCount; ++k)
+      ASSERT_TRUE(unchangedUnless(entry && r == Region::ListPart && k == p, was.parts[k], is.parts[k]));
+    ASSERT_TRUE(unchangedUnless(entry && r == Region::MemoryName, before.MemoryNames[n], after.MemoryNames[n]));
+  }
+  for (int n = 0; n < ReceivedPatchNameCount; ++n) {
+    ASSERT_TRUE(unchangedUnless(r == Region::PatchName && n == a1, before.ReceivedPatchNames[n],
+                                after.ReceivedPatchNames[n]));
+  }
   ASSERT_GE(after.PerformanceCount, 0);
   ASSERT_LE(after.PerformanceCount, PerformanceListSize);
 }

@@ -1,0 +1,38 @@
+#include "app/app_host.h"
+
+#include <QMessageBox>
+
+#include "app/debug_form.h"
+#include "app/event_wait.h"
+#include "app/output_form.h"
+
+namespace quillon {
+
+QString infoText(const std::string& text) {
+  QString s = QString::fromStdString(text);
+  s.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+  return s;
+}
+
+void AppHost::showInfo(const std::string& text) {
+  QMessageBox::information(infoParent_, QStringLiteral("Quillon"), infoText(text), QMessageBox::Ok);
+}
+
+void AppHost::appendLogLine(LogMemo memo, const std::string& line) {
+  if (!log_) return;
+  const QString text = QString::fromStdString(line);
+  memo == LogMemo::Sent ? log_->appendSent(text) : log_->appendReceived(text);
+}
+
+void AppHost::clearLog(LogMemo memo) {
+  if (!log_) return;
+  memo == LogMemo::Sent ? log_->clearSent() : log_->clearReceived();
+}
+
+void AppHost::debugLine(const std::string& text) {
+  if (debug_) debug_->addLine(QString::fromStdString(text));
+}
+
+void AppHost::waitMs(int ms) { waitInEventLoop(ms); }
+
+}  // namespace quillon

@@ -1,0 +1,63 @@
+#pragma once
+// The program's side of the engine host: log lines go to the message log,
+// traces to the debug window, information boxes to the screen, waits to the
+// event loop. The monitor and the ports plug in as they are created.
+
+#include <functional>
+
+#include <QString>
+
+#include "engine/host.h"
+
+class QWidget;
+
+namespace quillon {
+
+class TDebugForm;
+class TOutputForm;
+
+class AppHost : public BasicHost {
+ public:
+  AppHost() = default;
+
+  void attachLog(TOutputForm* log) { log_ = log; }
+  void attachDebug(TDebugForm* debug) { debug_ = debug; }
+  void setInfoParent(QWidget* parent) { infoParent_ = parent; }
+
+  // Hooks of the windows that own timers, indicators and ports.
+  std::function<void(LedColour)> onLightOut;
+  std::function<void(LedColour)> onLightIn;
+  std::function<void(Byte, Byte, Byte)> onShowShortMessage;
+  std::function<void()> onStartResponseTimer;
+  std::function<void()> onStopResponseTimer;
+  std::function<void(std::span<const Byte>)> onSendLong;
+  std::function<void(Byte, Byte, Byte)> onSendShort;
+
+  void showInfo(const std::string& text) override;
+  void appendLogLine(LogMemo memo, const std::string& line) override;
+  void clearLog(LogMemo memo) override;
+  void debugLine(const std::string& text) override;
+  void lightOut(LedColour colour) override { call(onLightOut, colour); }
+  void lightIn(LedColour colour) override { call(onLightIn, colour); }
+  void showShortMessage(Byte s, Byte d1, Byte d2) override { call(onShowShortMessage, s, d1, d2); }
+  void startResponseTimer() override { call(onStartResponseTimer); }
+  void stopResponseTimer() override { call(onStopResponseTimer); }
+  void waitMs(int ms) override;
+  void sendLong(std::span<const Byte> message) override { call(onSendLong, message); }
+  void sendShort(Byte s, Byte d1, Byte d2) override { call(onSendShort, s, d1, d2); }
+
+ private:
+  template <typename F, typename... Args>
+  static void call(const F& f, Args&&... args) {
+    if (f) f(std::forward<Args>(args)...);
+  }
+
+  TOutputForm* log_ = nullptr;
+  TDebugForm* debug_ = nullptr;
+  QWidget* infoParent_ = nullptr;
+};
+
+// Message texts write "\r" for a line break.
+QString infoText(const std::string& text);
+
+}  // namespace quillon

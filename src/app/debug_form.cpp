@@ -1,0 +1,20 @@
+#include "app/debug_form.h"
+
+#include <QPlainTextEdit>
+#include <QVBoxLayout>
+
+namespace quillon {
+
+TDebugForm::TDebugForm(QWidget* parent) : QWidget(parent, Qt::Window), memo_(new QPlainTextEdit) {
+  setObjectName(QStringLiteral("TDebugForm"));
+  setWindowTitle(QStringLiteral("Debug"));
+  memo_->setObjectName(QStringLiteral("Memo1"));
+  memo_->setReadOnly(true);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(memo_);
+  resize(400, 300);
+}
+
+void TDebugForm::addLine(const QString& line) { memo_->appendPlainText(line); }
+
+}  // namespace quillon

@@ -1,0 +1,21 @@
+#pragma once
+// A hidden window collecting trace lines; a developer's aid, never shown by the program itself.
+
+#include <QWidget>
+
+class QPlainTextEdit;
+
+namespace quillon {
+
+class TDebugForm : public QWidget {
+  Q_OBJECT
+ public:
+  explicit TDebugForm(QWidget* parent = nullptr);
+  void addLine(const QString& line);
+  QPlainTextEdit* memo() const { return memo_; }
+
+ private:
+  QPlainTextEdit* memo_;
+};
+
+}  // namespace quillon

@@ -1,0 +1,80 @@
+#include "app/output_form.h"
+
+#include <QCloseEvent>
+#include <QFontDatabase>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace quillon {
+
+namespace {
+constexpr int InitialWidth = 640;
+constexpr int InitialHeight = 420;
+}  // namespace
+
+TOutputForm::TOutputForm(QWidget* parent)
+    : QWidget(parent, Qt::Window),
+      received_(new QPlainTextEdit),
+      sent_(new QPlainTextEdit),
+      clear_(new QPushButton(QStringLiteral("Clear"))) {
+  setObjectName(QStringLiteral("TOutputForm"));
+  setWindowTitle(QStringLiteral(" View Messages In-Out"));
+  const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+  for (QPlainTextEdit* memo : {received_, sent_}) {
+    memo->setReadOnly(true);
+    memo->setFont(fixed);
+    memo->setLineWrapMode(QPlainTextEdit::NoWrap);
+  }
+  received_->setObjectName(QStringLiteral("MemoIn"));
+  sent_->setObjectName(QStringLiteral("MemoOut"));
+  clear_->setObjectName(QStringLiteral("Bclear"));
+  connect(clear_, &QPushButton::clicked, this, [this] {
+    clearReceived();
+    clearSent();
+    emit cleared();
+  });
+
+  upperPanel_ = panelWith(QStringLiteral("  Last Sysex In Message:"), received_, clear_);
+  lowerPanel_ = panelWith(QStringLiteral("  Last Sysex Out Message:"), sent_, nullptr);
+  upperPanel_->setParent(this);
+  lowerPanel_->setParent(this);
+  resize(InitialWidth, InitialHeight);
+}
+
+QWidget* TOutputForm::panelWith(const QString& caption, QPlainTextEdit* memo, QWidget* extra) {
+  auto* panel = new QWidget;
+  auto* layout = new QVBoxLayout(panel);
+  layout->setContentsMargins(4, 4, 4, 4);
+  auto* header = new QHBoxLayout;
+  auto* label = new QLabel(caption);
+  label->setBuddy(memo);
+  header->addWidget(label);
+  header->addStretch();
+  if (extra) header->addWidget(extra);
+  layout->addLayout(header);
+  layout->addWidget(memo);
+  return panel;
+}
+
+void TOutputForm::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  // Upper half less one pixel; lower half from one pixel below the middle.
+  const int half = height() / 2;
+  upperPanel_->setGeometry(0, 0, width(), half - 1);
+  lowerPanel_->setGeometry(0, half + 1, width(), height() - half - 1);
+}
+
+void TOutputForm::closeEvent(QCloseEvent* event) {
+  emit closedByUser();
+  QWidget::closeEvent(event);
+}
+
+void TOutputForm::appendReceived(const QString& line) { received_->appendPlainText(line); }
+void TOutputForm::appendSent(const QString& line) { sent_->appendPlainText(line); }
+void TOutputForm::clearReceived() { received_->clear(); }
+void TOutputForm::clearSent() { sent_->clear(); }
+
+}  // namespace quillon

@@ -1,0 +1,45 @@
+#pragma once
+// The message log: received SysEx traces above, sent messages below.
+
+#include <QWidget>
+
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace quillon {
+
+class TOutputForm : public QWidget {
+  Q_OBJECT
+ public:
+  explicit TOutputForm(QWidget* parent = nullptr);
+
+  void appendReceived(const QString& line);
+  void appendSent(const QString& line);
+  void clearReceived();
+  void clearSent();
+
+  QPlainTextEdit* receivedMemo() const { return received_; }
+  QPlainTextEdit* sentMemo() const { return sent_; }
+
+ signals:
+  // The user emptied both memos with the Clear button.
+  void cleared();
+  // The window was closed: logging stops until the program starts again.
+  void closedByUser();
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  QWidget* panelWith(const QString& caption, QPlainTextEdit* memo, QWidget* extra);
+
+  QPlainTextEdit* received_;
+  QPlainTextEdit* sent_;
+  QWidget* upperPanel_;
+  QWidget* lowerPanel_;
+  QPushButton* clear_;
+};
+
+}  // namespace quillon
