@@ -122,7 +122,7 @@ QString DeviceSettings::ReadSettings() {
 QString DeviceSettings::writeFields() {
   const auto store = location_.open();
   store->setValue(settings_value::Path, Path);
-  // The Part's second write of "SysDly" is the same value again, so one write does.
+  // Each value is written once: a second write of the same name would only repeat it.
   for (const Field& field : fieldsInReadOrder(0)) store->setValue(field.name, field.get());
   store->sync();
   if (store->status() == QSettings::NoError) return {};
