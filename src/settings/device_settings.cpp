@@ -123,7 +123,8 @@ QString DeviceSettings::writeFields() {
   const auto store = location_.open();
   store->setValue(settings_value::Path, Path);
   // Each value is written once: a second write of the same name would only repeat it.
-  for (const Field& field : fieldsInReadOrder(0)) store->setValue(field.name, field.get());
+  constexpr int BoardsUnusedWhenWriting = 0;
+  for (const Field& field : fieldsInReadOrder(BoardsUnusedWhenWriting)) store->setValue(field.name, field.get());
   store->sync();
   if (store->status() == QSettings::NoError) return {};
   return QStringLiteral("Cannot write the settings to \"%1\".").arg(store->fileName());
