@@ -1,10 +1,12 @@
 // quillon-syx: the performance files of a JV-XP module, from the command line.
 
+#include <filesystem>
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include "describe.h"
+#include "patch_names.h"
 #include "engine/demo_performances.h"
 #include "engine/syx_reader.h"
 #include "engine/syx_writer.h"
@@ -70,7 +72,18 @@ bool parsePosition(const std::string& text, int& n) {
   }
 }
 
-int showCommand(const std::string& path, const std::string& which) {
+constexpr const char* DataOption = "--data";
+
+// The name lists of `folder`; false when there is no such folder.
+bool loadPatchNames(quillon::PatchNameLibrary& library, const std::string& folder,
+                    const quillon::PerformanceRecord& record) {
+  std::error_code ec;
+  if (!std::filesystem::is_directory(folder, ec)) return false;
+  library.LoadPatchNames(folder, quillon::cli::boardsUsedBy(record));
+  return true;
+}
+
+int showCommand(const std::string& path, const std::string& which, const std::string& dataFolder = {}) {
   quillon::PerformanceStore store;
   quillon::SyxReadReport report;
   std::string error;
@@ -78,7 +91,12 @@ int showCommand(const std::string& path, const std::string& which) {
   int n = 0;
   if (!parsePosition(which, n) || n < 1 || n > report.count)
     return fail("performance \"" + which + "\" is out of range: the file holds 1.." + std::to_string(report.count));
-  quillon::cli::printPerformance(std::cout, store.PerformanceList[n - 1], store.ListInfo[n - 1], n);
+  const auto& record = store.PerformanceList[n - 1];
+  quillon::PatchNameLibrary library;
+  if (!dataFolder.empty() && !loadPatchNames(library, dataFolder, record))
+    return fail("data folder \"" + dataFolder + "\" not found");
+  quillon::cli::printPerformance(std::cout, record, store.ListInfo[n - 1], n);
+  if (!dataFolder.empty()) quillon::cli::printPatchNames(std::cout, record, library);
   return ExitOk;
 }
 
@@ -111,6 +129,7 @@ int main(int argc, char** argv) {
   if (command == "list" && args.size() == 2) return listCommand(args[1]);
   if (command == "demo" && args.size() == 2) return demoCommand(args[1]);
   if (command == "show" && args.size() == 3) return showCommand(args[1], args[2]);
+  if (command == "show" && args.size() == 5 && args[3] == DataOption) return showCommand(args[1], args[2], args[4]);
   std::cerr << Usage;
   return ExitError;
 }

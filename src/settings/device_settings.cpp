@@ -1,0 +1,148 @@
+#include "settings/device_settings.h"
+
+#include <QDir>
+#include <QSettings>
+#include <functional>
+#include <optional>
+
+namespace quillon {
+
+namespace {
+
+std::optional<int> integerValue(const QSettings& store, QLatin1StringView name) {
+  const QVariant value = store.value(name);
+  if (!value.isValid()) return std::nullopt;
+  bool ok = false;
+  const int number = value.toInt(&ok);
+  return ok ? std::optional<int>(number) : std::nullopt;
+}
+
+bool anyValue(int) { return true; }
+bool isValidCommonEnd(int eoc) { return eoc == StandardBlockSizes.eoc || eoc == JV2080BlockSizes.eoc; }
+bool isValidPartEnd(int eop) { return eop == StandardBlockSizes.eop || eop == JV2080BlockSizes.eop; }
+
+QString joinedErrors(const QString& first, const QString& second) {
+  if (first.isEmpty()) return second;
+  if (second.isEmpty()) return first;
+  return first + QLatin1Char('\n') + second;
+}
+
+}  // namespace
+
+QString settingsReadFailedMessage() {
+  return QStringLiteral("Could not read registery Ok.\nPlease Make Midi and Exp settings first.");
+}
+
+// One value of the store: its name, how to read and set the field, what it accepts.
+struct DeviceSettings::Field {
+  QLatin1StringView name;
+  std::function<int()> get;
+  std::function<void(int)> set;
+  std::function<bool(int)> accepts;
+};
+
+SettingsLocation SettingsLocation::iniFile(QString file) {
+  SettingsLocation location;
+  location.iniFile_ = std::move(file);
+  return location;
+}
+
+std::unique_ptr<QSettings> SettingsLocation::open() const {
+  auto store = iniFile_.isEmpty() ? std::make_unique<QSettings>(SettingsOrganization, SettingsApplication)
+                                  : std::make_unique<QSettings>(iniFile_, QSettings::IniFormat);
+  // Only our own key counts, not an organisation-wide or system-wide one.
+  store->setFallbacksEnabled(false);
+  return store;
+}
+
+DeviceSettings::DeviceSettings(SettingsLocation location, QString path)
+    : Path(std::move(path)), location_(std::move(location)) {}
+
+QString DeviceSettings::currentFolderPath() {
+  QString folder = QDir::toNativeSeparators(QDir::currentPath());
+  if (!folder.endsWith(QDir::separator())) folder += QDir::separator();
+  return folder;
+}
+
+std::filesystem::path DeviceSettings::dataFolder() const { return std::filesystem::path(Path.toStdU16String()); }
+
+std::vector<DeviceSettings::Field> DeviceSettings::fieldsInReadOrder(int boards) {
+  namespace v = settings_value;
+  const auto integer = [](QLatin1StringView name, int& field, std::function<bool(int)> accepts) {
+    return Field{name, [&field] { return field; }, [&field](int n) { field = n; }, std::move(accepts)};
+  };
+  const auto flag = [](QLatin1StringView name, bool& field) {
+    return Field{name, [&field] { return field ? 1 : 0; }, [&field](int n) { field = n != 0; }, anyValue};
+  };
+  // Choice 0 ("None") stays valid when Expansion.ini lists no boards.
+  const auto isBoardChoice = [boards](int choice) { return choice == 0 || (choice > 0 && choice < boards); };
+
+  std::vector<Field> fields{
+      integer(v::JVID, JVID, isValidUnitId),     integer(v::JVtype, JVtype, isValidModuleType),
+      integer(v::EOC, EOC, isValidCommonEnd),    integer(v::EOP, EOP, isValidPartEnd),
+      integer(v::Midi_In2, Midi_In2, anyValue),  integer(v::Midi_In1, Midi_In1, anyValue),
+      integer(v::Midi_Out, Midi_Out, anyValue),  flag(v::SepKB, SepKB),
+      flag(v::NoteOn, NoteOn),                   integer(v::SysDly, SysDly, isValidSysDly),
+      integer(v::ExpMax, ExpMax, isValidExpMax),
+  };
+  for (int slot = 0; slot < ExpansionSlotCount; ++slot) fields.push_back(integer(v::Exp[slot], Exp[slot], isBoardChoice));
+  return fields;
+}
+
+int DeviceSettings::boardCount() const {
+  return static_cast<int>(readIniFile(dataFolder() / names_file::Expansion)
+                              .sectionOrEmpty(names_section::ExpansionBoards)
+                              .size());
+}
+
+// Reads in the store's order and stops at the first value that cannot be used,
+// so it and every later field keep what they held.
+bool DeviceSettings::readFields(const QSettings& store) {
+  for (const Field& field : fieldsInReadOrder(boardCount())) {
+    const auto value = integerValue(store, field.name);
+    if (!value || !field.accepts(*value)) return false;
+    field.set(*value);
+  }
+  return true;
+}
+
+QString DeviceSettings::ReadSettings() {
+  QString message;
+  const auto store = location_.open();
+  if (store->status() == QSettings::NoError && store->allKeys().isEmpty()) {
+    FirstRun = true;
+  } else if (store->status() != QSettings::NoError || !readFields(*store)) {
+    FirstRun = true;
+    message = settingsReadFailedMessage();
+  }
+  ReadWindowPositions();
+  return message;
+}
+
+QString DeviceSettings::writeFields() {
+  const auto store = location_.open();
+  store->setValue(settings_value::Path, Path);
+  // Each value is written once: a second write of the same name would only repeat it.
+  constexpr int BoardsUnusedWhenWriting = 0;
+  for (const Field& field : fieldsInReadOrder(BoardsUnusedWhenWriting)) store->setValue(field.name, field.get());
+  store->sync();
+  if (store->status() == QSettings::NoError) return {};
+  return QStringLiteral("Cannot write the settings to \"%1\".").arg(store->fileName());
+}
+
+QString DeviceSettings::WriteSettings() { return joinedErrors(writeFields(), WriteWindowPositions()); }
+
+QString DeviceSettings::WriteDefaultSettings() {
+  static_cast<DeviceSettingsFields&>(*this) = DeviceSettingsFields{};
+  return writeFields();
+}
+
+void DeviceSettings::ReadWindowPositions() {
+  windowPositions = readWindowPositions(dataFolder() / WindowPositionsFile);
+}
+
+QString DeviceSettings::WriteWindowPositions() const {
+  return QString::fromStdString(writeWindowPositions(dataFolder() / WindowPositionsFile, windowPositions));
+}
+
+}  // namespace quillon

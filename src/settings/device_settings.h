@@ -1,0 +1,129 @@
+#pragma once
+// The device settings in the user's settings store ("\Software\Harborlab\Quillon":
+// the registry on Windows, ~/.config/Harborlab/Quillon.conf on Linux), and the
+// window positions in "windpos.ini" in the data folder.
+
+#include <QLatin1StringView>
+#include <QString>
+#include <array>
+#include <filesystem>
+#include <memory>
+#include <vector>
+
+#include "engine/sysex.h"
+#include "settings/names/patch_name_library.h"
+#include "settings/window_positions.h"
+
+class QSettings;
+
+namespace quillon {
+
+// Value names in the store.
+namespace settings_value {
+inline constexpr QLatin1StringView Path{"Path"};
+inline constexpr QLatin1StringView JVID{"JVID"};
+inline constexpr QLatin1StringView JVtype{"JVtype"};
+inline constexpr QLatin1StringView EOC{"EOC"};
+inline constexpr QLatin1StringView EOP{"EOP"};
+inline constexpr QLatin1StringView Midi_In1{"Midi_In1"};
+inline constexpr QLatin1StringView Midi_In2{"Midi_In2"};
+inline constexpr QLatin1StringView Midi_Out{"Midi_Out"};
+inline constexpr QLatin1StringView SepKB{"SepKB"};
+inline constexpr QLatin1StringView NoteOn{"NoteOn"};
+inline constexpr QLatin1StringView SysDly{"SysDly"};
+inline constexpr QLatin1StringView ExpMax{"ExpMax"};
+// The PCM card slot first, then slots A..H.
+inline constexpr std::array<QLatin1StringView, ExpansionSlotCount> Exp{
+    QLatin1StringView{"ExpP"}, QLatin1StringView{"ExpA"}, QLatin1StringView{"ExpB"},
+    QLatin1StringView{"ExpC"}, QLatin1StringView{"ExpD"}, QLatin1StringView{"ExpE"},
+    QLatin1StringView{"ExpF"}, QLatin1StringView{"ExpG"}, QLatin1StringView{"ExpH"}};
+}  // namespace settings_value
+
+inline constexpr QLatin1StringView SettingsOrganization{"Harborlab"};
+inline constexpr QLatin1StringView SettingsApplication{"Quillon"};
+
+inline constexpr int MinSysDly = 20;  // milliseconds after each SysEx message
+inline constexpr int MaxSysDly = 500;
+inline constexpr int DefaultSysDly = 50;
+inline constexpr int DefaultExpMax = 2;
+// The first run's type must match its block sizes, or every transfer asks for the wrong lengths.
+inline constexpr ModuleType FirstRunModuleType = ModuleType::JV1080;
+
+constexpr bool isValidSysDly(int ms) { return ms >= MinSysDly && ms <= MaxSysDly; }
+constexpr bool isValidModuleType(int index) { return index >= 0 && index < ModuleTypeCount; }
+constexpr bool isValidExpMax(int slot) { return slot >= 0 && slot <= LastExpansionSlot; }
+
+// What ReadSettings asks the caller to show when a value cannot be used.
+QString settingsReadFailedMessage();
+
+// The values kept in the store, with their first-run defaults.
+struct DeviceSettingsFields {
+  int JVID = roland::DefaultUnitId;
+  int JVtype = static_cast<int>(FirstRunModuleType);
+  int EOC = blockSizesFor(FirstRunModuleType).eoc;
+  int EOP = blockSizesFor(FirstRunModuleType).eop;
+  int Midi_In1 = 0;
+  int Midi_In2 = 0;
+  int Midi_Out = 0;
+  bool SepKB = false;
+  bool NoteOn = true;
+  int SysDly = DefaultSysDly;
+  int ExpMax = DefaultExpMax;
+  std::array<int, ExpansionSlotCount> Exp{};  // board choices: ExpP, then ExpA .. ExpH
+  bool operator==(const DeviceSettingsFields&) const = default;
+};
+
+// Where the store is: the user's own by default; tests name an ini file instead.
+class SettingsLocation {
+ public:
+  static SettingsLocation userStore() { return SettingsLocation{}; }
+  static SettingsLocation iniFile(QString file);
+  std::unique_ptr<QSettings> open() const;
+
+ private:
+  QString iniFile_;
+};
+
+class DeviceSettings : public DeviceSettingsFields {
+ public:
+  // `path` is the data folder with a trailing separator, the current folder by default.
+  explicit DeviceSettings(SettingsLocation location = SettingsLocation::userStore(),
+                          QString path = currentFolderPath());
+
+  // The process's current folder with the platform's trailing separator.
+  static QString currentFolderPath();
+
+  // Fills the fields from the store, then reads the window positions. No store
+  // sets FirstRun; a value missing, unreadable or out of range sets FirstRun
+  // too, keeps that field and the ones after it as they were, and returns the
+  // information box text for the caller to show. Empty when nothing is to show.
+  QString ReadSettings();
+  // Writes every field and "Path", then the window positions. Returns an error
+  // text, empty on success.
+  QString WriteSettings();
+  // Restores and writes the first-run defaults (not the window positions).
+  // FirstRun is left as it is.
+  QString WriteDefaultSettings();
+  void ReadWindowPositions();
+  QString WriteWindowPositions() const;
+
+  ModuleType moduleType() const { return static_cast<ModuleType>(JVtype); }
+  BlockSizes blockSizes() const { return {EOC, EOP}; }
+  ExpansionChoices expansionChoices() const { return {ExpMax, Exp}; }
+  std::filesystem::path dataFolder() const;
+
+  QString Path;  // written to the store, never read back
+  WindowPositions windowPositions{};
+  bool FirstRun = false;
+
+ private:
+  struct Field;
+  std::vector<Field> fieldsInReadOrder(int boardCount);
+  int boardCount() const;
+  bool readFields(const QSettings& store);
+  QString writeFields();
+
+  SettingsLocation location_;
+};
+
+}  // namespace quillon

@@ -1,0 +1,233 @@
+#include "settings/device_settings.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <functional>
+
+namespace quillon {
+namespace {
+
+namespace v = settings_value;
+
+QString readAll(const QString& file) {
+  QFile f(file);
+  return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+}
+
+void writeAll(const QString& file, const QByteArray& bytes) {
+  QFile f(file);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate)) << file.toStdString();
+  f.write(bytes);
+}
+
+// A store file and a data folder (with the shipped board list) of their own.
+class SettingsStore : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(temp.isValid());
+    ASSERT_TRUE(QDir(temp.path()).mkdir("data"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(QUILLON_DATA_DIR "/Expansion.ini"), dataFolder() + "Expansion.ini"));
+  }
+
+  QString storeFile() const { return temp.filePath("Quillon.conf"); }
+  QString dataFolder() const { return QDir::toNativeSeparators(temp.filePath("data")) + QDir::separator(); }
+  DeviceSettings settings() const { return DeviceSettings(SettingsLocation::iniFile(storeFile()), dataFolder()); }
+
+  // A complete store whose every value differs from its default.
+  void writeChangedValues() {
+    QSettings store(storeFile(), QSettings::IniFormat);
+    store.setValue(v::JVID, 20);
+    store.setValue(v::JVtype, 2);
+    store.setValue(v::EOC, 67);
+    store.setValue(v::EOP, 25);
+    store.setValue(v::Midi_In1, 3);
+    store.setValue(v::Midi_In2, 4);
+    store.setValue(v::Midi_Out, 5);
+    store.setValue(v::SepKB, 1);
+    store.setValue(v::NoteOn, 0);
+    store.setValue(v::SysDly, 120);
+    store.setValue(v::ExpMax, 8);
+    for (int slot = 0; slot < ExpansionSlotCount; ++slot) store.setValue(v::Exp[slot], slot + 1);
+  }
+
+  void setStoreValue(QLatin1StringView name, const QVariant& value) {
+    QSettings store(storeFile(), QSettings::IniFormat);
+    store.setValue(name, value);
+  }
+
+  QTemporaryDir temp;
+};
+
+TEST_F(SettingsStore, NoStoreMeansFirstRunWithoutAMessage) {
+  DeviceSettings s = settings();
+  EXPECT_EQ(s.ReadSettings(), "");
+  EXPECT_TRUE(s.FirstRun);
+  EXPECT_EQ(static_cast<const DeviceSettingsFields&>(s), DeviceSettingsFields{});
+  EXPECT_EQ(s.windowPositions, WindowPositions{}) << "no windpos.ini: every position is 0";
+  EXPECT_TRUE(DeviceSettings::currentFolderPath().endsWith(QDir::separator()));
+}
+
+TEST_F(SettingsStore, WrittenSettingsReadBackAndHoldEachValueOnce) {
+  DeviceSettings written = settings();
+  written.JVID = 32;
+  written.JVtype = static_cast<int>(ModuleType::XP30);
+  written.SysDly = MaxSysDly;
+  written.SepKB = true;
+  written.NoteOn = false;
+  written.Midi_In1 = -1;
+  written.ExpMax = 5;
+  written.Exp = {0, 9, 2, 11, 0, 0, 0, 0, 19};  // 19: the last board of the list
+  ASSERT_EQ(written.WriteSettings(), "");
+
+  DeviceSettings read = settings();
+  EXPECT_EQ(read.ReadSettings(), "");
+  EXPECT_FALSE(read.FirstRun);
+  EXPECT_EQ(static_cast<const DeviceSettingsFields&>(read), static_cast<const DeviceSettingsFields&>(written));
+
+  const QString text = readAll(storeFile());
+  EXPECT_EQ(text.count(QStringLiteral("SysDly=")), 1);
+  EXPECT_EQ(QSettings(storeFile(), QSettings::IniFormat).value(v::Path).toString(), dataFolder());
+}
+
+TEST_F(SettingsStore, ValuesReadBeforeAMissingOneKeepTheirNewContents) {
+  writeChangedValues();
+  QSettings(storeFile(), QSettings::IniFormat).remove(v::SysDly);
+  DeviceSettings s = settings();
+  EXPECT_EQ(s.ReadSettings(), "Could not read registery Ok.\nPlease Make Midi and Exp settings first.");
+  EXPECT_TRUE(s.FirstRun);
+  EXPECT_EQ(s.JVID, 20);
+  EXPECT_EQ(s.EOC, 67);
+  EXPECT_EQ(s.Midi_In2, 4);
+  EXPECT_FALSE(s.NoteOn);
+  const DeviceSettingsFields defaults;
+  EXPECT_EQ(s.SysDly, defaults.SysDly);
+  EXPECT_EQ(s.ExpMax, defaults.ExpMax);
+  EXPECT_EQ(s.Exp, defaults.Exp);
+}
+
+struct BadValue {
+  const char* name;
+  QVariant value;
+  std::function<int(const DeviceSettingsFields&)> field;
+};
+
+void PrintTo(const BadValue& bad, std::ostream* os) { *os << bad.name << "=" << bad.value.toString().toStdString(); }
+
+class OutOfRange : public SettingsStore, public ::testing::WithParamInterface<BadValue> {};
+
+// Every value the engine uses as a length, index or wait is refused like a failed read.
+TEST_P(OutOfRange, IsRefusedLikeAFailedRead) {
+  const BadValue& bad = GetParam();
+  writeChangedValues();
+  setStoreValue(QLatin1StringView(bad.name), bad.value);
+  DeviceSettings s = settings();
+  EXPECT_EQ(s.ReadSettings(), settingsReadFailedMessage());
+  EXPECT_TRUE(s.FirstRun);
+  EXPECT_EQ(bad.field(s), bad.field(DeviceSettingsFields{})) << "the field keeps its previous value";
+}
+
+int slotA(const DeviceSettingsFields& f) { return f.Exp[1]; }
+int slotH(const DeviceSettingsFields& f) { return f.Exp[8]; }
+
+INSTANTIATE_TEST_SUITE_P(
+    Settings, OutOfRange,
+    ::testing::Values(BadValue{"JVID", 16, &DeviceSettingsFields::JVID}, BadValue{"JVID", 33, &DeviceSettingsFields::JVID},
+                      BadValue{"JVID", "x17", &DeviceSettingsFields::JVID},  // a value of the wrong type
+                      BadValue{"JVtype", -1, &DeviceSettingsFields::JVtype},
+                      BadValue{"JVtype", 7, &DeviceSettingsFields::JVtype},
+                      BadValue{"EOC", 64, &DeviceSettingsFields::EOC}, BadValue{"EOC", 319, &DeviceSettingsFields::EOC},
+                      BadValue{"EOP", 26, &DeviceSettingsFields::EOP}, BadValue{"EOP", 0, &DeviceSettingsFields::EOP},
+                      BadValue{"SysDly", 19, &DeviceSettingsFields::SysDly},
+                      BadValue{"SysDly", 501, &DeviceSettingsFields::SysDly},
+                      BadValue{"SysDly", "fifty", &DeviceSettingsFields::SysDly},
+                      BadValue{"ExpMax", 9, &DeviceSettingsFields::ExpMax},
+                      BadValue{"ExpMax", -1, &DeviceSettingsFields::ExpMax}, BadValue{"ExpA", 20, slotA},
+                      BadValue{"ExpH", -1, slotH}));
+
+TEST_F(SettingsStore, BoardChoicesNeedTheBoardListExceptNone) {
+  writeChangedValues();
+  ASSERT_TRUE(QFile::remove(dataFolder() + "Expansion.ini"));
+  DeviceSettings s = settings();
+  EXPECT_EQ(s.ReadSettings(), settingsReadFailedMessage());
+  EXPECT_EQ(s.ExpMax, 8) << "read before the first board choice";
+
+  for (int slot = 0; slot < ExpansionSlotCount; ++slot) setStoreValue(v::Exp[slot], 0);
+  DeviceSettings none = settings();
+  EXPECT_EQ(none.ReadSettings(), "");
+}
+
+TEST_F(SettingsStore, FirstRunDefaultsAgreeOnModuleTypeAndBlockSizes) {
+  DeviceSettings s = settings();
+  s.JVID = 25;
+  s.SysDly = 300;
+  s.FirstRun = true;
+  ASSERT_EQ(s.WriteDefaultSettings(), "");
+  EXPECT_TRUE(s.FirstRun) << "only the settings dialog clears it";
+  EXPECT_EQ(s.moduleType(), ModuleType::JV1080);
+  EXPECT_EQ(s.blockSizes(), blockSizesFor(s.moduleType()));
+
+  // Spelled out here, so a misspelt value name cannot pass unnoticed.
+  const std::vector<std::pair<const char*, int>> expected{
+      {"JVID", 17},  {"JVtype", 1}, {"EOC", 63},  {"EOP", 18},  {"Midi_In1", 0}, {"Midi_In2", 0}, {"Midi_Out", 0},
+      {"SepKB", 0},  {"NoteOn", 1}, {"SysDly", 50}, {"ExpMax", 2}, {"ExpP", 0},   {"ExpA", 0},     {"ExpB", 0},
+      {"ExpC", 0},   {"ExpD", 0},   {"ExpE", 0},  {"ExpF", 0},  {"ExpG", 0},    {"ExpH", 0}};
+  QSettings store(storeFile(), QSettings::IniFormat);
+  for (const auto& [name, value] : expected) EXPECT_EQ(store.value(name).toInt(), value) << name;
+  EXPECT_EQ(store.value("Path").toString(), dataFolder());
+  EXPECT_EQ(store.allKeys().size(), static_cast<int>(expected.size()) + 1) << "no other values, SysDly once";
+  EXPECT_FALSE(QFile::exists(dataFolder() + "windpos.ini")) << "defaults touch only the store";
+}
+
+TEST_F(SettingsStore, WindowPositionsGoToWindposIniKeepingTheRestOfTheFile) {
+  writeAll(dataFolder() + "windpos.ini",
+           "; placed by hand\r\n[windowpos]\r\n01-NoteOutForm-x=oops\r\n01-NoteOutForm-y=77\r\n\r\n[other]\r\nk=v\r\n");
+  DeviceSettings s = settings();
+  s.ReadSettings();
+  EXPECT_EQ(s.windowPositions[NoteOutFormPosition], (WindowPosition{0, 77, 0, 0})) << "bad or missing keys read 0";
+
+  for (int i = 0; i < WindowPositionCount; ++i) s.windowPositions[i] = {i * 10 - 50, i, 300 + i, 400 + i};
+  ASSERT_EQ(s.WriteSettings(), "");
+  const QString text = readAll(dataFolder() + "windpos.ini");
+  EXPECT_TRUE(text.startsWith("; placed by hand\r\n[windowpos]\r\n00-Startform-x=-50\r\n")) << text.toStdString();
+  EXPECT_TRUE(text.contains("\r\n01-NoteOutForm-x=-40\r\n01-NoteOutForm-y=1\r\n01-NoteOutForm-h=301\r\n"));
+  EXPECT_TRUE(text.endsWith("\r\n13-savedialog-w=413\r\n\r\n[other]\r\nk=v\r\n"));
+
+  DeviceSettings read = settings();
+  read.ReadWindowPositions();
+  EXPECT_EQ(read.windowPositions, s.windowPositions);
+}
+
+TEST_F(SettingsStore, AMissingDataFolderIsReportedAndTheStoreStillWritten) {
+  DeviceSettings s(SettingsLocation::iniFile(storeFile()), temp.filePath("absent") + QDir::separator());
+  const QString error = s.WriteSettings();
+  EXPECT_TRUE(error.contains("windpos.ini")) << error.toStdString();
+  EXPECT_EQ(QSettings(storeFile(), QSettings::IniFormat).value(v::JVID).toInt(), 17);
+}
+
+// The user's own store, moved to a temporary folder: only Linux reads the
+// native format from files, so elsewhere this would touch the real settings.
+TEST(UserStore, IsHarborlabQuillonInTheNativeFormat) {
+#if defined(Q_OS_LINUX)
+  QTemporaryDir temp;
+  ASSERT_TRUE(temp.isValid());
+  QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, temp.path());
+  DeviceSettings s(SettingsLocation::userStore(), temp.path() + "/");
+  EXPECT_EQ(s.ReadSettings(), "");
+  EXPECT_TRUE(s.FirstRun);
+  ASSERT_EQ(s.WriteDefaultSettings(), "");
+  EXPECT_TRUE(QFile::exists(temp.filePath("Harborlab/Quillon.conf")));
+
+  DeviceSettings again(SettingsLocation::userStore(), temp.path() + "/");
+  EXPECT_EQ(again.ReadSettings(), "");
+  EXPECT_FALSE(again.FirstRun);
+#else
+  GTEST_SKIP() << "the native store is not a file here";
+#endif
+}
+
+}  // namespace
+}  // namespace quillon
