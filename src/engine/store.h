@@ -64,7 +64,6 @@ struct PerformanceStore {
   bool TransferCancelled = false;
   bool BulkSending = false;
   bool TempSent = false;
-  bool FirstRun = false;
   bool FileDropped = false;
   bool LogEnabled = false;
 

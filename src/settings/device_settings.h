@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+#include "engine/engine_settings.h"
 #include "engine/sysex.h"
 #include "settings/names/patch_name_library.h"
 #include "settings/window_positions.h"
@@ -42,9 +43,6 @@ inline constexpr std::array<QLatin1StringView, ExpansionSlotCount> Exp{
 inline constexpr QLatin1StringView SettingsOrganization{"Harborlab"};
 inline constexpr QLatin1StringView SettingsApplication{"Quillon"};
 
-inline constexpr int MinSysDly = 20;  // milliseconds after each SysEx message
-inline constexpr int MaxSysDly = 500;
-inline constexpr int DefaultSysDly = 50;
 inline constexpr int DefaultExpMax = 2;
 // The first run's type must match its block sizes, or every transfer asks for the wrong lengths.
 inline constexpr ModuleType FirstRunModuleType = ModuleType::JV1080;

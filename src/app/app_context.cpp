@@ -1,0 +1,16 @@
+#include "app/app_context.h"
+
+namespace quillon {
+
+AppContext::AppContext(SettingsLocation location, QString dataPath) : settings(std::move(location), std::move(dataPath)) {
+  names.setInfoSink([this](std::string_view text) { host.showInfo(std::string(text)); });
+}
+
+void AppContext::applySettings() {
+  engineSettings.unitId = settings.JVID;
+  engineSettings.sizes = settings.blockSizes();
+  engineSettings.noteOn = settings.NoteOn;
+  engineSettings.sysDly = settings.SysDly;
+}
+
+}  // namespace quillon

@@ -1,0 +1,36 @@
+#pragma once
+// Everything of the program that is not a window: the store, the settings,
+// the name library, and the engine routines that talk to the module. One
+// instance lives for the whole run; every window reaches it by reference.
+
+#include <memory>
+
+#include "app/app_host.h"
+#include "engine/engine_settings.h"
+#include "engine/incoming.h"
+#include "engine/sender.h"
+#include "engine/store.h"
+#include "settings/device_settings.h"
+#include "settings/names/patch_name_library.h"
+
+namespace quillon {
+
+class AppContext {
+ public:
+  explicit AppContext(SettingsLocation location = SettingsLocation::userStore(),
+                      QString dataPath = DeviceSettings::currentFolderPath());
+
+  // Copies the validated device settings to what the engine reads.
+  void applySettings();
+
+  PerformanceStore store;
+  DeviceSettings settings;
+  EngineSettings engineSettings;
+  PatchNameLibrary names;
+  AppHost host;
+  MessageLogLines log{host};
+  Sender sender{store, host, engineSettings, log};
+  IncomingHandler incoming{store, host, sender, log};
+};
+
+}  // namespace quillon

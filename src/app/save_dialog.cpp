@@ -1,0 +1,93 @@
+#include "app/save_dialog.h"
+
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+#include "engine/store.h"
+
+namespace quillon {
+
+namespace {
+struct ChoiceRow {
+  const char* name;
+  const char* caption;
+  bool enabled;
+};
+// In the order of Tsavedialog::Choice.
+constexpr ChoiceRow Rows[] = {
+    {"RBSaveSelJV", "Save selected to JV - XP memory", true},
+    {"RBSaveAllToJV", "Save All to JV - XP   int. memory", false},
+    {"RBsaveAllcard", "Save All to JV - XP card memory", false},
+    {"RBSaveSelFile", "Save selected to new single File", true},
+    {"RBSaveNew32File", "Save to new 32 Perfomance  File", true},
+};
+}  // namespace
+
+Tsavedialog::Tsavedialog(QWidget* parent) : QDialog(parent), text_(new QLabel) {
+  setObjectName(QStringLiteral("Tsavedialog"));
+  setWindowTitle(QStringLiteral(" Save To"));
+  text_->setObjectName(QStringLiteral("LAttention"));
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(text_);
+  for (std::size_t i = 0; i < std::size(Rows); ++i) {
+    buttons_[i] = new QRadioButton(QString::fromLatin1(Rows[i].caption));
+    buttons_[i]->setObjectName(QString::fromLatin1(Rows[i].name));
+    buttons_[i]->setEnabled(Rows[i].enabled);
+    layout->addWidget(buttons_[i]);
+  }
+  auto* ok = new QPushButton(QStringLiteral("Ok,  Save"));
+  ok->setObjectName(QStringLiteral("BokSave"));
+  ok->setDefault(true);
+  auto* cancel = new QPushButton(QStringLiteral("Cancel"));
+  cancel->setObjectName(QStringLiteral("Bcancel"));
+  cancel->setToolTip(QStringLiteral("Go Back To Editor"));
+  auto* discard = new QPushButton(QStringLiteral("Discard"));
+  discard->setObjectName(QStringLiteral("Bdiscard"));
+  discard->setToolTip(QStringLiteral("Don't Save"));
+  auto* row = new QHBoxLayout;
+  row->addWidget(ok);
+  row->addWidget(cancel);
+  row->addWidget(discard);
+  layout->addLayout(row);
+  connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+  connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+  connect(discard, &QPushButton::clicked, this, [this] { done(Discarded); });
+  setChoice(Choice::SaveListFile);
+}
+
+QRadioButton* Tsavedialog::button(Choice c) const { return buttons_[static_cast<int>(c)]; }
+
+void Tsavedialog::setChoice(Choice c) { button(c)->setChecked(true); }
+
+Tsavedialog::Choice Tsavedialog::choice() const {
+  for (int i = 0; i < static_cast<int>(std::size(Rows)); ++i)
+    if (buttons_[i]->isChecked()) return static_cast<Choice>(i);
+  return Choice::SaveListFile;
+}
+
+void Tsavedialog::preselect(const PerformanceStore& store) {
+  Choice c = Choice::SaveListFile;
+  if (store.FromCard) c = Choice::SaveAllToCard;
+  if (store.FromUser) c = Choice::SaveListFile;
+  if (store.FromTemp) c = Choice::SaveSelectedFile;
+  setChoice(c);
+}
+
+int Tsavedialog::ask(const PerformanceStore& store, const QString& warning) {
+  QString text = QStringLiteral("Attention, Performance has changed.");
+  if (!warning.isEmpty()) text += QLatin1Char('\n') + warning;
+  text_->setText(text);
+  preselect(store);
+  adjustSize();
+  if (const QScreen* screen = QApplication::primaryScreen())
+    move(screen->availableGeometry().center() - rect().center());
+  QApplication::beep();
+  return exec();
+}
+
+}  // namespace quillon

@@ -1,0 +1,33 @@
+#pragma once
+// The save-choice dialog asked when a changed performance is about to be lost.
+
+#include <QDialog>
+
+class QRadioButton;
+
+namespace quillon {
+
+struct PerformanceStore;
+
+class Tsavedialog : public QDialog {
+  Q_OBJECT
+ public:
+  // Results: Accepted = "Ok,  Save", Rejected = "Cancel", Discarded = "Discard".
+  enum Result { Discarded = 2 };
+  enum class Choice { SaveSelectedToModule, SaveAllToModule, SaveAllToCard, SaveSelectedFile, SaveListFile };
+
+  explicit Tsavedialog(QWidget* parent = nullptr);
+
+  // Preselects by where the data came from, beeps and waits for an answer.
+  int ask(const PerformanceStore& store, const QString& warning = {});
+  void preselect(const PerformanceStore& store);
+  Choice choice() const;
+  void setChoice(Choice c);
+
+ private:
+  QRadioButton* button(Choice c) const;
+  class QLabel* text_;
+  QRadioButton* buttons_[5];
+};
+
+}  // namespace quillon

@@ -1,0 +1,603 @@
+#include "app/start_form.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTableWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "app/app_context.h"
+#include "app/output_form.h"
+#include "app/save_dialog.h"
+#include "app/splash_screen.h"
+#include "app/waiting_form.h"
+#include "engine/syx_reader.h"
+#include "engine/syx_writer.h"
+#include "settings/names/patch_evaluation.h"
+
+namespace quillon {
+
+namespace {
+constexpr int FormWidth = 608;
+constexpr int FormHeight = 456;
+constexpr int Timer1Ms = 100;
+constexpr int ResponseTimeoutMs = 1500;
+constexpr int PerformanceColumnWidth = 110;
+constexpr int PerformanceRowHeight = 17;
+constexpr int PatchColumnWidth = 146;
+constexpr int PatchRowHeight = 16;
+constexpr int CreationWaitMs = 5;
+constexpr std::array<int, StatusPanelCount> PanelWidths{80, 175, 175, 50};
+constexpr std::array<const char*, StatusPanelCount> PanelTexts{"Found", "In", "Out", "In2"};
+constexpr int KindPanel = 1;
+constexpr int FoundPanel = 0;
+const char* const SysexFilter = "Sysex (*.syx);;All (*)";
+const char* const SaveFilter = "Sysex (*.syx);;All (*);;Performance (*.prf)";
+const char* const NoPerformanceToEdit = "There is no performance to edit.";
+const char* const WhatToSave = "What to save??";
+const char* const TempFileName = "TempPerfom.syx";
+
+QString toQ(const std::string& s) { return QString::fromStdString(s); }
+
+// Bytes below 32 are shown as blanks.
+std::string printableName(std::span<const Byte> bytes) {
+  std::string name;
+  for (Byte b : bytes.first(PerformanceNameLength)) name += b < 32 ? ' ' : static_cast<char>(b);
+  return name;
+}
+
+void sizeGrid(QTableWidget* grid, int columns, int rows, int columnWidth, int rowHeight) {
+  grid->setColumnCount(columns);
+  grid->setRowCount(rows);
+  grid->horizontalHeader()->hide();
+  grid->verticalHeader()->hide();
+  grid->horizontalHeader()->setDefaultSectionSize(columnWidth);
+  grid->verticalHeader()->setDefaultSectionSize(std::max(rowHeight, grid->fontMetrics().height() + 4));
+  grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  grid->setFixedSize(columns * columnWidth + 2 * grid->frameWidth(),
+                     rows * grid->verticalHeader()->defaultSectionSize() + 2 * grid->frameWidth());
+  for (int c = 0; c < columns; ++c)
+    for (int r = 0; r < rows; ++r) grid->setItem(r, c, new QTableWidgetItem);
+}
+}  // namespace
+
+TStartform::TStartform(AppContext& context, QWidget* parent)
+    : QMainWindow(parent),
+      ctx_(context),
+      stGr_(new QTableWidget),
+      stPatchGr_(new QTableWidget),
+      g_(new QProgressBar),
+      status_(new QLabel),
+      ldrop_(new QLabel(QStringLiteral("None"))),
+      lnamesel_(new QLabel),
+      timer1_(new QTimer(this)),
+      timerMidiIn_(new QTimer(this)) {
+  setObjectName(QStringLiteral("TStartform"));
+  setWindowTitle(QStringLiteral("Perform Editor"));
+  resize(FormWidth, FormHeight);
+  chooseOpenFile = [this] {
+    return QFileDialog::getOpenFileName(this, QStringLiteral("Open Syx"), QString(), QString::fromLatin1(SysexFilter));
+  };
+  chooseSaveFile = [this](const QString& proposed) {
+    return QFileDialog::getSaveFileName(this, QStringLiteral("Save Syx"), proposed, QString::fromLatin1(SaveFilter));
+  };
+  buildControls();
+  buildMenus();
+  FormCreate();
+}
+
+QPushButton* TStartform::addButton(const char* name, const QString& caption, void (TStartform::*action)()) {
+  auto* b = new QPushButton(caption);
+  b->setObjectName(QString::fromLatin1(name));
+  if (action) connect(b, &QPushButton::clicked, this, action);
+  return b;
+}
+
+void TStartform::buildControls() {
+  auto* central = new QWidget;
+  auto* layout = new QVBoxLayout(central);
+
+  auto* fileRow = new QHBoxLayout;
+  fileRow->addWidget(addButton("Bopensys", QStringLiteral("Open Syx"), &TStartform::Open));
+  fileRow->addWidget(addButton("Bsavesys", QStringLiteral("Save Syx"), &TStartform::Save));
+  auto* getJv = addButton("BGetJV", QStringLiteral("Get Tmp Perf"), nullptr);
+  connect(getJv, &QPushButton::clicked, this, &TStartform::getTempRequested);
+  fileRow->addWidget(getJv);
+  auto* sendJv = addButton("BSendJV", QStringLiteral("Send to Temp"), nullptr);
+  connect(sendJv, &QPushButton::clicked, this, &TStartform::sendTempRequested);
+  fileRow->addWidget(sendJv);
+  for (auto [name, caption] : {std::pair{"BsaveJVmem", "Save To JV-XP"}, std::pair{"Ballin", "R - Update"},
+                               std::pair{"Busercard", "Temp / User / Card"}}) {
+    QPushButton* hidden = addButton(name, QString::fromLatin1(caption), nullptr);
+    hidden->hide();
+    fileRow->addWidget(hidden);
+  }
+  fileRow->addStretch();
+  fileRow->addWidget(addButton("Bexit", QStringLiteral("Exit"), nullptr));
+  connect(findChild<QPushButton*>(QStringLiteral("Bexit")), &QPushButton::clicked, this, &QWidget::close);
+  connect(findChild<QPushButton*>(QStringLiteral("Ballin")), &QPushButton::clicked, this, [this] {
+    auto& s = ctx_.store;
+    s.NoResponse = s.Updating = s.ListLoaded = s.FromTemp = s.FromUser = s.FromCard = false;
+    FormActivate();
+  });
+  layout->addLayout(fileRow);
+
+  auto* sourceRow = new QHBoxLayout;
+  auto* label1 = new QLabel(QStringLiteral("Available Performances in : "));
+  label1->setObjectName(QStringLiteral("Label1"));
+  ldrop_->setObjectName(QStringLiteral("ldrop"));
+  sourceRow->addWidget(label1);
+  sourceRow->addWidget(ldrop_, 1);
+  layout->addLayout(sourceRow);
+
+  stGr_->setObjectName(QStringLiteral("StGr"));
+  sizeGrid(stGr_, GridColumns, GridRows, PerformanceColumnWidth, PerformanceRowHeight);
+  stGr_->setSelectionMode(QAbstractItemView::SingleSelection);
+  stGr_->setAccessibleName(QStringLiteral("Performances"));
+  connect(stGr_, &QTableWidget::cellClicked, this, [this](int row, int column) {
+    StGrSelectCell(column, row);
+    timer1_->start();
+  });
+  connect(stGr_, &QTableWidget::cellDoubleClicked, this, [this](int, int) { Edit(); });
+  layout->addWidget(stGr_, 0, Qt::AlignLeft);
+
+  auto* selectedRow = new QHBoxLayout;
+  auto* label2 = new QLabel(QStringLiteral("Selected :"));
+  label2->setObjectName(QStringLiteral("Label2"));
+  beditp_ = addButton("Beditp", QStringLiteral("Edit Performance"), &TStartform::Edit);
+  lnamesel_->setObjectName(QStringLiteral("Lnamesel"));
+  lnamesel_->hide();
+  selectedRow->addWidget(label2);
+  selectedRow->addWidget(beditp_, 1);
+  selectedRow->addWidget(lnamesel_);
+  selectedRow->addWidget(addButton("Bchorev", QStringLiteral("Chorus Reverb EFX"), nullptr));
+  selectedRow->addWidget(addButton("Button1", QStringLiteral("E F X   Edit"), nullptr));
+  selectedRow->addWidget(addButton("Bmidimix", QStringLiteral("Midi Mixer"), nullptr));
+  selectedRow->addWidget(addButton("Btune", QStringLiteral("ScaleTune"), nullptr));
+  layout->addLayout(selectedRow);
+
+  auto* label3 = new QLabel(QStringLiteral("Patches Used :"));
+  label3->setObjectName(QStringLiteral("Label3"));
+  layout->addWidget(label3);
+  stPatchGr_->setObjectName(QStringLiteral("StPatchGr"));
+  sizeGrid(stPatchGr_, PatchGridColumns, PatchGridRows, PatchColumnWidth, PatchRowHeight);
+  stPatchGr_->setEnabled(false);
+  stPatchGr_->setAccessibleName(QStringLiteral("Patches used"));
+  layout->addWidget(stPatchGr_, 0, Qt::AlignLeft);
+
+  auto* progressRow = new QHBoxLayout;
+  status_->setObjectName(QStringLiteral("status"));
+  g_->setObjectName(QStringLiteral("G"));
+  g_->setTextVisible(false);
+  g_->hide();
+  progressRow->addWidget(status_, 1);
+  progressRow->addWidget(g_, 1);
+  layout->addLayout(progressRow);
+  layout->addStretch();
+  setCentralWidget(central);
+
+  auto* bar = new QStatusBar;
+  bar->setObjectName(QStringLiteral("StatusB"));
+  for (int i = 0; i < StatusPanelCount; ++i) {
+    panels_[i] = new QLabel(QString::fromLatin1(PanelTexts[i]));
+    panels_[i]->setMinimumWidth(PanelWidths[i]);
+    bar->addWidget(panels_[i], i == StatusPanelCount - 1 ? 1 : 0);
+  }
+  setStatusBar(bar);
+
+  timer1_->setObjectName(QStringLiteral("Timer1"));
+  timer1_->setInterval(Timer1Ms);
+  connect(timer1_, &QTimer::timeout, this, &TStartform::Timer1Timer);
+  timerMidiIn_->setObjectName(QStringLiteral("TimerMidiIn"));
+  timerMidiIn_->setInterval(ResponseTimeoutMs);
+  setAcceptDrops(true);
+}
+
+void TStartform::buildMenus() {
+  const auto item = [this](QMenu* menu, const QString& text, auto slot, QKeySequence key = {}) {
+    QAction* a = menu->addAction(text);
+    if (!key.isEmpty()) a->setShortcut(key);
+    connect(a, &QAction::triggered, this, slot);
+    return a;
+  };
+  const auto inert = [](QMenu* menu, const QString& text) { return menu->addAction(text); };
+
+  QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
+  item(file, QStringLiteral("Open Syx"), &TStartform::Open, QKeySequence(QKeySequence::Open));
+  item(file, QStringLiteral("Save Syx"), &TStartform::Save, QKeySequence(QKeySequence::Save));
+  inert(file, QStringLiteral("Save To JV XP"));
+  item(file, QStringLiteral("Exit"), &QWidget::close, QKeySequence(Qt::Key_F12));
+
+  QMenu* retrieve = menuBar()->addMenu(QStringLiteral("Retrieve"));
+  item(retrieve, QStringLiteral("Get Temp"), &TStartform::getTempRequested);
+  inert(retrieve, QStringLiteral("Get User All"));
+  inert(retrieve, QStringLiteral("Get Card All"));
+
+  QMenu* send = menuBar()->addMenu(QStringLiteral("Send"));
+  item(send, QStringLiteral("Send Temp"), &TStartform::sendTempRequested);
+  inert(send, QStringLiteral("Send User All"));
+  inert(send, QStringLiteral("Send Card All"));
+  inert(send, QStringLiteral("Save To JV"));
+
+  QMenu* options = menuBar()->addMenu(QStringLiteral("Options"));
+  item(options, QStringLiteral("Settings Midi Exp Dly"), &TStartform::settingsRequested);
+  inert(options, QStringLiteral("Get Usernames"));
+  inert(options, QStringLiteral("Get Cardnames"));
+  QAction* monitor = item(options, QStringLiteral("Note CTRL View"), [this] {
+    if (windows.monitor) windows.monitor->show(), windows.monitor->raise();
+  });
+  monitor->setShortcut(Qt::Key_F10);
+  QAction* log = item(options, QStringLiteral("Syx Message View"), [this] {
+    if (windows.log) windows.log->show(), windows.log->raise();
+  });
+  log->setShortcut(Qt::Key_F2);
+  playNote_ = item(options, QStringLiteral("Play Note On/Off"), [this] {
+    ctx_.settings.NoteOn = !ctx_.settings.NoteOn;
+    ctx_.applySettings();
+    playNote_->setChecked(ctx_.settings.NoteOn);
+  });
+  playNote_->setObjectName(QStringLiteral("PlayNoteOnOff"));
+  playNote_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+  playNote_->setCheckable(true);
+  inert(options, QStringLiteral("Midi True  On/Off"));
+  changeNameAlways_ = inert(options, QStringLiteral("Change Name Always"));
+  changeNameAlways_->setCheckable(true);
+
+  QMenu* help = menuBar()->addMenu(QStringLiteral("Help"));
+  item(help, QStringLiteral("About"), &TStartform::showAbout);
+}
+
+void TStartform::FormCreate() {
+  timer1_->stop();
+  ctx_.settings.ExpMax = 4;
+  if (const QString message = ctx_.settings.ReadSettings(); !message.isEmpty()) ctx_.host.showInfo(message.toStdString());
+  ctx_.applySettings();
+  ctx_.sender.WaitMs(CreationWaitMs);
+  droppedPath_.clear();
+  ctx_.store.FileDropped = false;
+  ctx_.names.LoadPatchNames(ctx_.settings.dataFolder(), ctx_.settings.expansionChoices());
+  auto& s = ctx_.store;
+  s.LogEnabled = true;
+  s.NoPerformance = true;
+  s.ListLoaded = s.FromTemp = s.FromUser = s.FromCard = false;
+  for (auto& entry : s.PerformanceList) setPerformanceName(entry.common, "");
+  playNote_->setChecked(ctx_.settings.NoteOn);
+  ResetPerformanceGrid();
+  timer1_->start();
+}
+
+void TStartform::changeEvent(QEvent* event) {
+  QMainWindow::changeEvent(event);
+  if (event->type() != QEvent::ActivationChange) return;
+  if (isActiveWindow())
+    FormActivate();
+  else
+    timer1_->stop();
+}
+
+void TStartform::FormActivate() {
+  if (ctx_.settings.FirstRun) {
+    ctx_.settings.WriteDefaultSettings();
+    ctx_.settings.FirstRun = false;
+    ctx_.applySettings();
+    emit settingsRequested();
+  }
+  if (!splashShown_ && windows.splash) {
+    splashShown_ = true;
+    windows.splash->showAtStart(this);
+  }
+  auto& s = ctx_.store;
+  if (s.FromTemp) {
+    const std::string name = printableName(s.TempPerformance.common);
+    setPerformanceName(s.PerformanceList[0].common, name);
+    FormShow();
+    beditp_->setText(QStringLiteral("Edit Temp:  ") + toQ(name));
+    lnamesel_->setText(toQ(name));
+  }
+  if (s.FromUser || s.FromCard) rebuildNamesFromRecords();
+  if (!s.ListLoaded) {
+    FillPerformanceGrid();
+    return;
+  }
+  if (!s.TempSent) beditp_->setText(QStringLiteral("Edit: Click Grid to Select"));
+  lnamesel_->setText(toQ(entryName(s.SelectedIndex)));
+  FillPerformanceGrid();
+}
+
+void TStartform::rebuildNamesFromRecords() {
+  for (auto& entry : ctx_.store.PerformanceList) {
+    const std::string name = printableName(entry.common);
+    std::copy(name.begin(), name.end(), entry.common.begin() + common::Name);
+  }
+}
+
+void TStartform::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  FormShow();
+}
+
+void TStartform::FormShow() {
+  stPatchGr_->clearSelection();
+  g_->hide();
+  FillPerformanceGrid();
+  timer1_->start();
+}
+
+std::string TStartform::entryName(int index) const {
+  return performanceName(ctx_.store.PerformanceList[static_cast<std::size_t>(std::clamp(index, 0, 31))].common);
+}
+
+void TStartform::ResetPerformanceGrid() {
+  for (int i = 0; i < PerformanceListSize; ++i) {
+    const GridCell cell = gridCellOf(i);
+    stGr_->item(cell.row, cell.column)->setText(toQ(emptyGridCellText(i)));
+  }
+}
+
+void TStartform::FillPerformanceGrid() {
+  const int count = ctx_.store.PerformanceCount;
+  if (count < 1) return;
+  ResetPerformanceGrid();
+  for (int i = 0; i < std::min(count, PerformanceListSize); ++i) {
+    const GridCell cell = gridCellOf(i);
+    stGr_->item(cell.row, cell.column)->setText(toQ(filledGridCellText(i, entryName(i))));
+  }
+  setStatusPanel(FoundPanel, QStringLiteral("Found : ") + QString::number(count));
+}
+
+void TStartform::CopyListEntryToTemp(int index) {
+  auto& s = ctx_.store;
+  if (s.FromTemp) return;
+  const auto& entry = s.PerformanceList[static_cast<std::size_t>(std::clamp(index, 0, PerformanceListSize - 1))];
+  const BlockSizes sizes = ctx_.engineSettings.sizes;
+  std::copy_n(entry.common.begin(), sizes.commonLength(), s.TempPerformance.common.begin());
+  for (int p = 0; p < address::PartCount; ++p)
+    std::copy_n(entry.parts[p].begin(), sizes.partLength(), s.TempPerformance.parts[p].begin());
+}
+
+void TStartform::StGrSelectCell(int column, int row) {
+  auto& s = ctx_.store;
+  if (s.NoPerformance) return;
+  s.Updating = true;
+  stGr_->setCursor(Qt::WaitCursor);
+  int index = column * GridRows + row;
+  if (index >= s.PerformanceCount) {
+    stGr_->clearSelection();
+    index = std::max(s.PerformanceCount - 1, 0);
+  }
+  s.SelectedIndex = index;
+  if (s.FromUser || s.FromCard) CopyListEntryToTemp(index);
+  const QString name = toQ(entryName(index));
+  lnamesel_->setText(name);
+  beditp_->setText(QStringLiteral("Edit: ") + QString::number(index + 1) + QStringLiteral(" = ") + name);
+  const PerformanceKind kind = s.ListInfo[static_cast<std::size_t>(index)].kind;
+  setStatusPanel(KindPanel, kind == PerformanceKind::Card   ? QStringLiteral("Card")
+                            : kind == PerformanceKind::User ? QStringLiteral("User")
+                                                            : QStringLiteral("Temp"));
+  QApplication::processEvents();
+  s.Updating = false;
+  s.TempSent = false;
+}
+
+void TStartform::Timer1Timer() {
+  auto& s = ctx_.store;
+  if (s.FileDropped) {
+    timer1_->stop();
+    if (QFileInfo(droppedPath_).suffix().toLower() == QStringLiteral("syx")) {
+      ctx_.host.debugLine("OK, syx");
+      s.FileDropped = false;
+      setStatus(QStringLiteral("File Read"));
+      ReadSyxFile(droppedPath_);
+      setWindowTitle(QStringLiteral(" Perform Edit: [") + droppedPath_ + QStringLiteral("]"));
+      setStatus(QStringLiteral("Done"));
+    }
+  }
+  if (s.FromTemp) {
+    setWindowTitle(QStringLiteral(" Temp Edit"));
+    setStatus(QStringLiteral("One Temp Perform"));
+  }
+  if (!s.NoPerformance && !s.NoResponse) {
+    timer1_->stop();
+    CopyListEntryToTemp(s.SelectedIndex);
+    EvaluatePatchNames();
+  }
+  stGr_->unsetCursor();
+}
+
+void TStartform::EvaluatePatchNames() {
+  setStatus(QStringLiteral("Evaluating"));
+  setGauge(address::PartCount - 1, 0, true);
+  const auto names = evaluatePatchNames(ctx_.store.TempPerformance, ctx_.names);
+  for (int p = 0; p < address::PartCount; ++p) {
+    ctx_.store.PartPatchNames[p] = names[p];
+    g_->setValue(p);
+    stPatchGr_->item(patchGridRow(p), patchGridColumn(p))->setText(toQ(patchGridCellText(p, names[p])));
+  }
+  g_->hide();
+  setStatus(QStringLiteral("Done"));
+}
+
+void TStartform::Open() {
+  const QString path = chooseOpenFile ? chooseOpenFile() : QString();
+  if (path.isEmpty()) return;
+  timer1_->stop();
+  // The file is read before anything is cleared, so a file that cannot be read leaves the list as it was.
+  FileBytes file = readFileBytes(path.toStdString());
+  if (!file.ok()) {
+    ctx_.host.showInfo(file.error);
+    timer1_->start();
+    return;
+  }
+  ctx_.store.clearPerformanceData();
+  ResetPerformanceGrid();
+  ctx_.store.FromUser = ctx_.store.FromCard = ctx_.store.FromTemp = false;
+  ctx_.store.CurrentFileName = path.toStdString();
+  ReadSyxFile(path);
+  timer1_->start();
+}
+
+void TStartform::ReadSyxFile(const QString& path) {
+  auto& s = ctx_.store;
+  FileBytes file = readFileBytes(path.toStdString());
+  if (!file.ok()) {
+    ctx_.host.showInfo(file.error);
+    return;
+  }
+  s.CurrentFileName = path.toStdString();
+  ResetPerformanceGrid();
+  setWindowTitle(QStringLiteral("Perform edit: [") + path + QStringLiteral("]"));
+  setStatus(QStringLiteral("File size in bytes: ") + QString::number(file.bytes.size()));
+  setGauge(PerformanceListSize, 0, true);
+  const auto progress = [this](std::size_t done, std::size_t total) {
+    g_->setMaximum(100);
+    g_->setValue(total ? static_cast<int>(done * 100 / total) : 100);
+    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  };
+  const SyxReadReport report = readSyxIntoStore(s, file.bytes, progress);
+  if (!report.scan.statusLines.empty()) ctx_.host.debugLine(report.scan.statusLines.back());
+  setStatus(toQ(report.doneStatus));
+  g_->hide();
+  if (report.nothingFound) {
+    ctx_.host.showInfo(NoPerformancesMessage);
+    setWindowTitle(QStringLiteral("Perform edit: []"));
+    return;
+  }
+  ldrop_->setText(path);
+  FillPerformanceGrid();
+  if (report.incomplete > 0)
+    ctx_.host.showInfo(std::to_string(report.incomplete) +
+                       " performance(s) in this file are incomplete: the missing parts are left empty.");
+}
+
+QString TStartform::proposedFileName() const {
+  QString name = toQ(ctx_.store.CurrentFileName);
+  if (!QFileInfo(name).fileName().contains(QStringLiteral(".syx"))) name += QStringLiteral(".syx");
+  return name;
+}
+
+bool TStartform::writeSyx(const std::vector<Byte>& bytes) {
+  const QString proposed = proposedFileName();
+  ctx_.store.CurrentFileName = proposed.toStdString();
+  const QString chosen = chooseSaveFile ? chooseSaveFile(proposed) : QString();
+  if (chosen.isEmpty()) return false;
+  timer1_->stop();
+  const std::string name = withSyxExtension(chosen.toStdString());
+  setStatus(QStringLiteral("Writing File : ") + toQ(name));
+  setGauge(1, 0, true);
+  const std::string error = writeFileAtomically(name, bytes);
+  g_->hide();
+  if (!error.empty()) {
+    setStatus(toQ(error));
+    ctx_.host.showInfo(error);
+    return false;
+  }
+  ctx_.store.CurrentFileName = name;
+  setStatus(QStringLiteral(" File : ") + toQ(name) + QStringLiteral(" written."));
+  setWindowTitle(QStringLiteral("Perform edit [") + toQ(name) + QStringLiteral("]"));
+  ctx_.store.UnsavedChanges = false;
+  return true;
+}
+
+bool TStartform::WriteTempSyx() { return writeSyx(tempSyxBytes(ctx_.store, ctx_.engineSettings.sizes)); }
+bool TStartform::WriteListSyx() { return writeSyx(listSyxBytes(ctx_.store, ctx_.engineSettings.sizes)); }
+
+void TStartform::Save() {
+  auto& s = ctx_.store;
+  // A Temporary Performance or a User bank is written at once; asking
+  // afterwards whether to save would question a file just written.
+  if (s.FromTemp) {
+    WriteTempSyx();
+    return;
+  }
+  if (s.FromUser) {
+    WriteListSyx();
+    return;
+  }
+  if (!windows.saveDialog) return;
+  const int answer = windows.saveDialog->ask(s);
+  if (answer == QDialog::Accepted) chooseFromSaveDialog();
+  if (answer == Tsavedialog::Discarded) ctx_.host.showInfo(WhatToSave);
+}
+
+void TStartform::chooseFromSaveDialog() {
+  switch (windows.saveDialog->choice()) {
+    case Tsavedialog::Choice::SaveSelectedFile: WriteTempSyx(); break;
+    case Tsavedialog::Choice::SaveListFile: WriteListSyx(); break;
+    case Tsavedialog::Choice::SaveSelectedToModule:  // storing into module memory arrives with the bank transfers
+    case Tsavedialog::Choice::SaveAllToModule:
+    case Tsavedialog::Choice::SaveAllToCard: break;
+  }
+}
+
+void TStartform::Edit() {
+  if (ctx_.store.NoPerformance) {
+    ctx_.host.showInfo(NoPerformanceToEdit);
+    return;
+  }
+  if (!ctx_.store.FromTemp) emit sendTempRequested();
+  emit editRequested();
+}
+
+void TStartform::showAbout() {
+  if (windows.splash) windows.splash->showAbout(this);
+}
+
+void TStartform::dropFile(const QString& path) {
+  droppedPath_ = path;
+  ldrop_->setText(path);
+  ctx_.store.FileDropped = true;
+  timer1_->start();
+}
+
+void TStartform::dragEnterEvent(QDragEnterEvent* event) {
+  if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void TStartform::dropEvent(QDropEvent* event) {
+  const auto urls = event->mimeData()->urls();
+  if (urls.isEmpty() || !urls.first().isLocalFile()) return;
+  dropFile(urls.first().toLocalFile());
+  event->acceptProposedAction();
+}
+
+void TStartform::closeEvent(QCloseEvent* event) {
+  ctx_.settings.WriteSettings();
+  if (ctx_.store.UnsavedChanges && windows.saveDialog) {
+    const int answer = windows.saveDialog->ask(ctx_.store);
+    if (answer == QDialog::Accepted) chooseFromSaveDialog();
+    if (answer != Tsavedialog::Discarded) {
+      event->ignore();
+      return;
+    }
+  }
+  event->accept();
+  QApplication::quit();
+}
+
+void TStartform::setStatus(const QString& text) { status_->setText(text); }
+QString TStartform::statusText() const { return status_->text(); }
+QString TStartform::statusPanel(int panel) const { return panels_[static_cast<std::size_t>(panel)]->text(); }
+void TStartform::setStatusPanel(int panel, const QString& text) { panels_[static_cast<std::size_t>(panel)]->setText(text); }
+
+void TStartform::setGauge(int maximum, int value, bool visible) {
+  g_->setMaximum(std::max(maximum, 1));
+  g_->setValue(value);
+  g_->setVisible(visible);
+}
+
+}  // namespace quillon

@@ -1,0 +1,124 @@
+#pragma once
+// The main window: the performances of the current file or memory bank in a
+// 4 by 8 grid, the patches the chosen one uses, and the commands that open,
+// save and move performances.
+
+#include <QMainWindow>
+#include <array>
+#include <functional>
+
+#include "engine/store.h"
+
+class QAction;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QTableWidget;
+class QTimer;
+
+namespace quillon {
+
+class AppContext;
+class TDebugForm;
+class TOutputForm;
+class TSplashScreen;
+class TWaitingForm;
+class Tsavedialog;
+
+// The windows the main window shows or hides; filled in as start-up creates them.
+struct WindowSet {
+  TWaitingForm* waiting = nullptr;
+  TSplashScreen* splash = nullptr;
+  TDebugForm* debug = nullptr;
+  QWidget* monitor = nullptr;
+  TOutputForm* log = nullptr;
+  Tsavedialog* saveDialog = nullptr;
+};
+
+inline constexpr int StatusPanelCount = 4;
+
+class TStartform : public QMainWindow {
+  Q_OBJECT
+ public:
+  explicit TStartform(AppContext& context, QWidget* parent = nullptr);
+
+  WindowSet windows;
+
+  // File dialogs, replaceable so that tests choose paths without a dialog.
+  std::function<QString()> chooseOpenFile;
+  std::function<QString(const QString& proposed)> chooseSaveFile;
+
+  // Commands.
+  void Open();
+  void Save();
+  void ReadSyxFile(const QString& path);
+  bool WriteTempSyx();
+  bool WriteListSyx();
+  void Edit();
+  void showAbout();
+  void dropFile(const QString& path);
+
+  // The grid and the evaluation of the chosen performance.
+  void StGrSelectCell(int column, int row);
+  void Timer1Timer();
+  void EvaluatePatchNames();
+  void FillPerformanceGrid();
+  void ResetPerformanceGrid();
+  void CopyListEntryToTemp(int index);
+  void FormActivate();
+
+  QString statusText() const;
+  QString statusPanel(int panel) const;
+  void setStatusPanel(int panel, const QString& text);
+  QTableWidget* performanceGrid() const { return stGr_; }
+  QTableWidget* patchGrid() const { return stPatchGr_; }
+  QTimer* timer1() const { return timer1_; }
+  QTimer* timerMidiIn() const { return timerMidiIn_; }
+  QAction* playNoteAction() const { return playNote_; }
+
+ signals:
+  // Commands whose windows or transfers are attached later.
+  void getTempRequested();
+  void sendTempRequested();
+  void editRequested();
+  void settingsRequested();
+
+ protected:
+  void changeEvent(QEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+
+ private:
+  void buildControls();
+  void buildMenus();
+  QPushButton* addButton(const char* name, const QString& caption, void (TStartform::*action)());
+  void FormCreate();
+  void FormShow();
+  void setStatus(const QString& text);
+  void setGauge(int maximum, int value, bool visible);
+  bool writeSyx(const std::vector<Byte>& bytes);
+  QString proposedFileName() const;
+  void rebuildNamesFromRecords();
+  std::string entryName(int index) const;
+  void chooseFromSaveDialog();
+
+  AppContext& ctx_;
+  QTableWidget* stGr_;
+  QTableWidget* stPatchGr_;
+  QProgressBar* g_;
+  QLabel* status_;
+  QLabel* ldrop_;
+  QLabel* lnamesel_;
+  QPushButton* beditp_ = nullptr;
+  std::array<QLabel*, StatusPanelCount> panels_{};
+  QTimer* timer1_;
+  QTimer* timerMidiIn_;
+  QAction* playNote_ = nullptr;
+  QAction* changeNameAlways_ = nullptr;
+  QString droppedPath_;
+  bool splashShown_ = false;
+};
+
+}  // namespace quillon

@@ -1,0 +1,100 @@
+#include "app/waiting_form.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace quillon {
+
+namespace {
+constexpr int LampGlowMs = 175;
+constexpr int OffsetRight = 12;
+constexpr int OffsetDown = 71;
+const QColor LampOn(0, 255, 0);  // bright green
+const QColor LampOff(0, 96, 0);
+}  // namespace
+
+TLamp::TLamp(const QString& caption, QWidget* parent) : QWidget(parent), caption_(caption), off_(new QTimer(this)) {
+  off_->setSingleShot(true);
+  off_->setInterval(LampGlowMs);
+  connect(off_, &QTimer::timeout, this, [this] {
+    lit_ = false;
+    update();
+  });
+  setAccessibleName(caption.trimmed() + QStringLiteral(" lamp"));
+}
+
+void TLamp::flash() {
+  lit_ = true;
+  off_->start();
+  update();
+}
+
+QSize TLamp::sizeHint() const {
+  const int text = fontMetrics().horizontalAdvance(caption_);
+  return {text + fontMetrics().height() + 8, fontMetrics().height() + 4};
+}
+
+void TLamp::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  p.setRenderHint(QPainter::Antialiasing);
+  const int d = height() - 4;
+  p.setPen(palette().color(QPalette::WindowText));
+  p.setBrush(lit_ ? LampOn : LampOff);
+  p.drawEllipse(QRectF(2, 2, d, d));
+  p.drawText(QRect(d + 6, 0, width() - d - 6, height()), Qt::AlignVCenter | Qt::AlignLeft, caption_);
+}
+
+TWaitingForm::TWaitingForm(QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
+      pb_(new QProgressBar),
+      wo_(new TLamp(QStringLiteral("Out"))),
+      wi_(new TLamp(QStringLiteral(" In "))),
+      stx1_(new QLabel(QStringLiteral("0"))),
+      cancel_(new QPushButton(QStringLiteral("Cancel"))) {
+  setObjectName(QStringLiteral("TWaitingForm"));
+  setWindowTitle(QStringLiteral("  Communicating"));
+  pb_->setObjectName(QStringLiteral("PB"));
+  wo_->setObjectName(QStringLiteral("wo"));
+  wi_->setObjectName(QStringLiteral("wi"));
+  stx1_->setObjectName(QStringLiteral("Stx1"));
+  cancel_->setObjectName(QStringLiteral("Bcancel"));
+  setAutoFillBackground(true);
+
+  auto* layout = new QVBoxLayout(this);
+  auto* title = new QLabel(windowTitle());
+  QFont bold = title->font();
+  bold.setBold(true);
+  title->setFont(bold);
+  layout->addWidget(title);
+  layout->addWidget(pb_);
+  auto* row = new QHBoxLayout;
+  row->addWidget(wo_);
+  row->addWidget(wi_);
+  row->addSpacing(12);
+  row->addWidget(new QLabel(QStringLiteral("Collected: ")));
+  row->addWidget(stx1_);
+  row->addStretch();
+  row->addWidget(cancel_);
+  layout->addLayout(row);
+  connect(cancel_, &QPushButton::clicked, this, &TWaitingForm::cancelRequested);
+}
+
+void TWaitingForm::setProgressMaximum(int maximum) { pb_->setMaximum(std::max(maximum, 1)); }
+void TWaitingForm::setProgress(int value) { pb_->setValue(std::min(value, pb_->maximum())); }
+void TWaitingForm::setCollected(const QString& text) { stx1_->setText(text); }
+QString TWaitingForm::collected() const { return stx1_->text(); }
+void TWaitingForm::lightOut() { wo_->flash(); }
+void TWaitingForm::lightIn() { wi_->flash(); }
+
+void TWaitingForm::showBeside(const QWidget* mainWindow) {
+  if (mainWindow) move(mainWindow->frameGeometry().topLeft() + QPoint(OffsetRight, OffsetDown));
+  show();
+  raise();
+}
+
+}  // namespace quillon
