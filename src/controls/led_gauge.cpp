@@ -123,17 +123,22 @@ QColor TLEDGauge::ledColour(int led) const {
 // Layout ---------------------------------------------------------------------------------------
 
 QRect TLEDGauge::columnLedRect(int place) const {
-  const int ledHeight = 2 * height() / (2 * count_ - 1) + 1;
-  const int ledWidth = shape_ == shRound ? ledHeight : width();
+  // A single LED would come out twice the control's height: it fills the control instead.
+  const int ledHeight = std::min(height(), 2 * height() / (2 * count_ - 1) + 1);
+  const int ledWidth = shape_ == shRound ? std::min(ledHeight, width()) : width();
   const int bottom = height() - mulDiv(place - 1, height() - ledHeight, count_ - 1);
-  return {(width() - ledWidth) / 2, bottom - ledHeight, ledWidth, ledHeight};
+  const int roundLift = (ledHeight - (shape_ == shRound ? ledWidth : ledHeight)) / 2;  // a circle sits mid-slot
+  const int boxHeight = shape_ == shRound ? ledWidth : ledHeight;
+  return {(width() - ledWidth) / 2, bottom - ledHeight + roundLift, ledWidth, boxHeight};
 }
 
 QRect TLEDGauge::rowLedRect(int place) const {
   const int ledWidth = 2 * width() / (3 * count_ - 1);
-  const int ledHeight = shape_ == shRound ? ledWidth : height();
+  const int ledHeight = shape_ == shRound ? std::min(ledWidth, height()) : height();
+  const int roundInset = (ledWidth - (shape_ == shRound ? ledHeight : ledWidth)) / 2;
+  const int boxWidth = shape_ == shRound ? ledHeight : ledWidth;
   const int left = mulDiv(place - 1, width() - ledWidth, count_ - 1);
-  return {left, (height() - ledHeight) / 2, ledWidth, ledHeight};
+  return {left + roundInset, (height() - ledHeight) / 2, boxWidth, ledHeight};
 }
 
 QRect TLEDGauge::ledRect(int led) const {
