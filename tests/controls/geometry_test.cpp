@@ -60,12 +60,6 @@ class GeometryTest : public QObject {
     QCOMPARE(faderTickRows(40, 20).size(), std::size_t(5));
   }
 
-  void panMarkerFollowsTheScaleOfAThirtyNinePixelIndicator() {
-    QCOMPARE(panMarkerX(39, 0, 0, 127), 3);
-    QCOMPARE(panMarkerX(39, 64, 0, 127), 19);
-    QCOMPARE(panMarkerX(39, 127, 0, 127), 35);
-  }
-
   void panMarkerStaysInsideTheIndicator() {
     for (int width : {26, 39, 70, 200})
       for (int value = 0; value <= 127; ++value) {

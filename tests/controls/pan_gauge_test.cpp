@@ -50,16 +50,6 @@ class PanGaugeTest : public QObject {
     QCOMPARE(pan.markerX(), 35);
   }
 
-  void panScaleFollowsTheWidth() {
-    TLPanH pan;
-    pan.resize(70, 15);
-    QCOMPARE(pan.PanScale(), 127.0 / 64);
-    pan.resize(39, 15);
-    QCOMPARE(pan.PanScale(), 127.0 / 33);
-    pan.setMaxValue(0);
-    QCOMPARE(pan.PanScale(), 1.0);
-  }
-
   void panDrawsWithoutBlendedShadesAtRatioTwo() {
     TLPanH pan;
     pan.setValue(30);
