@@ -15,6 +15,10 @@ QString infoText(const std::string& text) {
 }
 
 void AppHost::showInfo(const std::string& text) {
+  if (onShowInfo) {
+    onShowInfo(text);
+    return;
+  }
   QMessageBox::information(infoParent_, QStringLiteral("Quillon"), infoText(text), QMessageBox::Ok);
 }
 

@@ -24,6 +24,8 @@ class AppHost : public BasicHost {
   void attachDebug(TDebugForm* debug) { debug_ = debug; }
   void setInfoParent(QWidget* parent) { infoParent_ = parent; }
 
+  // Replaces the information box (tests record the texts instead).
+  std::function<void(const std::string&)> onShowInfo;
   // Hooks of the windows that own timers, indicators and ports.
   std::function<void(LedColour)> onLightOut;
   std::function<void(LedColour)> onLightIn;

@@ -3,6 +3,7 @@
 
 #include <QDialog>
 
+class QLabel;
 class QRadioButton;
 
 namespace quillon {
@@ -26,7 +27,7 @@ class Tsavedialog : public QDialog {
 
  private:
   QRadioButton* button(Choice c) const;
-  class QLabel* text_;
+  QLabel* text_;
   QRadioButton* buttons_[5];
 };
 

@@ -126,15 +126,17 @@ void TStartform::buildControls() {
     QPushButton* hidden = addButton(name, QString::fromLatin1(caption), nullptr);
     hidden->hide();
     fileRow->addWidget(hidden);
+    if (hidden->objectName() == QStringLiteral("Ballin"))
+      connect(hidden, &QPushButton::clicked, this, [this] {
+        auto& s = ctx_.store;
+        s.NoResponse = s.Updating = s.ListLoaded = s.FromTemp = s.FromUser = s.FromCard = false;
+        FormActivate();
+      });
   }
   fileRow->addStretch();
-  fileRow->addWidget(addButton("Bexit", QStringLiteral("Exit"), nullptr));
-  connect(findChild<QPushButton*>(QStringLiteral("Bexit")), &QPushButton::clicked, this, &QWidget::close);
-  connect(findChild<QPushButton*>(QStringLiteral("Ballin")), &QPushButton::clicked, this, [this] {
-    auto& s = ctx_.store;
-    s.NoResponse = s.Updating = s.ListLoaded = s.FromTemp = s.FromUser = s.FromCard = false;
-    FormActivate();
-  });
+  QPushButton* exitButton = addButton("Bexit", QStringLiteral("Exit"), nullptr);
+  connect(exitButton, &QPushButton::clicked, this, &QWidget::close);
+  fileRow->addWidget(exitButton);
   layout->addLayout(fileRow);
 
   auto* sourceRow = new QHBoxLayout;
@@ -146,7 +148,9 @@ void TStartform::buildControls() {
   layout->addLayout(sourceRow);
 
   stGr_->setObjectName(QStringLiteral("StGr"));
-  sizeGrid(stGr_, GridColumns, GridRows, PerformanceColumnWidth, PerformanceRowHeight);
+  sizeGrid(stGr_, GridColumns, GridRows,
+           std::max(PerformanceColumnWidth, stGr_->fontMetrics().horizontalAdvance(QStringLiteral(" 32 = Dance Layers")) + 8),
+           PerformanceRowHeight);
   stGr_->setSelectionMode(QAbstractItemView::SingleSelection);
   stGr_->setAccessibleName(QStringLiteral("Performances"));
   connect(stGr_, &QTableWidget::cellClicked, this, [this](int row, int column) {
@@ -175,8 +179,12 @@ void TStartform::buildControls() {
   label3->setObjectName(QStringLiteral("Label3"));
   layout->addWidget(label3);
   stPatchGr_->setObjectName(QStringLiteral("StPatchGr"));
-  sizeGrid(stPatchGr_, PatchGridColumns, PatchGridRows, PatchColumnWidth, PatchRowHeight);
-  stPatchGr_->setEnabled(false);
+  sizeGrid(stPatchGr_, PatchGridColumns, PatchGridRows,
+           std::max(PatchColumnWidth, stPatchGr_->fontMetrics().horizontalAdvance(QStringLiteral(" P 16  WWWWWWWWWWW")) + 8),
+           PatchRowHeight);
+  // Display only; kept enabled so the names stay as readable as the grid above.
+  stPatchGr_->setSelectionMode(QAbstractItemView::NoSelection);
+  stPatchGr_->setFocusPolicy(Qt::NoFocus);
   stPatchGr_->setAccessibleName(QStringLiteral("Patches used"));
   layout->addWidget(stPatchGr_, 0, Qt::AlignLeft);
 
@@ -434,7 +442,10 @@ void TStartform::EvaluatePatchNames() {
 
 void TStartform::Open() {
   const QString path = chooseOpenFile ? chooseOpenFile() : QString();
-  if (path.isEmpty()) return;
+  if (!path.isEmpty()) openPath(path);
+}
+
+void TStartform::openPath(const QString& path) {
   timer1_->stop();
   // The file is read before anything is cleared, so a file that cannot be read leaves the list as it was.
   FileBytes file = readFileBytes(path.toStdString());

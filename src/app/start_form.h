@@ -50,6 +50,8 @@ class TStartform : public QMainWindow {
 
   // Commands.
   void Open();
+  // Open without the dialog: a path given on the command line.
+  void openPath(const QString& path);
   void Save();
   void ReadSyxFile(const QString& path);
   bool WriteTempSyx();

@@ -9,6 +9,7 @@
 class QLabel;
 class QProgressBar;
 class QPushButton;
+class QTimer;
 
 namespace quillon {
 
@@ -56,7 +57,7 @@ class TLamp : public QWidget {
  private:
   QString caption_;
   bool lit_ = false;
-  class QTimer* off_;
+  QTimer* off_;
 };
 
 }  // namespace quillon
