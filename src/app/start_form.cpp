@@ -298,7 +298,12 @@ void TStartform::changeEvent(QEvent* event) {
     timer1_->stop();
 }
 
+void TStartform::ensureActivated() {
+  if (!activated_) FormActivate();
+}
+
 void TStartform::FormActivate() {
+  activated_ = true;
   if (ctx_.settings.FirstRun) {
     ctx_.settings.WriteDefaultSettings();
     ctx_.settings.FirstRun = false;

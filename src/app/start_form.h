@@ -68,6 +68,8 @@ class TStartform : public QMainWindow {
   void ResetPerformanceGrid();
   void CopyListEntryToTemp(int index);
   void FormActivate();
+  // Runs the first activation even where no window manager activates windows.
+  void ensureActivated();
 
   QString statusText() const;
   QString statusPanel(int panel) const;
@@ -121,6 +123,7 @@ class TStartform : public QMainWindow {
   QAction* changeNameAlways_ = nullptr;
   QString droppedPath_;
   bool splashShown_ = false;
+  bool activated_ = false;
 };
 
 }  // namespace quillon

@@ -41,6 +41,10 @@ void ProgramWindows::connectHost(AppContext& context) {
   host.onStopResponseTimer = [this] { startForm->timerMidiIn()->stop(); };
 }
 
-void ProgramWindows::showAtStart() { startForm->show(); }
+void ProgramWindows::showAtStart() {
+  startForm->show();
+  startForm->activateWindow();
+  QTimer::singleShot(0, startForm.get(), &TStartform::ensureActivated);
+}
 
 }  // namespace quillon
