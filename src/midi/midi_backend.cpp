@@ -33,14 +33,15 @@ std::pair<MidiBackend*, std::size_t> locate(const std::vector<MidiBackend*>& par
 std::vector<std::string> CombinedBackend::outputNames() { return joined(parts_, &MidiBackend::outputNames); }
 std::vector<std::string> CombinedBackend::inputNames() { return joined(parts_, &MidiBackend::inputNames); }
 
-std::unique_ptr<OutputConnection> CombinedBackend::openOutput(std::size_t device) {
+std::unique_ptr<OutputConnection> CombinedBackend::openOutput(std::size_t device, const std::string& name) {
   auto [part, local] = locate(parts_, &MidiBackend::outputNames, device);
-  return part->openOutput(local);
+  return part->openOutput(local, name);
 }
 
-std::unique_ptr<InputConnection> CombinedBackend::openInput(std::size_t device, InputHandler handler) {
+std::unique_ptr<InputConnection> CombinedBackend::openInput(std::size_t device, const std::string& name,
+                                                            InputHandler handler) {
   auto [part, local] = locate(parts_, &MidiBackend::inputNames, device);
-  return part->openInput(local, std::move(handler));
+  return part->openInput(local, name, std::move(handler));
 }
 
 VirtualModuleBackend& virtualModuleBackend() {

@@ -42,9 +42,13 @@ class MidiBackend {
   virtual ~MidiBackend() = default;
   virtual std::vector<std::string> outputNames() = 0;
   virtual std::vector<std::string> inputNames() = 0;
-  // Both throw MidiBackendError with the platform's text.
-  virtual std::unique_ptr<OutputConnection> openOutput(std::size_t device) = 0;
-  virtual std::unique_ptr<InputConnection> openInput(std::size_t device, InputHandler handler) = 0;
+  // `device` is a position in the list just read and `name` the name found
+  // there: lists shift when other programs add or remove ports, so a backend
+  // whose numbers are not stable opens by name. Both throw MidiBackendError
+  // with the platform's text.
+  virtual std::unique_ptr<OutputConnection> openOutput(std::size_t device, const std::string& name) = 0;
+  virtual std::unique_ptr<InputConnection> openInput(std::size_t device, const std::string& name,
+                                                     InputHandler handler) = 0;
 };
 
 // Several backends one after the other: device numbers run through the first
@@ -54,8 +58,9 @@ class CombinedBackend : public MidiBackend {
   explicit CombinedBackend(std::vector<MidiBackend*> parts) : parts_(std::move(parts)) {}
   std::vector<std::string> outputNames() override;
   std::vector<std::string> inputNames() override;
-  std::unique_ptr<OutputConnection> openOutput(std::size_t device) override;
-  std::unique_ptr<InputConnection> openInput(std::size_t device, InputHandler handler) override;
+  std::unique_ptr<OutputConnection> openOutput(std::size_t device, const std::string& name) override;
+  std::unique_ptr<InputConnection> openInput(std::size_t device, const std::string& name,
+                                             InputHandler handler) override;
 
  private:
   std::vector<MidiBackend*> parts_;

@@ -81,7 +81,7 @@ void TMidiOutput::Open() {
   const std::uint16_t id =
       currentDeviceNumber<EmidioutputError>(names, deviceId_, productName_, outputNotInstalled(productName_));
   if (id >= names.size()) throw EmidioutputError("Midi-Out Invalid ID: " + std::to_string(id));
-  connection_ = onPlatform<EmidioutputError>([&] { return backend_.openOutput(id); });
+  connection_ = onPlatform<EmidioutputError>([&] { return backend_.openOutput(id, names[id]); });
   deviceId_ = id;
   productName_ = names[id];
 }
@@ -175,7 +175,7 @@ void TMidiInput::Open() {
   overflowNotified_ = false;
   try {
     connection_ = onPlatform<EMidiInputError>(
-        [&] { return backend_.openInput(id, [this](std::span<const Byte> message) { received(message); }); });
+        [&] { return backend_.openInput(id, names[id], [this](std::span<const Byte> message) { received(message); }); });
   } catch (...) {
     Close();
     throw;
@@ -205,6 +205,7 @@ int TMidiInput::PendingCount() const { return queue_ ? static_cast<int>(queue_->
 std::optional<TMyMidiEvent> TMidiInput::TakeEvent() {
   Record record;
   if (!queue_ || !queue_->pop(record)) return std::nullopt;
+  ++taken_;
   TMyMidiEvent event;
   event.TimeStamp = record.timeStamp;
   if (record.sysexBuffer == NoBuffer) {
@@ -287,9 +288,12 @@ bool TMidiInput::hasInputHandler() const { return isSignalConnected(QMetaMethod:
 void TMidiInput::deliverInput() {
   inputNotified_.store(false, std::memory_order_release);
   if (!IsOpen() || PendingCount() == 0 || !hasInputHandler()) return;
+  const std::uint64_t takenBefore = taken_;
   emit OnMidiInput();
   // A handler may stop early; what it left must not wait for the next event.
-  if (IsOpen() && PendingCount() > 0) notifyInput();
+  // One that took nothing is not ready: asking again at once would only spin,
+  // so the next arriving event asks instead.
+  if (IsOpen() && PendingCount() > 0 && taken_ != takenBefore) notifyInput();
 }
 
 void TMidiInput::deliverOverflow() {

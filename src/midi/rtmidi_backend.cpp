@@ -26,6 +26,16 @@ auto guarded(F&& call) {
   }
 }
 
+// Port numbers shift whenever another program adds or removes a port, so each
+// connection finds its port by name in its own RtMidi object just before opening.
+template <typename Port>
+unsigned portNumberOf(Port& port, const std::string& name) {
+  const auto names = portNames(port);
+  const auto it = std::find(names.begin(), names.end(), name);
+  if (it == names.end()) throw MidiBackendError("MIDI device " + name + " is no longer available");
+  return static_cast<unsigned>(it - names.begin());
+}
+
 }  // namespace
 
 struct RtMidiBackend::State {
@@ -42,9 +52,9 @@ struct RtMidiBackend::State {
 
 class RtMidiOutputConnection : public OutputConnection {
  public:
-  RtMidiOutputConnection(RtMidiBackend::State& owner, unsigned port, std::string name)
+  RtMidiOutputConnection(RtMidiBackend::State& owner, std::string name)
       : owner_(owner), name_(std::move(name)), out_(guarded([&] { return std::make_unique<RtMidiOut>(owner.api, owner.clientName); })) {
-    guarded([&] { out_->openPort(port, "out"); });
+    guarded([&] { out_->openPort(portNumberOf(*out_, name_), "out"); });
   }
   ~RtMidiOutputConnection() override {
     try {
@@ -71,13 +81,13 @@ class RtMidiOutputConnection : public OutputConnection {
 
 class RtMidiInputConnection : public InputConnection {
  public:
-  RtMidiInputConnection(RtMidiBackend::State& owner, unsigned port, InputHandler handler)
+  RtMidiInputConnection(RtMidiBackend::State& owner, const std::string& name, InputHandler handler)
       : handler_(std::move(handler)), in_(guarded([&] { return std::make_unique<RtMidiIn>(owner.api, owner.clientName); })) {
     guarded([&] {
       // SysEx, timing clock / time code and active sensing all reach the handlers.
       in_->ignoreTypes(false, false, false);
       in_->setCallback(&RtMidiInputConnection::received, this);
-      in_->openPort(port, "in");
+      in_->openPort(portNumberOf(*in_, name), "in");
     });
   }
   ~RtMidiInputConnection() override {
@@ -139,15 +149,15 @@ std::vector<std::string> RtMidiBackend::inputNames() {
   return guarded([&] { return portNames(*state_->inLister); });
 }
 
-std::unique_ptr<OutputConnection> RtMidiBackend::openOutput(std::size_t device) {
-  const auto names = outputNames();
-  if (device >= names.size()) throw MidiBackendError("no MIDI output device " + std::to_string(device));
-  return std::make_unique<RtMidiOutputConnection>(*state_, static_cast<unsigned>(device), names[device]);
+std::unique_ptr<OutputConnection> RtMidiBackend::openOutput(std::size_t, const std::string& name) {
+  if (!state_->started()) throw MidiBackendError("no MIDI API is available");
+  return std::make_unique<RtMidiOutputConnection>(*state_, name);
 }
 
-std::unique_ptr<InputConnection> RtMidiBackend::openInput(std::size_t device, InputHandler handler) {
-  if (device >= inputNames().size()) throw MidiBackendError("no MIDI input device " + std::to_string(device));
-  return std::make_unique<RtMidiInputConnection>(*state_, static_cast<unsigned>(device), std::move(handler));
+std::unique_ptr<InputConnection> RtMidiBackend::openInput(std::size_t, const std::string& name,
+                                                          InputHandler handler) {
+  if (!state_->started()) throw MidiBackendError("no MIDI API is available");
+  return std::make_unique<RtMidiInputConnection>(*state_, name, std::move(handler));
 }
 
 }  // namespace quillon::midi

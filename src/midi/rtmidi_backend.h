@@ -23,8 +23,9 @@ class RtMidiBackend : public MidiBackend {
 
   std::vector<std::string> outputNames() override;
   std::vector<std::string> inputNames() override;
-  std::unique_ptr<OutputConnection> openOutput(std::size_t device) override;
-  std::unique_ptr<InputConnection> openInput(std::size_t device, InputHandler handler) override;
+  std::unique_ptr<OutputConnection> openOutput(std::size_t device, const std::string& name) override;
+  std::unique_ptr<InputConnection> openInput(std::size_t device, const std::string& name,
+                                             InputHandler handler) override;
 
  struct State;  // RtMidi stays out of this header
 

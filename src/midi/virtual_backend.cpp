@@ -39,12 +39,13 @@ void VirtualModuleBackend::setModuleType(ModuleType type) {
   if (type != module_.type()) module_ = jv::VirtualModule(type, module_.unitId());
 }
 
-std::unique_ptr<OutputConnection> VirtualModuleBackend::openOutput(std::size_t device) {
+std::unique_ptr<OutputConnection> VirtualModuleBackend::openOutput(std::size_t device, const std::string&) {
   requireDeviceZero(device);
   return std::make_unique<Output>(*this);
 }
 
-std::unique_ptr<InputConnection> VirtualModuleBackend::openInput(std::size_t device, InputHandler handler) {
+std::unique_ptr<InputConnection> VirtualModuleBackend::openInput(std::size_t device, const std::string&,
+                                                                 InputHandler handler) {
   requireDeviceZero(device);
   return std::make_unique<Input>(*this, std::move(handler));
 }

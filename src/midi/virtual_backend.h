@@ -25,8 +25,9 @@ class VirtualModuleBackend : public MidiBackend {
 
   std::vector<std::string> outputNames() override { return {VirtualModuleName}; }
   std::vector<std::string> inputNames() override { return {VirtualModuleName}; }
-  std::unique_ptr<OutputConnection> openOutput(std::size_t device) override;
-  std::unique_ptr<InputConnection> openInput(std::size_t device, InputHandler handler) override;
+  std::unique_ptr<OutputConnection> openOutput(std::size_t device, const std::string& name) override;
+  std::unique_ptr<InputConnection> openInput(std::size_t device, const std::string& name,
+                                             InputHandler handler) override;
 
  private:
   class Output;

@@ -2,6 +2,8 @@
 // A backend under the test's control: fixed device names, every message sent
 // recorded, input injected from any thread, failures on demand.
 
+#include <gtest/gtest.h>
+
 #include <mutex>
 
 #include "midi/midi_backend.h"
@@ -21,12 +23,15 @@ class FakeBackend : public midi::MidiBackend {
   std::vector<std::string> outputNames() override { return outputs; }
   std::vector<std::string> inputNames() override { return inputs; }
 
-  std::unique_ptr<midi::OutputConnection> openOutput(std::size_t device) override {
+  std::unique_ptr<midi::OutputConnection> openOutput(std::size_t device, const std::string& name) override {
+    EXPECT_EQ(outputs.at(device), name);
     if (!openError.empty()) throw midi::MidiBackendError(openError);
     openedOutput = device;
     return std::make_unique<Output>(*this);
   }
-  std::unique_ptr<midi::InputConnection> openInput(std::size_t device, midi::InputHandler handler) override {
+  std::unique_ptr<midi::InputConnection> openInput(std::size_t device, const std::string& name,
+                                                   midi::InputHandler handler) override {
+    EXPECT_EQ(inputs.at(device), name);
     if (!openError.empty()) throw midi::MidiBackendError(openError);
     openedInput = device;
     return std::make_unique<Input>(*this, std::move(handler));

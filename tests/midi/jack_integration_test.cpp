@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "jvsim_process.h"
 #include "midi/model/virtual_module.h"
 
@@ -11,6 +13,13 @@ namespace quillon {
 namespace {
 
 using testing::processEventsUntil;
+
+std::string jackConnections() {
+  QProcess lsp;
+  lsp.start("jack_lsp", {"-c"});
+  lsp.waitForFinished(3000);
+  return lsp.readAllStandardOutput().toStdString();
+}
 
 class JackJvsim : public ::testing::Test {
  protected:
@@ -22,7 +31,7 @@ class JackJvsim : public ::testing::Test {
     if (!testing::jackServerRunning())
       GTEST_SKIP() << "no JACK server is running (./test.sh starts one: jackd -d dummy)";
     std::string error;
-    ASSERT_TRUE(jvsim_.start(QUILLON_JVSIM_PATH, args, error)) << error;
+    ASSERT_TRUE(jvsim_.start(QUILLON_JVSIM_PATH, QStringList{"-v"} + args, error)) << error;
     link_ = std::make_unique<testing::JvsimLink>();
     ASSERT_TRUE(link_->connect(jvsim_, error)) << error;
     QObject::connect(&link_->in, &TMidiInput::OnMidiInput, [this] {
@@ -36,14 +45,21 @@ class JackJvsim : public ::testing::Test {
     jvsim_.stop();
   }
 
-  // Sends until the first answer comes back: JACK connects ports at the next cycle.
+  // Sends until the first answer comes back: JACK connects ports at the next
+  // cycle, and a loaded machine may take many cycles.
   Bytes requestUntilAnswered(const Bytes& rq1) {
-    for (int attempt = 0; attempt < 20; ++attempt) {
+    for (int attempt = 0; attempt < 50 && events_.empty(); ++attempt) {
       link_->out.SendLongMessage(rq1);
-      if (processEventsUntil([&] { return !events_.empty(); }, 100)) break;
+      processEventsUntil([&] { return !events_.empty(); }, 100);
     }
-    Bytes answer = joinedSysex().empty() ? Bytes{} : joinedSysex().back();
+    Bytes answer = joinedSysex().empty() ? Bytes{} : joinedSysex().front();
+    EXPECT_FALSE(answer.empty()) << "jvsim never answered over JACK; it printed:\n"
+                                 << jvsim_.output() << "JACK connections:\n" << jackConnections();
+    // Echoes and late answers of the retries must not count as test traffic.
+    QThread::msleep(30);
+    processEventsUntil([] { return false; }, 30);
     events_.clear();
+    xrunsBeforeTraffic_ = xruns_.count();  // cycles missed while clients joined do not count
     return answer;
   }
 
@@ -59,15 +75,30 @@ class JackJvsim : public ::testing::Test {
     return messages;
   }
 
-  // Short messages in batches small enough for RtMidi's JACK send buffer.
-  void sendNotes(int count) {
+  // Data that JACK itself dropped in a missed cycle says nothing about the
+  // ports; only then is a loss a skip rather than a failure.
+  void lossIsAFailureUnlessJackMissedCycles(const std::string& what) {
+    const int xruns = xruns_.count() - xrunsBeforeTraffic_;
+    if (xruns > 0)
+      GTEST_SKIP() << what << ", but JACK reported " << xruns
+                   << " xruns (missed cycles drop MIDI in the server; the machine is overloaded)";
+    FAIL() << what << " with no JACK xrun";
+  }
+
+  // Short messages in batches small enough for RtMidi's JACK send buffer; each
+  // batch waits until `arrived` has seen it, so a loaded machine that skips
+  // JACK cycles does not overrun the buffers between here and the input port.
+  void sendNotes(int count, const std::function<int()>& arrived) {
     constexpr int Batch = 100;
     for (int i = 0; i < count; ++i) {
       link_->out.SendShortMessage(0x90, static_cast<Byte>(i % 128), static_cast<Byte>(i / 128));
-      if (i % Batch == Batch - 1) QThread::msleep(6);  // a little over one JACK period
+      if ((i % Batch == Batch - 1 || i == count - 1) && !processEventsUntil([&] { return arrived() > i; }, 3000))
+        return lossIsAFailureUnlessJackMissedCycles("note " + std::to_string(i) + " got lost");
     }
   }
 
+  testing::XrunWatch xruns_;
+  int xrunsBeforeTraffic_ = 0;
   testing::JvsimProcess jvsim_;
   std::unique_ptr<testing::JvsimLink> link_;
   std::vector<TMyMidiEvent> events_;
@@ -106,8 +137,8 @@ TEST_F(JackJvsim, SysexOfEverySizeArrivesIntact) {
     link_->out.SendLongMessage(m);
     sent.push_back(m);
   }
-  ASSERT_TRUE(processEventsUntil([&] { return joinedSysex().size() == sent.size() && joinedSysex().back().size() == 4096; }, 3000))
-      << joinedSysex().size();
+  if (!processEventsUntil([&] { return !joinedSysex().empty() && joinedSysex().back().size() == 4096; }, 3000))
+    return lossIsAFailureUnlessJackMissedCycles("the 4096-byte message did not arrive");
   EXPECT_EQ(joinedSysex(), sent);
   EXPECT_EQ(link_->in.DroppedCount(), 0u);
 }
@@ -116,7 +147,8 @@ TEST_F(JackJvsim, ThousandShortMessagesArriveInOrder) {
   startWith({"--echo"});
   requestUntilAnswered(TemporaryCommonRequest);
   constexpr int Count = 1000;
-  sendNotes(Count);
+  sendNotes(Count, [&] { return static_cast<int>(events_.size()); });
+  if (IsSkipped() || HasFailure()) return;
   ASSERT_TRUE(processEventsUntil([&] { return events_.size() >= Count; }, 5000)) << events_.size();
   ASSERT_EQ(events_.size(), static_cast<std::size_t>(Count));
   for (int i = 0; i < Count; ++i) {
@@ -133,9 +165,10 @@ TEST_F(JackJvsim, BurstBeyondCapacityOverflowsAndLosesNothingElse) {
   collect_ = false;  // the GUI side takes nothing while the burst arrives
   const int capacity = link_->in.Capacity();
   const int burst = capacity + 476;
-  sendNotes(burst);
   const auto arrived = [&] { return link_->in.PendingCount() + static_cast<int>(link_->in.DroppedCount()); };
-  ASSERT_TRUE(processEventsUntil([&] { return arrived() >= burst; }, 5000)) << arrived();
+  sendNotes(burst, arrived);
+  if (IsSkipped() || HasFailure()) return;
+  ASSERT_EQ(arrived(), burst);
   EXPECT_EQ(link_->in.PendingCount(), capacity);
   EXPECT_EQ(link_->in.DroppedCount(), static_cast<std::uint64_t>(burst - capacity));
   EXPECT_GE(overflow.count(), 1);

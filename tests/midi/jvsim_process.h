@@ -8,6 +8,7 @@
 #include <jack/jack.h>
 
 #include <algorithm>
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,27 @@ inline bool jackServerRunning() {
   return true;
 }
 
+// Counts the server's xruns while it lives. A non-realtime server on a busy
+// machine misses cycles, and JACK drops the MIDI of a missed cycle; a loss
+// with no xrun is ours.
+class XrunWatch {
+ public:
+  XrunWatch() {
+    client_ = jack_client_open("quillon-xrun-watch", JackNoStartServer, nullptr);
+    if (!client_) return;
+    jack_set_xrun_callback(client_, [](void* self) { ++static_cast<XrunWatch*>(self)->xruns_; return 0; }, this);
+    jack_activate(client_);
+  }
+  ~XrunWatch() {
+    if (client_) jack_client_close(client_);
+  }
+  int count() const { return xruns_.load(); }
+
+ private:
+  jack_client_t* client_ = nullptr;
+  std::atomic<int> xruns_{0};
+};
+
 class JvsimProcess {
  public:
   // Starts quillon-jvsim on JACK under a name of its own; false with `error` set
@@ -37,20 +59,25 @@ class JvsimProcess {
     QStringList args{"--api", "jack", "--name", QString::fromStdString(name_)};
     args += extraArgs;
     process_.setProcessChannelMode(QProcess::MergedChannels);
+    // Read as it comes, or a full pipe would stall it in the middle of a test.
+    QObject::connect(&process_, &QProcess::readyRead, [this] { output_ += process_.readAll().toStdString(); });
     process_.start(QString::fromStdString(program), args);
     if (!process_.waitForStarted(3000)) {
       error = "quillon-jvsim did not start";
       return false;
     }
-    std::string output;
-    while (output.find("ready") == std::string::npos) {
+    while (output_.find("ready") == std::string::npos) {
       if (!process_.waitForReadyRead(5000)) {
-        error = "quillon-jvsim did not get ready: " + output;
+        error = "quillon-jvsim did not get ready: " + output_;
         return false;
       }
-      output += process_.readAll().toStdString();
     }
     return true;
+  }
+  // Everything it printed so far, for failure messages.
+  const std::string& output() {
+    output_ += process_.readAll().toStdString();
+    return output_;
   }
   void stop() {
     if (process_.state() == QProcess::NotRunning) return;
@@ -69,6 +96,7 @@ class JvsimProcess {
 
  private:
   std::string name_;
+  std::string output_;
   QProcess process_;
 };
 

@@ -252,3 +252,22 @@ TEST(MidiInputNotify, EventsFromAnotherThreadArriveWholeAndInOrder) {
 
 }  // namespace
 }  // namespace quillon
+
+namespace quillon {
+namespace {
+
+TEST(MidiInputNotify, AHandlerThatTakesNothingIsAskedAgainOnlyByNewEvents) {
+  OpenInput port;
+  int calls = 0;
+  QObject::connect(&port.in, &TMidiInput::OnMidiInput, [&] { ++calls; });
+  port.backend.inject({0x90, 1, 1});
+  testing::drainEvents();
+  EXPECT_EQ(calls, 1);  // not a loop of notifications while the event waits
+  port.backend.inject({0x90, 2, 1});
+  testing::drainEvents();
+  EXPECT_EQ(calls, 2);
+  EXPECT_EQ(port.in.PendingCount(), 2);
+}
+
+}  // namespace
+}  // namespace quillon
