@@ -26,14 +26,22 @@ auto guarded(F&& call) {
   }
 }
 
-// Port numbers shift whenever another program adds or removes a port, so each
-// connection finds its port by name in its own RtMidi object just before opening.
+// Port numbers shift whenever another program adds or removes a port, and
+// RtMidi opens by number, looking the number up again inside openPort. So the
+// connection finds its port by name in its own RtMidi object, opens it, and
+// trusts the result only when the list did not change around the open.
 template <typename Port>
-unsigned portNumberOf(Port& port, const std::string& name) {
-  const auto names = portNames(port);
-  const auto it = std::find(names.begin(), names.end(), name);
-  if (it == names.end()) throw MidiBackendError("MIDI device " + name + " is no longer available");
-  return static_cast<unsigned>(it - names.begin());
+void openByName(Port& port, const std::string& name, const std::string& ourPortName) {
+  constexpr int Attempts = 5;
+  for (int attempt = 0; attempt < Attempts; ++attempt) {
+    const auto before = portNames(port);
+    const auto it = std::find(before.begin(), before.end(), name);
+    if (it == before.end()) throw MidiBackendError("MIDI device " + name + " is no longer available");
+    port.openPort(static_cast<unsigned>(it - before.begin()), ourPortName);
+    if (portNames(port) == before) return;
+    port.closePort();
+  }
+  throw MidiBackendError("MIDI device list kept changing while opening " + name);
 }
 
 }  // namespace
@@ -54,7 +62,7 @@ class RtMidiOutputConnection : public OutputConnection {
  public:
   RtMidiOutputConnection(RtMidiBackend::State& owner, std::string name)
       : owner_(owner), name_(std::move(name)), out_(guarded([&] { return std::make_unique<RtMidiOut>(owner.api, owner.clientName); })) {
-    guarded([&] { out_->openPort(portNumberOf(*out_, name_), "out"); });
+    guarded([&] { openByName(*out_, name_, "out"); });
   }
   ~RtMidiOutputConnection() override {
     try {
@@ -87,7 +95,7 @@ class RtMidiInputConnection : public InputConnection {
       // SysEx, timing clock / time code and active sensing all reach the handlers.
       in_->ignoreTypes(false, false, false);
       in_->setCallback(&RtMidiInputConnection::received, this);
-      in_->openPort(portNumberOf(*in_, name), "in");
+      openByName(*in_, name, "in");
     });
   }
   ~RtMidiInputConnection() override {
