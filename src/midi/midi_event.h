@@ -1,0 +1,52 @@
+#pragma once
+// One received MIDI event and the byte layout of short messages.
+
+#include <cstdint>
+#include <vector>
+
+#include "engine/sysex.h"
+
+namespace quillon {
+
+struct TMyMidiEvent {
+  Byte StatusByte = 0;       // F0h for a SysEx event
+  Byte DataByte1 = 0;        // 0 for SysEx
+  Byte DataByte2 = 0;        // 0 for SysEx
+  std::uint32_t TimeStamp = 0;  // milliseconds since input was started
+  std::uint16_t SysexSize = 0;  // 0 for a short message
+  Bytes SysexData;              // the SysEx bytes as received; empty for a short message
+
+  bool isSysex() const { return SysexSize > 0; }
+};
+
+namespace midi {
+
+inline constexpr Byte StatusBit = 0x80;
+inline constexpr Byte ProgramChange = 0xC0;
+inline constexpr Byte ChannelPressure = 0xD0;
+inline constexpr Byte TimeCode = 0xF1;
+inline constexpr Byte SongSelect = 0xF3;
+inline constexpr Byte SystemCommonFirst = 0xF0;
+
+// Bytes on the wire of a short message with this status byte.
+constexpr int shortMessageLength(Byte status) {
+  if (status < SystemCommonFirst) {
+    const Byte kind = status & 0xF0;
+    return kind == ProgramChange || kind == ChannelPressure ? 2 : 3;
+  }
+  if (status == TimeCode || status == SongSelect) return 2;
+  if (status == 0xF2) return 3;  // song position
+  return 1;                      // tune request, real-time messages
+}
+
+// The 32-bit packing of the platform: status, then data 1, then data 2.
+constexpr std::uint32_t packShortMessage(Byte status, Byte data1, Byte data2) {
+  return static_cast<std::uint32_t>(status) | static_cast<std::uint32_t>(data1) << 8 |
+         static_cast<std::uint32_t>(data2) << 16;
+}
+constexpr Byte packedStatus(std::uint32_t packed) { return static_cast<Byte>(packed & 0xFF); }
+constexpr Byte packedData1(std::uint32_t packed) { return static_cast<Byte>((packed >> 8) & 0xFF); }
+constexpr Byte packedData2(std::uint32_t packed) { return static_cast<Byte>((packed >> 16) & 0xFF); }
+
+}  // namespace midi
+}  // namespace quillon

@@ -1,0 +1,36 @@
+#pragma once
+// The platform's MIDI ports through RtMidi. The first API in the list that
+// starts is used for everything; when none starts the lists are empty.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "midi/midi_backend.h"
+
+namespace quillon::midi {
+
+class RtMidiBackend : public MidiBackend {
+ public:
+  // APIs by RtMidi name ("alsa", "jack"); empty means the platform's order.
+  explicit RtMidiBackend(const std::vector<std::string>& apis = {}, std::string clientName = "Quillon");
+  ~RtMidiBackend() override;
+
+  // The RtMidi name of the API in use, empty when none could start.
+  std::string apiName() const;
+  // Why the APIs tried could not start, one line each.
+  const std::vector<std::string>& startErrors() const;
+
+  std::vector<std::string> outputNames() override;
+  std::vector<std::string> inputNames() override;
+  std::unique_ptr<OutputConnection> openOutput(std::size_t device, const std::string& name) override;
+  std::unique_ptr<InputConnection> openInput(std::size_t device, const std::string& name,
+                                             InputHandler handler) override;
+
+ struct State;  // RtMidi stays out of this header
+
+ private:
+  std::unique_ptr<State> state_;
+};
+
+}  // namespace quillon::midi

@@ -1,0 +1,114 @@
+#include "options.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+
+namespace quillon::jvsim {
+
+const char* const UsageText =
+    "usage: quillon-jvsim [options]\n"
+    "  The virtual JV module on MIDI ports NAME-in:in and NAME-out:out.\n"
+    "  --api alsa|jack        MIDI API (default: ALSA, then JACK)\n"
+    "  --name NAME            client name base (default quillon-jvsim)\n"
+    "  --unit-id 17..32       unit ID; the device byte is one less (default 17)\n"
+    "  --type TYPE            JV1010, JV1080, JV2080, XP30, XP50, XP60, XP80 (default JV1080)\n"
+    "  --load FILE.syx        User performances from a .syx dump at start\n"
+    "  --save FILE.syx        User performances written to a .syx dump at exit\n"
+    "  --wire-speed           pace answers at MIDI's 3125 bytes/s\n"
+    "  --reply-delay MS       wait before each answer\n"
+    "  --silent               answer nothing\n"
+    "  --drop-every N         leave out every Nth answer\n"
+    "  --corrupt-every N      spoil the checksum of every Nth answer\n"
+    "  --echo                 also send every received message back unchanged\n"
+    "  -v                     one line per message\n";
+
+namespace {
+
+std::optional<int> number(const std::string& text) {
+  int value = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  return value;
+}
+
+std::string squeezed(std::string text) {
+  std::erase_if(text, [](unsigned char c) { return c == ' ' || c == '-' || c == '_'; });
+  std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::toupper(c); });
+  return text;
+}
+
+// "JV 2080", "jv2080" and "JV-2080" all name the same type.
+std::optional<ModuleType> moduleType(const std::string& text) {
+  for (int i = 0; i < ModuleTypeCount; ++i)
+    if (squeezed(std::string(ModuleTypeNames[i])) == squeezed(text)) return static_cast<ModuleType>(i);
+  return std::nullopt;
+}
+
+}  // namespace
+
+ParsedOptions parseOptions(const std::vector<std::string>& args) {
+  ParsedOptions result;
+  Options& o = result.options;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    const auto value = [&]() -> std::optional<std::string> {
+      if (i + 1 >= args.size()) return std::nullopt;
+      return args[++i];
+    };
+    const auto positive = [&](int& target, int minimum) {
+      const auto text = value();
+      const auto n = text ? number(*text) : std::nullopt;
+      if (!n || *n < minimum) return false;
+      target = *n;
+      return true;
+    };
+    bool ok = true;
+    if (arg == "--api") {
+      const auto v = value();
+      ok = v.has_value();
+      if (ok) o.api = *v;
+    } else if (arg == "--name") {
+      const auto v = value();
+      ok = v && !v->empty();
+      if (ok) o.name = *v;
+    } else if (arg == "--unit-id") {
+      ok = positive(o.unitId, 0) && isValidUnitId(o.unitId);
+    } else if (arg == "--type") {
+      const auto v = value();
+      const auto t = v ? moduleType(*v) : std::nullopt;
+      ok = t.has_value();
+      if (ok) o.type = *t;
+    } else if (arg == "--load" || arg == "--save") {
+      const auto v = value();
+      ok = v && !v->empty();
+      if (ok) (arg == "--load" ? o.loadFile : o.saveFile) = *v;
+    } else if (arg == "--wire-speed") {
+      o.wireSpeed = true;
+    } else if (arg == "--reply-delay") {
+      ok = positive(o.replyDelayMs, 0);
+    } else if (arg == "--silent") {
+      o.silent = true;
+    } else if (arg == "--drop-every") {
+      ok = positive(o.dropEvery, 1);
+    } else if (arg == "--corrupt-every") {
+      ok = positive(o.corruptEvery, 1);
+    } else if (arg == "--echo") {
+      o.echo = true;
+    } else if (arg == "-v" || arg == "--verbose") {
+      o.verbose = true;
+    } else if (arg == "-h" || arg == "--help") {
+      o.help = true;
+    } else {
+      result.error = "unknown option " + arg;
+      return result;
+    }
+    if (!ok) {
+      result.error = "bad or missing value for " + arg;
+      return result;
+    }
+  }
+  return result;
+}
+
+}  // namespace quillon::jvsim

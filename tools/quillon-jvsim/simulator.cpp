@@ -1,0 +1,156 @@
+#include "simulator.h"
+
+#include <RtMidi.h>
+
+#include <chrono>
+#include <cstdio>
+#include <ostream>
+#include <stdexcept>
+#include <thread>
+
+#include "midi/rtmidi_apis.h"
+
+namespace quillon::jvsim {
+
+namespace {
+
+constexpr double WireBytesPerSecond = 3125.0;  // 31250 baud, 10 bits a byte
+constexpr std::size_t LoggedBytes = 16;
+const std::string InPort = "in";
+const std::string OutPort = "out";
+
+const char* outcomeText(jv::Outcome outcome) {
+  switch (outcome) {
+    case jv::Outcome::Stored: return "stored";
+    case jv::Outcome::Answered: return "answered";
+    case jv::Outcome::NotForUs: return "not for this unit";
+    case jv::Outcome::BadChecksum: return "bad checksum, ignored";
+    case jv::Outcome::Malformed: return "ignored";
+    case jv::Outcome::Unmapped: return "address not held, ignored";
+  }
+  return "";
+}
+
+void onInput(double, std::vector<unsigned char>* message, void* inbox) {
+  if (message && !message->empty()) static_cast<Inbox*>(inbox)->put(*message);
+}
+
+std::vector<RtMidi::Api> apisToTry(const std::string& name) {
+  if (name.empty()) return midi::preferredRtMidiApis();
+  const auto api = midi::rtMidiApiByName(name);
+  if (!api) throw std::runtime_error("unknown MIDI API " + name);
+  return {*api};
+}
+
+}  // namespace
+
+void Inbox::put(Bytes message) {
+  {
+    std::lock_guard lock(mutex_);
+    messages_.push_back(std::move(message));
+  }
+  ready_.notify_one();
+}
+
+std::optional<Bytes> Inbox::take(int timeoutMs) {
+  std::unique_lock lock(mutex_);
+  if (!ready_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return !messages_.empty(); }))
+    return std::nullopt;
+  Bytes message = std::move(messages_.front());
+  messages_.pop_front();
+  return message;
+}
+
+AnswerFate FaultPlan::next() {
+  ++count_;
+  if (dropEvery_ > 0 && count_ % dropEvery_ == 0) return AnswerFate::Drop;
+  if (corruptEvery_ > 0 && count_ % corruptEvery_ == 0) return AnswerFate::Corrupt;
+  return AnswerFate::Send;
+}
+
+std::string jackInputPortName(const std::string& name) { return name + "-in:" + InPort; }
+std::string jackOutputPortName(const std::string& name) { return name + "-out:" + OutPort; }
+
+Simulator::Simulator(const Options& options, std::ostream& log)
+    : options_(options), log_(log), module_(options.type, options.unitId),
+      faults_(options.dropEvery, options.corruptEvery) {}
+
+Simulator::~Simulator() = default;
+
+void Simulator::open() {
+  std::string reasons;
+  for (RtMidi::Api api : apisToTry(options_.api)) {
+    try {
+      auto in = std::make_unique<RtMidiIn>(api, options_.name + "-in");
+      auto out = std::make_unique<RtMidiOut>(api, options_.name + "-out");
+      in->ignoreTypes(false, false, false);
+      in->setCallback(&onInput, &inbox_);
+      in->openVirtualPort(InPort);
+      out->openVirtualPort(OutPort);
+      in_ = std::move(in);
+      out_ = std::move(out);
+      return;
+    } catch (const RtMidiError& e) {
+      reasons += "\n  " + midi::rtMidiApiName(api) + ": " + e.getMessage();
+    }
+  }
+  throw std::runtime_error("no MIDI API could open ports:" + reasons);
+}
+
+std::string Simulator::apiName() const { return in_ ? midi::rtMidiApiName(in_->getCurrentApi()) : ""; }
+
+void Simulator::run(const std::atomic<bool>& stop) {
+  constexpr int PollMs = 50;  // how soon a signal is noticed
+  while (!stop.load()) {
+    if (auto message = inbox_.take(PollMs)) handle(*message);
+  }
+}
+
+void Simulator::handle(const Bytes& message) {
+  if (options_.echo) send(message);
+  jv::Reply reply = module_.receive(message);
+  logLine("in ", message, message.front() == midi_byte::SysexStart ? outcomeText(reply.outcome) : "short message");
+  if (options_.silent) return;
+  for (Bytes& answer : reply.answers) sendAnswer(std::move(answer));
+}
+
+void Simulator::sendAnswer(Bytes answer) {
+  switch (faults_.next()) {
+    case AnswerFate::Drop:
+      logLine("out", answer, "dropped");
+      return;
+    case AnswerFate::Corrupt:
+      answer[answer.size() - 2] ^= 1;  // the checksum byte
+      logLine("out", answer, "corrupted");
+      break;
+    case AnswerFate::Send:
+      logLine("out", answer, "answer");
+      break;
+  }
+  if (options_.replyDelayMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(options_.replyDelayMs));
+  send(answer);
+  if (options_.wireSpeed)
+    std::this_thread::sleep_for(std::chrono::microseconds(static_cast<long>(answer.size() * 1e6 / WireBytesPerSecond)));
+}
+
+void Simulator::send(const Bytes& message) {
+  try {
+    out_->sendMessage(message.data(), message.size());
+  } catch (const RtMidiError& e) {
+    log_ << "quillon-jvsim: send failed: " << e.getMessage() << std::endl;
+  }
+}
+
+void Simulator::logLine(const char* direction, const Bytes& message, const char* what) {
+  if (!options_.verbose) return;
+  char hex[4];
+  std::string bytes;
+  for (std::size_t i = 0; i < message.size() && i < LoggedBytes; ++i) {
+    std::snprintf(hex, sizeof hex, "%02X ", message[i]);
+    bytes += hex;
+  }
+  if (message.size() > LoggedBytes) bytes += "... ";
+  log_ << direction << ' ' << message.size() << " bytes: " << bytes << "(" << what << ")" << std::endl;
+}
+
+}  // namespace quillon::jvsim

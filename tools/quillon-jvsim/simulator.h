@@ -1,0 +1,76 @@
+#pragma once
+// quillon-jvsim's work: messages from the input port go to the model on the
+// main thread; its answers go out, shaped by the fault-injection options.
+
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <iosfwd>
+#include <memory>
+#include <mutex>
+
+#include "midi/model/virtual_module.h"
+#include "options.h"
+
+class RtMidiIn;
+class RtMidiOut;
+
+namespace quillon::jvsim {
+
+// Messages handed over by RtMidi's input thread.
+class Inbox {
+ public:
+  void put(Bytes message);
+  // Waits up to `timeoutMs` for a message.
+  std::optional<Bytes> take(int timeoutMs);
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable ready_;
+  std::deque<Bytes> messages_;
+};
+
+// What becomes of the Nth answer.
+enum class AnswerFate { Send, Drop, Corrupt };
+class FaultPlan {
+ public:
+  FaultPlan(int dropEvery, int corruptEvery) : dropEvery_(dropEvery), corruptEvery_(corruptEvery) {}
+  AnswerFate next();
+
+ private:
+  int dropEvery_;
+  int corruptEvery_;
+  long count_ = 0;
+};
+
+class Simulator {
+ public:
+  Simulator(const Options& options, std::ostream& log);
+  ~Simulator();
+  // Opens the ports; throws std::runtime_error with the reason.
+  void open();
+  // Runs until `stop` is set.
+  void run(const std::atomic<bool>& stop);
+  std::string apiName() const;
+  jv::VirtualModule& module() { return module_; }
+
+ private:
+  void handle(const Bytes& message);
+  void sendAnswer(Bytes answer);
+  void send(const Bytes& message);
+  void logLine(const char* direction, const Bytes& message, const char* what);
+
+  Options options_;
+  std::ostream& log_;
+  jv::VirtualModule module_;
+  FaultPlan faults_;
+  Inbox inbox_;
+  std::unique_ptr<RtMidiIn> in_;
+  std::unique_ptr<RtMidiOut> out_;
+};
+
+// The ports as RtMidi lists them to other programs on JACK.
+std::string jackInputPortName(const std::string& name);
+std::string jackOutputPortName(const std::string& name);
+
+}  // namespace quillon::jvsim
