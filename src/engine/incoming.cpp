@@ -129,13 +129,16 @@ IncomingHandler::Walk IncomingHandler::routeDataByte(const SysexAddress& a, int 
     if (isCommonBlock(a.block())) {
       if (storeAt(store_.TempPerformance.common, o, b)) {
         store_.NoPerformance = false;
+        store_.ReceivedTempBlocks |= 1u;
         lines.entry("PC", o, true, b);
       } else {
         lines.label(incoming::RefusedTarget);
       }
     } else if (address::isPartBlock(a.block())) {
-      if (storeAt(store_.TempPerformance.parts[a.block() - address::BlockPartFirst], o, b))
+      if (storeAt(store_.TempPerformance.parts[a.block() - address::BlockPartFirst], o, b)) {
+        store_.ReceivedTempBlocks |= 1u << (1 + a.block() - address::BlockPartFirst);
         lines.entry("PP", o, true, b);
+      }
       else
         lines.label(incoming::RefusedTarget);
     }

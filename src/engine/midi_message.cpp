@@ -4,17 +4,6 @@
 
 namespace quillon {
 
-int shortMessageLength(Byte s) {
-  if (s == status::SystemFirst) return 0;
-  if (isChannelMessage(s)) {
-    const Byte type = s & status::TypeMask;
-    return (type == status::ProgramChange || type == status::ChannelPressure) ? 2 : 3;
-  }
-  if (s == status::TimeCode || s == status::SongSelect) return 2;
-  if (s == status::SongPosition) return 3;
-  return 1;
-}
-
 std::string shortMessageText(Byte s, Byte data1, Byte data2) {
   char text[16];
   std::snprintf(text, sizeof text, "%2x %2x %2x", s, data1, data2);

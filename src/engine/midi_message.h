@@ -50,7 +50,16 @@ constexpr Byte rechannel(Byte s, int channel) {
 }
 
 // Bytes on the wire of a message with this status (1..3; 0 for SysEx).
-int shortMessageLength(Byte s);
+constexpr int shortMessageLength(Byte s) {
+  if (s == status::SystemFirst) return 0;
+  if (isChannelMessage(s)) {
+    const Byte type = s & status::TypeMask;
+    return (type == status::ProgramChange || type == status::ChannelPressure) ? 2 : 3;
+  }
+  if (s == status::TimeCode || s == status::SongSelect) return 2;
+  if (s == status::SongPosition) return 3;
+  return 1;
+}
 
 // One received event: a short message or a SysEx message.
 struct MidiMessage {

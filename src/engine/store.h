@@ -67,6 +67,12 @@ struct PerformanceStore {
   bool FileDropped = false;
   bool LogEnabled = false;
 
+  // Blocks of the Temporary Performance that arrived since the last Get Temp
+  // began: bit 0 the common block, bit 1 + p part p.
+  std::uint32_t ReceivedTempBlocks = 0;
+  // The last Get Temp ended with blocks missing.
+  bool PartialTransfer = false;
+
   // The part being edited and its block byte.
   int editedPart() const { return PartPage + PartSlot; }
   Byte editedPartBlock() const { return address::partBlock(editedPart()); }

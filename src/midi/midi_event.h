@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "engine/midi_message.h"
 #include "engine/sysex.h"
 
 namespace quillon {
@@ -22,22 +23,9 @@ struct TMyMidiEvent {
 namespace midi {
 
 inline constexpr Byte StatusBit = 0x80;
-inline constexpr Byte ProgramChange = 0xC0;
-inline constexpr Byte ChannelPressure = 0xD0;
-inline constexpr Byte TimeCode = 0xF1;
-inline constexpr Byte SongSelect = 0xF3;
-inline constexpr Byte SystemCommonFirst = 0xF0;
 
 // Bytes on the wire of a short message with this status byte.
-constexpr int shortMessageLength(Byte status) {
-  if (status < SystemCommonFirst) {
-    const Byte kind = status & 0xF0;
-    return kind == ProgramChange || kind == ChannelPressure ? 2 : 3;
-  }
-  if (status == TimeCode || status == SongSelect) return 2;
-  if (status == 0xF2) return 3;  // song position
-  return 1;                      // tune request, real-time messages
-}
+constexpr int shortMessageLength(Byte status) { return quillon::shortMessageLength(status); }
 
 // The 32-bit packing of the platform: status, then data 1, then data 2.
 constexpr std::uint32_t packShortMessage(Byte status, Byte data1, Byte data2) {

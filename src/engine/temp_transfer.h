@@ -1,0 +1,69 @@
+#pragma once
+// Moving the whole Temporary Performance between the module and the store:
+// Get Temp requests the 17 blocks, Send Temp writes them, each message
+// followed by the SysEx delay. Answers land in the store through the incoming
+// handler during the waits; nothing here waits for a particular answer.
+
+#include <string>
+
+#include "engine/sender.h"
+
+namespace quillon {
+
+namespace transfer_text {
+inline constexpr const char* GetTempMidiClosed = "BGJ1 Midi Closed\rSelect Midi Devices";
+inline constexpr const char* SendTempMidiClosed = "BSeJV Midi Closed\rSelect Midi Devices";
+inline constexpr const char* NothingToSend = "There is no performance to Send.";
+inline constexpr const char* NotResponding =
+    "\rYour unit is not responding.\r\rIs the powerswitch ON? \r\rBe sure, in JV-XP, the SYSTEM setting [Rx.Ecx] is "
+    "set to ON   \rYou might also check cables and midi settings,\rPlease try again when everything is correct.\r";
+inline constexpr const char* TempSourceLabel = "Temp Performance";
+inline constexpr const char* TempFileName = "TempPerfom.syx";
+}  // namespace transfer_text
+
+inline constexpr int TempBlockCount = 1 + address::PartCount;
+inline constexpr std::uint32_t AllTempBlocks = (1u << TempBlockCount) - 1;
+inline constexpr Byte ModeParameterPerformance = 0;  // system offset 0: 0 selects Performance mode
+
+// What the windows show of a transfer; the command-line tools leave it all out.
+class TransferView {
+ public:
+  virtual ~TransferView() = default;
+  virtual void begin(int /*progressMaximum*/) {}
+  virtual void progress(int /*value*/) {}
+  virtual void collected(int /*count*/) {}
+  virtual void messageGoesOut() {}  // the wait window's Out lamp
+  virtual void end() {}
+  virtual void busy(bool /*on*/) {}  // hourglass cursor
+  // The main window's evaluation timer, stopped while a transfer runs.
+  virtual void pauseEvaluation() {}
+  virtual void resumeEvaluation() {}
+  virtual void listCleared() {}  // the grid is reset
+  virtual void sourceLabel(const std::string& /*text*/) {}
+  virtual void beep() {}
+};
+
+class TempTransfer {
+ public:
+  TempTransfer(Sender& sender, EngineHost& host) : sender_(sender), host_(host) {}
+
+  // Returns false when the transfer could not start (the user was told why).
+  bool GetTemp(TransferView& view);
+  bool SendTemp(TransferView& view);
+  // The response timer ran out: report once, stop the rest of the transfer.
+  void ResponseTimeout(TransferView& view);
+
+  // Blocks of the last Get Temp that arrived, 0..17.
+  int receivedBlocks() const;
+  // The text naming a partial Get Temp, empty when it was complete.
+  std::string partialTransferText() const;
+
+ private:
+  void sendBlocks(TransferView& view);
+  void requestBlocks(TransferView& view);
+
+  Sender& sender_;
+  EngineHost& host_;
+};
+
+}  // namespace quillon

@@ -1,0 +1,117 @@
+#include "midi/module_link.h"
+
+#include "midi/midi_backend.h"
+
+namespace quillon {
+
+std::optional<MidiMessage> PortEventSource::takeEvent() {
+  auto event = port_.TakeEvent();
+  if (!event) return std::nullopt;
+  MidiMessage m;
+  m.status = event->StatusByte;
+  m.data1 = event->DataByte1;
+  m.data2 = event->DataByte2;
+  m.timeStamp = event->TimeStamp;
+  m.sysex = std::move(event->SysexData);
+  return m;
+}
+
+ModuleLink::ModuleLink(PerformanceStore& store, IncomingHandler& incoming, QObject* parent)
+    : ModuleLink(store, incoming, midi::systemMidiBackend(), parent) {}
+
+ModuleLink::ModuleLink(PerformanceStore& store, IncomingHandler& incoming, midi::MidiBackend& backend,
+                       QObject* parent)
+    : QObject(parent), store_(store), incoming_(incoming), backend_(backend) {
+  store_.MidiClosed = true;
+}
+
+ModuleLink::~ModuleLink() { close(); }
+
+void ModuleLink::choose(TMidiOutput& port, const PortChoice& choice) {
+  if (!choice.name.empty()) {
+    try {
+      port.SetProductName(choice.name);
+      return;
+    } catch (const EmidioutputError&) {
+      // A port that moved or vanished: fall back to the stored number.
+    }
+  }
+  port.SetDeviceID(static_cast<std::uint16_t>(choice.number));
+}
+
+void ModuleLink::choose(TMidiInput& port, const PortChoice& choice) {
+  if (!choice.name.empty()) {
+    try {
+      port.SetProductName(choice.name);
+      return;
+    } catch (const EMidiInputError&) {
+    }
+  }
+  port.SetDeviceID(static_cast<std::uint16_t>(choice.number));
+}
+
+std::string ModuleLink::open(const PortChoice& out, const PortChoice& in, std::optional<PortChoice> keyboard) {
+  close();
+  try {
+    out_ = std::make_unique<TMidiOutput>(backend_);
+    in_ = std::make_unique<TMidiInput>(backend_);
+    choose(*out_, out);
+    choose(*in_, in);
+    in_->SetSysexBufferSize(ModuleSysexBufferSize);
+    in_->SetSysexBufferCount(ModuleSysexBufferCount);
+    out_->Open();
+    in_->Open();
+    connectInput(*in_, true);
+    in_->Start();
+    if (keyboard) {
+      keyboard_ = std::make_unique<TMidiInput>(backend_);
+      choose(*keyboard_, *keyboard);
+      keyboard_->Open();
+      connectInput(*keyboard_, false);
+      keyboard_->Start();
+    }
+  } catch (const std::exception& e) {
+    close();
+    return e.what();
+  }
+  store_.MidiClosed = false;
+  return {};
+}
+
+void ModuleLink::connectInput(TMidiInput& port, bool fromModule) {
+  TMidiInput* p = &port;
+  if (fromModule) {
+    connect(p, &TMidiInput::OnMidiInput, this, [this, p] {
+      PortEventSource source(*p);
+      incoming_.HandleModuleInput(source);
+    });
+    connect(p, &TMidiInput::OnOverflow, this, [this] { incoming_.HandleOverflow(); });
+  } else {
+    connect(p, &TMidiInput::OnMidiInput, this, [this, p] {
+      PortEventSource source(*p);
+      incoming_.HandleKeyboardInput(source);
+    });
+  }
+}
+
+void ModuleLink::close() {
+  store_.MidiClosed = true;
+  keyboard_.reset();
+  in_.reset();
+  out_.reset();
+}
+
+void ModuleLink::sendLong(std::span<const Byte> message) {
+  if (!out_) throw EmidioutputError("MIDI Output device not open");
+  out_->SendLongMessage(message);
+}
+
+void ModuleLink::sendShort(Byte status, Byte data1, Byte data2) {
+  if (!out_) throw EmidioutputError("MIDI Output device not open");
+  out_->SendShortMessage(status, data1, data2);
+}
+
+std::string ModuleLink::outputName() const { return out_ ? out_->ProductName() : std::string(); }
+std::string ModuleLink::inputName() const { return in_ ? in_->ProductName() : std::string(); }
+
+}  // namespace quillon

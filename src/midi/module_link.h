@@ -1,0 +1,73 @@
+#pragma once
+// Binds the engine to real ports: what the sender hands the host goes to the
+// module output, and what the module (or keyboard) input queues reaches the
+// incoming handler on the GUI thread. The monitor window and the command-line
+// transfers both use it.
+
+#include <QObject>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "engine/incoming.h"
+#include "midi/midi_ports.h"
+
+namespace quillon {
+
+// A port's queue as the incoming handler reads it.
+class PortEventSource : public MidiEventSource {
+ public:
+  explicit PortEventSource(TMidiInput& port) : port_(port) {}
+  std::optional<MidiMessage> takeEvent() override;
+
+ private:
+  TMidiInput& port_;
+};
+
+// The device choices of the settings: numbers, and names looked up first.
+struct PortChoice {
+  int number = 0;
+  std::string name;  // empty: use the number
+};
+
+class ModuleLink : public QObject {
+  Q_OBJECT
+ public:
+  // Module input buffers: long enough for any answer, many of them for dumps.
+  static constexpr int ModuleSysexBufferSize = 1024;
+  static constexpr int ModuleSysexBufferCount = 128;
+
+  ModuleLink(PerformanceStore& store, IncomingHandler& incoming, QObject* parent = nullptr);
+  ModuleLink(PerformanceStore& store, IncomingHandler& incoming, midi::MidiBackend& backend, QObject* parent = nullptr);
+  ~ModuleLink() override;
+
+  // Opens output and input (and the keyboard input when given); on failure
+  // every port is closed again, MidiClosed stays set and the error text is returned.
+  std::string open(const PortChoice& out, const PortChoice& in, std::optional<PortChoice> keyboard = std::nullopt);
+  void close();
+  bool isOpen() const { return !store_.MidiClosed; }
+
+  // Hands bytes to the output port; port errors are thrown (EmidioutputError).
+  void sendLong(std::span<const Byte> message);
+  void sendShort(Byte status, Byte data1, Byte data2);
+
+  TMidiOutput& output() { return *out_; }
+  TMidiInput& input() { return *in_; }
+  TMidiInput* keyboard() { return keyboard_.get(); }
+  std::string outputName() const;
+  std::string inputName() const;
+
+ private:
+  void connectInput(TMidiInput& port, bool fromModule);
+  static void choose(TMidiOutput& port, const PortChoice& choice);
+  static void choose(TMidiInput& port, const PortChoice& choice);
+
+  PerformanceStore& store_;
+  IncomingHandler& incoming_;
+  midi::MidiBackend& backend_;
+  std::unique_ptr<TMidiOutput> out_;
+  std::unique_ptr<TMidiInput> in_;
+  std::unique_ptr<TMidiInput> keyboard_;
+};
+
+}  // namespace quillon
