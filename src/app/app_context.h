@@ -10,6 +10,7 @@
 #include "engine/incoming.h"
 #include "engine/sender.h"
 #include "engine/store.h"
+#include "engine/temp_transfer.h"
 #include "settings/device_settings.h"
 #include "settings/names/patch_name_library.h"
 
@@ -31,6 +32,7 @@ class AppContext {
   MessageLogLines log{host};
   Sender sender{store, host, engineSettings, log};
   IncomingHandler incoming{store, host, sender, log};
+  TempTransfer tempTransfer{sender, host};
 };
 
 }  // namespace quillon

@@ -76,6 +76,48 @@ void sizeGrid(QTableWidget* grid, int columns, int rows, int columnWidth, int ro
 }
 }  // namespace
 
+// How a transfer shows on the main window and the wait window.
+class TStartform::WaitingView : public TransferView {
+ public:
+  explicit WaitingView(TStartform& form) : form_(form) {}
+  void begin(int maximum) override {
+    if (!wait()) return;
+    wait()->setProgressMaximum(maximum);
+    wait()->setProgress(0);
+    wait()->showBeside(&form_);
+    QApplication::processEvents();
+  }
+  void progress(int value) override {
+    if (wait()) wait()->setProgress(value);
+  }
+  void collected(int count) override {
+    if (wait()) wait()->setCollected(QString::number(count));
+  }
+  void messageGoesOut() override {
+    if (wait()) wait()->lightOut();
+  }
+  void end() override {
+    if (wait()) wait()->hide();
+  }
+  void busy(bool on) override {
+    if (on)
+      form_.setCursor(Qt::WaitCursor);
+    else
+      form_.unsetCursor();
+  }
+  void pauseEvaluation() override { form_.timer1_->stop(); }
+  void resumeEvaluation() override { form_.timer1_->start(); }
+  void listCleared() override { form_.ResetPerformanceGrid(); }
+  void sourceLabel(const std::string& text) override { form_.ldrop_->setText(toQ(text)); }
+  void beep() override { QApplication::beep(); }
+
+ private:
+  TWaitingForm* wait() const { return form_.windows.waiting; }
+  TStartform& form_;
+};
+
+TStartform::~TStartform() = default;
+
 TStartform::TStartform(AppContext& context, QWidget* parent)
     : QMainWindow(parent),
       ctx_(context),
@@ -96,10 +138,28 @@ TStartform::TStartform(AppContext& context, QWidget* parent)
   chooseSaveFile = [this](const QString& proposed) {
     return QFileDialog::getSaveFileName(this, QStringLiteral("Save Syx"), proposed, QString::fromLatin1(SaveFilter));
   };
+  waitingView_ = std::make_unique<WaitingView>(*this);
   buildControls();
   buildMenus();
+  connect(this, &TStartform::getTempRequested, this, &TStartform::GetTemp);
+  connect(this, &TStartform::sendTempRequested, this, &TStartform::SendTemp);
+  connect(timerMidiIn_, &QTimer::timeout, this, &TStartform::TimerMidiInTimer);
   FormCreate();
 }
+
+void TStartform::GetTemp() {
+  if (!ctx_.tempTransfer.GetTemp(*waitingView_)) return;
+  setStatusPanel(KindPanel, QStringLiteral("Temp"));
+  FillPerformanceGrid();
+}
+
+void TStartform::startResponseTimer() {
+  if (!timerMidiIn_->isActive()) timerMidiIn_->start();
+}
+
+void TStartform::SendTemp() { ctx_.tempTransfer.SendTemp(*waitingView_); }
+
+void TStartform::TimerMidiInTimer() { ctx_.tempTransfer.ResponseTimeout(*waitingView_); }
 
 QPushButton* TStartform::addButton(const char* name, const QString& caption, void (TStartform::*action)()) {
   auto* b = new QPushButton(caption);
@@ -536,7 +596,9 @@ void TStartform::Save() {
   auto& s = ctx_.store;
   // A Temporary Performance or a User bank is written at once; asking
   // afterwards whether to save would question a file just written.
-  if (s.FromTemp) {
+  // A Get Temp with blocks missing is never written without saying so.
+  const std::string partial = ctx_.tempTransfer.partialTransferText();
+  if (s.FromTemp && partial.empty()) {
     WriteTempSyx();
     return;
   }
@@ -545,7 +607,7 @@ void TStartform::Save() {
     return;
   }
   if (!windows.saveDialog) return;
-  const int answer = windows.saveDialog->ask(s);
+  const int answer = windows.saveDialog->ask(s, toQ(partial));
   if (answer == QDialog::Accepted) chooseFromSaveDialog();
   if (answer == Tsavedialog::Discarded) ctx_.host.showInfo(WhatToSave);
 }
@@ -594,7 +656,7 @@ void TStartform::dropEvent(QDropEvent* event) {
 void TStartform::closeEvent(QCloseEvent* event) {
   ctx_.settings.WriteSettings();
   if (ctx_.store.UnsavedChanges && windows.saveDialog) {
-    const int answer = windows.saveDialog->ask(ctx_.store);
+    const int answer = windows.saveDialog->ask(ctx_.store, toQ(ctx_.tempTransfer.partialTransferText()));
     if (answer == QDialog::Accepted) chooseFromSaveDialog();
     if (answer != Tsavedialog::Discarded) {
       event->ignore();

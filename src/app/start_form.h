@@ -6,6 +6,7 @@
 #include <QMainWindow>
 #include <array>
 #include <functional>
+#include <memory>
 
 #include "engine/store.h"
 
@@ -41,6 +42,7 @@ class TStartform : public QMainWindow {
   Q_OBJECT
  public:
   explicit TStartform(AppContext& context, QWidget* parent = nullptr);
+  ~TStartform() override;
 
   WindowSet windows;
 
@@ -57,6 +59,12 @@ class TStartform : public QMainWindow {
   bool WriteTempSyx();
   bool WriteListSyx();
   void Edit();
+  // Get Tmp Perf / Send to Temp, with the wait window; the response timer ends a silent wait.
+  void GetTemp();
+  void SendTemp();
+  void TimerMidiInTimer();
+  // A request enables the response timer; one already running keeps its interval.
+  void startResponseTimer();
   void showAbout();
   void dropFile(const QString& path);
 
@@ -107,6 +115,8 @@ class TStartform : public QMainWindow {
   void rebuildNamesFromRecords();
   std::string entryName(int index) const;
   void chooseFromSaveDialog();
+  class WaitingView;
+  std::unique_ptr<WaitingView> waitingView_;
 
   AppContext& ctx_;
   QTableWidget* stGr_;

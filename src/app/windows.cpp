@@ -37,7 +37,7 @@ void ProgramWindows::connectHost(AppContext& context) {
   QObject::connect(outputForm.get(), &TOutputForm::closedByUser, [&context] { context.store.LogEnabled = false; });
   TWaitingForm* waiting = waitingForm.get();
   host.onLightIn = [waiting](LedColour) { waiting->lightIn(); };
-  host.onStartResponseTimer = [this] { startForm->timerMidiIn()->start(); };
+  host.onStartResponseTimer = [this] { startForm->startResponseTimer(); };
   host.onStopResponseTimer = [this] { startForm->timerMidiIn()->stop(); };
 }
 

@@ -36,6 +36,7 @@ bool TempTransfer::GetTemp(TransferView& view) {
   s.FromTemp = true;
   s.FromUser = s.FromCard = false;
   s.ReceivedTempBlocks = 0;
+  timedOut_ = false;
   view.collected(0);
   view.begin(ProgressSteps);
   requestBlocks(view);
@@ -52,7 +53,7 @@ bool TempTransfer::GetTemp(TransferView& view) {
   s.TempSent = false;
   s.PartialTransfer = receivedBlocks() < TempBlockCount;
   // A silent module was reported by the timeout; blocks lost among answers are reported here.
-  if (s.PartialTransfer && !s.NoResponse) host_.showInfo(partialTransferText());
+  if (s.PartialTransfer && !timedOut_) host_.showInfo(partialTransferText());
   view.resumeEvaluation();
   return true;
 }
@@ -119,6 +120,7 @@ void TempTransfer::sendBlocks(TransferView& view) {
 void TempTransfer::ResponseTimeout(TransferView& view) {
   PerformanceStore& s = sender_.store();
   s.NoResponse = true;
+  timedOut_ = true;
   view.beep();
   host_.stopResponseTimer();
   host_.showInfo(transfer_text::NotResponding);

@@ -64,6 +64,7 @@ class TempTransfer {
 
   Sender& sender_;
   EngineHost& host_;
+  bool timedOut_ = false;  // this transfer was already reported as unanswered
 };
 
 }  // namespace quillon
