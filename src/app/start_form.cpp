@@ -150,7 +150,16 @@ TStartform::TStartform(AppContext& context, QWidget* parent)
 void TStartform::GetTemp() {
   if (!ctx_.tempTransfer.GetTemp(*waitingView_)) return;
   setStatusPanel(KindPanel, QStringLiteral("Temp"));
-  FillPerformanceGrid();
+  showTemporaryName();
+}
+
+void TStartform::showTemporaryName() {
+  auto& s = ctx_.store;
+  const std::string name = printableName(s.TempPerformance.common);
+  setPerformanceName(s.PerformanceList[0].common, name);
+  FormShow();
+  beditp_->setText(QStringLiteral("Edit Temp:  ") + toQ(name));
+  lnamesel_->setText(toQ(name));
 }
 
 void TStartform::startResponseTimer() {
@@ -375,13 +384,7 @@ void TStartform::FormActivate() {
     windows.splash->showAtStart(this);
   }
   auto& s = ctx_.store;
-  if (s.FromTemp) {
-    const std::string name = printableName(s.TempPerformance.common);
-    setPerformanceName(s.PerformanceList[0].common, name);
-    FormShow();
-    beditp_->setText(QStringLiteral("Edit Temp:  ") + toQ(name));
-    lnamesel_->setText(toQ(name));
-  }
+  if (s.FromTemp) showTemporaryName();
   if (s.FromUser || s.FromCard) rebuildNamesFromRecords();
   if (!s.ListLoaded) {
     FillPerformanceGrid();

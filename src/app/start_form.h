@@ -113,6 +113,8 @@ class TStartform : public QMainWindow {
   bool writeSyx(const std::vector<Byte>& bytes);
   QString proposedFileName() const;
   void rebuildNamesFromRecords();
+  // The fetched Temporary Performance's name as entry 0 and on the Edit button.
+  void showTemporaryName();
   std::string entryName(int index) const;
   void chooseFromSaveDialog();
   class WaitingView;

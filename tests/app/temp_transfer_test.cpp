@@ -3,6 +3,7 @@
 // module is reported once, Cancel stops the requests, an edit comes back.
 
 #include <QPushButton>
+#include <QTableWidget>
 #include <QTest>
 #include <QTimer>
 
@@ -103,6 +104,8 @@ class TempTransferTest : public QObject {
     QCOMPARE(int(rig.sent[2][roland::RQ1Length - 3]), sizes.partLength());
     QVERIFY(rig.ctx().store.FromTemp);
     QCOMPARE(rig.ctx().store.PerformanceCount, 1);
+    QCOMPARE(rig.form.performanceGrid()->item(0, 0)->text(),
+             QStringLiteral(" 1 = ") + QString::fromStdString(std::string(demoPerformanceName(4))));
     QVERIFY(!rig.ctx().store.PartialTransfer);
     QVERIFY(!rig.ctx().store.Updating);
     QVERIFY(rig.t.infos.empty());
