@@ -24,7 +24,7 @@ namespace quillon {
 
 namespace {
 constexpr int ChannelCount = 16;
-constexpr int SliderHeight = 150;
+constexpr int SliderHeight = 80;  // small enough for the 256 x 300 of a double click
 constexpr int LedSize = 14;
 
 const char* const NoPortsText = "MIDI ports could not be opened: ";
