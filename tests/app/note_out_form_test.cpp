@@ -13,6 +13,8 @@
 #include <map>
 
 #include "app/note_out_form.h"
+#include "app/waiting_form.h"
+#include "app/windows.h"
 #include "app_fixture.h"
 #include "controls/led_gauge.h"
 #include "controls/slid_navf.h"
@@ -145,6 +147,7 @@ class NoteOutFormTest : public QObject {
   void reopenReportsErrorsToTheCaller();
   void portFailureWhileSendingIsReported();
   void windowDetails();
+  void startUpMakesItTheMonitor();
 };
 
 void NoteOutFormTest::showsShortMessagesBlankPadded() {
@@ -499,6 +502,39 @@ void NoteOutFormTest::windowDetails() {
   QCOMPARE(t.context->settings.windowPositions[NoteOutFormPosition].x, form->x());
   QCOMPARE(t.context->settings.windowPositions[NoteOutFormPosition].y, form->y());
   QVERIFY(form->x() != 120 || form->y() != 80);
+}
+
+void NoteOutFormTest::startUpMakesItTheMonitor() {
+  testing::TestContext t;
+  {
+    ProgramWindows windows(*t.context);
+    QVERIFY(windows.noteOutForm);
+    QCOMPARE(windows.startForm->windows.monitor, static_cast<QWidget*>(windows.noteOutForm.get()));
+    QCOMPARE(t.context->host.monitor(), static_cast<MonitorState*>(windows.noteOutForm.get()));
+    // No settings yet: a new install, opened on the virtual module.
+    QVERIFY(t.context->settings.FirstRun);
+    QVERIFY(!t.context->store.MidiClosed);
+    QCOMPARE(windows.startForm->statusPanel(0), QStringLiteral("Midi Open"));
+    QCOMPARE(windows.startForm->statusPanel(2), QStringLiteral("Out: ") + QString::fromLatin1(midi::VirtualModuleName));
+
+    // Module input lights the monitor and the wait window; keyboard input only the monitor.
+    auto lampsLit = [&] {
+      int lit = 0;
+      for (TLamp* lamp : windows.waitingForm->findChildren<TLamp*>()) lit += lamp->isLit();
+      return lit;
+    };
+    t.context->host.lightIn(LedColour::Yellow);
+    QCOMPARE(windows.noteOutForm->ledIn()->colour(), ledColour(LedColour::Yellow));
+    QCOMPARE(lampsLit(), 0);
+    t.context->host.lightIn(LedColour::Lime);
+    QCOMPARE(windows.noteOutForm->ledIn()->colour(), ledColour(LedColour::Lime));
+    QCOMPARE(lampsLit(), 1);
+
+    windows.showAtStart();
+    QVERIFY(windows.noteOutForm->isVisible());
+  }
+  QVERIFY(t.context->host.monitor() == nullptr);
+  QVERIFY(t.context->store.MidiClosed);
 }
 
 QTEST_MAIN(NoteOutFormTest)
