@@ -16,6 +16,19 @@ namespace quillon {
 class TDebugForm;
 class TOutputForm;
 
+// What the engine reads from (and sets on) the note and controller monitor.
+class MonitorState {
+ public:
+  virtual ~MonitorState() = default;
+  virtual int monitorChannel() const = 0;
+  // A different channel silences all 16 channels before it takes effect.
+  virtual void setMonitorChannel(int channel) = 0;
+  virtual int testNote() const = 0;
+  virtual int testVelocity() const = 0;
+  virtual bool chordOn() const = 0;
+  virtual bool midiThru() const = 0;
+};
+
 class AppHost : public BasicHost {
  public:
   AppHost() = default;
@@ -23,6 +36,19 @@ class AppHost : public BasicHost {
   void attachLog(TOutputForm* log) { log_ = log; }
   void attachDebug(TDebugForm* debug) { debug_ = debug; }
   void setInfoParent(QWidget* parent) { infoParent_ = parent; }
+  // With a monitor attached its controls answer; without one (nullptr) the
+  // BasicHost values do.
+  void attachMonitor(MonitorState* monitor) { monitor_ = monitor; }
+  MonitorState* monitor() const { return monitor_; }
+
+  int monitorChannel() const override { return monitor_ ? monitor_->monitorChannel() : BasicHost::monitorChannel(); }
+  void setMonitorChannel(int channel) override {
+    monitor_ ? monitor_->setMonitorChannel(channel) : BasicHost::setMonitorChannel(channel);
+  }
+  int testNote() const override { return monitor_ ? monitor_->testNote() : BasicHost::testNote(); }
+  int testVelocity() const override { return monitor_ ? monitor_->testVelocity() : BasicHost::testVelocity(); }
+  bool chordOn() const override { return monitor_ ? monitor_->chordOn() : BasicHost::chordOn(); }
+  bool midiThru() const override { return monitor_ ? monitor_->midiThru() : BasicHost::midiThru(); }
 
   // Replaces the information box (tests record the texts instead).
   std::function<void(const std::string&)> onShowInfo;
@@ -57,6 +83,7 @@ class AppHost : public BasicHost {
   TOutputForm* log_ = nullptr;
   TDebugForm* debug_ = nullptr;
   QWidget* infoParent_ = nullptr;
+  MonitorState* monitor_ = nullptr;
 };
 
 // Message texts write "\r" for a line break.

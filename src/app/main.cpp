@@ -44,6 +44,10 @@ int main(int argc, char** argv) {
                                       QStringLiteral("Save a picture of the main window to <png> and quit."),
                                       QStringLiteral("png"));
   parser.addOption(screenshot);
+  const QCommandLineOption screenshotMonitor(QStringLiteral("screenshot-monitor"),
+                                             QStringLiteral("Save a picture of the note and controller monitor to <png> and quit."),
+                                             QStringLiteral("png"));
+  parser.addOption(screenshotMonitor);
   const QCommandLineOption reportStartup(QStringLiteral("report-startup"),
                                          QStringLiteral("Print when the main window is shown and the memory used, then quit."));
   parser.addOption(reportStartup);
@@ -63,6 +67,13 @@ int main(int argc, char** argv) {
     const QString png = parser.value(screenshot);
     QTimer::singleShot(ScreenshotDelayMs, [&windows, png] {
       windows.startForm->grab().save(png);
+      QApplication::exit(0);
+    });
+  }
+  if (parser.isSet(screenshotMonitor)) {
+    const QString png = parser.value(screenshotMonitor);
+    QTimer::singleShot(ScreenshotDelayMs, [&windows, png] {
+      windows.noteOutForm->grab().save(png);
       QApplication::exit(0);
     });
   }

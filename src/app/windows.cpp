@@ -9,9 +9,12 @@ ProgramWindows::ProgramWindows(AppContext& context)
       waitingForm(std::make_unique<TWaitingForm>(startForm.get())),
       splashScreen(std::make_unique<TSplashScreen>(startForm.get())),
       debugForm(std::make_unique<TDebugForm>()),
+      noteOutForm(std::make_unique<TNoteOutForm>(
+          context, [this](int panel, const QString& text) { startForm->setStatusPanel(panel, text); },
+          startForm.get())),
       outputForm(std::make_unique<TOutputForm>()),
       saveDialog(std::make_unique<Tsavedialog>(startForm.get())) {
-  startForm->windows = {waitingForm.get(), splashScreen.get(), debugForm.get(), nullptr, outputForm.get(),
+  startForm->windows = {waitingForm.get(), splashScreen.get(), debugForm.get(), noteOutForm.get(), outputForm.get(),
                         saveDialog.get()};
   connectHost(context);
 }
@@ -20,6 +23,7 @@ ProgramWindows::~ProgramWindows() {
   // Children of the main window go with their own unique_ptrs first.
   saveDialog.reset();
   outputForm.reset();
+  noteOutForm.reset();
   debugForm.reset();
   splashScreen.reset();
   waitingForm.reset();
@@ -36,7 +40,11 @@ void ProgramWindows::connectHost(AppContext& context) {
   });
   QObject::connect(outputForm.get(), &TOutputForm::closedByUser, [&context] { context.store.LogEnabled = false; });
   TWaitingForm* waiting = waitingForm.get();
-  host.onLightIn = [waiting](LedColour) { waiting->lightIn(); };
+  // The module's input (lime) also lights the wait window's in-lamp.
+  host.onLightIn = [waiting, monitorIn = host.onLightIn](LedColour colour) {
+    if (monitorIn) monitorIn(colour);
+    if (colour == LedColour::Lime) waiting->lightIn();
+  };
   host.onStartResponseTimer = [this] { startForm->startResponseTimer(); };
   host.onStopResponseTimer = [this] { startForm->timerMidiIn()->stop(); };
 }
@@ -44,6 +52,7 @@ void ProgramWindows::connectHost(AppContext& context) {
 void ProgramWindows::showAtStart() {
   startForm->show();
   startForm->activateWindow();
+  noteOutForm->show();
   QTimer::singleShot(0, startForm.get(), &TStartform::ensureActivated);
 }
 

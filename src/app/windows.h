@@ -6,6 +6,7 @@
 
 #include "app/app_context.h"
 #include "app/debug_form.h"
+#include "app/note_out_form.h"
 #include "app/output_form.h"
 #include "app/save_dialog.h"
 #include "app/splash_screen.h"
@@ -19,7 +20,7 @@ class ProgramWindows {
   explicit ProgramWindows(AppContext& context);
   ~ProgramWindows();
 
-  // Shows the main window (and the monitor once it exists).
+  // Shows the main window and the monitor beside it.
   void showAtStart();
 
   // Members are declared in creation order; destruction runs backwards.
@@ -27,6 +28,7 @@ class ProgramWindows {
   std::unique_ptr<TWaitingForm> waitingForm;
   std::unique_ptr<TSplashScreen> splashScreen;
   std::unique_ptr<TDebugForm> debugForm;
+  std::unique_ptr<TNoteOutForm> noteOutForm;  // opens the MIDI ports
   std::unique_ptr<TOutputForm> outputForm;
   std::unique_ptr<Tsavedialog> saveDialog;
 

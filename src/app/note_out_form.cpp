@@ -1,0 +1,404 @@
+#include "app/note_out_form.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+#include "app/app_context.h"
+#include "controls/led_gauge.h"
+#include "controls/slid_navf.h"
+#include "controls/sliddt.h"
+#include "controls/spin_cw0r.h"
+#include "engine/midi_message.h"
+#include "engine/slider_texts.h"
+
+namespace quillon {
+
+namespace {
+constexpr int ChannelCount = 16;
+constexpr int SliderHeight = 80;  // small enough for the 256 x 300 of a double click
+constexpr int LedSize = 14;
+
+const char* const NoPortsText = "MIDI ports could not be opened: ";
+const char* const NoPortsAdvice = "\rMidi Closed: choose other devices in the settings.";
+}  // namespace
+
+QColor ledColour(LedColour colour) {
+  switch (colour) {
+    case LedColour::Green: return QColor(0, 128, 0);
+    case LedColour::Lime: return QColor(0, 255, 0);
+    case LedColour::Yellow: return QColor(255, 255, 0);
+    case LedColour::Blue: return QColor(0, 0, 255);
+    case LedColour::Red: return QColor(255, 0, 0);
+  }
+  return {};
+}
+
+QString monitorText(Byte status, Byte data1, Byte data2) {
+  return QString::asprintf("%2X %2X %2X", unsigned{status}, unsigned{data1}, unsigned{data2});
+}
+
+TActivityLed::TActivityLed(const QString& caption, QWidget* parent)
+    : QWidget(parent), caption_(caption), colour_(ledColour(LedColour::Green)) {}
+
+void TActivityLed::setColour(const QColor& colour) {
+  if (colour == colour_) return;
+  colour_ = colour;
+  update();
+}
+
+QSize TActivityLed::sizeHint() const { return {LedSize + fontMetrics().horizontalAdvance(caption_) + 6, LedSize + 4}; }
+
+void TActivityLed::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  p.setRenderHint(QPainter::Antialiasing);
+  const QRect dot(1, (height() - LedSize) / 2, LedSize, LedSize);
+  p.setPen(QPen(Qt::black, 1));
+  p.setBrush(colour_);
+  p.drawEllipse(dot);
+  p.setPen(palette().windowText().color());
+  p.drawText(QRect(dot.right() + 4, 0, width() - dot.right() - 4, height()), Qt::AlignVCenter | Qt::AlignLeft,
+             caption_);
+}
+
+TNoteOutForm::TNoteOutForm(AppContext& context, StatusPanelSink statusPanel, QWidget* parent,
+                           midi::MidiBackend* backend)
+    : QWidget(parent, Qt::Tool), ctx_(context), statusPanel_(std::move(statusPanel)) {
+  setObjectName(QStringLiteral("NoteOutForm"));
+  setWindowTitle(QStringLiteral("Send Note - Controller"));
+  buildControls();
+
+  const WindowPosition& place = ctx_.settings.windowPositions[NoteOutFormPosition];
+  move(place.x, place.y);
+
+  // The link sets MidiClosed until a port opens.
+  link_ = backend ? std::make_unique<ModuleLink>(ctx_.store, ctx_.incoming, *backend, this)
+                  : std::make_unique<ModuleLink>(ctx_.store, ctx_.incoming, this);
+
+  sbNoteH_->setPosition(monitor_default::Note);
+  sbNoteV_->setPosition(monitor_default::Velocity);
+  sbNoteB_->setPosition(monitor_default::Velocity);
+  sbNoteH_->setText(QString::fromStdString(std::string(texts::noteName(monitor_default::Note))));
+  connectControls();
+  connectHost();
+  if (ctx_.store.MidiClosed) OpenPorts();
+  thru_ = cbMiditrue_->isChecked();
+}
+
+TNoteOutForm::~TNoteOutForm() {
+  AppHost& host = ctx_.host;
+  if (host.monitor() == this) host.attachMonitor(nullptr);
+  host.onLightOut = nullptr;
+  host.onLightIn = nullptr;
+  host.onShowShortMessage = nullptr;
+  host.onSendLong = nullptr;
+  host.onSendShort = nullptr;
+  link_->close();
+}
+
+void TNoteOutForm::buildControls() {
+  auto name = [](QWidget* w, const char* n) {
+    w->setObjectName(QLatin1String(n));
+    return w;
+  };
+  ledOut_ = new TActivityLed(QStringLiteral("OUT"), this);
+  ledIn_ = new TActivityLed(QStringLiteral("IN"), this);
+  name(ledOut_, "LedOut");
+  name(ledIn_, "LedIn");
+  lmidiOut_ = new QLabel(QStringLiteral("00 00 00"), this);
+  name(lmidiOut_, "LmidiOut");
+  lmidiOut_->setFont(QFont(QStringLiteral("Monospace"), 10, QFont::Bold));
+  lmidiOut_->setAlignment(Qt::AlignCenter);
+  lmidiOut_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+
+  lgIn_ = new TLEDGauge(this);
+  name(lgIn_, "LGIn");
+  lgIn_->setCount(GaugeSegments);
+  lgIn_->setYellowPercent(GaugeYellowPercent);
+  lgIn_->setRedPercent(GaugeRedPercent);
+  lgIn_->setStyle(TLEDGauge::stSolid);
+  lgIn_->setFixedHeight(12);
+  lgIn_->setMinimumWidth(200);
+
+  sbNoteH_ = new TSliddt(this);
+  name(sbNoteH_, "SbNoteH");
+  sbNoteV_ = new TSlidNaVf(this);
+  name(sbNoteV_, "SbNoteV");
+  spChan_ = new TSpincw0R(this);
+  name(spChan_, "SpChan");
+  spChan_->setMinValue(1);
+  spChan_->setMaxValue(ChannelCount);
+  spChan_->setValue(monitor_default::Channel);
+  spAllOff_ = new QPushButton(QStringLiteral("All Off"), this);
+  name(spAllOff_, "SpAllOff");
+  spAllOff_->setToolTip(QStringLiteral("Stop it!"));
+  chCord_ = new QCheckBox(QStringLiteral("Cord"), this);
+  name(chCord_, "ChCord");
+  chCord_->setChecked(monitor_default::Chord);
+  chAlways_ = new QCheckBox(QStringLiteral("Always"), this);
+  name(chAlways_, "ChAlways");
+  chAlways_->setChecked(true);
+  sbNoteB_ = new TSlidNaVf(this);
+  name(sbNoteB_, "SbNoteB");
+  sbNoteM_ = new TSlidNaVf(this);
+  name(sbNoteM_, "SbNoteM");
+  sbNoteA_ = new TSlidNaVf(this);
+  name(sbNoteA_, "SbNoteA");
+  cbMiditrue_ = new QCheckBox(QStringLiteral("Midi-thru"), this);
+  name(cbMiditrue_, "CbMiditrue");
+  cbMiditrue_->setToolTip(QStringLiteral("Only for XP series"));
+  cbMiditrue_->setChecked(monitor_default::MidiThru);
+  lkb_ = new QLabel(this);
+  name(lkb_, "Lkb");
+  lkb_->hide();
+  bReset_ = new QPushButton(QStringLiteral("r"), this);
+  name(bReset_, "BReset");
+  bReset_->hide();
+  timer1_ = new QTimer(this);
+  timer1_->setObjectName(QStringLiteral("Timer1"));
+  timer1_->setInterval(IndicatorMs);
+
+  for (QWidget* s : std::initializer_list<QWidget*>{sbNoteH_, sbNoteV_, sbNoteB_, sbNoteM_, sbNoteA_})
+    s->setMinimumHeight(SliderHeight);
+
+  auto* top = new QHBoxLayout;
+  top->addWidget(ledOut_);
+  top->addWidget(lmidiOut_, 1);
+  top->addWidget(ledIn_);
+
+  auto* notes = new QGridLayout;
+  notes->addWidget(new QLabel(QStringLiteral("C-1..G7   Velocity"), this), 0, 0, 1, 2);
+  notes->addWidget(sbNoteH_, 1, 0);
+  notes->addWidget(sbNoteV_, 1, 1);
+
+  auto* switches = new QVBoxLayout;
+  auto* chanRow = new QHBoxLayout;
+  chanRow->addWidget(new QLabel(QStringLiteral("Chan"), this));
+  chanRow->addWidget(spChan_);
+  switches->addLayout(chanRow);
+  switches->addWidget(spAllOff_);
+  switches->addWidget(chCord_);
+  switches->addWidget(chAlways_);
+  switches->addStretch(1);
+  switches->addWidget(lkb_);
+  switches->addWidget(bReset_);
+
+  auto* upper = new QHBoxLayout;
+  upper->addLayout(notes);
+  upper->addLayout(switches);
+
+  auto* ctrls = new QGridLayout;
+  ctrls->addWidget(new QLabel(QStringLiteral("Breath    Mod     Express"), this), 0, 0, 1, 3);
+  ctrls->addWidget(sbNoteB_, 1, 0);
+  ctrls->addWidget(sbNoteM_, 1, 1);
+  ctrls->addWidget(sbNoteA_, 1, 2);
+
+  auto* lower = new QHBoxLayout;
+  lower->addLayout(ctrls);
+  auto* thruCol = new QVBoxLayout;
+  thruCol->addStretch(1);
+  thruCol->addWidget(cbMiditrue_);
+  lower->addLayout(thruCol);
+
+  auto* main = new QVBoxLayout(this);
+  main->setContentsMargins(6, 6, 6, 6);
+  main->setSpacing(4);
+  main->addLayout(top);
+  main->addWidget(lgIn_);
+  main->addLayout(upper);
+  main->addLayout(lower);
+}
+
+void TNoteOutForm::connectControls() {
+  connect(sbNoteH_, &FaderBase::OnChange, this, [this](int p) { noteHChanged(p, false); });
+  connect(sbNoteH_, &FaderBase::OnChanging, this, [this](int p) { noteHChanged(p, true); });
+  connect(sbNoteV_, &FaderBase::OnChange, this, [this] { noteVChanged(false); });
+  connect(sbNoteV_, &FaderBase::OnChanging, this, [this] { noteVChanged(true); });
+  // Breath and modulation follow every step of a drag; expression only when asked.
+  for (auto signal : {&FaderBase::OnChange, &FaderBase::OnChanging}) {
+    connect(sbNoteB_, signal, this, [this](int p) { controller(controller::Breath, p); });
+    connect(sbNoteM_, signal, this, [this](int p) { controller(controller::Modulation, p); });
+  }
+  connect(sbNoteA_, &FaderBase::OnChange, this, [this](int p) { controller(controller::Expression, p); });
+  connect(sbNoteA_, &FaderBase::OnChanging, this, [this](int p) {
+    if (chAlways_->isChecked()) controller(controller::Expression, p);
+  });
+  connect(spChan_, &TSpincw0R::OnChange, this, &TNoteOutForm::channelChanged);
+  connect(spChan_, &TSpincw0R::OnChanging, this, &TNoteOutForm::channelChanged);
+  connect(spAllOff_, &QPushButton::clicked, this, &TNoteOutForm::AllChannelsOff);
+  connect(chCord_, &QCheckBox::clicked, this, [this](bool on) { chord_ = on; });
+  connect(cbMiditrue_, &QCheckBox::clicked, this, [this](bool on) {
+    thru_ = on;
+    emit midiThruChanged(on);
+  });
+  connect(bReset_, &QPushButton::clicked, this, [this] { ctx_.incoming.SysexInCount = 0; });
+  connect(timer1_, &QTimer::timeout, this, &TNoteOutForm::Timer1Timer);
+}
+
+void TNoteOutForm::connectHost() {
+  AppHost& host = ctx_.host;
+  host.attachMonitor(this);
+  host.onLightOut = [this](LedColour c) { lightOut(c); };
+  host.onLightIn = [this](LedColour c) { lightIn(c); };
+  host.onShowShortMessage = [this](Byte s, Byte d1, Byte d2) { ShowMessageInMonitor(s, d1, d2); };
+  // A port that fails while sending (unplugged, taken by another program) is
+  // reported, not left to end the program from inside an event handler.
+  host.onSendLong = [this](std::span<const Byte> message) {
+    try {
+      link_->sendLong(message);
+    } catch (const std::exception& e) {
+      ctx_.host.showInfo(e.what());
+    }
+  };
+  host.onSendShort = [this](Byte s, Byte d1, Byte d2) {
+    try {
+      link_->sendShort(s, d1, d2);
+    } catch (const std::exception& e) {
+      ctx_.host.showInfo(e.what());
+    }
+  };
+}
+
+int TNoteOutForm::testNote() const { return sbNoteH_->Position(); }
+int TNoteOutForm::testVelocity() const { return sbNoteV_->Position(); }
+
+void TNoteOutForm::setMonitorChannel(int channel) {
+  channel = std::clamp(channel, 1, ChannelCount);
+  if (channel != channel_) spChan_->setValue(channel);
+}
+
+void TNoteOutForm::channelChanged(int channel) {
+  if (channel == channel_) return;
+  AllChannelsOff();
+  channel_ = channel;
+}
+
+void TNoteOutForm::OpenPorts() {
+  const DeviceSettings& s = ctx_.settings;
+  // A new install has no devices chosen yet: the virtual module lets the user
+  // fetch and edit at once.
+  if (s.FirstRun) {
+    reopenPorts(PortChoice{0, {}}, PortChoice{0, {}});
+    return;
+  }
+  if (s.Midi_In1 == NoInputDevice || s.Midi_In1 < 0) return;
+  std::optional<PortChoice> keyboard;
+  if (s.SepKB) keyboard = PortChoice{s.Midi_In2, {}};
+  const std::string error = reopenPorts(PortChoice{s.Midi_Out, {}}, PortChoice{s.Midi_In1, {}}, keyboard);
+  if (!error.empty()) ctx_.host.showInfo(NoPortsText + error + NoPortsAdvice);
+}
+
+std::string TNoteOutForm::reopenPorts(const PortChoice& out, const PortChoice& in,
+                                      std::optional<PortChoice> keyboard) {
+  const std::string error = link_->open(out, in, keyboard);
+  if (!error.empty()) {
+    lkb_->clear();
+    setPanel(0, QStringLiteral("Midi Closed"));
+    for (int panel = 1; panel < 4; ++panel) setPanel(panel, {});
+    return error;
+  }
+  if (TMidiInput* kb = link_->keyboard()) {
+    lkb_->setText(QStringLiteral("KB open"));
+    setPanel(3, QStringLiteral("In2: ") + QString::fromStdString(kb->ProductName()));
+  } else {
+    lkb_->clear();
+    setPanel(3, {});
+  }
+  setPanel(0, QStringLiteral("Midi Open"));
+  setPanel(1, QStringLiteral("In: ") + QString::fromStdString(link_->inputName()));
+  setPanel(2, QStringLiteral("Out: ") + QString::fromStdString(link_->outputName()));
+  return {};
+}
+
+void TNoteOutForm::setPanel(int panel, const QString& text) {
+  if (statusPanel_) statusPanel_(panel, text);
+}
+
+void TNoteOutForm::ShowMessageInMonitor(Byte status, Byte data1, Byte data2) {
+  lgIn_->setValue(data2);
+  lmidiOut_->setText(monitorText(status, data1, data2));
+}
+
+void TNoteOutForm::send(Byte status, Byte data1, Byte data2) { ctx_.sender.SendShortMidi(status, data1, data2); }
+
+void TNoteOutForm::AllSoundOff() {
+  send(onChannel(status::ControlChange, channel_), controller::AllSoundOff, 0);
+}
+
+void TNoteOutForm::AllChannelsOff() {
+  for (int c = 1; c <= ChannelCount; ++c) send(onChannel(status::ControlChange, c), controller::AllSoundOff, 0);
+}
+
+void TNoteOutForm::playNote() {
+  send(onChannel(status::NoteOn, channel_), static_cast<Byte>(sbNoteH_->Position()),
+       static_cast<Byte>(sbNoteV_->Position()));
+}
+
+void TNoteOutForm::noteHChanged(int position, bool dragging) {
+  // A drag reports every mouse move; only a new position is a change.
+  if (dragging && position == lastNoteDrag_) return;
+  lastNoteDrag_ = dragging ? position : -1;
+  AllSoundOff();
+  sbNoteH_->setText(QString::fromStdString(std::string(texts::noteName(position))));
+  if (sbNoteH_->MuisDown() && !chAlways_->isChecked()) return;
+  playNote();
+}
+
+void TNoteOutForm::noteVChanged(bool dragging) {
+  if (dragging && !chAlways_->isChecked()) return;
+  AllSoundOff();
+  playNote();
+}
+
+void TNoteOutForm::controller(Byte number, int value) {
+  send(onChannel(status::ControlChange, channel_), number, static_cast<Byte>(value & midi_byte::DataMask));
+}
+
+void TNoteOutForm::lightOut(LedColour colour) {
+  ledOut_->setColour(ledColour(colour));
+  timer1_->start();
+}
+
+void TNoteOutForm::lightIn(LedColour colour) {
+  ledIn_->setColour(ledColour(colour));
+  timer1_->start();
+}
+
+void TNoteOutForm::Timer1Timer() {
+  ledIn_->setColour(ledColour(LedColour::Green));
+  ledOut_->setColour(ledColour(LedColour::Green));
+  timer1_->stop();
+}
+
+void TNoteOutForm::mouseDoubleClickEvent(QMouseEvent* event) {
+  resize(DoubleClickWidth, DoubleClickHeight);
+  QWidget::mouseDoubleClickEvent(event);
+}
+
+void TNoteOutForm::storePosition() {
+  WindowPosition& place = ctx_.settings.windowPositions[NoteOutFormPosition];
+  place.x = x();
+  place.y = y();
+}
+
+void TNoteOutForm::closeEvent(QCloseEvent* event) {
+  storePosition();
+  event->accept();
+}
+
+void TNoteOutForm::moveEvent(QMoveEvent* event) {
+  // The program ends by closing the main window, which writes the positions
+  // while this window is still open: keep the entry current.
+  if (isVisible()) storePosition();
+  QWidget::moveEvent(event);
+}
+
+}  // namespace quillon

@@ -1,0 +1,150 @@
+#pragma once
+// The note and controller monitor: a small tool window beside the main window
+// that owns the MIDI ports, shows the traffic (two activity indicators, the
+// last short message and its velocity) and plays a note and three controllers
+// on the monitor channel so that an edited sound can be heard. The engine
+// reads its channel, test note, chord and MIDI-thru switches through AppHost.
+
+#include <QColor>
+#include <QWidget>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "app/app_host.h"
+#include "midi/module_link.h"
+
+class QCheckBox;
+class QLabel;
+class QPushButton;
+class QTimer;
+
+namespace quillon {
+
+class AppContext;
+class TLEDGauge;
+class TSlidNaVf;
+class TSliddt;
+class TSpincw0R;
+
+namespace midi {
+class MidiBackend;
+}
+
+// A round activity indicator in one colour.
+class TActivityLed : public QWidget {
+  Q_OBJECT
+ public:
+  explicit TActivityLed(const QString& caption, QWidget* parent = nullptr);
+  QColor colour() const { return colour_; }
+  void setColour(const QColor& colour);
+  QSize sizeHint() const override;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  QString caption_;
+  QColor colour_;
+};
+
+QColor ledColour(LedColour colour);
+
+// "%2X %2X %2X": two characters per value, blank-padded.
+QString monitorText(Byte status, Byte data1, Byte data2);
+
+class TNoteOutForm : public QWidget, public MonitorState {
+  Q_OBJECT
+ public:
+  static constexpr int IndicatorMs = 175;
+  static constexpr int NoInputDevice = 0xFFFF;  // Midi_In1 with all bits set: no port chosen
+  static constexpr int DoubleClickWidth = 256;
+  static constexpr int DoubleClickHeight = 300;
+  static constexpr int GaugeSegments = 61;
+  static constexpr int GaugeYellowPercent = 51;
+  static constexpr int GaugeRedPercent = 80;
+
+  using StatusPanelSink = std::function<void(int panel, const QString& text)>;
+
+  // Opens the ports from the settings at once; `backend` replaces the
+  // process's devices (tests).
+  explicit TNoteOutForm(AppContext& context, StatusPanelSink statusPanel = {}, QWidget* parent = nullptr,
+                        midi::MidiBackend* backend = nullptr);
+  ~TNoteOutForm() override;
+
+  // MonitorState
+  int monitorChannel() const override { return channel_; }
+  void setMonitorChannel(int channel) override;
+  int testNote() const override;
+  int testVelocity() const override;
+  bool chordOn() const override { return chord_; }
+  bool midiThru() const override { return thru_; }
+
+  // Ports. reopenPorts closes what is open and opens the given devices; it
+  // returns the error text ("" on success) and leaves showing it to the caller.
+  ModuleLink& link() { return *link_; }
+  void OpenPorts();
+  std::string reopenPorts(const PortChoice& out, const PortChoice& in,
+                          std::optional<PortChoice> keyboard = std::nullopt);
+
+  void ShowMessageInMonitor(Byte status, Byte data1, Byte data2);
+  void AllSoundOff();      // controller 120 on the monitor channel
+  void AllChannelsOff();   // controller 120 on all 16 channels, first to last
+  void lightOut(LedColour colour);
+  void lightIn(LedColour colour);
+  void Timer1Timer();
+
+  TActivityLed* ledIn() const { return ledIn_; }
+  TActivityLed* ledOut() const { return ledOut_; }
+  QTimer* timer1() const { return timer1_; }
+
+ signals:
+  // The MIDI-thru switch was clicked; the main window's menu mark follows it.
+  void midiThruChanged(bool on);
+
+ protected:
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
+
+ private:
+  void buildControls();
+  void connectControls();
+  void connectHost();
+  void noteHChanged(int position, bool dragging);
+  void noteVChanged(bool dragging);
+  void controller(Byte number, int value);
+  void channelChanged(int channel);
+  void playNote();
+  void send(Byte status, Byte data1, Byte data2);
+  void storePosition();
+  void setPanel(int panel, const QString& text);
+
+  AppContext& ctx_;
+  StatusPanelSink statusPanel_;
+  std::unique_ptr<ModuleLink> link_;
+  int channel_ = monitor_default::Channel;
+  bool chord_ = monitor_default::Chord;
+  bool thru_ = monitor_default::MidiThru;
+  int lastNoteDrag_ = -1;
+
+  TActivityLed* ledIn_;
+  TActivityLed* ledOut_;
+  QLabel* lmidiOut_;
+  TLEDGauge* lgIn_;
+  TSliddt* sbNoteH_;
+  TSlidNaVf* sbNoteV_;
+  TSpincw0R* spChan_;
+  QPushButton* spAllOff_;
+  QCheckBox* chCord_;
+  QCheckBox* chAlways_;
+  TSlidNaVf* sbNoteB_;
+  TSlidNaVf* sbNoteM_;
+  TSlidNaVf* sbNoteA_;
+  QCheckBox* cbMiditrue_;
+  QLabel* lkb_;
+  QPushButton* bReset_;
+  QTimer* timer1_;
+};
+
+}  // namespace quillon
