@@ -331,7 +331,10 @@ void TStartform::buildMenus() {
   playNote_->setObjectName(QStringLiteral("PlayNoteOnOff"));
   playNote_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
   playNote_->setCheckable(true);
-  inert(options, QStringLiteral("Midi True  On/Off"));
+  QAction* thru = inert(options, QStringLiteral("Midi True  On/Off"));
+  thru->setObjectName(QStringLiteral("MMidiTrue"));
+  thru->setCheckable(true);
+  thru->setChecked(true);
   changeNameAlways_ = inert(options, QStringLiteral("Change Name Always"));
   changeNameAlways_->setCheckable(true);
 

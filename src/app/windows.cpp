@@ -1,5 +1,7 @@
 #include "app/windows.h"
 
+#include <QAction>
+#include <QCheckBox>
 #include <QTimer>
 
 namespace quillon {
@@ -40,6 +42,14 @@ void ProgramWindows::connectHost(AppContext& context) {
   });
   QObject::connect(outputForm.get(), &TOutputForm::closedByUser, [&context] { context.store.LogEnabled = false; });
   TWaitingForm* waiting = waitingForm.get();
+  // The menu's MIDI-thru item and the monitor's check box are one switch.
+  if (auto* thruItem = startForm->findChild<QAction*>(QStringLiteral("MMidiTrue"))) {
+    if (auto* thruBox = noteOutForm->findChild<QCheckBox*>(QStringLiteral("CbMiditrue"))) {
+      thruItem->setChecked(thruBox->isChecked());
+      QObject::connect(thruItem, &QAction::toggled, thruBox, &QCheckBox::setChecked);
+      QObject::connect(thruBox, &QCheckBox::toggled, thruItem, &QAction::setChecked);
+    }
+  }
   // The module's input (lime) also lights the wait window's in-lamp.
   host.onLightIn = [waiting, monitorIn = host.onLightIn](LedColour colour) {
     if (monitorIn) monitorIn(colour);
