@@ -27,6 +27,10 @@ run() {
   local status=$?
   [ "$status" -eq "$code" ] || { failed "'$*' exited $status, expected $code"; echo "$out"; }
 }
+run_quiet() {
+  out=$("$@" 2>&1)
+  status=$?
+}
 has() { grep -q -- "$1" <<<"$out" || { failed "output lacks '$1'"; echo "$out"; }; }
 timeouts() { grep -c "Your unit is not responding." <<<"$out"; }
 # A performance's decoded fields without the heading that names its place.
@@ -97,31 +101,45 @@ else
     return 1
   }
   base="qsyx-$$"
+  # fetch FILE ARGS...: a Get Temp that must succeed. A non-realtime JACK server
+  # on a busy machine drops the MIDI of cycles it misses, so a lost answer is
+  # tried again twice (and said so); a fault of ours loses answers every time.
+  fetch() {
+    local file="$1"
+    shift
+    for try in 1 2 3; do
+      run_quiet "$syx" get-temp "$@" "$file"
+      [ "$status" -ne 3 ] && break
+      echo "note: Get Temp lost answers on try $try (busy JACK server?)"
+    done
+    [ "$status" -eq 0 ] || { failed "'get-temp $* $file' exited $status"; echo "$out"; }
+  }
 
   if start_sim "$base-a"; then
     ports=(--in "$base-a-out" --out "$base-a-in" --delay 20)
     run 0 -- "$syx" ports
     has "$base-a-in:in"
-    run 0 -- "$syx" get-temp "${ports[@]}" "$work/first.syx"
+    fetch "$work/first.syx" "${ports[@]}"
     # Another performance goes in and comes back field for field.
     run 0 -- "$syx" send-temp "${ports[@]}" "$work/demo.syx" 3
-    run 0 -- "$syx" get-temp "${ports[@]}" "$work/third.syx"
+    fetch "$work/third.syx" "${ports[@]}"
     [ "$(fields "$work/third.syx" 1)" == "$(fields "$work/demo.syx" 3)" ] ||
       failed "performance 3 sent and fetched again differs"
     # The first one goes back and the file comes back byte for byte.
     run 0 -- "$syx" send-temp "${ports[@]}" "$work/first.syx"
-    run 0 -- "$syx" get-temp "${ports[@]}" "$work/again.syx"
+    fetch "$work/again.syx" "${ports[@]}"
     cmp -s "$work/first.syx" "$work/again.syx" || failed "Temp performance sent back and fetched again differs"
   fi
 
-  # The JV 2080 blocks are longer; both ends agree on them.
+  # The JV 2080 blocks are longer: the whole of them goes out and comes back.
   if start_sim "$base-b" --type JV2080 --unit-id 20; then
     ports=(--in "$base-b-out" --out "$base-b-in" --delay 20 --unit-id 20 --type "JV 2080")
     run 0 -- "$syx" send-temp "${ports[@]}" "$work/demo.syx" 5
-    run 0 -- "$syx" get-temp "${ports[@]}" "$work/jv2080.syx"
-    [ "$(fields "$work/jv2080.syx" 1)" == "$(fields "$work/demo.syx" 5)" ] ||
-      failed "JV 2080: performance 5 sent and fetched again differs"
-    [ "$(stat -c %s "$work/jv2080.syx")" -gt "$(stat -c %s "$work/first.syx")" ] ||
+    fetch "$work/jv2080.syx" "${ports[@]}"
+    run 0 -- "$syx" send-temp "${ports[@]}" "$work/jv2080.syx"
+    fetch "$work/jv2080-again.syx" "${ports[@]}"
+    cmp -s "$work/jv2080.syx" "$work/jv2080-again.syx" || failed "JV 2080: Temp performance round trip differs"
+    [ "$(stat -c %s "$work/jv2080.syx" 2>/dev/null || echo 0)" -gt "$(stat -c %s "$work/first.syx" 2>/dev/null || echo 0)" ] ||
       failed "JV 2080 file is not longer than the JV 1080 one"
   fi
 

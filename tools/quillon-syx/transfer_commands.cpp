@@ -261,7 +261,10 @@ int getTempCommand(const TransferOptions& o) {
   if (store.NoResponse) return ExitNoResponse;
   const int blocks = session.transfer().receivedBlocks();
   if (blocks < TempBlockCount) {
-    std::cerr << "quillon-syx: nothing written to " << path << '\n';
+    std::cerr << "quillon-syx: missing:";
+    for (int b = 0; b < TempBlockCount; ++b)
+      if (!(store.ReceivedTempBlocks & (1u << b))) std::cerr << (b == 0 ? " common" : " part " + std::to_string(b));
+    std::cerr << "; nothing written to " << path << '\n';
     return ExitMissingBlocks;
   }
   const auto bytes = tempSyxBytes(store, settings.sizes);
