@@ -42,7 +42,7 @@ fields() { "$syx" show "$1" "$2" | tail -n +2; }
 run 0 -- "$syx" ports
 has "MIDI outputs:"
 has "0  $virtual"
-run 0 -- "$syx" get-temp --in virtual --out VIRTUAL "$work/v.syx"
+run 0 -- "$syx" get-temp --in virtual --out VIRTUAL --type 1080 "$work/v.syx"
 has "17 blocks"
 run 0 -- "$syx" list "$work/v.syx"
 has "Performances: 1"
@@ -148,6 +148,10 @@ else
     [ "$(timeouts)" -eq 1 ] || failed "silent module: timeout message shown $(timeouts) times, expected once"
     [ ! -e "$work/silent.syx" ] || failed "silent module: a file was written"
   fi
+
+  # A part that several ports share names none of them.
+  run 1 -- "$syx" get-temp --in "$base" --out "$base-a-in" "$work/x.syx"
+  has "is part of several MIDI input names"
 
   # Every fifth answer lost: reported, and no file.
   if start_sim "$base-d" --drop-every 5; then
