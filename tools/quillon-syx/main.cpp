@@ -34,9 +34,9 @@ const char* const HelpLine = "  --help           Show this text.\n";
 const char* const ExitCodes =
     "\n"
     "Exit codes: 0 success, 1 a missing or unreadable file, a file without performances,\n"
-    "N out of range, or a bad option or port"
+    "or N out of range"
 #ifdef QUILLON_SYX_TRANSFERS
-    ", 2 the module did not respond,\n"
+    ", a bad option or port; 2 the module did not respond,\n"
     "3 some of the module's answers were lost"
 #endif
     ".\n";
