@@ -10,6 +10,9 @@
 #include "engine/demo_performances.h"
 #include "engine/syx_reader.h"
 #include "engine/syx_writer.h"
+#ifdef QUILLON_SYX_TRANSFERS
+#include "transfer_commands.h"
+#endif
 
 namespace {
 
@@ -25,11 +28,28 @@ const char* const Usage =
     "                   scan reported, and the count.\n"
     "  show FILE N      Print performance N of FILE (N counts from 1, as 'list' numbers them)\n"
     "                   decoded into readable fields.\n"
-    "  demo FILE        Write a User bank of Quillon's demo performances to FILE.\n"
-    "  --help           Show this text.\n"
+    "  demo FILE        Write a User bank of Quillon's demo performances to FILE.\n";
+const char* const HelpLine = "  --help           Show this text.\n";
+
+const char* const ExitCodes =
     "\n"
     "Exit codes: 0 success, 1 a missing or unreadable file, a file without performances,\n"
-    "or N out of range.\n";
+    "or N out of range"
+#ifdef QUILLON_SYX_TRANSFERS
+    ", a bad option or port; 2 the module did not respond,\n"
+    "3 some of the module's answers were lost"
+#endif
+    ".\n";
+
+void printUsage(std::ostream& out) {
+  out << Usage;
+#ifdef QUILLON_SYX_TRANSFERS
+  out << quillon::cli::TransferCommandsUsage << HelpLine << quillon::cli::TransferOptionsUsage;
+#else
+  out << HelpLine;
+#endif
+  out << ExitCodes;
+}
 
 int fail(const std::string& message) {
   std::cerr << "quillon-syx: " << message << '\n';
@@ -118,18 +138,21 @@ int demoCommand(const std::string& path) {
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
   if (args.empty()) {
-    std::cerr << Usage;
+    printUsage(std::cerr);
     return ExitError;
   }
   const std::string& command = args[0];
   if (command == "--help" || command == "-h" || command == "help") {
-    std::cout << Usage;
+    printUsage(std::cout);
     return ExitOk;
   }
   if (command == "list" && args.size() == 2) return listCommand(args[1]);
   if (command == "demo" && args.size() == 2) return demoCommand(args[1]);
   if (command == "show" && args.size() == 3) return showCommand(args[1], args[2]);
   if (command == "show" && args.size() == 5 && args[3] == DataOption) return showCommand(args[1], args[2], args[4]);
-  std::cerr << Usage;
+#ifdef QUILLON_SYX_TRANSFERS
+  if (quillon::cli::isTransferCommand(command)) return quillon::cli::runTransferCommand(argc, argv, args);
+#endif
+  printUsage(std::cerr);
   return ExitError;
 }
