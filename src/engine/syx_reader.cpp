@@ -74,6 +74,15 @@ std::size_t lastSysexStart(const std::array<Byte, syx::PerformanceWindow>& w, st
   return 0;
 }
 
+// A short part message ends inside the record: its checksum and F7 were
+// copied with the data; clear them, so no F7 is ever sent as a data byte.
+void dropChecksumAndEnd(PerfPartRecord& part, std::size_t copied) {
+  // Data bytes are 7-bit, so the first F7 is the message's end.
+  const auto end = std::find(part.begin(), part.begin() + static_cast<std::ptrdiff_t>(copied), midi_byte::SysexEnd);
+  if (end == part.begin() + static_cast<std::ptrdiff_t>(copied)) return;
+  std::fill(end == part.begin() ? end : end - 1, part.begin() + static_cast<std::ptrdiff_t>(copied), Byte{0});
+}
+
 // The parsed performance goes from the work record into its list entry.
 void copyWorkRecordToEntry(PerformanceStore& store, int index) {
   auto& entry = store.PerformanceList[static_cast<std::size_t>(index)];
@@ -134,11 +143,15 @@ SyxScan scanSyx(std::span<const Byte> file, const ScanProgress& progress) {
 bool parsePerformanceAt(std::span<const Byte> file, std::int64_t offset, PerformanceRecord& work) {
   const auto b = windowAt<syx::PerformanceWindow>(file, offset < 0 ? file.size() : static_cast<std::size_t>(offset));
 
-  for (std::size_t j = 0; j <= CommonScanLimit; ++j) {
+  std::size_t j = 0;
+  for (; j <= CommonScanLimit; ++j) {
     const Byte v = b[roland::PosData + j];
     if (v == midi_byte::SysexEnd) break;
     if (j < static_cast<std::size_t>(CommonRecordSize)) work.common[j] = v;
   }
+  // The byte before F7 is the checksum, not data: a record that later goes out
+  // with the larger block size must not carry it.
+  if (j > 0 && j <= CommonScanLimit && j - 1 < static_cast<std::size_t>(CommonRecordSize)) work.common[j - 1] = 0;
 
   bool complete = true;
   std::size_t start = lastSysexStart(b, FirstPartSearchFrom, FirstPartSearchTo);
@@ -148,11 +161,13 @@ bool parsePerformanceAt(std::span<const Byte> file, std::int64_t offset, Perform
       complete = false;  // missing from the file: left zeroed
       continue;
     }
-    for (std::size_t m = 0; m < static_cast<std::size_t>(PartBytesKept); ++m) {
+    std::size_t m = 0;
+    for (; m < static_cast<std::size_t>(PartBytesKept); ++m) {
       const std::size_t at = start + roland::PosData + m;
       if (at >= b.size() || b[at] == midi_byte::SysexStart) break;
       part[m] = b[at];
     }
+    dropChecksumAndEnd(part, m);
     start = lastSysexStart(b, start + NextPartSearchFrom, start + NextPartSearchTo);
   }
   return complete;

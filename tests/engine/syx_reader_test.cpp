@@ -65,15 +65,23 @@ TEST(SyxReader, FullBanksOfBothSizesReadBackByteForByte) {
   }
 }
 
-TEST(SyxReader, ChecksumAndEndByteLandInTheUnusedBytesOfSmallBlocks) {
+TEST(SyxReader, ChecksumAndEndByteOfSmallBlocksAreNotKeptAsData) {
   PerformanceStore store;
+  store.TempPerformance.common[65] = 0x33;  // past the message: keeps what it held
   const auto perf = patternPerformance(2, "Small");
   const Bytes file = onePerformanceFile(address::AreaCardPerformance, 0, perf, StandardBlockSizes);
   readSyxIntoStore(store, file);
-  EXPECT_EQ(store.PerformanceList[0].common[64], file[9 + 64]);  // the common's checksum
-  EXPECT_EQ(store.PerformanceList[0].parts[0][19], file[75 + 9 + 19]);
-  EXPECT_EQ(store.PerformanceList[0].parts[0][20], midi_byte::SysexEnd);
+  EXPECT_EQ(store.PerformanceList[0].common[64], 0);
+  EXPECT_EQ(store.PerformanceList[0].common[65], 0x33);
+  for (int p = 0; p < address::PartCount; ++p) {
+    EXPECT_EQ(store.PerformanceList[0].parts[p][19], 0) << p;
+    EXPECT_EQ(store.PerformanceList[0].parts[p][20], 0) << p;
+  }
   EXPECT_TRUE(store.FromCard);
+  // Sent with the JV-2080 sizes, no data byte leaves the 7-bit range.
+  const Bytes wire = performanceMessages(address::AreaTemporary, 0, store.PerformanceList[0], JV2080BlockSizes);
+  EXPECT_EQ(std::count(wire.begin(), wire.end(), midi_byte::SysexEnd), 17);
+  EXPECT_EQ(std::count_if(wire.begin(), wire.end(), [](Byte b) { return b >= 0x80; }), 2 * 17);
 }
 
 TEST(SyxReader, EntriesFollowFileOrderAndKeepTheirOwnNumbersAndOffsets) {

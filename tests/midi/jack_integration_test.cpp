@@ -23,6 +23,16 @@ std::string jackConnections() {
 
 class JackJvsim : public ::testing::Test {
  protected:
+  // A skip here stops the test body too (a skip inside a helper would not).
+  void SetUp() override {
+#ifndef QUILLON_JVSIM_PATH
+    GTEST_SKIP() << "quillon-jvsim was not built";
+#else
+    if (!testing::jackServerRunning())
+      GTEST_SKIP() << "no JACK server is running (./test.sh starts one: jackd -d dummy)";
+#endif
+  }
+
   // Starts jvsim with `args` and links the ports to it; skips without JACK.
   void startWith(const QStringList& args) {
 #ifndef QUILLON_JVSIM_PATH
