@@ -306,7 +306,7 @@ void TStartform::FormActivate() {
   activated_ = true;
   if (ctx_.settings.FirstRun) {
     ctx_.settings.WriteDefaultSettings();
-    ctx_.settings.FirstRun = false;
+    // FirstRun stays set until the settings dialog is confirmed.
     ctx_.applySettings();
     emit settingsRequested();
   }
