@@ -178,7 +178,14 @@ TEST_F(SettingsStore, FirstRunDefaultsAgreeOnModuleTypeAndBlockSizes) {
   QSettings store(storeFile(), QSettings::IniFormat);
   for (const auto& [name, value] : expected) EXPECT_EQ(store.value(name).toInt(), value) << name;
   EXPECT_EQ(store.value("Path").toString(), dataFolder());
-  EXPECT_EQ(store.allKeys().size(), static_cast<int>(expected.size()) + 1) << "no other values, SysDly once";
+  // The device names go with the numbers; the defaults know none.
+  const std::vector<const char*> names{"Midi_In1Name", "Midi_In2Name", "Midi_OutName"};
+  for (const char* name : names) {
+    EXPECT_TRUE(store.contains(name)) << name;
+    EXPECT_EQ(store.value(name).toString(), "") << name;
+  }
+  EXPECT_EQ(store.allKeys().size(), static_cast<int>(expected.size() + names.size()) + 1)
+      << "no other values, SysDly once";
   EXPECT_FALSE(QFile::exists(dataFolder() + "windpos.ini")) << "defaults touch only the store";
 }
 
