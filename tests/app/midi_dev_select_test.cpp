@@ -10,8 +10,10 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include "app/midi_dev_select.h"
+#include "app/windows.h"
 #include "app_fixture.h"
 #include "midi/rtmidi_backend.h"
 #include "midi/virtual_backend.h"
@@ -396,6 +398,38 @@ class MidiDevSelectTest : public QObject {
     QCOMPARE(stored.Midi_In1, 0);
     QCOMPARE(stored.ExpMax, 1);
     QVERIFY(ports.opens.empty());
+  }
+
+  // The program's first run: the main window's first activation brings up the dialog.
+  void firstRunOfTheProgramOpensTheDialog() {
+    ctx().settings.ReadSettings();
+    QVERIFY(ctx().settings.FirstRun);
+    ProgramWindows windows(ctx());
+    int dialogs = 0;
+    const TMidiDevSelect* last = nullptr;
+    QString title;
+    // The dialog runs modally: look at it from inside its own loop, then cancel it.
+    QTimer poll;
+    poll.setInterval(20);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+      TMidiDevSelect* d = nullptr;
+      for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* found = qobject_cast<TMidiDevSelect*>(w); found && found->isVisible()) d = found;
+      if (!d || d == last) return;
+      last = d;
+      ++dialogs;
+      title = d->windowTitle();
+      d->BCan1->click();
+    });
+    poll.start();
+    windows.showAtStart();
+    QTRY_VERIFY_WITH_TIMEOUT(dialogs > 0, 5000);
+    QTest::qWait(300);  // the main window is active again: no second dialog may follow
+    QCOMPARE(dialogs, 1);
+    QCOMPARE(title, QStringLiteral("Preferences:  Midi In-Out and Expansion Boards"));
+    QVERIFY(contains(t->infos, " Devselect - First time Quillon run.\n Please make MIDI and EXPANSION settings first."));
+    QVERIFY2(ctx().settings.FirstRun, "only \"Ok\" ends the first run");
+    QVERIFY(!reread().FirstRun);  // the defaults were written
   }
 
   // The dialog's "Ok" through a real link on device 0, then an answer from the module.
