@@ -11,6 +11,7 @@
 #include <string>
 
 #include "app/app_context.h"
+#include "app/midi_dev_select.h"
 #include "app/windows.h"
 
 namespace {
@@ -51,7 +52,27 @@ int main(int argc, char** argv) {
   const QCommandLineOption reportStartup(QStringLiteral("report-startup"),
                                          QStringLiteral("Print when the main window is shown and the memory used, then quit."));
   parser.addOption(reportStartup);
+  const QCommandLineOption screenshotSettings(
+      QStringLiteral("screenshot-settings"),
+      QStringLiteral("Save a picture of the MIDI and expansion settings dialog to <png> and quit."),
+      QStringLiteral("png"));
+  parser.addOption(screenshotSettings);
   parser.process(app);
+
+  if (parser.isSet(screenshotSettings)) {
+    quillon::AppContext context;
+    context.host.onShowInfo = [](const std::string&) {};  // no boxes in a picture run
+    context.settings.ReadSettings();
+    context.names.LoadPatchNames(context.settings.dataFolder(), context.settings.expansionChoices());
+    quillon::TMidiDevSelect dialog(context, {});
+    dialog.show();
+    const QString png = parser.value(screenshotSettings);
+    QTimer::singleShot(300, [&dialog, png] {
+      dialog.grab().save(png);
+      QApplication::exit(0);
+    });
+    return QApplication::exec();
+  }
 
   quillon::AppContext context;
   quillon::ProgramWindows windows(context);

@@ -1,5 +1,7 @@
 #include "app/note_out_form.h"
 
+#include "app/midi_dev_select.h"
+
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QGridLayout>
@@ -290,9 +292,9 @@ void TNoteOutForm::OpenPorts() {
     return;
   }
   if (s.Midi_In1 == NoInputDevice || s.Midi_In1 < 0) return;
-  std::optional<PortChoice> keyboard;
-  if (s.SepKB) keyboard = PortChoice{s.Midi_In2, {}};
-  const std::string error = reopenPorts(PortChoice{s.Midi_Out, {}}, PortChoice{s.Midi_In1, {}}, keyboard);
+  // Names first: a USB interface may come back under another number.
+  const SettingsPorts stored = settingsPorts(s);
+  const std::string error = reopenPorts(stored.out, stored.in, stored.keyboard);
   if (!error.empty()) ctx_.host.showInfo(NoPortsText + error + NoPortsAdvice);
 }
 

@@ -376,9 +376,11 @@ void TStartform::ensureActivated() {
 
 void TStartform::FormActivate() {
   activated_ = true;
-  if (ctx_.settings.FirstRun) {
+  // Once only: FirstRun stays set until the dialog's "Ok", and every activation comes here.
+  if (ctx_.settings.FirstRun && !firstRunAsked_) {
+    firstRunAsked_ = true;
     ctx_.settings.WriteDefaultSettings();
-    ctx_.settings.FirstRun = false;
+    // FirstRun stays set until the settings dialog is confirmed.
     ctx_.applySettings();
     emit settingsRequested();
   }

@@ -136,6 +136,7 @@ class TStartform : public QMainWindow {
   QString droppedPath_;
   bool splashShown_ = false;
   bool activated_ = false;
+  bool firstRunAsked_ = false;
 };
 
 }  // namespace quillon

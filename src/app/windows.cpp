@@ -4,6 +4,8 @@
 #include <QCheckBox>
 #include <QTimer>
 
+#include "app/midi_dev_select.h"
+
 namespace quillon {
 
 ProgramWindows::ProgramWindows(AppContext& context)
@@ -15,10 +17,28 @@ ProgramWindows::ProgramWindows(AppContext& context)
           context, [this](int panel, const QString& text) { startForm->setStatusPanel(panel, text); },
           startForm.get())),
       outputForm(std::make_unique<TOutputForm>()),
-      saveDialog(std::make_unique<Tsavedialog>(startForm.get())) {
+      saveDialog(std::make_unique<Tsavedialog>(startForm.get())),
+      context_(context) {
   startForm->windows = {waitingForm.get(), splashScreen.get(), debugForm.get(), noteOutForm.get(), outputForm.get(),
                         saveDialog.get()};
   connectHost(context);
+  usePortsOfOwnLink();
+  // Queued: the first activation asks from inside an event handler.
+  QObject::connect(startForm.get(), &TStartform::settingsRequested, startForm.get(),
+                   [this] { openSettingsDialog(); }, Qt::QueuedConnection);
+}
+
+void ProgramWindows::usePortsOfOwnLink() {
+  // The monitor owns the ports; the settings dialog closes and reopens them there.
+  reopenPorts = [this](const PortChoice& out, const PortChoice& in, std::optional<PortChoice> keyboard) {
+    return noteOutForm->reopenPorts(out, in, keyboard);
+  };
+  closePorts = [this] { noteOutForm->link().close(); };
+}
+
+void ProgramWindows::openSettingsDialog() {
+  TMidiDevSelect dialog(context_, {reopenPorts, closePorts}, midi::systemMidiBackend(), startForm.get());
+  dialog.exec();
 }
 
 ProgramWindows::~ProgramWindows() {

@@ -2,7 +2,10 @@
 // Every window of the program, created once in start-up order (each may rely
 // on what the windows before it prepared) and destroyed in reverse.
 
+#include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "app/app_context.h"
 #include "app/debug_form.h"
@@ -12,6 +15,7 @@
 #include "app/splash_screen.h"
 #include "app/start_form.h"
 #include "app/waiting_form.h"
+#include "midi/module_link.h"
 
 namespace quillon {
 
@@ -32,8 +36,19 @@ class ProgramWindows {
   std::unique_ptr<TOutputForm> outputForm;
   std::unique_ptr<Tsavedialog> saveDialog;
 
+  // How the settings dialog reopens and closes the ports: at the monitor, which owns them.
+  std::function<std::string(const PortChoice& out, const PortChoice& in, std::optional<PortChoice> keyboard)>
+      reopenPorts;
+  std::function<void()> closePorts;
+
+  // Creates the settings dialog afresh and runs it modally.
+  void openSettingsDialog();
+
  private:
   void connectHost(AppContext& context);
+  void usePortsOfOwnLink();
+
+  AppContext& context_;
 };
 
 }  // namespace quillon

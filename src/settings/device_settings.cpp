@@ -106,6 +106,14 @@ bool DeviceSettings::readFields(const QSettings& store) {
   return true;
 }
 
+// The names are optional: a store without them still reads, and the numbers alone count.
+void DeviceSettings::readDeviceNames(const QSettings& store) {
+  namespace v = settings_value;
+  const std::array<std::pair<QLatin1StringView, QString*>, 3> names{
+      {{v::Midi_In1Name, &Midi_In1Name}, {v::Midi_In2Name, &Midi_In2Name}, {v::Midi_OutName, &Midi_OutName}}};
+  for (const auto& [name, field] : names) *field = store.value(name).toString();
+}
+
 QString DeviceSettings::ReadSettings() {
   QString message;
   const auto store = location_.open();
@@ -114,6 +122,8 @@ QString DeviceSettings::ReadSettings() {
   } else if (store->status() != QSettings::NoError || !readFields(*store)) {
     FirstRun = true;
     message = settingsReadFailedMessage();
+  } else {
+    readDeviceNames(*store);
   }
   ReadWindowPositions();
   return message;
@@ -125,6 +135,9 @@ QString DeviceSettings::writeFields() {
   // Each value is written once: a second write of the same name would only repeat it.
   constexpr int BoardsUnusedWhenWriting = 0;
   for (const Field& field : fieldsInReadOrder(BoardsUnusedWhenWriting)) store->setValue(field.name, field.get());
+  store->setValue(settings_value::Midi_In1Name, Midi_In1Name);
+  store->setValue(settings_value::Midi_In2Name, Midi_In2Name);
+  store->setValue(settings_value::Midi_OutName, Midi_OutName);
   store->sync();
   if (store->status() == QSettings::NoError) return {};
   return QStringLiteral("Cannot write the settings to \"%1\".").arg(store->fileName());

@@ -33,6 +33,11 @@ inline constexpr QLatin1StringView SepKB{"SepKB"};
 inline constexpr QLatin1StringView NoteOn{"NoteOn"};
 inline constexpr QLatin1StringView SysDly{"SysDly"};
 inline constexpr QLatin1StringView ExpMax{"ExpMax"};
+// The device names beside the numbers: USB interfaces change number between
+// sessions, so the name is looked up first.
+inline constexpr QLatin1StringView Midi_In1Name{"Midi_In1Name"};
+inline constexpr QLatin1StringView Midi_In2Name{"Midi_In2Name"};
+inline constexpr QLatin1StringView Midi_OutName{"Midi_OutName"};
 // The PCM card slot first, then slots A..H.
 inline constexpr std::array<QLatin1StringView, ExpansionSlotCount> Exp{
     QLatin1StringView{"ExpP"}, QLatin1StringView{"ExpA"}, QLatin1StringView{"ExpB"},
@@ -68,6 +73,10 @@ struct DeviceSettingsFields {
   int SysDly = DefaultSysDly;
   int ExpMax = DefaultExpMax;
   std::array<int, ExpansionSlotCount> Exp{};  // board choices: ExpP, then ExpA .. ExpH
+  // Names of the chosen devices; empty when unknown (a store of an older version).
+  QString Midi_In1Name;
+  QString Midi_In2Name;
+  QString Midi_OutName;
   bool operator==(const DeviceSettingsFields&) const = default;
 };
 
@@ -119,6 +128,7 @@ class DeviceSettings : public DeviceSettingsFields {
   std::vector<Field> fieldsInReadOrder(int boardCount);
   int boardCount() const;
   bool readFields(const QSettings& store);
+  void readDeviceNames(const QSettings& store);
   QString writeFields();
 
   SettingsLocation location_;

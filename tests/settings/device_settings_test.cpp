@@ -178,7 +178,14 @@ TEST_F(SettingsStore, FirstRunDefaultsAgreeOnModuleTypeAndBlockSizes) {
   QSettings store(storeFile(), QSettings::IniFormat);
   for (const auto& [name, value] : expected) EXPECT_EQ(store.value(name).toInt(), value) << name;
   EXPECT_EQ(store.value("Path").toString(), dataFolder());
-  EXPECT_EQ(store.allKeys().size(), static_cast<int>(expected.size()) + 1) << "no other values, SysDly once";
+  // The device names go with the numbers; the defaults know none.
+  const std::vector<const char*> names{"Midi_In1Name", "Midi_In2Name", "Midi_OutName"};
+  for (const char* name : names) {
+    EXPECT_TRUE(store.contains(name)) << name;
+    EXPECT_EQ(store.value(name).toString(), "") << name;
+  }
+  EXPECT_EQ(store.allKeys().size(), static_cast<int>(expected.size() + names.size()) + 1)
+      << "no other values, SysDly once";
   EXPECT_FALSE(QFile::exists(dataFolder() + "windpos.ini")) << "defaults touch only the store";
 }
 
@@ -227,6 +234,38 @@ TEST(UserStore, IsHarborlabQuillonInTheNativeFormat) {
 #else
   GTEST_SKIP() << "the native store is not a file here";
 #endif
+}
+
+TEST_F(SettingsStore, DeviceNamesAreKeptBesideTheNumbers) {
+  DeviceSettings written = settings();
+  written.Midi_In1 = 3;
+  written.Midi_In1Name = QStringLiteral("UM-ONE:UM-ONE MIDI 1 24:0");
+  written.Midi_In2Name = QStringLiteral("Keys");
+  written.Midi_OutName = QStringLiteral("UM-ONE:UM-ONE MIDI 1 24:0");
+  ASSERT_EQ(written.WriteSettings(), "");
+  DeviceSettings read = settings();
+  EXPECT_EQ(read.ReadSettings(), "");
+  EXPECT_EQ(read.Midi_In1Name, written.Midi_In1Name);
+  EXPECT_EQ(read.Midi_In2Name, QStringLiteral("Keys"));
+  EXPECT_EQ(read.Midi_OutName, written.Midi_OutName);
+  EXPECT_EQ(read.Midi_In1, 3);
+
+  // Restoring the defaults forgets the names with the numbers.
+  ASSERT_EQ(read.WriteDefaultSettings(), "");
+  EXPECT_TRUE(read.Midi_OutName.isEmpty());
+  DeviceSettings again = settings();
+  again.ReadSettings();
+  EXPECT_TRUE(again.Midi_In1Name.isEmpty());
+}
+
+TEST_F(SettingsStore, AStoreWithoutDeviceNamesStillReads) {
+  writeChangedValues();  // as an older version wrote it: numbers only
+  DeviceSettings s = settings();
+  s.Midi_OutName = QStringLiteral("stale");
+  EXPECT_EQ(s.ReadSettings(), "");
+  EXPECT_FALSE(s.FirstRun);
+  EXPECT_EQ(s.Midi_Out, 5);
+  EXPECT_TRUE(s.Midi_OutName.isEmpty()) << "no stored name: the number alone counts";
 }
 
 }  // namespace

@@ -1,0 +1,372 @@
+#include "app/midi_dev_select.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+namespace quillon {
+
+namespace {
+
+const QString FirstRunText =
+    QStringLiteral(" Devselect - First time Quillon run.\n Please make MIDI and EXPANSION settings first.");
+const QString UnitIdText = QStringLiteral("ID out of range, Re-Enter Unit-ID.");
+const QString DelayText = QStringLiteral("Delaytime should be between 20 and 500 ms.");
+const QString RestartText = QStringLiteral(
+    "If you select or reselect expansionboards, you'll have to exit and restart  Quillon to let changes have effect.");
+constexpr int BoardNameLength = 15;
+constexpr int BoardListLines = 20;
+
+const std::array<const char*, 15> PcmCards{"None",        "Piano Selection", "Guitar Brass", "Rock Drums",
+                                           "Grand Piano", "Accordion",       "Baroque",      "Orchestral FX",
+                                           "Country Folk", "09",             "10",           "Custom1",
+                                           "Custom2",     "Experience",      "Experience2"};
+
+std::optional<int> number(const QString& text) {
+  bool ok = false;
+  const int n = text.trimmed().toInt(&ok);
+  return ok ? std::optional<int>(n) : std::nullopt;
+}
+
+void fillList(QListWidget* list, const std::vector<std::string>& names) {
+  list->clear();
+  for (const std::string& name : names) list->addItem(QString::fromStdString(name));
+}
+
+void selectRow(QListWidget* list, int row) {
+  if (row >= 0 && row < list->count()) list->setCurrentRow(row);
+}
+
+}  // namespace
+
+ModuleTypeSetup moduleTypeSetup(ModuleType type) {
+  switch (type) {
+    case ModuleType::JV1010: return {2, StandardBlockSizes, 2, {9, -1, -1}};
+    case ModuleType::JV2080: return {8, JV2080BlockSizes, 8, {-1, -1, -1}};
+    case ModuleType::XP30: return {5, StandardBlockSizes, 5, {9, 2, 11}};
+    case ModuleType::JV1080:
+    case ModuleType::XP50:
+    case ModuleType::XP60:
+    case ModuleType::XP80: break;
+  }
+  return {4, StandardBlockSizes, 4, {-1, -1, -1}};
+}
+
+int findDevice(const std::vector<std::string>& names, const QString& name, int number) {
+  if (!name.isEmpty()) {
+    const auto it = std::find(names.begin(), names.end(), name.toStdString());
+    if (it != names.end()) return static_cast<int>(it - names.begin());
+  }
+  return number >= 0 && number < static_cast<int>(names.size()) ? number : -1;
+}
+
+SettingsPorts settingsPorts(const DeviceSettings& s) {
+  SettingsPorts ports{{s.Midi_Out, s.Midi_OutName.toStdString()}, {s.Midi_In1, s.Midi_In1Name.toStdString()}, {}};
+  if (s.SepKB) ports.keyboard = PortChoice{s.Midi_In2, s.Midi_In2Name.toStdString()};
+  return ports;
+}
+
+TMidiDevSelect::TMidiDevSelect(AppContext& context, PortCallbacks ports, midi::MidiBackend& backend, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+      ctx_(context),
+      ports_(std::move(ports)),
+      backend_(backend) {
+  setWindowTitle(QStringLiteral("Preferences:  Midi In-Out and Expansion Boards"));
+  setModal(true);
+  buildControls();
+  if (ctx_.settings.FirstRun) info(FirstRunText);
+  const QString readMessage = ctx_.settings.ReadSettings();
+  if (!readMessage.isEmpty()) info(readMessage);
+  fillFromSettings();
+}
+
+void TMidiDevSelect::info(const QString& text) { ctx_.host.showInfo(text.toStdString()); }
+
+void TMidiDevSelect::buildControls() {
+  auto* top = new QVBoxLayout(this);
+  top->setSizeConstraint(QLayout::SetFixedSize);
+
+  auto* midi = new QGroupBox(QStringLiteral("Midi"));
+  auto* grid = new QGridLayout(midi);
+  LiJVin = new QListWidget;
+  LiJVout = new QListWidget;
+  LiKbIn = new QListWidget;
+  for (QListWidget* list : {LiJVin, LiJVout, LiKbIn}) list->setFixedSize(260, 110);
+  LNumInDev = new QLabel;
+  Lnumoutdev = new QLabel;
+  ChSepKB = new QCheckBox(QStringLiteral("Separate Keyboard"));
+  ChSepKB->setToolTip(QStringLiteral("Only use this when you have more than 1 midi Input"));
+  grid->addWidget(new QLabel(QStringLiteral("Midi-In  (JV-XP)")), 0, 0);
+  grid->addWidget(new QLabel(QStringLiteral("Midi-Out  (JV-XP)")), 0, 1);
+  grid->addWidget(LiJVin, 1, 0);
+  grid->addWidget(LiJVout, 1, 1);
+  grid->addWidget(LNumInDev, 2, 0);
+  grid->addWidget(Lnumoutdev, 2, 1);
+  grid->addWidget(new QLabel(QStringLiteral("Instrument or Keyboard Input")), 3, 0);
+  grid->addWidget(ChSepKB, 3, 1);
+  grid->addWidget(LiKbIn, 4, 0);
+
+  auto* moduleBox = new QGroupBox(QStringLiteral("Module"));
+  auto* moduleGrid = new QGridLayout(moduleBox);
+  EdJVID = new QLineEdit(QStringLiteral("17"));
+  EdJVID->setMaximumWidth(60);
+  CbJVtype = new QComboBox;
+  for (std::string_view name : ModuleTypeNames) CbJVtype->addItem(QString::fromLatin1(name.data(), name.size()));
+  syxDelay = new QLineEdit(QStringLiteral("40"));
+  syxDelay->setMaxLength(3);
+  syxDelay->setMaximumWidth(60);
+  moduleGrid->addWidget(new QLabel(QStringLiteral("JV-XP  ID:")), 0, 0);
+  moduleGrid->addWidget(EdJVID, 0, 1);
+  moduleGrid->addWidget(new QLabel(QStringLiteral("JV-XP type: ")), 1, 0);
+  moduleGrid->addWidget(CbJVtype, 1, 1);
+  moduleGrid->addWidget(new QLabel(QStringLiteral("Syx Delay")), 2, 0);
+  moduleGrid->addWidget(syxDelay, 2, 1);
+  moduleGrid->setColumnStretch(2, 1);
+
+  auto* boards = new QGroupBox(QStringLiteral("Expansion Boards"));
+  auto* boardGrid = new QGridLayout(boards);
+  CbPCM = new QComboBox;
+  for (const char* card : PcmCards) CbPCM->addItem(QString::fromLatin1(card));
+  CbPCM->setEnabled(false);  // no PCM card choice is offered yet
+  boardGrid->addWidget(new QLabel(QStringLiteral("PCM Card:")), 0, 0);
+  boardGrid->addWidget(CbPCM, 0, 1);
+  for (int slot = 0; slot < SlotCount; ++slot) {
+    CbExp[slot] = new QComboBox;
+    CbExp[slot]->setMaxVisibleItems(BoardListLines);
+    CbExp[slot]->setMinimumWidth(170);
+    const int row = 1 + slot % 4, column = slot / 4 * 2;
+    boardGrid->addWidget(new QLabel(QStringLiteral("ExP %1").arg(QChar(u'A' + slot))), row, column);
+    boardGrid->addWidget(CbExp[slot], row, column + 1);
+  }
+  Labelrestart = new QLabel(RestartText);
+  Labelrestart->setWordWrap(true);
+  Labelrestart->hide();
+  boardGrid->addWidget(Labelrestart, 5, 0, 1, 4);
+
+  LError = new QLabel;
+  LError->setWordWrap(true);
+  LError->setStyleSheet(QStringLiteral("color: #b00000"));
+  LError->hide();
+
+  BOk1 = new QPushButton(QStringLiteral("Ok"));
+  BOk1->setDefault(true);
+  BCan1 = new QPushButton(QStringLiteral("Cancel"));
+  BSaveIni = new QPushButton(QStringLiteral("Save to ini"));
+  BSaveIni->hide();
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(BSaveIni);
+  buttons->addStretch(1);
+  buttons->addWidget(BOk1);
+  buttons->addWidget(BCan1);
+
+  top->addWidget(midi);
+  auto* lower = new QHBoxLayout;
+  lower->addWidget(moduleBox);
+  lower->addWidget(boards, 1);
+  top->addLayout(lower);
+  top->addWidget(LError);
+  top->addLayout(buttons);
+
+  connect(BOk1, &QPushButton::clicked, this, &TMidiDevSelect::BOk1Click);
+  connect(BCan1, &QPushButton::clicked, this, &TMidiDevSelect::reject);
+  connect(BSaveIni, &QPushButton::clicked, this, &TMidiDevSelect::BSaveIniClick);
+  connect(EdJVID, &QLineEdit::textEdited, this, [this](const QString& text) {
+    if (const auto id = number(text)) ctx_.settings.JVID = *id;
+  });
+  connect(EdJVID, &QLineEdit::editingFinished, this, &TMidiDevSelect::checkUnitId);
+  // Checked when committed, not per keystroke: "100" passes through "1" and "10" on its way.
+  connect(syxDelay, &QLineEdit::editingFinished, this, [this] {
+    checkSysDelay();
+    checkUnitId();
+  });
+}
+
+void TMidiDevSelect::fillFromSettings() {
+  DeviceSettings& s = ctx_.settings;
+  if (s.JVID < 1) s.JVID = roland::DefaultUnitId;
+  EdJVID->setText(QString::number(s.JVID));
+  syxDelay->setText(QString::number(s.SysDly));
+
+  // Boards before the type, so the type's presets land on filled lists.
+  const NameList& boardList = ctx_.names.expansionBoards();
+  for (int slot = 0; slot < SlotCount; ++slot) {
+    QComboBox* box = CbExp[slot];
+    box->clear();
+    for (const IniLine& line : boardList.lines()) box->addItem(QString::fromStdString(line.value));
+    choices_[slot] = s.Exp[slot + 1];
+    if (choices_[slot] >= 0 && choices_[slot] < box->count()) box->setCurrentIndex(choices_[slot]);
+  }
+  CbJVtype->setCurrentIndex(isValidModuleType(s.JVtype) ? s.JVtype : static_cast<int>(FirstRunModuleType));
+  applyModuleType(CbJVtype->currentIndex());
+  connect(CbJVtype, &QComboBox::currentIndexChanged, this, &TMidiDevSelect::applyModuleType);
+  for (QComboBox* box : CbExp) connect(box, &QComboBox::currentIndexChanged, Labelrestart, &QLabel::show);
+  connect(CbPCM, &QComboBox::currentIndexChanged, Labelrestart, &QLabel::show);
+
+  if (!s.FirstRun && ports_.closePorts) ports_.closePorts();
+  inputs_ = backend_.inputNames();
+  outputs_ = backend_.outputNames();
+  LNumInDev->setText(QStringLiteral("Midi-In: %1").arg(inputs_.size()));
+  Lnumoutdev->setText(QStringLiteral("Midi-Out: %1").arg(outputs_.size()));
+  fillList(LiJVin, inputs_);
+  fillList(LiJVout, outputs_);
+  selectRow(LiJVin, findDevice(inputs_, s.Midi_In1Name, s.Midi_In1));
+  selectRow(LiJVout, findDevice(outputs_, s.Midi_OutName, s.Midi_Out));
+  ChSepKB->setChecked(s.SepKB);
+  ChSepKBClick(s.SepKB);
+  connect(ChSepKB, &QCheckBox::toggled, this, &TMidiDevSelect::ChSepKBClick);
+  ChSepKB->setVisible(inputs_.size() >= 2);
+}
+
+void TMidiDevSelect::applyModuleType(int index) {
+  if (!isValidModuleType(index)) return;
+  DeviceSettings& s = ctx_.settings;
+  const auto type = static_cast<ModuleType>(index);
+  const ModuleTypeSetup setup = moduleTypeSetup(type);
+  s.JVtype = index;
+  s.ExpMax = setup.ExpMax;
+  s.EOC = setup.sizes.eoc;
+  s.EOP = setup.sizes.eop;
+  for (int slot = 0; slot < SlotCount; ++slot) {
+    // The JV 1010 leaves A and B as they were, enabled or not.
+    if (type == ModuleType::JV1010 && slot < 2) continue;
+    CbExp[slot]->setEnabled(slot < setup.enabledSlots);
+  }
+  for (std::size_t slot = 0; slot < setup.presetChoices.size(); ++slot) {
+    const int choice = setup.presetChoices[slot];
+    if (choice >= 0 && choice < CbExp[slot]->count()) CbExp[slot]->setCurrentIndex(choice);
+  }
+}
+
+void TMidiDevSelect::ChSepKBClick(bool checked) {
+  DeviceSettings& s = ctx_.settings;
+  s.SepKB = checked;
+  if (checked) {
+    fillList(LiKbIn, inputs_);
+    selectRow(LiKbIn, findDevice(inputs_, s.Midi_In2Name, s.Midi_In2));
+  } else {
+    LiKbIn->clear();
+  }
+}
+
+void TMidiDevSelect::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  ChSepKB->setVisible(inputs_.size() >= 2);
+  CbPCM->setCurrentIndex(0);
+  const int lastSlot = std::min(ctx_.settings.ExpMax, SlotCount);
+  for (int slot = 0; slot < lastSlot; ++slot)
+    if (choices_[slot] >= 0 && choices_[slot] < CbExp[slot]->count()) CbExp[slot]->setCurrentIndex(choices_[slot]);
+  if (const QScreen* screen = QGuiApplication::primaryScreen())
+    move(screen->availableGeometry().center() - rect().center());
+  if (ports_.closePorts) ports_.closePorts();
+}
+
+void TMidiDevSelect::checkUnitId() {
+  const auto id = number(EdJVID->text());
+  if (id && isValidUnitId(*id)) {
+    ctx_.settings.JVID = *id;
+    return;
+  }
+  info(UnitIdText);
+  ctx_.settings.JVID = roland::DefaultUnitId;
+  EdJVID->setText(QString::number(roland::DefaultUnitId));
+}
+
+void TMidiDevSelect::checkSysDelay() {
+  const auto delay = number(syxDelay->text());
+  if (delay && isValidSysDly(*delay)) {
+    ctx_.settings.SysDly = *delay;
+    return;
+  }
+  if (delay) info(DelayText);  // text that is no number is reset without a word
+  ctx_.settings.SysDly = FallbackSysDly;
+  syxDelay->setText(QString::number(FallbackSysDly));
+}
+
+SettingsPorts TMidiDevSelect::selectedPorts() const {
+  const auto choice = [](const QListWidget* list, const std::vector<std::string>& names, int fallback) {
+    const int row = list->currentRow();
+    if (row < 0 || row >= static_cast<int>(names.size())) return PortChoice{fallback, {}};
+    return PortChoice{row, names[static_cast<std::size_t>(row)]};
+  };
+  SettingsPorts ports{choice(LiJVout, outputs_, 0), choice(LiJVin, inputs_, 0), {}};
+  if (ChSepKB->isChecked()) ports.keyboard = choice(LiKbIn, inputs_, 0);
+  return ports;
+}
+
+void TMidiDevSelect::storeControls(DeviceSettings& target) const {
+  const auto store = [](const QListWidget* list, const std::vector<std::string>& names, int& number, QString& name) {
+    number = list->currentRow();
+    name = number >= 0 && number < static_cast<int>(names.size())
+               ? QString::fromStdString(names[static_cast<std::size_t>(number)])
+               : QString();
+  };
+  if (const auto id = number(EdJVID->text())) target.JVID = *id;
+  store(LiJVin, inputs_, target.Midi_In1, target.Midi_In1Name);
+  store(LiKbIn, inputs_, target.Midi_In2, target.Midi_In2Name);
+  store(LiJVout, outputs_, target.Midi_Out, target.Midi_OutName);
+  // Slot 0 (the PCM card) keeps its choice: the PCM list offers none.
+  for (int slot = 0; slot < SlotCount; ++slot) {
+    const int choice = CbExp[slot]->currentIndex();
+    if (choice <= 0) {
+      target.ExpMax = slot + 1;
+      break;
+    }
+    target.Exp[slot + 1] = choice;
+  }
+  target.SepKB = ChSepKB->isChecked();
+}
+
+void TMidiDevSelect::BSaveIniClick() {
+  storeControls(ctx_.settings);
+  const QString error = ctx_.settings.WriteSettings();
+  if (!error.isEmpty()) info(error);
+}
+
+void TMidiDevSelect::BOk1Click() {
+  checkUnitId();
+  checkSysDelay();
+  // The choices are tried on a copy: ports that do not open leave the stored settings as they were.
+  DeviceSettings chosen = ctx_.settings;
+  storeControls(chosen);
+  if (ports_.closePorts) ports_.closePorts();
+  const SettingsPorts ports = selectedPorts();
+  const std::string error = ports_.reopenPorts ? ports_.reopenPorts(ports.out, ports.in, ports.keyboard) : std::string();
+  if (!error.empty()) {
+    LError->setText(QStringLiteral("The MIDI ports did not open: %1").arg(QString::fromStdString(error)));
+    LError->show();
+    return;
+  }
+  chosen.FirstRun = false;
+  ctx_.settings = chosen;
+  const QString writeError = ctx_.settings.WriteSettings();
+  if (!writeError.isEmpty()) info(writeError);
+  ctx_.applySettings();
+  accept();
+  if (QWidget* main = parentWidget()) {
+    main->raise();
+    main->activateWindow();
+  }
+}
+
+void TMidiDevSelect::reject() {
+  // Cancel keeps what was stored, so the ports it reopens are the stored ones.
+  const QString readMessage = ctx_.settings.ReadSettings();
+  if (!readMessage.isEmpty()) info(readMessage);
+  const SettingsPorts ports = settingsPorts(ctx_.settings);
+  if (ports_.reopenPorts) {
+    const std::string error = ports_.reopenPorts(ports.out, ports.in, ports.keyboard);
+    if (!error.empty()) info(QStringLiteral("The MIDI ports did not open: %1").arg(QString::fromStdString(error)));
+  }
+  QDialog::reject();
+}
+
+}  // namespace quillon

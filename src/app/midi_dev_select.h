@@ -1,0 +1,114 @@
+#pragma once
+// The MIDI and expansion settings dialog: ports, unit ID, module type, boards
+// and SysEx delay. It edits the device settings and reopens the ports through
+// callbacks, so it does not care which window owns them.
+
+#include <QDialog>
+
+#include <array>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/app_context.h"
+#include "midi/midi_backend.h"
+#include "midi/module_link.h"
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+
+namespace quillon {
+
+// What the module type sets in the dialog.
+struct ModuleTypeSetup {
+  int ExpMax;
+  BlockSizes sizes;
+  int enabledSlots;                   // slots A.. that take a board; the rest are disabled
+  std::array<int, 3> presetChoices;   // board choices preset for A, B, C; -1 leaves the slot alone
+};
+ModuleTypeSetup moduleTypeSetup(ModuleType type);
+
+// The ports the settings name: module output, module input, and the keyboard
+// input when "SepKB" is set.
+struct SettingsPorts {
+  PortChoice out;
+  PortChoice in;
+  std::optional<PortChoice> keyboard;
+};
+SettingsPorts settingsPorts(const DeviceSettings& settings);
+
+// Where `name` (looked up first) or else `number` is in `names`; -1 when neither is.
+int findDevice(const std::vector<std::string>& names, const QString& name, int number);
+
+struct PortCallbacks {
+  // Opens the ports; returns the platform's error text, empty when they opened.
+  std::function<std::string(const PortChoice& out, const PortChoice& in, std::optional<PortChoice> keyboard)>
+      reopenPorts;
+  std::function<void()> closePorts;
+};
+
+class TMidiDevSelect : public QDialog {
+  Q_OBJECT
+ public:
+  static constexpr int FallbackSysDly = 40;  // what a refused delay becomes
+  static constexpr int SlotCount = 8;        // A..H
+
+  TMidiDevSelect(AppContext& context, PortCallbacks ports, midi::MidiBackend& backend = midi::systemMidiBackend(),
+                 QWidget* parent = nullptr);
+
+  // The "Ok" button: checks, stores, reopens the ports. Stays open (and
+  // stores nothing) when the ports do not open.
+  void BOk1Click();
+  // Cancel (also Escape): reopens the ports of the stored settings and closes.
+  void reject() override;
+  // The hidden "Save to ini": the controls into the settings, then written.
+  void BSaveIniClick();
+
+  // The unit-ID and delay checks run when a value is committed.
+  void checkUnitId();
+  void checkSysDelay();
+
+  QListWidget* LiJVin = nullptr;
+  QListWidget* LiJVout = nullptr;
+  QListWidget* LiKbIn = nullptr;
+  QCheckBox* ChSepKB = nullptr;
+  QLabel* LNumInDev = nullptr;
+  QLabel* Lnumoutdev = nullptr;
+  QLineEdit* EdJVID = nullptr;
+  QComboBox* CbJVtype = nullptr;
+  std::array<QComboBox*, SlotCount> CbExp{};  // CbExpA .. CbExpH
+  QComboBox* CbPCM = nullptr;
+  QLineEdit* syxDelay = nullptr;
+  QLabel* Labelrestart = nullptr;
+  QLabel* LError = nullptr;  // why the ports did not open
+  QPushButton* BOk1 = nullptr;
+  QPushButton* BCan1 = nullptr;
+  QPushButton* BSaveIni = nullptr;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  void buildControls();
+  void fillFromSettings();
+  void applyModuleType(int index);
+  void ChSepKBClick(bool checked);
+  // The controls into `target` as "Ok" stores them.
+  void storeControls(DeviceSettings& target) const;
+  SettingsPorts selectedPorts() const;
+  void info(const QString& text);
+
+  AppContext& ctx_;
+  PortCallbacks ports_;
+  midi::MidiBackend& backend_;
+  std::vector<std::string> inputs_;
+  std::vector<std::string> outputs_;
+  std::array<int, SlotCount> choices_{};  // each slot's board choice as read
+};
+
+}  // namespace quillon
