@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <ctime>
 
-#include "app/event_wait.h"
+#include "midi/event_wait.h"
 
 namespace {
 double processCpuSeconds() {

@@ -3,7 +3,7 @@
 #include <QMessageBox>
 
 #include "app/debug_form.h"
-#include "app/event_wait.h"
+#include "midi/event_wait.h"
 #include "app/output_form.h"
 
 namespace quillon {

@@ -8,7 +8,7 @@
 #include <QTimer>
 
 #include "app/app_host.h"
-#include "app/event_wait.h"
+#include "midi/event_wait.h"
 #include "app/output_form.h"
 #include "engine/sender.h"
 

@@ -7,7 +7,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include "app/event_wait.h"
+#include "midi/event_wait.h"
 #include "app/start_form.h"
 #include "app/waiting_form.h"
 #include "app_fixture.h"

@@ -16,6 +16,7 @@
 #include "engine/syx_writer.h"
 #include "engine/temp_transfer.h"
 #include "midi/midi_backend.h"
+#include "midi/event_wait.h"
 #include "midi/module_link.h"
 #include "settings/device_settings.h"
 
@@ -52,22 +53,6 @@ constexpr int ResponseTimeoutMs = 1500;
 int fail(const std::string& message) {
   std::cerr << "quillon-syx: " << message << '\n';
   return ExitError;
-}
-
-// Blocks for `ms` while the event loop delivers MIDI input and timers; a
-// precise timer keeps the transfer's pace at the delay asked for.
-void waitInEventLoop(int ms) {
-  if (ms <= 0) return;
-  const QDeadlineTimer deadline(ms, Qt::PreciseTimer);
-  QEventLoop loop;
-  QTimer timer;
-  timer.setTimerType(Qt::PreciseTimer);
-  timer.setSingleShot(true);
-  QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
-  while (!deadline.hasExpired()) {
-    timer.start(static_cast<int>(std::max<qint64>(1, deadline.remainingTime())));
-    loop.exec();
-  }
 }
 
 // The engine's host without windows: messages go to stderr, the log stays off,

@@ -1,4 +1,4 @@
-#include "app/event_wait.h"
+#include "midi/event_wait.h"
 
 #include <QDeadlineTimer>
 #include <QEventLoop>
