@@ -6,7 +6,7 @@ QUILLON_PACKAGES=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   librtmidi-dev jackd2 libjack-jackd2-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth
+  xvfb xauth fonts-dejavu-core
 )
 
 quillon_missing_packages() {
