@@ -520,42 +520,38 @@ void TStartform::Open() {
 
 void TStartform::openPath(const QString& path) {
   timer1_->stop();
-  // The file is read before anything is cleared, so a file that cannot be read leaves the list as it was.
-  FileBytes file = readFileBytes(path.toStdString());
-  if (!file.ok()) {
-    ctx_.host.showInfo(file.error);
-    timer1_->start();
-    return;
-  }
-  ctx_.store.clearPerformanceData();
-  ResetPerformanceGrid();
-  ctx_.store.FromUser = ctx_.store.FromCard = ctx_.store.FromTemp = false;
-  ctx_.store.CurrentFileName = path.toStdString();
-  ReadSyxFile(path);
+  // The engine reads the file before it clears anything, so a file that
+  // cannot be read leaves the list as it was.
+  showRead(path, openSyxFile(ctx_.store, path.toStdString(), readProgress()));
   timer1_->start();
 }
 
 void TStartform::ReadSyxFile(const QString& path) {
-  auto& s = ctx_.store;
-  FileBytes file = readFileBytes(path.toStdString());
-  if (!file.ok()) {
-    ctx_.host.showInfo(file.error);
-    return;
-  }
-  s.CurrentFileName = path.toStdString();
-  ResetPerformanceGrid();
-  setWindowTitle(QStringLiteral("Perform edit: [") + path + QStringLiteral("]"));
-  setStatus(QStringLiteral("File size in bytes: ") + QString::number(file.bytes.size()));
+  const SyxFileResult result = readSyxFile(ctx_.store, path.toStdString(), readProgress());
+  if (result.ok()) ctx_.store.CurrentFileName = path.toStdString();
+  showRead(path, result);
+}
+
+ScanProgress TStartform::readProgress() {
   setGauge(PerformanceListSize, 0, true);
-  const auto progress = [this](std::size_t done, std::size_t total) {
+  return [this](std::size_t done, std::size_t total) {
     g_->setMaximum(100);
     g_->setValue(total ? static_cast<int>(done * 100 / total) : 100);
     QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
   };
-  const SyxReadReport report = readSyxIntoStore(s, file.bytes, progress);
+}
+
+void TStartform::showRead(const QString& path, const SyxFileResult& result) {
+  g_->hide();
+  if (!result.ok()) {
+    ctx_.host.showInfo(result.error);
+    return;
+  }
+  const SyxReadReport& report = result.report;
+  ResetPerformanceGrid();
+  setWindowTitle(QStringLiteral("Perform edit: [") + path + QStringLiteral("]"));
   if (!report.scan.statusLines.empty()) ctx_.host.debugLine(report.scan.statusLines.back());
   setStatus(toQ(report.doneStatus));
-  g_->hide();
   if (report.nothingFound) {
     ctx_.host.showInfo(NoPerformancesMessage);
     setWindowTitle(QStringLiteral("Perform edit: []"));

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "engine/store.h"
+#include "engine/syx_reader.h"
 
 class QAction;
 class QLabel;
@@ -117,6 +118,9 @@ class TStartform : public QMainWindow {
   void showTemporaryName();
   std::string entryName(int index) const;
   void chooseFromSaveDialog();
+  // The gauge follows a file read; then the grid and status show its result.
+  ScanProgress readProgress();
+  void showRead(const QString& path, const SyxFileResult& result);
   class WaitingView;
   std::unique_ptr<WaitingView> waitingView_;
 

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "cli_common.h"
 #include "describe.h"
 #include "patch_names.h"
 #include "engine/demo_performances.h"
@@ -16,8 +17,10 @@
 
 namespace {
 
-constexpr int ExitOk = 0;
-constexpr int ExitError = 1;
+using quillon::cli::ExitError;
+using quillon::cli::ExitOk;
+using quillon::cli::fail;
+using quillon::cli::parseNumber;
 
 const char* const Usage =
     "Usage: quillon-syx COMMAND [ARGS]\n"
@@ -51,10 +54,6 @@ void printUsage(std::ostream& out) {
   out << ExitCodes;
 }
 
-int fail(const std::string& message) {
-  std::cerr << "quillon-syx: " << message << '\n';
-  return ExitError;
-}
 
 // Reads FILE into `store`; prints the reason and returns false when it cannot.
 bool loadFile(quillon::PerformanceStore& store, const std::string& path, quillon::SyxReadReport& report,
@@ -82,15 +81,6 @@ int listCommand(const std::string& path) {
   return ok ? ExitOk : fail(error);
 }
 
-bool parsePosition(const std::string& text, int& n) {
-  try {
-    std::size_t used = 0;
-    n = std::stoi(text, &used);
-    return used == text.size();
-  } catch (const std::exception&) {
-    return false;
-  }
-}
 
 constexpr const char* DataOption = "--data";
 
@@ -109,7 +99,7 @@ int showCommand(const std::string& path, const std::string& which, const std::st
   std::string error;
   if (!loadFile(store, path, report, error)) return fail(error);
   int n = 0;
-  if (!parsePosition(which, n) || n < 1 || n > report.count)
+  if (!parseNumber(which, n) || n < 1 || n > report.count)
     return fail("performance \"" + which + "\" is out of range: the file holds 1.." + std::to_string(report.count));
   const auto& record = store.PerformanceList[n - 1];
   quillon::PatchNameLibrary library;

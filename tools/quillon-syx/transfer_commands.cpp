@@ -1,5 +1,7 @@
 #include "transfer_commands.h"
 
+#include "cli_common.h"
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
@@ -46,14 +48,8 @@ const char* const TransferOptionsUsage =
 
 namespace {
 
-constexpr int ExitOk = 0;
-constexpr int ExitError = 1;
 constexpr int ResponseTimeoutMs = 1500;
 
-int fail(const std::string& message) {
-  std::cerr << "quillon-syx: " << message << '\n';
-  return ExitError;
-}
 
 // The engine's host without windows: messages go to stderr, the log stays off,
 // and the response timer is a plain Qt timer.
@@ -107,15 +103,6 @@ struct TransferOptions {
   std::vector<std::string> positional;
 };
 
-bool parseNumber(const std::string& text, int& n) {
-  try {
-    std::size_t used = 0;
-    n = std::stoi(text, &used);
-    return used == text.size();
-  } catch (const std::exception&) {
-    return false;
-  }
-}
 
 // Options and positional arguments after the command; an error text on failure.
 std::string parseTransferOptions(const std::vector<std::string>& args, TransferOptions& o) {
@@ -133,7 +120,7 @@ std::string parseTransferOptions(const std::vector<std::string>& args, TransferO
     } else if (a == "--out") {
       o.out = v;
     } else if (a == "--unit-id") {
-      if (!parseNumber(v, n) || n < roland::DefaultUnitId || n > roland::DefaultUnitId + 15)
+      if (!parseNumber(v, n) || !isValidUnitId(n))
         return "unit ID \"" + v + "\" is not 17..32";
       o.unitId = n;
     } else if (a == "--type") {
