@@ -22,13 +22,13 @@ ProgramWindows::ProgramWindows(AppContext& context)
   startForm->windows = {waitingForm.get(), splashScreen.get(), debugForm.get(), noteOutForm.get(), outputForm.get(),
                         saveDialog.get()};
   connectHost(context);
-  usePortsOfOwnLink();
+  routePortsToMonitor();
   // Queued: the first activation asks from inside an event handler.
   QObject::connect(startForm.get(), &TStartform::settingsRequested, startForm.get(),
                    [this] { openSettingsDialog(); }, Qt::QueuedConnection);
 }
 
-void ProgramWindows::usePortsOfOwnLink() {
+void ProgramWindows::routePortsToMonitor() {
   // The monitor owns the ports; the settings dialog closes and reopens them there.
   reopenPorts = [this](const PortChoice& out, const PortChoice& in, std::optional<PortChoice> keyboard) {
     return noteOutForm->reopenPorts(out, in, keyboard);

@@ -46,7 +46,7 @@ class ProgramWindows {
 
  private:
   void connectHost(AppContext& context);
-  void usePortsOfOwnLink();
+  void routePortsToMonitor();
 
   AppContext& context_;
 };
