@@ -9,7 +9,7 @@
 namespace quillon {
 
 ProgramWindows::ProgramWindows(AppContext& context)
-    : startForm(std::make_unique<TStartform>(context)),
+    : startForm(std::make_unique<MainWindow>(context)),
       waitingForm(std::make_unique<TWaitingForm>(startForm.get())),
       splashScreen(std::make_unique<TSplashScreen>(startForm.get())),
       debugForm(std::make_unique<TDebugForm>()),
@@ -24,7 +24,7 @@ ProgramWindows::ProgramWindows(AppContext& context)
   connectHost(context);
   routePortsToMonitor();
   // Queued: the first activation asks from inside an event handler.
-  QObject::connect(startForm.get(), &TStartform::settingsRequested, startForm.get(),
+  QObject::connect(startForm.get(), &MainWindow::settingsRequested, startForm.get(),
                    [this] { openSettingsDialog(); }, Qt::QueuedConnection);
 }
 
@@ -83,7 +83,7 @@ void ProgramWindows::showAtStart() {
   startForm->show();
   startForm->activateWindow();
   noteOutForm->show();
-  QTimer::singleShot(0, startForm.get(), &TStartform::ensureActivated);
+  QTimer::singleShot(0, startForm.get(), &MainWindow::ensureActivated);
 }
 
 }  // namespace quillon

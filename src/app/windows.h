@@ -13,7 +13,7 @@
 #include "app/output_form.h"
 #include "app/save_dialog.h"
 #include "app/splash_screen.h"
-#include "app/start_form.h"
+#include "app/main_window.h"
 #include "app/waiting_form.h"
 #include "midi/module_link.h"
 
@@ -28,7 +28,7 @@ class ProgramWindows {
   void showAtStart();
 
   // Members are declared in creation order; destruction runs backwards.
-  std::unique_ptr<TStartform> startForm;
+  std::unique_ptr<MainWindow> startForm;
   std::unique_ptr<TWaitingForm> waitingForm;
   std::unique_ptr<TSplashScreen> splashScreen;
   std::unique_ptr<TDebugForm> debugForm;

@@ -8,7 +8,7 @@
 #include <QTimer>
 
 #include "midi/event_wait.h"
-#include "app/start_form.h"
+#include "app/main_window.h"
 #include "app/waiting_form.h"
 #include "app_fixture.h"
 #include "engine/demo_performances.h"
@@ -68,7 +68,7 @@ struct Rig {
 
   testing::TestContext t;
   ModuleLink link;
-  TStartform form;
+  MainWindow form;
   TWaitingForm wait;
   std::vector<Bytes> sent;
 };

@@ -10,7 +10,7 @@
 #include <QTimer>
 
 #include "app/save_dialog.h"
-#include "app/start_form.h"
+#include "app/main_window.h"
 #include "app_fixture.h"
 #include "engine/demo_performances.h"
 #include "engine/syx_reader.h"
@@ -38,7 +38,7 @@ void writeFile(const QString& path, const Bytes& bytes) {
 
 Bytes readFile(const QString& path) { return readFileBytes(path.toStdString()).bytes; }
 
-QString cellText(const TStartform& form, int index) {
+QString cellText(const MainWindow& form, int index) {
   const GridCell c = gridCellOf(index);
   return form.performanceGrid()->item(c.row, c.column)->text();
 }
@@ -61,7 +61,7 @@ class StartFormTest : public QObject {
  private slots:
   void openingAFileFillsTheGridAndStatus() {
     testing::TestContext t;
-    TStartform form(*t.context);
+    MainWindow form(*t.context);
     const QString file = t.path(QStringLiteral("bank.syx"));
     writeFile(file, bankBytes(address::AreaUserPerformance, 10, StandardBlockSizes));
     form.chooseOpenFile = [&] { return file; };
@@ -78,7 +78,7 @@ class StartFormTest : public QObject {
 
   void aFileWithoutPerformancesOrUnreadableSaysSoAndKeepsTheList() {
     testing::TestContext t;
-    TStartform form(*t.context);
+    MainWindow form(*t.context);
     const QString good = t.path(QStringLiteral("good.syx"));
     writeFile(good, bankBytes(address::AreaUserPerformance, 3, StandardBlockSizes));
     form.openPath(good);
@@ -97,7 +97,7 @@ class StartFormTest : public QObject {
 
   void choosingCellsPicksDownTheColumnsAndClampsToTheList() {
     testing::TestContext t;
-    TStartform form(*t.context);
+    MainWindow form(*t.context);
     const QString file = t.path(QStringLiteral("bank.syx"));
     writeFile(file, bankBytes(address::AreaCardPerformance, 12, JV2080BlockSizes));
     form.openPath(file);
@@ -114,7 +114,7 @@ class StartFormTest : public QObject {
 
   void aTemporaryListIsNotCopiedIntoTheEditedPerformance() {
     testing::TestContext t;
-    TStartform form(*t.context);
+    MainWindow form(*t.context);
     const QString file = t.path(QStringLiteral("temp.syx"));
     writeFile(file, bankBytes(address::AreaTemporary, 1, StandardBlockSizes));
     form.openPath(file);
@@ -126,7 +126,7 @@ class StartFormTest : public QObject {
 
   void timerEvaluatesThePatchNamesOfTheChosenPerformance() {
     testing::TestContext t;
-    TStartform form(*t.context);
+    MainWindow form(*t.context);
     const QString file = t.path(QStringLiteral("bank.syx"));
     writeFile(file, bankBytes(address::AreaUserPerformance, 2, StandardBlockSizes));
     form.openPath(file);
@@ -141,7 +141,7 @@ class StartFormTest : public QObject {
 
   void aDroppedFileWithACapitalExtensionLoads() {
     testing::TestContext t;
-    TStartform form(*t.context);
+    MainWindow form(*t.context);
     const QString file = t.path(QStringLiteral("DEEP NAME FOLDER WITH A LONG PATH OF MANY CHARACTERS.SYX"));
     writeFile(file, bankBytes(address::AreaUserPerformance, 4, StandardBlockSizes));
     form.dropFile(file);
@@ -172,7 +172,7 @@ class StartFormTest : public QObject {
     QFETCH(int, count);
     QFETCH(int, eoc);
     testing::TestContext t;
-    TStartform form(*t.context);
+    MainWindow form(*t.context);
     const BlockSizes sizes = eoc == 67 ? JV2080BlockSizes : StandardBlockSizes;
     t.context->engineSettings.sizes = sizes;
     const QString in = t.path(QStringLiteral("in.syx"));
@@ -195,7 +195,7 @@ class StartFormTest : public QObject {
 
   void aFailedSaveKeepsTheOldFileAndTheChanges() {
     testing::TestContext t;
-    TStartform form(*t.context);
+    MainWindow form(*t.context);
     const QString in = t.path(QStringLiteral("in.syx"));
     writeFile(in, bankBytes(address::AreaUserPerformance, 2, StandardBlockSizes));
     form.openPath(in);
@@ -209,7 +209,7 @@ class StartFormTest : public QObject {
 
   void cardListsAskTheDialogWhichPreselectsTheDisabledCardChoice() {
     testing::TestContext t;
-    TStartform form(*t.context);
+    MainWindow form(*t.context);
     Tsavedialog dialog(&form);
     form.windows.saveDialog = &dialog;
     const QString in = t.path(QStringLiteral("card.syx"));
@@ -234,7 +234,7 @@ class StartFormTest : public QObject {
 
   void closingWithChangesAsksAndOnlyDiscardCloses() {
     testing::TestContext t;
-    TStartform form(*t.context);
+    MainWindow form(*t.context);
     Tsavedialog dialog(&form);
     form.windows.saveDialog = &dialog;
     t.context->store.UnsavedChanges = true;
@@ -250,11 +250,11 @@ class StartFormTest : public QObject {
 
   void editWithNothingLoadedSaysSo() {
     testing::TestContext t;
-    TStartform form(*t.context);
+    MainWindow form(*t.context);
     form.Edit();
     QCOMPARE(t.infos.back(), std::string("There is no performance to edit."));
   }
 };
 
 QTEST_MAIN(StartFormTest)
-#include "start_form_test.moc"
+#include "main_window_test.moc"

@@ -39,11 +39,11 @@ struct WindowSet {
 
 inline constexpr int StatusPanelCount = 4;
 
-class TStartform : public QMainWindow {
+class MainWindow : public QMainWindow {
   Q_OBJECT
  public:
-  explicit TStartform(AppContext& context, QWidget* parent = nullptr);
-  ~TStartform() override;
+  explicit MainWindow(AppContext& context, QWidget* parent = nullptr);
+  ~MainWindow() override;
 
   WindowSet windows;
 
@@ -106,7 +106,7 @@ class TStartform : public QMainWindow {
  private:
   void buildControls();
   void buildMenus();
-  QPushButton* addButton(const char* name, const QString& caption, void (TStartform::*action)());
+  QPushButton* addButton(const char* name, const QString& caption, void (MainWindow::*action)());
   void FormCreate();
   void FormShow();
   void setStatus(const QString& text);

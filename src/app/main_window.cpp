@@ -1,4 +1,4 @@
-#include "app/start_form.h"
+#include "app/main_window.h"
 
 #include <QAction>
 #include <QApplication>
@@ -77,9 +77,9 @@ void sizeGrid(QTableWidget* grid, int columns, int rows, int columnWidth, int ro
 }  // namespace
 
 // How a transfer shows on the main window and the wait window.
-class TStartform::WaitingView : public TransferView {
+class MainWindow::WaitingView : public TransferView {
  public:
-  explicit WaitingView(TStartform& form) : form_(form) {}
+  explicit WaitingView(MainWindow& form) : form_(form) {}
   void begin(int maximum) override {
     if (!wait()) return;
     wait()->setProgressMaximum(maximum);
@@ -113,12 +113,12 @@ class TStartform::WaitingView : public TransferView {
 
  private:
   TWaitingForm* wait() const { return form_.windows.waiting; }
-  TStartform& form_;
+  MainWindow& form_;
 };
 
-TStartform::~TStartform() = default;
+MainWindow::~MainWindow() = default;
 
-TStartform::TStartform(AppContext& context, QWidget* parent)
+MainWindow::MainWindow(AppContext& context, QWidget* parent)
     : QMainWindow(parent),
       ctx_(context),
       stGr_(new QTableWidget),
@@ -129,7 +129,7 @@ TStartform::TStartform(AppContext& context, QWidget* parent)
       lnamesel_(new QLabel),
       timer1_(new QTimer(this)),
       timerMidiIn_(new QTimer(this)) {
-  setObjectName(QStringLiteral("TStartform"));
+  setObjectName(QStringLiteral("MainWindow"));
   setWindowTitle(QStringLiteral("Perform Editor"));
   resize(FormWidth, FormHeight);
   chooseOpenFile = [this] {
@@ -141,19 +141,19 @@ TStartform::TStartform(AppContext& context, QWidget* parent)
   waitingView_ = std::make_unique<WaitingView>(*this);
   buildControls();
   buildMenus();
-  connect(this, &TStartform::getTempRequested, this, &TStartform::GetTemp);
-  connect(this, &TStartform::sendTempRequested, this, &TStartform::SendTemp);
-  connect(timerMidiIn_, &QTimer::timeout, this, &TStartform::TimerMidiInTimer);
+  connect(this, &MainWindow::getTempRequested, this, &MainWindow::GetTemp);
+  connect(this, &MainWindow::sendTempRequested, this, &MainWindow::SendTemp);
+  connect(timerMidiIn_, &QTimer::timeout, this, &MainWindow::TimerMidiInTimer);
   FormCreate();
 }
 
-void TStartform::GetTemp() {
+void MainWindow::GetTemp() {
   if (!ctx_.tempTransfer.GetTemp(*waitingView_)) return;
   setStatusPanel(KindPanel, QStringLiteral("Temp"));
   showTemporaryName();
 }
 
-void TStartform::showTemporaryName() {
+void MainWindow::showTemporaryName() {
   auto& s = ctx_.store;
   const std::string name = printableName(s.TempPerformance.common);
   setPerformanceName(s.PerformanceList[0].common, name);
@@ -162,33 +162,33 @@ void TStartform::showTemporaryName() {
   lnamesel_->setText(toQ(name));
 }
 
-void TStartform::startResponseTimer() {
+void MainWindow::startResponseTimer() {
   if (!timerMidiIn_->isActive()) timerMidiIn_->start();
 }
 
-void TStartform::SendTemp() { ctx_.tempTransfer.SendTemp(*waitingView_); }
+void MainWindow::SendTemp() { ctx_.tempTransfer.SendTemp(*waitingView_); }
 
-void TStartform::TimerMidiInTimer() { ctx_.tempTransfer.ResponseTimeout(*waitingView_); }
+void MainWindow::TimerMidiInTimer() { ctx_.tempTransfer.ResponseTimeout(*waitingView_); }
 
-QPushButton* TStartform::addButton(const char* name, const QString& caption, void (TStartform::*action)()) {
+QPushButton* MainWindow::addButton(const char* name, const QString& caption, void (MainWindow::*action)()) {
   auto* b = new QPushButton(caption);
   b->setObjectName(QString::fromLatin1(name));
   if (action) connect(b, &QPushButton::clicked, this, action);
   return b;
 }
 
-void TStartform::buildControls() {
+void MainWindow::buildControls() {
   auto* central = new QWidget;
   auto* layout = new QVBoxLayout(central);
 
   auto* fileRow = new QHBoxLayout;
-  fileRow->addWidget(addButton("Bopensys", QStringLiteral("Open Syx"), &TStartform::Open));
-  fileRow->addWidget(addButton("Bsavesys", QStringLiteral("Save Syx"), &TStartform::Save));
+  fileRow->addWidget(addButton("Bopensys", QStringLiteral("Open Syx"), &MainWindow::Open));
+  fileRow->addWidget(addButton("Bsavesys", QStringLiteral("Save Syx"), &MainWindow::Save));
   auto* getJv = addButton("BGetJV", QStringLiteral("Get Tmp Perf"), nullptr);
-  connect(getJv, &QPushButton::clicked, this, &TStartform::getTempRequested);
+  connect(getJv, &QPushButton::clicked, this, &MainWindow::getTempRequested);
   fileRow->addWidget(getJv);
   auto* sendJv = addButton("BSendJV", QStringLiteral("Send to Temp"), nullptr);
-  connect(sendJv, &QPushButton::clicked, this, &TStartform::sendTempRequested);
+  connect(sendJv, &QPushButton::clicked, this, &MainWindow::sendTempRequested);
   fileRow->addWidget(sendJv);
   for (auto [name, caption] : {std::pair{"BsaveJVmem", "Save To JV-XP"}, std::pair{"Ballin", "R - Update"},
                                std::pair{"Busercard", "Temp / User / Card"}}) {
@@ -232,7 +232,7 @@ void TStartform::buildControls() {
   auto* selectedRow = new QHBoxLayout;
   auto* label2 = new QLabel(QStringLiteral("Selected :"));
   label2->setObjectName(QStringLiteral("Label2"));
-  beditp_ = addButton("Beditp", QStringLiteral("Edit Performance"), &TStartform::Edit);
+  beditp_ = addButton("Beditp", QStringLiteral("Edit Performance"), &MainWindow::Edit);
   lnamesel_->setObjectName(QStringLiteral("Lnamesel"));
   lnamesel_->hide();
   selectedRow->addWidget(label2);
@@ -279,13 +279,13 @@ void TStartform::buildControls() {
 
   timer1_->setObjectName(QStringLiteral("Timer1"));
   timer1_->setInterval(Timer1Ms);
-  connect(timer1_, &QTimer::timeout, this, &TStartform::Timer1Timer);
+  connect(timer1_, &QTimer::timeout, this, &MainWindow::Timer1Timer);
   timerMidiIn_->setObjectName(QStringLiteral("TimerMidiIn"));
   timerMidiIn_->setInterval(ResponseTimeoutMs);
   setAcceptDrops(true);
 }
 
-void TStartform::buildMenus() {
+void MainWindow::buildMenus() {
   const auto item = [this](QMenu* menu, const QString& text, auto slot, QKeySequence key = {}) {
     QAction* a = menu->addAction(text);
     if (!key.isEmpty()) a->setShortcut(key);
@@ -295,24 +295,24 @@ void TStartform::buildMenus() {
   const auto inert = [](QMenu* menu, const QString& text) { return menu->addAction(text); };
 
   QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
-  item(file, QStringLiteral("Open Syx"), &TStartform::Open, QKeySequence(QKeySequence::Open));
-  item(file, QStringLiteral("Save Syx"), &TStartform::Save, QKeySequence(QKeySequence::Save));
+  item(file, QStringLiteral("Open Syx"), &MainWindow::Open, QKeySequence(QKeySequence::Open));
+  item(file, QStringLiteral("Save Syx"), &MainWindow::Save, QKeySequence(QKeySequence::Save));
   inert(file, QStringLiteral("Save To JV XP"));
   item(file, QStringLiteral("Exit"), &QWidget::close, QKeySequence(Qt::Key_F12));
 
   QMenu* retrieve = menuBar()->addMenu(QStringLiteral("Retrieve"));
-  item(retrieve, QStringLiteral("Get Temp"), &TStartform::getTempRequested);
+  item(retrieve, QStringLiteral("Get Temp"), &MainWindow::getTempRequested);
   inert(retrieve, QStringLiteral("Get User All"));
   inert(retrieve, QStringLiteral("Get Card All"));
 
   QMenu* send = menuBar()->addMenu(QStringLiteral("Send"));
-  item(send, QStringLiteral("Send Temp"), &TStartform::sendTempRequested);
+  item(send, QStringLiteral("Send Temp"), &MainWindow::sendTempRequested);
   inert(send, QStringLiteral("Send User All"));
   inert(send, QStringLiteral("Send Card All"));
   inert(send, QStringLiteral("Save To JV"));
 
   QMenu* options = menuBar()->addMenu(QStringLiteral("Options"));
-  item(options, QStringLiteral("Settings Midi Exp Dly"), &TStartform::settingsRequested);
+  item(options, QStringLiteral("Settings Midi Exp Dly"), &MainWindow::settingsRequested);
   inert(options, QStringLiteral("Get Usernames"));
   inert(options, QStringLiteral("Get Cardnames"));
   QAction* monitor = item(options, QStringLiteral("Note CTRL View"), [this] {
@@ -339,10 +339,10 @@ void TStartform::buildMenus() {
   changeNameAlways_->setCheckable(true);
 
   QMenu* help = menuBar()->addMenu(QStringLiteral("Help"));
-  item(help, QStringLiteral("About"), &TStartform::showAbout);
+  item(help, QStringLiteral("About"), &MainWindow::showAbout);
 }
 
-void TStartform::FormCreate() {
+void MainWindow::FormCreate() {
   timer1_->stop();
   ctx_.settings.ExpMax = 4;
   if (const QString message = ctx_.settings.ReadSettings(); !message.isEmpty()) ctx_.host.showInfo(message.toStdString());
@@ -361,7 +361,7 @@ void TStartform::FormCreate() {
   timer1_->start();
 }
 
-void TStartform::changeEvent(QEvent* event) {
+void MainWindow::changeEvent(QEvent* event) {
   QMainWindow::changeEvent(event);
   if (event->type() != QEvent::ActivationChange) return;
   if (isActiveWindow())
@@ -370,11 +370,11 @@ void TStartform::changeEvent(QEvent* event) {
     timer1_->stop();
 }
 
-void TStartform::ensureActivated() {
+void MainWindow::ensureActivated() {
   if (!activated_) FormActivate();
 }
 
-void TStartform::FormActivate() {
+void MainWindow::FormActivate() {
   activated_ = true;
   // Once only: FirstRun stays set until the dialog's "Ok", and every activation comes here.
   if (ctx_.settings.FirstRun && !firstRunAsked_) {
@@ -400,37 +400,37 @@ void TStartform::FormActivate() {
   FillPerformanceGrid();
 }
 
-void TStartform::rebuildNamesFromRecords() {
+void MainWindow::rebuildNamesFromRecords() {
   for (auto& entry : ctx_.store.PerformanceList) {
     const std::string name = printableName(entry.common);
     std::copy(name.begin(), name.end(), entry.common.begin() + common::Name);
   }
 }
 
-void TStartform::showEvent(QShowEvent* event) {
+void MainWindow::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
   FormShow();
 }
 
-void TStartform::FormShow() {
+void MainWindow::FormShow() {
   stPatchGr_->clearSelection();
   g_->hide();
   FillPerformanceGrid();
   timer1_->start();
 }
 
-std::string TStartform::entryName(int index) const {
+std::string MainWindow::entryName(int index) const {
   return performanceName(ctx_.store.PerformanceList[static_cast<std::size_t>(std::clamp(index, 0, 31))].common);
 }
 
-void TStartform::ResetPerformanceGrid() {
+void MainWindow::ResetPerformanceGrid() {
   for (int i = 0; i < PerformanceListSize; ++i) {
     const GridCell cell = gridCellOf(i);
     stGr_->item(cell.row, cell.column)->setText(toQ(emptyGridCellText(i)));
   }
 }
 
-void TStartform::FillPerformanceGrid() {
+void MainWindow::FillPerformanceGrid() {
   const int count = ctx_.store.PerformanceCount;
   if (count < 1) return;
   ResetPerformanceGrid();
@@ -441,7 +441,7 @@ void TStartform::FillPerformanceGrid() {
   setStatusPanel(FoundPanel, QStringLiteral("Found : ") + QString::number(count));
 }
 
-void TStartform::CopyListEntryToTemp(int index) {
+void MainWindow::CopyListEntryToTemp(int index) {
   auto& s = ctx_.store;
   if (s.FromTemp) return;
   const auto& entry = s.PerformanceList[static_cast<std::size_t>(std::clamp(index, 0, PerformanceListSize - 1))];
@@ -451,7 +451,7 @@ void TStartform::CopyListEntryToTemp(int index) {
     std::copy_n(entry.parts[p].begin(), sizes.partLength(), s.TempPerformance.parts[p].begin());
 }
 
-void TStartform::StGrSelectCell(int column, int row) {
+void MainWindow::StGrSelectCell(int column, int row) {
   auto& s = ctx_.store;
   if (s.NoPerformance) return;
   s.Updating = true;
@@ -475,7 +475,7 @@ void TStartform::StGrSelectCell(int column, int row) {
   s.TempSent = false;
 }
 
-void TStartform::Timer1Timer() {
+void MainWindow::Timer1Timer() {
   auto& s = ctx_.store;
   if (s.FileDropped) {
     timer1_->stop();
@@ -500,7 +500,7 @@ void TStartform::Timer1Timer() {
   stGr_->unsetCursor();
 }
 
-void TStartform::EvaluatePatchNames() {
+void MainWindow::EvaluatePatchNames() {
   setStatus(QStringLiteral("Evaluating"));
   setGauge(address::PartCount - 1, 0, true);
   const auto names = evaluatePatchNames(ctx_.store.TempPerformance, ctx_.names);
@@ -513,12 +513,12 @@ void TStartform::EvaluatePatchNames() {
   setStatus(QStringLiteral("Done"));
 }
 
-void TStartform::Open() {
+void MainWindow::Open() {
   const QString path = chooseOpenFile ? chooseOpenFile() : QString();
   if (!path.isEmpty()) openPath(path);
 }
 
-void TStartform::openPath(const QString& path) {
+void MainWindow::openPath(const QString& path) {
   timer1_->stop();
   // The engine reads the file before it clears anything, so a file that
   // cannot be read leaves the list as it was.
@@ -526,13 +526,13 @@ void TStartform::openPath(const QString& path) {
   timer1_->start();
 }
 
-void TStartform::ReadSyxFile(const QString& path) {
+void MainWindow::ReadSyxFile(const QString& path) {
   const SyxFileResult result = readSyxFile(ctx_.store, path.toStdString(), readProgress());
   if (result.ok()) ctx_.store.CurrentFileName = path.toStdString();
   showRead(path, result);
 }
 
-ScanProgress TStartform::readProgress() {
+ScanProgress MainWindow::readProgress() {
   setGauge(PerformanceListSize, 0, true);
   return [this](std::size_t done, std::size_t total) {
     g_->setMaximum(100);
@@ -541,7 +541,7 @@ ScanProgress TStartform::readProgress() {
   };
 }
 
-void TStartform::showRead(const QString& path, const SyxFileResult& result) {
+void MainWindow::showRead(const QString& path, const SyxFileResult& result) {
   g_->hide();
   if (!result.ok()) {
     ctx_.host.showInfo(result.error);
@@ -564,13 +564,13 @@ void TStartform::showRead(const QString& path, const SyxFileResult& result) {
                        " performance(s) in this file are incomplete: the missing parts are left empty.");
 }
 
-QString TStartform::proposedFileName() const {
+QString MainWindow::proposedFileName() const {
   QString name = toQ(ctx_.store.CurrentFileName);
   if (!QFileInfo(name).fileName().contains(QStringLiteral(".syx"))) name += QStringLiteral(".syx");
   return name;
 }
 
-bool TStartform::writeSyx(const std::vector<Byte>& bytes) {
+bool MainWindow::writeSyx(const std::vector<Byte>& bytes) {
   const QString proposed = proposedFileName();
   ctx_.store.CurrentFileName = proposed.toStdString();
   const QString chosen = chooseSaveFile ? chooseSaveFile(proposed) : QString();
@@ -593,10 +593,10 @@ bool TStartform::writeSyx(const std::vector<Byte>& bytes) {
   return true;
 }
 
-bool TStartform::WriteTempSyx() { return writeSyx(tempSyxBytes(ctx_.store, ctx_.engineSettings.sizes)); }
-bool TStartform::WriteListSyx() { return writeSyx(listSyxBytes(ctx_.store, ctx_.engineSettings.sizes)); }
+bool MainWindow::WriteTempSyx() { return writeSyx(tempSyxBytes(ctx_.store, ctx_.engineSettings.sizes)); }
+bool MainWindow::WriteListSyx() { return writeSyx(listSyxBytes(ctx_.store, ctx_.engineSettings.sizes)); }
 
-void TStartform::Save() {
+void MainWindow::Save() {
   auto& s = ctx_.store;
   // A Temporary Performance or a User bank is written at once; asking
   // afterwards whether to save would question a file just written.
@@ -616,7 +616,7 @@ void TStartform::Save() {
   if (answer == Tsavedialog::Discarded) ctx_.host.showInfo(WhatToSave);
 }
 
-void TStartform::chooseFromSaveDialog() {
+void MainWindow::chooseFromSaveDialog() {
   switch (windows.saveDialog->choice()) {
     case Tsavedialog::Choice::SaveSelectedFile: WriteTempSyx(); break;
     case Tsavedialog::Choice::SaveListFile: WriteListSyx(); break;
@@ -626,7 +626,7 @@ void TStartform::chooseFromSaveDialog() {
   }
 }
 
-void TStartform::Edit() {
+void MainWindow::Edit() {
   if (ctx_.store.NoPerformance) {
     ctx_.host.showInfo(NoPerformanceToEdit);
     return;
@@ -635,29 +635,29 @@ void TStartform::Edit() {
   emit editRequested();
 }
 
-void TStartform::showAbout() {
+void MainWindow::showAbout() {
   if (windows.splash) windows.splash->showAbout(this);
 }
 
-void TStartform::dropFile(const QString& path) {
+void MainWindow::dropFile(const QString& path) {
   droppedPath_ = path;
   ldrop_->setText(path);
   ctx_.store.FileDropped = true;
   timer1_->start();
 }
 
-void TStartform::dragEnterEvent(QDragEnterEvent* event) {
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
   if (event->mimeData()->hasUrls()) event->acceptProposedAction();
 }
 
-void TStartform::dropEvent(QDropEvent* event) {
+void MainWindow::dropEvent(QDropEvent* event) {
   const auto urls = event->mimeData()->urls();
   if (urls.isEmpty() || !urls.first().isLocalFile()) return;
   dropFile(urls.first().toLocalFile());
   event->acceptProposedAction();
 }
 
-void TStartform::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
   ctx_.settings.WriteSettings();
   if (ctx_.store.UnsavedChanges && windows.saveDialog) {
     const int answer = windows.saveDialog->ask(ctx_.store, toQ(ctx_.tempTransfer.partialTransferText()));
@@ -671,12 +671,12 @@ void TStartform::closeEvent(QCloseEvent* event) {
   QApplication::quit();
 }
 
-void TStartform::setStatus(const QString& text) { status_->setText(text); }
-QString TStartform::statusText() const { return status_->text(); }
-QString TStartform::statusPanel(int panel) const { return panels_[static_cast<std::size_t>(panel)]->text(); }
-void TStartform::setStatusPanel(int panel, const QString& text) { panels_[static_cast<std::size_t>(panel)]->setText(text); }
+void MainWindow::setStatus(const QString& text) { status_->setText(text); }
+QString MainWindow::statusText() const { return status_->text(); }
+QString MainWindow::statusPanel(int panel) const { return panels_[static_cast<std::size_t>(panel)]->text(); }
+void MainWindow::setStatusPanel(int panel, const QString& text) { panels_[static_cast<std::size_t>(panel)]->setText(text); }
 
-void TStartform::setGauge(int maximum, int value, bool visible) {
+void MainWindow::setGauge(int maximum, int value, bool visible) {
   g_->setMaximum(std::max(maximum, 1));
   g_->setValue(value);
   g_->setVisible(visible);
