@@ -23,7 +23,7 @@
 #include "app/output_form.h"
 #include "app/save_dialog.h"
 #include "app/splash_screen.h"
-#include "app/waiting_form.h"
+#include "app/transfer_progress_dialog.h"
 #include "engine/syx_reader.h"
 #include "engine/syx_writer.h"
 #include "settings/names/patch_evaluation.h"
@@ -112,7 +112,7 @@ class MainWindow::WaitingView : public TransferView {
   void beep() override { QApplication::beep(); }
 
  private:
-  TWaitingForm* wait() const { return form_.windows.waiting; }
+  TransferProgressDialog* wait() const { return form_.windows.waiting; }
   MainWindow& form_;
 };
 

@@ -24,12 +24,12 @@ class AppContext;
 class TDebugForm;
 class TOutputForm;
 class TSplashScreen;
-class TWaitingForm;
+class TransferProgressDialog;
 class Tsavedialog;
 
 // The windows the main window shows or hides; filled in as start-up creates them.
 struct WindowSet {
-  TWaitingForm* waiting = nullptr;
+  TransferProgressDialog* waiting = nullptr;
   TSplashScreen* splash = nullptr;
   TDebugForm* debug = nullptr;
   QWidget* monitor = nullptr;

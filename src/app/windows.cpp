@@ -10,7 +10,7 @@ namespace quillon {
 
 ProgramWindows::ProgramWindows(AppContext& context)
     : startForm(std::make_unique<MainWindow>(context)),
-      waitingForm(std::make_unique<TWaitingForm>(startForm.get())),
+      waitingForm(std::make_unique<TransferProgressDialog>(startForm.get())),
       splashScreen(std::make_unique<TSplashScreen>(startForm.get())),
       debugForm(std::make_unique<TDebugForm>()),
       noteOutForm(std::make_unique<TNoteOutForm>(
@@ -61,7 +61,7 @@ void ProgramWindows::connectHost(AppContext& context) {
     context.log.SendLogCount = context.log.ReceiveLogCount = 0;
   });
   QObject::connect(outputForm.get(), &TOutputForm::closedByUser, [&context] { context.store.LogEnabled = false; });
-  TWaitingForm* waiting = waitingForm.get();
+  TransferProgressDialog* waiting = waitingForm.get();
   // The menu's MIDI-thru item and the monitor's check box are one switch.
   if (auto* thruItem = startForm->findChild<QAction*>(QStringLiteral("MMidiTrue"))) {
     if (auto* thruBox = noteOutForm->findChild<QCheckBox*>(QStringLiteral("CbMiditrue"))) {

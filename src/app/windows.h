@@ -14,7 +14,7 @@
 #include "app/save_dialog.h"
 #include "app/splash_screen.h"
 #include "app/main_window.h"
-#include "app/waiting_form.h"
+#include "app/transfer_progress_dialog.h"
 #include "midi/module_link.h"
 
 namespace quillon {
@@ -29,7 +29,7 @@ class ProgramWindows {
 
   // Members are declared in creation order; destruction runs backwards.
   std::unique_ptr<MainWindow> startForm;
-  std::unique_ptr<TWaitingForm> waitingForm;
+  std::unique_ptr<TransferProgressDialog> waitingForm;
   std::unique_ptr<TSplashScreen> splashScreen;
   std::unique_ptr<TDebugForm> debugForm;
   std::unique_ptr<TNoteOutForm> noteOutForm;  // opens the MIDI ports

@@ -13,7 +13,7 @@
 #include <map>
 
 #include "app/note_out_form.h"
-#include "app/waiting_form.h"
+#include "app/transfer_progress_dialog.h"
 #include "app/windows.h"
 #include "app_fixture.h"
 #include "controls/led_gauge.h"

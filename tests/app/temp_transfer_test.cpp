@@ -9,7 +9,7 @@
 
 #include "midi/event_wait.h"
 #include "app/main_window.h"
-#include "app/waiting_form.h"
+#include "app/transfer_progress_dialog.h"
 #include "app_fixture.h"
 #include "engine/demo_performances.h"
 #include "midi/module_link.h"
@@ -69,7 +69,7 @@ struct Rig {
   testing::TestContext t;
   ModuleLink link;
   MainWindow form;
-  TWaitingForm wait;
+  TransferProgressDialog wait;
   std::vector<Bytes> sent;
 };
 
@@ -162,7 +162,7 @@ class TempTransferTest : public QObject {
     midi::VirtualModuleBackend backend;
     Rig rig(backend);
     QTimer::singleShot(3 * FastDelay, [&] { rig.wait.findChild<QPushButton*>(QStringLiteral("Bcancel"))->click(); });
-    QObject::connect(&rig.wait, &TWaitingForm::cancelRequested, [&] { rig.ctx().store.TransferCancelled = true; });
+    QObject::connect(&rig.wait, &TransferProgressDialog::cancelRequested, [&] { rig.ctx().store.TransferCancelled = true; });
     rig.form.GetTemp();
     QVERIFY(rig.requestsSent() < 18);
     QVERIFY(rig.ctx().store.PartialTransfer);

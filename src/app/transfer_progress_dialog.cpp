@@ -1,4 +1,4 @@
-#include "app/waiting_form.h"
+#include "app/transfer_progress_dialog.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -49,14 +49,14 @@ void TLamp::paintEvent(QPaintEvent*) {
   p.drawText(QRect(d + 6, 0, width() - d - 6, height()), Qt::AlignVCenter | Qt::AlignLeft, caption_);
 }
 
-TWaitingForm::TWaitingForm(QWidget* parent)
+TransferProgressDialog::TransferProgressDialog(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
       pb_(new QProgressBar),
       wo_(new TLamp(QStringLiteral("Out"))),
       wi_(new TLamp(QStringLiteral(" In "))),
       stx1_(new QLabel(QStringLiteral("0"))),
       cancel_(new QPushButton(QStringLiteral("Cancel"))) {
-  setObjectName(QStringLiteral("TWaitingForm"));
+  setObjectName(QStringLiteral("TransferProgressDialog"));
   setWindowTitle(QStringLiteral("  Communicating"));
   pb_->setObjectName(QStringLiteral("PB"));
   wo_->setObjectName(QStringLiteral("wo"));
@@ -81,17 +81,17 @@ TWaitingForm::TWaitingForm(QWidget* parent)
   row->addStretch();
   row->addWidget(cancel_);
   layout->addLayout(row);
-  connect(cancel_, &QPushButton::clicked, this, &TWaitingForm::cancelRequested);
+  connect(cancel_, &QPushButton::clicked, this, &TransferProgressDialog::cancelRequested);
 }
 
-void TWaitingForm::setProgressMaximum(int maximum) { pb_->setMaximum(std::max(maximum, 1)); }
-void TWaitingForm::setProgress(int value) { pb_->setValue(std::min(value, pb_->maximum())); }
-void TWaitingForm::setCollected(const QString& text) { stx1_->setText(text); }
-QString TWaitingForm::collected() const { return stx1_->text(); }
-void TWaitingForm::lightOut() { wo_->flash(); }
-void TWaitingForm::lightIn() { wi_->flash(); }
+void TransferProgressDialog::setProgressMaximum(int maximum) { pb_->setMaximum(std::max(maximum, 1)); }
+void TransferProgressDialog::setProgress(int value) { pb_->setValue(std::min(value, pb_->maximum())); }
+void TransferProgressDialog::setCollected(const QString& text) { stx1_->setText(text); }
+QString TransferProgressDialog::collected() const { return stx1_->text(); }
+void TransferProgressDialog::lightOut() { wo_->flash(); }
+void TransferProgressDialog::lightIn() { wi_->flash(); }
 
-void TWaitingForm::showBeside(const QWidget* mainWindow) {
+void TransferProgressDialog::showBeside(const QWidget* mainWindow) {
   if (mainWindow) move(mainWindow->frameGeometry().topLeft() + QPoint(OffsetRight, OffsetDown));
   show();
   raise();

@@ -15,10 +15,10 @@ namespace quillon {
 
 class TLamp;
 
-class TWaitingForm : public QWidget {
+class TransferProgressDialog : public QWidget {
   Q_OBJECT
  public:
-  explicit TWaitingForm(QWidget* parent = nullptr);
+  explicit TransferProgressDialog(QWidget* parent = nullptr);
 
   void setProgressMaximum(int maximum);
   void setProgress(int value);
