@@ -23,14 +23,14 @@ namespace quillon {
 class AppContext;
 class TDebugForm;
 class TOutputForm;
-class TSplashScreen;
+class SplashScreen;
 class TransferProgressDialog;
 class Tsavedialog;
 
 // The windows the main window shows or hides; filled in as start-up creates them.
 struct WindowSet {
   TransferProgressDialog* waiting = nullptr;
-  TSplashScreen* splash = nullptr;
+  SplashScreen* splash = nullptr;
   TDebugForm* debug = nullptr;
   QWidget* monitor = nullptr;
   TOutputForm* log = nullptr;

@@ -14,9 +14,9 @@ constexpr int SplashCloseMs = 2000;
 constexpr QPoint OffsetFromMain(3, 69);
 }  // namespace
 
-TSplashScreen::TSplashScreen(QWidget* parent)
+SplashScreen::SplashScreen(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint), closeTimer_(new QTimer(this)) {
-  setObjectName(QStringLiteral("TSplashScreen"));
+  setObjectName(QStringLiteral("SplashScreen"));
   setWindowTitle(QStringLiteral("Quillon"));
   resize(SplashWidth, SplashHeight);
   setAutoFillBackground(true);
@@ -53,17 +53,17 @@ TSplashScreen::TSplashScreen(QWidget* parent)
   connect(closeTimer_, &QTimer::timeout, this, &QDialog::accept);
 }
 
-void TSplashScreen::placeBeside(const QWidget* mainWindow) {
+void SplashScreen::placeBeside(const QWidget* mainWindow) {
   if (mainWindow) move(mainWindow->frameGeometry().topLeft() + OffsetFromMain);
 }
 
-void TSplashScreen::showAtStart(const QWidget* mainWindow) {
+void SplashScreen::showAtStart(const QWidget* mainWindow) {
   placeBeside(mainWindow);
   closeTimer_->start();
   exec();
 }
 
-void TSplashScreen::showAbout(const QWidget* mainWindow) {
+void SplashScreen::showAbout(const QWidget* mainWindow) {
   closeTimer_->stop();
   placeBeside(mainWindow);
   exec();

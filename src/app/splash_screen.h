@@ -9,10 +9,10 @@ namespace quillon {
 
 inline constexpr const char* QuillonVersion = "1.2 B:0.3";
 
-class TSplashScreen : public QDialog {
+class SplashScreen : public QDialog {
   Q_OBJECT
  public:
-  explicit TSplashScreen(QWidget* parent = nullptr);
+  explicit SplashScreen(QWidget* parent = nullptr);
 
   // At start: closes itself after two seconds.
   void showAtStart(const QWidget* mainWindow);

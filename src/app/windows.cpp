@@ -11,7 +11,7 @@ namespace quillon {
 ProgramWindows::ProgramWindows(AppContext& context)
     : startForm(std::make_unique<MainWindow>(context)),
       waitingForm(std::make_unique<TransferProgressDialog>(startForm.get())),
-      splashScreen(std::make_unique<TSplashScreen>(startForm.get())),
+      splashScreen(std::make_unique<SplashScreen>(startForm.get())),
       debugForm(std::make_unique<TDebugForm>()),
       noteOutForm(std::make_unique<TNoteOutForm>(
           context, [this](int panel, const QString& text) { startForm->setStatusPanel(panel, text); },

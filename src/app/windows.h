@@ -30,7 +30,7 @@ class ProgramWindows {
   // Members are declared in creation order; destruction runs backwards.
   std::unique_ptr<MainWindow> startForm;
   std::unique_ptr<TransferProgressDialog> waitingForm;
-  std::unique_ptr<TSplashScreen> splashScreen;
+  std::unique_ptr<SplashScreen> splashScreen;
   std::unique_ptr<TDebugForm> debugForm;
   std::unique_ptr<TNoteOutForm> noteOutForm;  // opens the MIDI ports
   std::unique_ptr<TOutputForm> outputForm;
