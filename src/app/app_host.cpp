@@ -2,7 +2,7 @@
 
 #include <QMessageBox>
 
-#include "app/debug_form.h"
+#include "app/debug_window.h"
 #include "midi/event_wait.h"
 #include "app/output_form.h"
 

@@ -13,7 +13,7 @@ class QWidget;
 
 namespace quillon {
 
-class TDebugForm;
+class DebugWindow;
 class TOutputForm;
 
 // What the engine reads from (and sets on) the note and controller monitor.
@@ -34,7 +34,7 @@ class AppHost : public BasicHost {
   AppHost() = default;
 
   void attachLog(TOutputForm* log) { log_ = log; }
-  void attachDebug(TDebugForm* debug) { debug_ = debug; }
+  void attachDebug(DebugWindow* debug) { debug_ = debug; }
   void setInfoParent(QWidget* parent) { infoParent_ = parent; }
   // With a monitor attached its controls answer; without one (nullptr) the
   // BasicHost values do.
@@ -81,7 +81,7 @@ class AppHost : public BasicHost {
   }
 
   TOutputForm* log_ = nullptr;
-  TDebugForm* debug_ = nullptr;
+  DebugWindow* debug_ = nullptr;
   QWidget* infoParent_ = nullptr;
   MonitorState* monitor_ = nullptr;
 };

@@ -21,7 +21,7 @@ class QTimer;
 namespace quillon {
 
 class AppContext;
-class TDebugForm;
+class DebugWindow;
 class TOutputForm;
 class SplashScreen;
 class TransferProgressDialog;
@@ -31,7 +31,7 @@ class Tsavedialog;
 struct WindowSet {
   TransferProgressDialog* waiting = nullptr;
   SplashScreen* splash = nullptr;
-  TDebugForm* debug = nullptr;
+  DebugWindow* debug = nullptr;
   QWidget* monitor = nullptr;
   TOutputForm* log = nullptr;
   Tsavedialog* saveDialog = nullptr;

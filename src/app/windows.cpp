@@ -12,7 +12,7 @@ ProgramWindows::ProgramWindows(AppContext& context)
     : startForm(std::make_unique<MainWindow>(context)),
       waitingForm(std::make_unique<TransferProgressDialog>(startForm.get())),
       splashScreen(std::make_unique<SplashScreen>(startForm.get())),
-      debugForm(std::make_unique<TDebugForm>()),
+      debugForm(std::make_unique<DebugWindow>()),
       noteOutForm(std::make_unique<TNoteOutForm>(
           context, [this](int panel, const QString& text) { startForm->setStatusPanel(panel, text); },
           startForm.get())),

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "app/app_context.h"
-#include "app/debug_form.h"
+#include "app/debug_window.h"
 #include "app/note_out_form.h"
 #include "app/output_form.h"
 #include "app/save_dialog.h"
@@ -31,7 +31,7 @@ class ProgramWindows {
   std::unique_ptr<MainWindow> startForm;
   std::unique_ptr<TransferProgressDialog> waitingForm;
   std::unique_ptr<SplashScreen> splashScreen;
-  std::unique_ptr<TDebugForm> debugForm;
+  std::unique_ptr<DebugWindow> debugForm;
   std::unique_ptr<TNoteOutForm> noteOutForm;  // opens the MIDI ports
   std::unique_ptr<TOutputForm> outputForm;
   std::unique_ptr<Tsavedialog> saveDialog;

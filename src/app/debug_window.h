@@ -7,10 +7,10 @@ class QPlainTextEdit;
 
 namespace quillon {
 
-class TDebugForm : public QWidget {
+class DebugWindow : public QWidget {
   Q_OBJECT
  public:
-  explicit TDebugForm(QWidget* parent = nullptr);
+  explicit DebugWindow(QWidget* parent = nullptr);
   void addLine(const QString& line);
   QPlainTextEdit* memo() const { return memo_; }
 

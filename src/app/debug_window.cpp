@@ -1,12 +1,12 @@
-#include "app/debug_form.h"
+#include "app/debug_window.h"
 
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
 
 namespace quillon {
 
-TDebugForm::TDebugForm(QWidget* parent) : QWidget(parent, Qt::Window), memo_(new QPlainTextEdit) {
-  setObjectName(QStringLiteral("TDebugForm"));
+DebugWindow::DebugWindow(QWidget* parent) : QWidget(parent, Qt::Window), memo_(new QPlainTextEdit) {
+  setObjectName(QStringLiteral("DebugWindow"));
   setWindowTitle(QStringLiteral("Debug"));
   memo_->setObjectName(QStringLiteral("Memo1"));
   memo_->setReadOnly(true);
@@ -15,6 +15,6 @@ TDebugForm::TDebugForm(QWidget* parent) : QWidget(parent, Qt::Window), memo_(new
   resize(400, 300);
 }
 
-void TDebugForm::addLine(const QString& line) { memo_->appendPlainText(line); }
+void DebugWindow::addLine(const QString& line) { memo_->appendPlainText(line); }
 
 }  // namespace quillon
