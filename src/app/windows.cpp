@@ -13,7 +13,7 @@ ProgramWindows::ProgramWindows(AppContext& context)
       waitingForm(std::make_unique<TransferProgressDialog>(startForm.get())),
       splashScreen(std::make_unique<SplashScreen>(startForm.get())),
       debugForm(std::make_unique<DebugWindow>()),
-      noteOutForm(std::make_unique<TNoteOutForm>(
+      noteOutForm(std::make_unique<MonitorWindow>(
           context, [this](int panel, const QString& text) { startForm->setStatusPanel(panel, text); },
           startForm.get())),
       outputForm(std::make_unique<TOutputForm>()),

@@ -9,7 +9,7 @@
 
 #include "app/app_context.h"
 #include "app/debug_window.h"
-#include "app/note_out_form.h"
+#include "app/monitor_window.h"
 #include "app/output_form.h"
 #include "app/save_dialog.h"
 #include "app/splash_screen.h"
@@ -32,7 +32,7 @@ class ProgramWindows {
   std::unique_ptr<TransferProgressDialog> waitingForm;
   std::unique_ptr<SplashScreen> splashScreen;
   std::unique_ptr<DebugWindow> debugForm;
-  std::unique_ptr<TNoteOutForm> noteOutForm;  // opens the MIDI ports
+  std::unique_ptr<MonitorWindow> noteOutForm;  // opens the MIDI ports
   std::unique_ptr<TOutputForm> outputForm;
   std::unique_ptr<Tsavedialog> saveDialog;
 

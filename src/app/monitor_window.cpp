@@ -1,4 +1,4 @@
-#include "app/note_out_form.h"
+#include "app/monitor_window.h"
 
 #include "app/midi_dev_select.h"
 
@@ -71,7 +71,7 @@ void TActivityLed::paintEvent(QPaintEvent*) {
              caption_);
 }
 
-TNoteOutForm::TNoteOutForm(AppContext& context, StatusPanelSink statusPanel, QWidget* parent,
+MonitorWindow::MonitorWindow(AppContext& context, StatusPanelSink statusPanel, QWidget* parent,
                            midi::MidiBackend* backend)
     : QWidget(parent, Qt::Tool), ctx_(context), statusPanel_(std::move(statusPanel)) {
   setObjectName(QStringLiteral("NoteOutForm"));
@@ -95,7 +95,7 @@ TNoteOutForm::TNoteOutForm(AppContext& context, StatusPanelSink statusPanel, QWi
   thru_ = cbMiditrue_->isChecked();
 }
 
-TNoteOutForm::~TNoteOutForm() {
+MonitorWindow::~MonitorWindow() {
   AppHost& host = ctx_.host;
   if (host.monitor() == this) host.attachMonitor(nullptr);
   host.onLightOut = nullptr;
@@ -106,7 +106,7 @@ TNoteOutForm::~TNoteOutForm() {
   link_->close();
 }
 
-void TNoteOutForm::buildControls() {
+void MonitorWindow::buildControls() {
   auto name = [](QWidget* w, const char* n) {
     w->setObjectName(QLatin1String(n));
     return w;
@@ -219,7 +219,7 @@ void TNoteOutForm::buildControls() {
   main->addLayout(lower);
 }
 
-void TNoteOutForm::connectControls() {
+void MonitorWindow::connectControls() {
   connect(sbNoteH_, &FaderBase::OnChange, this, [this](int p) { noteHChanged(p, false); });
   connect(sbNoteH_, &FaderBase::OnChanging, this, [this](int p) { noteHChanged(p, true); });
   connect(sbNoteV_, &FaderBase::OnChange, this, [this] { noteVChanged(false); });
@@ -233,19 +233,19 @@ void TNoteOutForm::connectControls() {
   connect(sbNoteA_, &FaderBase::OnChanging, this, [this](int p) {
     if (chAlways_->isChecked()) controller(controller::Expression, p);
   });
-  connect(spChan_, &TSpincw0R::OnChange, this, &TNoteOutForm::channelChanged);
-  connect(spChan_, &TSpincw0R::OnChanging, this, &TNoteOutForm::channelChanged);
-  connect(spAllOff_, &QPushButton::clicked, this, &TNoteOutForm::AllChannelsOff);
+  connect(spChan_, &TSpincw0R::OnChange, this, &MonitorWindow::channelChanged);
+  connect(spChan_, &TSpincw0R::OnChanging, this, &MonitorWindow::channelChanged);
+  connect(spAllOff_, &QPushButton::clicked, this, &MonitorWindow::AllChannelsOff);
   connect(chCord_, &QCheckBox::clicked, this, [this](bool on) { chord_ = on; });
   connect(cbMiditrue_, &QCheckBox::clicked, this, [this](bool on) {
     thru_ = on;
     emit midiThruChanged(on);
   });
   connect(bReset_, &QPushButton::clicked, this, [this] { ctx_.incoming.SysexInCount = 0; });
-  connect(timer1_, &QTimer::timeout, this, &TNoteOutForm::Timer1Timer);
+  connect(timer1_, &QTimer::timeout, this, &MonitorWindow::Timer1Timer);
 }
 
-void TNoteOutForm::connectHost() {
+void MonitorWindow::connectHost() {
   AppHost& host = ctx_.host;
   host.attachMonitor(this);
   host.onLightOut = [this](LedColour c) { lightOut(c); };
@@ -269,21 +269,21 @@ void TNoteOutForm::connectHost() {
   };
 }
 
-int TNoteOutForm::testNote() const { return sbNoteH_->Position(); }
-int TNoteOutForm::testVelocity() const { return sbNoteV_->Position(); }
+int MonitorWindow::testNote() const { return sbNoteH_->Position(); }
+int MonitorWindow::testVelocity() const { return sbNoteV_->Position(); }
 
-void TNoteOutForm::setMonitorChannel(int channel) {
+void MonitorWindow::setMonitorChannel(int channel) {
   channel = std::clamp(channel, 1, ChannelCount);
   if (channel != channel_) spChan_->setValue(channel);
 }
 
-void TNoteOutForm::channelChanged(int channel) {
+void MonitorWindow::channelChanged(int channel) {
   if (channel == channel_) return;
   AllChannelsOff();
   channel_ = channel;
 }
 
-void TNoteOutForm::OpenPorts() {
+void MonitorWindow::OpenPorts() {
   const DeviceSettings& s = ctx_.settings;
   // A new install has no devices chosen yet: the virtual module lets the user
   // fetch and edit at once.
@@ -298,7 +298,7 @@ void TNoteOutForm::OpenPorts() {
   if (!error.empty()) ctx_.host.showInfo(NoPortsText + error + NoPortsAdvice);
 }
 
-std::string TNoteOutForm::reopenPorts(const PortChoice& out, const PortChoice& in,
+std::string MonitorWindow::reopenPorts(const PortChoice& out, const PortChoice& in,
                                       std::optional<PortChoice> keyboard) {
   const std::string error = link_->open(out, in, keyboard);
   if (!error.empty()) {
@@ -320,31 +320,31 @@ std::string TNoteOutForm::reopenPorts(const PortChoice& out, const PortChoice& i
   return {};
 }
 
-void TNoteOutForm::setPanel(int panel, const QString& text) {
+void MonitorWindow::setPanel(int panel, const QString& text) {
   if (statusPanel_) statusPanel_(panel, text);
 }
 
-void TNoteOutForm::ShowMessageInMonitor(Byte status, Byte data1, Byte data2) {
+void MonitorWindow::ShowMessageInMonitor(Byte status, Byte data1, Byte data2) {
   lgIn_->setValue(data2);
   lmidiOut_->setText(monitorText(status, data1, data2));
 }
 
-void TNoteOutForm::send(Byte status, Byte data1, Byte data2) { ctx_.sender.SendShortMidi(status, data1, data2); }
+void MonitorWindow::send(Byte status, Byte data1, Byte data2) { ctx_.sender.SendShortMidi(status, data1, data2); }
 
-void TNoteOutForm::AllSoundOff() {
+void MonitorWindow::AllSoundOff() {
   send(onChannel(status::ControlChange, channel_), controller::AllSoundOff, 0);
 }
 
-void TNoteOutForm::AllChannelsOff() {
+void MonitorWindow::AllChannelsOff() {
   for (int c = 1; c <= ChannelCount; ++c) send(onChannel(status::ControlChange, c), controller::AllSoundOff, 0);
 }
 
-void TNoteOutForm::playNote() {
+void MonitorWindow::playNote() {
   send(onChannel(status::NoteOn, channel_), static_cast<Byte>(sbNoteH_->Position()),
        static_cast<Byte>(sbNoteV_->Position()));
 }
 
-void TNoteOutForm::noteHChanged(int position, bool dragging) {
+void MonitorWindow::noteHChanged(int position, bool dragging) {
   // A drag reports every mouse move; only a new position is a change.
   if (dragging && position == lastNoteDrag_) return;
   lastNoteDrag_ = dragging ? position : -1;
@@ -354,49 +354,49 @@ void TNoteOutForm::noteHChanged(int position, bool dragging) {
   playNote();
 }
 
-void TNoteOutForm::noteVChanged(bool dragging) {
+void MonitorWindow::noteVChanged(bool dragging) {
   if (dragging && !chAlways_->isChecked()) return;
   AllSoundOff();
   playNote();
 }
 
-void TNoteOutForm::controller(Byte number, int value) {
+void MonitorWindow::controller(Byte number, int value) {
   send(onChannel(status::ControlChange, channel_), number, static_cast<Byte>(value & midi_byte::DataMask));
 }
 
-void TNoteOutForm::lightOut(LedColour colour) {
+void MonitorWindow::lightOut(LedColour colour) {
   ledOut_->setColour(ledColour(colour));
   timer1_->start();
 }
 
-void TNoteOutForm::lightIn(LedColour colour) {
+void MonitorWindow::lightIn(LedColour colour) {
   ledIn_->setColour(ledColour(colour));
   timer1_->start();
 }
 
-void TNoteOutForm::Timer1Timer() {
+void MonitorWindow::Timer1Timer() {
   ledIn_->setColour(ledColour(LedColour::Green));
   ledOut_->setColour(ledColour(LedColour::Green));
   timer1_->stop();
 }
 
-void TNoteOutForm::mouseDoubleClickEvent(QMouseEvent* event) {
+void MonitorWindow::mouseDoubleClickEvent(QMouseEvent* event) {
   resize(DoubleClickWidth, DoubleClickHeight);
   QWidget::mouseDoubleClickEvent(event);
 }
 
-void TNoteOutForm::storePosition() {
+void MonitorWindow::storePosition() {
   WindowPosition& place = ctx_.settings.windowPositions[NoteOutFormPosition];
   place.x = x();
   place.y = y();
 }
 
-void TNoteOutForm::closeEvent(QCloseEvent* event) {
+void MonitorWindow::closeEvent(QCloseEvent* event) {
   storePosition();
   event->accept();
 }
 
-void TNoteOutForm::moveEvent(QMoveEvent* event) {
+void MonitorWindow::moveEvent(QMoveEvent* event) {
   // The program ends by closing the main window, which writes the positions
   // while this window is still open: keep the entry current.
   if (isVisible()) storePosition();

@@ -53,7 +53,7 @@ QColor ledColour(LedColour colour);
 // "%2X %2X %2X": two characters per value, blank-padded.
 QString monitorText(Byte status, Byte data1, Byte data2);
 
-class TNoteOutForm : public QWidget, public MonitorState {
+class MonitorWindow : public QWidget, public MonitorState {
   Q_OBJECT
  public:
   static constexpr int IndicatorMs = 175;
@@ -68,9 +68,9 @@ class TNoteOutForm : public QWidget, public MonitorState {
 
   // Opens the ports from the settings at once; `backend` replaces the
   // process's devices (tests).
-  explicit TNoteOutForm(AppContext& context, StatusPanelSink statusPanel = {}, QWidget* parent = nullptr,
+  explicit MonitorWindow(AppContext& context, StatusPanelSink statusPanel = {}, QWidget* parent = nullptr,
                         midi::MidiBackend* backend = nullptr);
-  ~TNoteOutForm() override;
+  ~MonitorWindow() override;
 
   // MonitorState
   int monitorChannel() const override { return channel_; }

@@ -12,7 +12,7 @@
 
 #include <map>
 
-#include "app/note_out_form.h"
+#include "app/monitor_window.h"
 #include "app/transfer_progress_dialog.h"
 #include "app/windows.h"
 #include "app_fixture.h"
@@ -103,7 +103,7 @@ struct Rig {
   testing::TestContext t;
   RecordingBackend backend;
   std::map<int, QString> panels;
-  std::unique_ptr<TNoteOutForm> form;
+  std::unique_ptr<MonitorWindow> form;
 
   explicit Rig(bool sepKB = false, int out = 0) {
     AppContext& c = *t.context;
@@ -112,7 +112,7 @@ struct Rig {
     c.settings.Midi_In1 = 0;
     c.settings.Midi_In2 = 1;
     c.settings.SepKB = sepKB;
-    form = std::make_unique<TNoteOutForm>(
+    form = std::make_unique<MonitorWindow>(
         c, [this](int p, const QString& text) { panels[p] = text; }, nullptr, &backend);
     form->resize(260, 420);
     form->show();
@@ -213,7 +213,7 @@ void NoteOutFormTest::hostAnswersFromTheMonitorAndFallsBackWithout() {
   {
     RecordingBackend backend;
     t.context->settings.FirstRun = false;
-    TNoteOutForm form(*t.context, {}, nullptr, &backend);
+    MonitorWindow form(*t.context, {}, nullptr, &backend);
     QCOMPARE(host.monitor(), static_cast<MonitorState*>(&form));
     QCOMPARE(host.testNote(), 65);  // the slider, not the plain member
     child<TSliddt>(form, "SbNoteH")->setPosition(72);
@@ -364,7 +364,7 @@ void NoteOutFormTest::indicatorsGoBackToGreen() {
 
 void NoteOutFormTest::switchesReachTheHost() {
   Rig r;
-  QSignalSpy thru(r.form.get(), &TNoteOutForm::midiThruChanged);
+  QSignalSpy thru(r.form.get(), &MonitorWindow::midiThruChanged);
   QTest::mouseClick(r.get<QCheckBox>("CbMiditrue"), Qt::LeftButton);
   QVERIFY(!r.ctx().host.midiThru());
   QCOMPARE(thru.size(), 1);
@@ -408,7 +408,7 @@ void NoteOutFormTest::firstRunOpensTheVirtualModule() {
   t.context->settings.FirstRun = true;
   t.context->settings.Midi_Out = 99;  // not read on a new install
   std::map<int, QString> panels;
-  TNoteOutForm form(*t.context, [&](int p, const QString& s) { panels[p] = s; });
+  MonitorWindow form(*t.context, [&](int p, const QString& s) { panels[p] = s; });
   QVERIFY(!t.context->store.MidiClosed);
   QVERIFY(form.link().isOpen());
   const QString name = QString::fromLatin1(midi::VirtualModuleName);
@@ -425,9 +425,9 @@ void NoteOutFormTest::noInputDeviceLeavesPortsClosed() {
   testing::TestContext t;
   RecordingBackend backend;
   t.context->settings.FirstRun = false;
-  t.context->settings.Midi_In1 = TNoteOutForm::NoInputDevice;
+  t.context->settings.Midi_In1 = MonitorWindow::NoInputDevice;
   std::map<int, QString> panels;
-  TNoteOutForm form(*t.context, [&](int p, const QString& s) { panels[p] = s; }, nullptr, &backend);
+  MonitorWindow form(*t.context, [&](int p, const QString& s) { panels[p] = s; }, nullptr, &backend);
   QVERIFY(t.context->store.MidiClosed);
   QVERIFY(panels.empty());
   QVERIFY(t.infos.empty());
@@ -492,7 +492,7 @@ void NoteOutFormTest::windowDetails() {
   RecordingBackend backend;
   t.context->settings.FirstRun = false;
   t.context->settings.windowPositions[NoteOutFormPosition] = {120, 80, 0, 0};
-  auto form = std::make_unique<TNoteOutForm>(*t.context, TNoteOutForm::StatusPanelSink{}, nullptr, &backend);
+  auto form = std::make_unique<MonitorWindow>(*t.context, MonitorWindow::StatusPanelSink{}, nullptr, &backend);
   QCOMPARE(form->pos(), QPoint(120, 80));
   form->show();
   QTest::mouseDClick(form.get(), Qt::LeftButton, {}, QPoint(2, 2));
@@ -538,4 +538,4 @@ void NoteOutFormTest::startUpMakesItTheMonitor() {
 }
 
 QTEST_MAIN(NoteOutFormTest)
-#include "note_out_form_test.moc"
+#include "monitor_window_test.moc"
