@@ -4,7 +4,7 @@
 
 #include "app/debug_window.h"
 #include "midi/event_wait.h"
-#include "app/output_form.h"
+#include "app/message_log_window.h"
 
 namespace quillon {
 

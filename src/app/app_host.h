@@ -14,7 +14,7 @@ class QWidget;
 namespace quillon {
 
 class DebugWindow;
-class TOutputForm;
+class MessageLogWindow;
 
 // What the engine reads from (and sets on) the note and controller monitor.
 class MonitorState {
@@ -33,7 +33,7 @@ class AppHost : public BasicHost {
  public:
   AppHost() = default;
 
-  void attachLog(TOutputForm* log) { log_ = log; }
+  void attachLog(MessageLogWindow* log) { log_ = log; }
   void attachDebug(DebugWindow* debug) { debug_ = debug; }
   void setInfoParent(QWidget* parent) { infoParent_ = parent; }
   // With a monitor attached its controls answer; without one (nullptr) the
@@ -80,7 +80,7 @@ class AppHost : public BasicHost {
     if (f) f(std::forward<Args>(args)...);
   }
 
-  TOutputForm* log_ = nullptr;
+  MessageLogWindow* log_ = nullptr;
   DebugWindow* debug_ = nullptr;
   QWidget* infoParent_ = nullptr;
   MonitorState* monitor_ = nullptr;

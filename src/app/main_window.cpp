@@ -20,7 +20,7 @@
 #include <QVBoxLayout>
 
 #include "app/app_context.h"
-#include "app/output_form.h"
+#include "app/message_log_window.h"
 #include "app/save_dialog.h"
 #include "app/splash_screen.h"
 #include "app/transfer_progress_dialog.h"

@@ -22,7 +22,7 @@ namespace quillon {
 
 class AppContext;
 class DebugWindow;
-class TOutputForm;
+class MessageLogWindow;
 class SplashScreen;
 class TransferProgressDialog;
 class Tsavedialog;
@@ -33,7 +33,7 @@ struct WindowSet {
   SplashScreen* splash = nullptr;
   DebugWindow* debug = nullptr;
   QWidget* monitor = nullptr;
-  TOutputForm* log = nullptr;
+  MessageLogWindow* log = nullptr;
   Tsavedialog* saveDialog = nullptr;
 };
 

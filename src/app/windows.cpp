@@ -16,7 +16,7 @@ ProgramWindows::ProgramWindows(AppContext& context)
       noteOutForm(std::make_unique<MonitorWindow>(
           context, [this](int panel, const QString& text) { startForm->setStatusPanel(panel, text); },
           startForm.get())),
-      outputForm(std::make_unique<TOutputForm>()),
+      outputForm(std::make_unique<MessageLogWindow>()),
       saveDialog(std::make_unique<Tsavedialog>(startForm.get())),
       context_(context) {
   startForm->windows = {waitingForm.get(), splashScreen.get(), debugForm.get(), noteOutForm.get(), outputForm.get(),
@@ -57,10 +57,10 @@ void ProgramWindows::connectHost(AppContext& context) {
   host.attachLog(outputForm.get());
   host.attachDebug(debugForm.get());
   host.setInfoParent(startForm.get());
-  QObject::connect(outputForm.get(), &TOutputForm::cleared, [&context] {
+  QObject::connect(outputForm.get(), &MessageLogWindow::cleared, [&context] {
     context.log.SendLogCount = context.log.ReceiveLogCount = 0;
   });
-  QObject::connect(outputForm.get(), &TOutputForm::closedByUser, [&context] { context.store.LogEnabled = false; });
+  QObject::connect(outputForm.get(), &MessageLogWindow::closedByUser, [&context] { context.store.LogEnabled = false; });
   TransferProgressDialog* waiting = waitingForm.get();
   // The menu's MIDI-thru item and the monitor's check box are one switch.
   if (auto* thruItem = startForm->findChild<QAction*>(QStringLiteral("MMidiTrue"))) {

@@ -10,7 +10,7 @@
 #include "app/app_context.h"
 #include "app/debug_window.h"
 #include "app/monitor_window.h"
-#include "app/output_form.h"
+#include "app/message_log_window.h"
 #include "app/save_dialog.h"
 #include "app/splash_screen.h"
 #include "app/main_window.h"
@@ -33,7 +33,7 @@ class ProgramWindows {
   std::unique_ptr<SplashScreen> splashScreen;
   std::unique_ptr<DebugWindow> debugForm;
   std::unique_ptr<MonitorWindow> noteOutForm;  // opens the MIDI ports
-  std::unique_ptr<TOutputForm> outputForm;
+  std::unique_ptr<MessageLogWindow> outputForm;
   std::unique_ptr<Tsavedialog> saveDialog;
 
   // How the settings dialog reopens and closes the ports: at the monitor, which owns them.

@@ -9,7 +9,7 @@
 
 #include "app/app_host.h"
 #include "midi/event_wait.h"
-#include "app/output_form.h"
+#include "app/message_log_window.h"
 #include "engine/sender.h"
 
 using namespace quillon;
@@ -18,7 +18,7 @@ class MessageLogTest : public QObject {
   Q_OBJECT
  private slots:
   void showsCaptionAndLabels() {
-    TOutputForm form;
+    MessageLogWindow form;
     QCOMPARE(form.windowTitle(), QStringLiteral(" View Messages In-Out"));
     QStringList labels;
     for (auto* l : form.findChildren<QLabel*>()) labels << l->text();
@@ -28,7 +28,7 @@ class MessageLogTest : public QObject {
   }
 
   void resizeSplitsTheHeightInHalves() {
-    TOutputForm form;
+    MessageLogWindow form;
     form.resize(500, 401);
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
@@ -41,7 +41,7 @@ class MessageLogTest : public QObject {
   }
 
   void sentMessagesReachTheLowerMemoWithTheLineLimit() {
-    TOutputForm form;
+    MessageLogWindow form;
     AppHost host;
     host.attachLog(&form);
     PerformanceStore store;

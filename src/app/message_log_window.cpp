@@ -1,4 +1,4 @@
-#include "app/output_form.h"
+#include "app/message_log_window.h"
 
 #include <QCloseEvent>
 #include <QFontDatabase>
@@ -15,12 +15,12 @@ constexpr int InitialWidth = 640;
 constexpr int InitialHeight = 420;
 }  // namespace
 
-TOutputForm::TOutputForm(QWidget* parent)
+MessageLogWindow::MessageLogWindow(QWidget* parent)
     : QWidget(parent, Qt::Window),
       received_(new QPlainTextEdit),
       sent_(new QPlainTextEdit),
       clear_(new QPushButton(QStringLiteral("Clear"))) {
-  setObjectName(QStringLiteral("TOutputForm"));
+  setObjectName(QStringLiteral("MessageLogWindow"));
   setWindowTitle(QStringLiteral(" View Messages In-Out"));
   const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
   for (QPlainTextEdit* memo : {received_, sent_}) {
@@ -44,7 +44,7 @@ TOutputForm::TOutputForm(QWidget* parent)
   resize(InitialWidth, InitialHeight);
 }
 
-QWidget* TOutputForm::panelWith(const QString& caption, QPlainTextEdit* memo, QWidget* extra) {
+QWidget* MessageLogWindow::panelWith(const QString& caption, QPlainTextEdit* memo, QWidget* extra) {
   auto* panel = new QWidget;
   auto* layout = new QVBoxLayout(panel);
   layout->setContentsMargins(4, 4, 4, 4);
@@ -59,7 +59,7 @@ QWidget* TOutputForm::panelWith(const QString& caption, QPlainTextEdit* memo, QW
   return panel;
 }
 
-void TOutputForm::resizeEvent(QResizeEvent* event) {
+void MessageLogWindow::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
   // Upper half less one pixel; lower half from one pixel below the middle.
   const int half = height() / 2;
@@ -67,14 +67,14 @@ void TOutputForm::resizeEvent(QResizeEvent* event) {
   lowerPanel_->setGeometry(0, half + 1, width(), height() - half - 1);
 }
 
-void TOutputForm::closeEvent(QCloseEvent* event) {
+void MessageLogWindow::closeEvent(QCloseEvent* event) {
   emit closedByUser();
   QWidget::closeEvent(event);
 }
 
-void TOutputForm::appendReceived(const QString& line) { received_->appendPlainText(line); }
-void TOutputForm::appendSent(const QString& line) { sent_->appendPlainText(line); }
-void TOutputForm::clearReceived() { received_->clear(); }
-void TOutputForm::clearSent() { sent_->clear(); }
+void MessageLogWindow::appendReceived(const QString& line) { received_->appendPlainText(line); }
+void MessageLogWindow::appendSent(const QString& line) { sent_->appendPlainText(line); }
+void MessageLogWindow::clearReceived() { received_->clear(); }
+void MessageLogWindow::clearSent() { sent_->clear(); }
 
 }  // namespace quillon

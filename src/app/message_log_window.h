@@ -9,10 +9,10 @@ class QPushButton;
 
 namespace quillon {
 
-class TOutputForm : public QWidget {
+class MessageLogWindow : public QWidget {
   Q_OBJECT
  public:
-  explicit TOutputForm(QWidget* parent = nullptr);
+  explicit MessageLogWindow(QWidget* parent = nullptr);
 
   void appendReceived(const QString& line);
   void appendSent(const QString& line);
