@@ -21,7 +21,7 @@
 
 #include "app/app_context.h"
 #include "app/message_log_window.h"
-#include "app/save_dialog.h"
+#include "app/save_choice_dialog.h"
 #include "app/splash_screen.h"
 #include "app/transfer_progress_dialog.h"
 #include "engine/syx_reader.h"
@@ -613,16 +613,16 @@ void MainWindow::Save() {
   if (!windows.saveDialog) return;
   const int answer = windows.saveDialog->ask(s, toQ(partial));
   if (answer == QDialog::Accepted) chooseFromSaveDialog();
-  if (answer == Tsavedialog::Discarded) ctx_.host.showInfo(WhatToSave);
+  if (answer == SaveChoiceDialog::Discarded) ctx_.host.showInfo(WhatToSave);
 }
 
 void MainWindow::chooseFromSaveDialog() {
   switch (windows.saveDialog->choice()) {
-    case Tsavedialog::Choice::SaveSelectedFile: WriteTempSyx(); break;
-    case Tsavedialog::Choice::SaveListFile: WriteListSyx(); break;
-    case Tsavedialog::Choice::SaveSelectedToModule:  // storing into module memory arrives with the bank transfers
-    case Tsavedialog::Choice::SaveAllToModule:
-    case Tsavedialog::Choice::SaveAllToCard: break;
+    case SaveChoiceDialog::Choice::SaveSelectedFile: WriteTempSyx(); break;
+    case SaveChoiceDialog::Choice::SaveListFile: WriteListSyx(); break;
+    case SaveChoiceDialog::Choice::SaveSelectedToModule:  // storing into module memory arrives with the bank transfers
+    case SaveChoiceDialog::Choice::SaveAllToModule:
+    case SaveChoiceDialog::Choice::SaveAllToCard: break;
   }
 }
 
@@ -662,7 +662,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
   if (ctx_.store.UnsavedChanges && windows.saveDialog) {
     const int answer = windows.saveDialog->ask(ctx_.store, toQ(ctx_.tempTransfer.partialTransferText()));
     if (answer == QDialog::Accepted) chooseFromSaveDialog();
-    if (answer != Tsavedialog::Discarded) {
+    if (answer != SaveChoiceDialog::Discarded) {
       event->ignore();
       return;
     }

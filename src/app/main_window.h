@@ -25,7 +25,7 @@ class DebugWindow;
 class MessageLogWindow;
 class SplashScreen;
 class TransferProgressDialog;
-class Tsavedialog;
+class SaveChoiceDialog;
 
 // The windows the main window shows or hides; filled in as start-up creates them.
 struct WindowSet {
@@ -34,7 +34,7 @@ struct WindowSet {
   DebugWindow* debug = nullptr;
   QWidget* monitor = nullptr;
   MessageLogWindow* log = nullptr;
-  Tsavedialog* saveDialog = nullptr;
+  SaveChoiceDialog* saveDialog = nullptr;
 };
 
 inline constexpr int StatusPanelCount = 4;

@@ -17,7 +17,7 @@ ProgramWindows::ProgramWindows(AppContext& context)
           context, [this](int panel, const QString& text) { startForm->setStatusPanel(panel, text); },
           startForm.get())),
       outputForm(std::make_unique<MessageLogWindow>()),
-      saveDialog(std::make_unique<Tsavedialog>(startForm.get())),
+      saveDialog(std::make_unique<SaveChoiceDialog>(startForm.get())),
       context_(context) {
   startForm->windows = {waitingForm.get(), splashScreen.get(), debugForm.get(), noteOutForm.get(), outputForm.get(),
                         saveDialog.get()};

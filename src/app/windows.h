@@ -11,7 +11,7 @@
 #include "app/debug_window.h"
 #include "app/monitor_window.h"
 #include "app/message_log_window.h"
-#include "app/save_dialog.h"
+#include "app/save_choice_dialog.h"
 #include "app/splash_screen.h"
 #include "app/main_window.h"
 #include "app/transfer_progress_dialog.h"
@@ -34,7 +34,7 @@ class ProgramWindows {
   std::unique_ptr<DebugWindow> debugForm;
   std::unique_ptr<MonitorWindow> noteOutForm;  // opens the MIDI ports
   std::unique_ptr<MessageLogWindow> outputForm;
-  std::unique_ptr<Tsavedialog> saveDialog;
+  std::unique_ptr<SaveChoiceDialog> saveDialog;
 
   // How the settings dialog reopens and closes the ports: at the monitor, which owns them.
   std::function<std::string(const PortChoice& out, const PortChoice& in, std::optional<PortChoice> keyboard)>

@@ -9,7 +9,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include "app/save_dialog.h"
+#include "app/save_choice_dialog.h"
 #include "app/main_window.h"
 #include "app_fixture.h"
 #include "engine/demo_performances.h"
@@ -44,10 +44,10 @@ QString cellText(const MainWindow& form, int index) {
 }
 
 // Answers the next modal dialog by clicking the button with this object name.
-void answerNextDialog(const QString& buttonName, Tsavedialog::Choice choice = Tsavedialog::Choice::SaveListFile,
+void answerNextDialog(const QString& buttonName, SaveChoiceDialog::Choice choice = SaveChoiceDialog::Choice::SaveListFile,
                       bool setChoice = false) {
   QTimer::singleShot(0, [=] {
-    auto* dialog = qobject_cast<Tsavedialog*>(QApplication::activeModalWidget());
+    auto* dialog = qobject_cast<SaveChoiceDialog*>(QApplication::activeModalWidget());
     QVERIFY(dialog);
     if (setChoice) dialog->setChoice(choice);
     dialog->findChild<QPushButton*>(buttonName)->click();
@@ -210,7 +210,7 @@ class StartFormTest : public QObject {
   void cardListsAskTheDialogWhichPreselectsTheDisabledCardChoice() {
     testing::TestContext t;
     MainWindow form(*t.context);
-    Tsavedialog dialog(&form);
+    SaveChoiceDialog dialog(&form);
     form.windows.saveDialog = &dialog;
     const QString in = t.path(QStringLiteral("card.syx"));
     writeFile(in, bankBytes(address::AreaCardPerformance, 2, StandardBlockSizes));
@@ -221,7 +221,7 @@ class StartFormTest : public QObject {
       return QString();
     };
     QTimer::singleShot(0, [&] {
-      auto* d = qobject_cast<Tsavedialog*>(QApplication::activeModalWidget());
+      auto* d = qobject_cast<SaveChoiceDialog*>(QApplication::activeModalWidget());
       QVERIFY(d);
       auto* card = d->findChild<QRadioButton*>(QStringLiteral("RBsaveAllcard"));
       QVERIFY(card->isChecked());
@@ -235,7 +235,7 @@ class StartFormTest : public QObject {
   void closingWithChangesAsksAndOnlyDiscardCloses() {
     testing::TestContext t;
     MainWindow form(*t.context);
-    Tsavedialog dialog(&form);
+    SaveChoiceDialog dialog(&form);
     form.windows.saveDialog = &dialog;
     t.context->store.UnsavedChanges = true;
     answerNextDialog(QStringLiteral("Bcancel"));

@@ -1,4 +1,4 @@
-#include "app/save_dialog.h"
+#include "app/save_choice_dialog.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
@@ -18,7 +18,7 @@ struct ChoiceRow {
   const char* caption;
   bool enabled;
 };
-// In the order of Tsavedialog::Choice.
+// In the order of SaveChoiceDialog::Choice.
 constexpr ChoiceRow Rows[] = {
     {"RBSaveSelJV", "Save selected to JV - XP memory", true},
     {"RBSaveAllToJV", "Save All to JV - XP   int. memory", false},
@@ -28,8 +28,8 @@ constexpr ChoiceRow Rows[] = {
 };
 }  // namespace
 
-Tsavedialog::Tsavedialog(QWidget* parent) : QDialog(parent), text_(new QLabel) {
-  setObjectName(QStringLiteral("Tsavedialog"));
+SaveChoiceDialog::SaveChoiceDialog(QWidget* parent) : QDialog(parent), text_(new QLabel) {
+  setObjectName(QStringLiteral("SaveChoiceDialog"));
   setWindowTitle(QStringLiteral(" Save To"));
   text_->setObjectName(QStringLiteral("LAttention"));
   auto* layout = new QVBoxLayout(this);
@@ -60,17 +60,17 @@ Tsavedialog::Tsavedialog(QWidget* parent) : QDialog(parent), text_(new QLabel) {
   setChoice(Choice::SaveListFile);
 }
 
-QRadioButton* Tsavedialog::button(Choice c) const { return buttons_[static_cast<int>(c)]; }
+QRadioButton* SaveChoiceDialog::button(Choice c) const { return buttons_[static_cast<int>(c)]; }
 
-void Tsavedialog::setChoice(Choice c) { button(c)->setChecked(true); }
+void SaveChoiceDialog::setChoice(Choice c) { button(c)->setChecked(true); }
 
-Tsavedialog::Choice Tsavedialog::choice() const {
+SaveChoiceDialog::Choice SaveChoiceDialog::choice() const {
   for (int i = 0; i < static_cast<int>(std::size(Rows)); ++i)
     if (buttons_[i]->isChecked()) return static_cast<Choice>(i);
   return Choice::SaveListFile;
 }
 
-void Tsavedialog::preselect(const PerformanceStore& store) {
+void SaveChoiceDialog::preselect(const PerformanceStore& store) {
   Choice c = Choice::SaveListFile;
   if (store.FromCard) c = Choice::SaveAllToCard;
   if (store.FromUser) c = Choice::SaveListFile;
@@ -78,7 +78,7 @@ void Tsavedialog::preselect(const PerformanceStore& store) {
   setChoice(c);
 }
 
-int Tsavedialog::ask(const PerformanceStore& store, const QString& warning) {
+int SaveChoiceDialog::ask(const PerformanceStore& store, const QString& warning) {
   QString text = QStringLiteral("Attention, Performance has changed.");
   if (!warning.isEmpty()) text += QLatin1Char('\n') + warning;
   text_->setText(text);

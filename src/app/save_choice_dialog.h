@@ -10,14 +10,14 @@ namespace quillon {
 
 struct PerformanceStore;
 
-class Tsavedialog : public QDialog {
+class SaveChoiceDialog : public QDialog {
   Q_OBJECT
  public:
   // Results: Accepted = "Ok,  Save", Rejected = "Cancel", Discarded = "Discard".
   enum Result { Discarded = 2 };
   enum class Choice { SaveSelectedToModule, SaveAllToModule, SaveAllToCard, SaveSelectedFile, SaveListFile };
 
-  explicit Tsavedialog(QWidget* parent = nullptr);
+  explicit SaveChoiceDialog(QWidget* parent = nullptr);
 
   // Preselects by where the data came from, beeps and waits for an answer.
   int ask(const PerformanceStore& store, const QString& warning = {});
