@@ -11,7 +11,7 @@
 #include <string>
 
 #include "app/app_context.h"
-#include "app/midi_dev_select.h"
+#include "app/midi_settings_dialog.h"
 #include "app/windows.h"
 
 namespace {
@@ -64,7 +64,7 @@ int main(int argc, char** argv) {
     context.host.onShowInfo = [](const std::string&) {};  // no boxes in a picture run
     context.settings.ReadSettings();
     context.names.LoadPatchNames(context.settings.dataFolder(), context.settings.expansionChoices());
-    quillon::TMidiDevSelect dialog(context, {});
+    quillon::MidiSettingsDialog dialog(context, {});
     dialog.show();
     const QString png = parser.value(screenshotSettings);
     QTimer::singleShot(300, [&dialog, png] {

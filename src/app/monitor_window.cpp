@@ -1,6 +1,6 @@
 #include "app/monitor_window.h"
 
-#include "app/midi_dev_select.h"
+#include "app/midi_settings_dialog.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>

@@ -4,7 +4,7 @@
 #include <QCheckBox>
 #include <QTimer>
 
-#include "app/midi_dev_select.h"
+#include "app/midi_settings_dialog.h"
 
 namespace quillon {
 
@@ -37,7 +37,7 @@ void ProgramWindows::routePortsToMonitor() {
 }
 
 void ProgramWindows::openSettingsDialog() {
-  TMidiDevSelect dialog(context_, {reopenPorts, closePorts}, midi::systemMidiBackend(), startForm.get());
+  MidiSettingsDialog dialog(context_, {reopenPorts, closePorts}, midi::systemMidiBackend(), startForm.get());
   dialog.exec();
 }
 

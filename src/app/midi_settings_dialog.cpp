@@ -1,4 +1,4 @@
-#include "app/midi_dev_select.h"
+#include "app/midi_settings_dialog.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -75,7 +75,7 @@ SettingsPorts settingsPorts(const DeviceSettings& s) {
   return ports;
 }
 
-TMidiDevSelect::TMidiDevSelect(AppContext& context, PortCallbacks ports, midi::MidiBackend& backend, QWidget* parent)
+MidiSettingsDialog::MidiSettingsDialog(AppContext& context, PortCallbacks ports, midi::MidiBackend& backend, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       ctx_(context),
       ports_(std::move(ports)),
@@ -89,9 +89,9 @@ TMidiDevSelect::TMidiDevSelect(AppContext& context, PortCallbacks ports, midi::M
   fillFromSettings();
 }
 
-void TMidiDevSelect::info(const QString& text) { ctx_.host.showInfo(text.toStdString()); }
+void MidiSettingsDialog::info(const QString& text) { ctx_.host.showInfo(text.toStdString()); }
 
-void TMidiDevSelect::buildControls() {
+void MidiSettingsDialog::buildControls() {
   auto* top = new QVBoxLayout(this);
   top->setSizeConstraint(QLayout::SetFixedSize);
 
@@ -176,13 +176,13 @@ void TMidiDevSelect::buildControls() {
   top->addWidget(LError);
   top->addLayout(buttons);
 
-  connect(BOk1, &QPushButton::clicked, this, &TMidiDevSelect::BOk1Click);
-  connect(BCan1, &QPushButton::clicked, this, &TMidiDevSelect::reject);
-  connect(BSaveIni, &QPushButton::clicked, this, &TMidiDevSelect::BSaveIniClick);
+  connect(BOk1, &QPushButton::clicked, this, &MidiSettingsDialog::BOk1Click);
+  connect(BCan1, &QPushButton::clicked, this, &MidiSettingsDialog::reject);
+  connect(BSaveIni, &QPushButton::clicked, this, &MidiSettingsDialog::BSaveIniClick);
   connect(EdJVID, &QLineEdit::textEdited, this, [this](const QString& text) {
     if (const auto id = number(text)) ctx_.settings.JVID = *id;
   });
-  connect(EdJVID, &QLineEdit::editingFinished, this, &TMidiDevSelect::checkUnitId);
+  connect(EdJVID, &QLineEdit::editingFinished, this, &MidiSettingsDialog::checkUnitId);
   // Checked when committed, not per keystroke: "100" passes through "1" and "10" on its way.
   connect(syxDelay, &QLineEdit::editingFinished, this, [this] {
     checkSysDelay();
@@ -190,7 +190,7 @@ void TMidiDevSelect::buildControls() {
   });
 }
 
-void TMidiDevSelect::fillFromSettings() {
+void MidiSettingsDialog::fillFromSettings() {
   DeviceSettings& s = ctx_.settings;
   if (s.JVID < 1) s.JVID = roland::DefaultUnitId;
   EdJVID->setText(QString::number(s.JVID));
@@ -207,7 +207,7 @@ void TMidiDevSelect::fillFromSettings() {
   }
   CbJVtype->setCurrentIndex(isValidModuleType(s.JVtype) ? s.JVtype : static_cast<int>(FirstRunModuleType));
   applyModuleType(CbJVtype->currentIndex());
-  connect(CbJVtype, &QComboBox::currentIndexChanged, this, &TMidiDevSelect::applyModuleType);
+  connect(CbJVtype, &QComboBox::currentIndexChanged, this, &MidiSettingsDialog::applyModuleType);
   for (QComboBox* box : CbExp) connect(box, &QComboBox::currentIndexChanged, Labelrestart, &QLabel::show);
   connect(CbPCM, &QComboBox::currentIndexChanged, Labelrestart, &QLabel::show);
 
@@ -222,11 +222,11 @@ void TMidiDevSelect::fillFromSettings() {
   selectRow(LiJVout, findDevice(outputs_, s.Midi_OutName, s.Midi_Out));
   ChSepKB->setChecked(s.SepKB);
   ChSepKBClick(s.SepKB);
-  connect(ChSepKB, &QCheckBox::toggled, this, &TMidiDevSelect::ChSepKBClick);
+  connect(ChSepKB, &QCheckBox::toggled, this, &MidiSettingsDialog::ChSepKBClick);
   ChSepKB->setVisible(inputs_.size() >= 2);
 }
 
-void TMidiDevSelect::applyModuleType(int index) {
+void MidiSettingsDialog::applyModuleType(int index) {
   if (!isValidModuleType(index)) return;
   DeviceSettings& s = ctx_.settings;
   const auto type = static_cast<ModuleType>(index);
@@ -246,7 +246,7 @@ void TMidiDevSelect::applyModuleType(int index) {
   }
 }
 
-void TMidiDevSelect::ChSepKBClick(bool checked) {
+void MidiSettingsDialog::ChSepKBClick(bool checked) {
   DeviceSettings& s = ctx_.settings;
   s.SepKB = checked;
   if (checked) {
@@ -257,7 +257,7 @@ void TMidiDevSelect::ChSepKBClick(bool checked) {
   }
 }
 
-void TMidiDevSelect::showEvent(QShowEvent* event) {
+void MidiSettingsDialog::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   ChSepKB->setVisible(inputs_.size() >= 2);
   CbPCM->setCurrentIndex(0);
@@ -269,7 +269,7 @@ void TMidiDevSelect::showEvent(QShowEvent* event) {
   if (ports_.closePorts) ports_.closePorts();
 }
 
-void TMidiDevSelect::checkUnitId() {
+void MidiSettingsDialog::checkUnitId() {
   const auto id = number(EdJVID->text());
   if (id && isValidUnitId(*id)) {
     ctx_.settings.JVID = *id;
@@ -280,7 +280,7 @@ void TMidiDevSelect::checkUnitId() {
   EdJVID->setText(QString::number(roland::DefaultUnitId));
 }
 
-void TMidiDevSelect::checkSysDelay() {
+void MidiSettingsDialog::checkSysDelay() {
   const auto delay = number(syxDelay->text());
   if (delay && isValidSysDly(*delay)) {
     ctx_.settings.SysDly = *delay;
@@ -291,7 +291,7 @@ void TMidiDevSelect::checkSysDelay() {
   syxDelay->setText(QString::number(FallbackSysDly));
 }
 
-SettingsPorts TMidiDevSelect::selectedPorts() const {
+SettingsPorts MidiSettingsDialog::selectedPorts() const {
   const auto choice = [](const QListWidget* list, const std::vector<std::string>& names, int fallback) {
     const int row = list->currentRow();
     if (row < 0 || row >= static_cast<int>(names.size())) return PortChoice{fallback, {}};
@@ -302,7 +302,7 @@ SettingsPorts TMidiDevSelect::selectedPorts() const {
   return ports;
 }
 
-void TMidiDevSelect::storeControls(DeviceSettings& target) const {
+void MidiSettingsDialog::storeControls(DeviceSettings& target) const {
   const auto store = [](const QListWidget* list, const std::vector<std::string>& names, int& number, QString& name) {
     number = list->currentRow();
     name = number >= 0 && number < static_cast<int>(names.size())
@@ -325,13 +325,13 @@ void TMidiDevSelect::storeControls(DeviceSettings& target) const {
   target.SepKB = ChSepKB->isChecked();
 }
 
-void TMidiDevSelect::BSaveIniClick() {
+void MidiSettingsDialog::BSaveIniClick() {
   storeControls(ctx_.settings);
   const QString error = ctx_.settings.WriteSettings();
   if (!error.isEmpty()) info(error);
 }
 
-void TMidiDevSelect::BOk1Click() {
+void MidiSettingsDialog::BOk1Click() {
   checkUnitId();
   checkSysDelay();
   // The choices are tried on a copy: ports that do not open leave the stored settings as they were.
@@ -357,7 +357,7 @@ void TMidiDevSelect::BOk1Click() {
   }
 }
 
-void TMidiDevSelect::reject() {
+void MidiSettingsDialog::reject() {
   // Cancel keeps what was stored, so the ports it reopens are the stored ones.
   const QString readMessage = ctx_.settings.ReadSettings();
   if (!readMessage.isEmpty()) info(readMessage);

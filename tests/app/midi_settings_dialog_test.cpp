@@ -12,7 +12,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include "app/midi_dev_select.h"
+#include "app/midi_settings_dialog.h"
 #include "app/windows.h"
 #include "app_fixture.h"
 #include "midi/rtmidi_backend.h"
@@ -93,8 +93,8 @@ class MidiDevSelectTest : public QObject {
     again.ReadSettings();
     return again;
   }
-  std::unique_ptr<TMidiDevSelect> dialog() {
-    return std::make_unique<TMidiDevSelect>(ctx(), ports.callbacks(), backend);
+  std::unique_ptr<MidiSettingsDialog> dialog() {
+    return std::make_unique<MidiSettingsDialog>(ctx(), ports.callbacks(), backend);
   }
   static void commit(QLineEdit* edit, const QString& text) {
     edit->setText(text);
@@ -257,7 +257,7 @@ class MidiDevSelectTest : public QObject {
     QCOMPARE(s.ExpMax, expMax);
     QCOMPARE(s.EOC, eoc);
     QCOMPARE(s.EOP, eop);
-    for (int slot = 2; slot < TMidiDevSelect::SlotCount; ++slot)
+    for (int slot = 2; slot < MidiSettingsDialog::SlotCount; ++slot)
       QCOMPARE(d->CbExp[slot]->isEnabled(), slot < enabledFrom);
     for (int slot = 0; slot < 3; ++slot) QCOMPARE(d->CbExp[slot]->currentIndex(), presets[slot]);
   }
@@ -406,15 +406,15 @@ class MidiDevSelectTest : public QObject {
     QVERIFY(ctx().settings.FirstRun);
     ProgramWindows windows(ctx());
     int dialogs = 0;
-    const TMidiDevSelect* last = nullptr;
+    const MidiSettingsDialog* last = nullptr;
     QString title;
     // The dialog runs modally: look at it from inside its own loop, then cancel it.
     QTimer poll;
     poll.setInterval(20);
     QObject::connect(&poll, &QTimer::timeout, [&] {
-      TMidiDevSelect* d = nullptr;
+      MidiSettingsDialog* d = nullptr;
       for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* found = qobject_cast<TMidiDevSelect*>(w); found && found->isVisible()) d = found;
+        if (auto* found = qobject_cast<MidiSettingsDialog*>(w); found && found->isVisible()) d = found;
       if (!d || d == last) return;
       last = d;
       ++dialogs;
@@ -442,7 +442,7 @@ class MidiDevSelectTest : public QObject {
     int answers = 0;
     ctx().host.onLightIn = [&answers](LedColour) { ++answers; };
     ModuleLink link(ctx().store, ctx().incoming);
-    TMidiDevSelect d(ctx(), {[&link](const PortChoice& o, const PortChoice& i, std::optional<PortChoice> k) {
+    MidiSettingsDialog d(ctx(), {[&link](const PortChoice& o, const PortChoice& i, std::optional<PortChoice> k) {
                                return link.open(o, i, k);
                              },
                              [&link] { link.close(); }});
@@ -488,7 +488,7 @@ class MidiDevSelectTest : public QObject {
                                   },
                                   [&link] { link.close(); }};
     {
-      TMidiDevSelect d(ctx(), callbacks, devices);
+      MidiSettingsDialog d(ctx(), callbacks, devices);
       QCOMPARE(d.LiJVout->currentItem()->text().toStdString(), jvsim.inputPort());
       QCOMPARE(d.LiJVin->currentItem()->text().toStdString(), jvsim.outputPort());
       d.show();
@@ -513,7 +513,7 @@ class MidiDevSelectTest : public QObject {
     QVERIFY(ctx().settings.WriteSettings().isEmpty());
     t->infos.clear();
     {
-      TMidiDevSelect d(ctx(), callbacks, devices);
+      MidiSettingsDialog d(ctx(), callbacks, devices);
       QCOMPARE(d.LiJVout->currentRow(), -1);
       d.show();
       d.BCan1->click();
@@ -527,4 +527,4 @@ class MidiDevSelectTest : public QObject {
 };
 
 QTEST_MAIN(MidiDevSelectTest)
-#include "midi_dev_select_test.moc"
+#include "midi_settings_dialog_test.moc"

@@ -52,13 +52,13 @@ struct PortCallbacks {
   std::function<void()> closePorts;
 };
 
-class TMidiDevSelect : public QDialog {
+class MidiSettingsDialog : public QDialog {
   Q_OBJECT
  public:
   static constexpr int FallbackSysDly = 40;  // what a refused delay becomes
   static constexpr int SlotCount = 8;        // A..H
 
-  TMidiDevSelect(AppContext& context, PortCallbacks ports, midi::MidiBackend& backend = midi::systemMidiBackend(),
+  MidiSettingsDialog(AppContext& context, PortCallbacks ports, midi::MidiBackend& backend = midi::systemMidiBackend(),
                  QWidget* parent = nullptr);
 
   // The "Ok" button: checks, stores, reopens the ports. Stays open (and
