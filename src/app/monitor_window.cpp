@@ -16,7 +16,7 @@
 
 #include "app/app_context.h"
 #include "controls/led_gauge.h"
-#include "controls/slid_navf.h"
+#include "controls/value_fader.h"
 #include "controls/sliddt.h"
 #include "controls/spin_cw0r.h"
 #include "engine/midi_message.h"
@@ -132,7 +132,7 @@ void MonitorWindow::buildControls() {
 
   sbNoteH_ = new TSliddt(this);
   name(sbNoteH_, "SbNoteH");
-  sbNoteV_ = new TSlidNaVf(this);
+  sbNoteV_ = new ValueFader(this);
   name(sbNoteV_, "SbNoteV");
   spChan_ = new TSpincw0R(this);
   name(spChan_, "SpChan");
@@ -148,11 +148,11 @@ void MonitorWindow::buildControls() {
   chAlways_ = new QCheckBox(QStringLiteral("Always"), this);
   name(chAlways_, "ChAlways");
   chAlways_->setChecked(true);
-  sbNoteB_ = new TSlidNaVf(this);
+  sbNoteB_ = new ValueFader(this);
   name(sbNoteB_, "SbNoteB");
-  sbNoteM_ = new TSlidNaVf(this);
+  sbNoteM_ = new ValueFader(this);
   name(sbNoteM_, "SbNoteM");
-  sbNoteA_ = new TSlidNaVf(this);
+  sbNoteA_ = new ValueFader(this);
   name(sbNoteA_, "SbNoteA");
   cbMiditrue_ = new QCheckBox(QStringLiteral("Midi-thru"), this);
   name(cbMiditrue_, "CbMiditrue");

@@ -23,7 +23,7 @@ namespace quillon {
 
 class AppContext;
 class TLEDGauge;
-class TSlidNaVf;
+class ValueFader;
 class TSliddt;
 class TSpincw0R;
 
@@ -133,14 +133,14 @@ class MonitorWindow : public QWidget, public MonitorState {
   QLabel* lmidiOut_;
   TLEDGauge* lgIn_;
   TSliddt* sbNoteH_;
-  TSlidNaVf* sbNoteV_;
+  ValueFader* sbNoteV_;
   TSpincw0R* spChan_;
   QPushButton* spAllOff_;
   QCheckBox* chCord_;
   QCheckBox* chAlways_;
-  TSlidNaVf* sbNoteB_;
-  TSlidNaVf* sbNoteM_;
-  TSlidNaVf* sbNoteA_;
+  ValueFader* sbNoteB_;
+  ValueFader* sbNoteM_;
+  ValueFader* sbNoteA_;
   QCheckBox* cbMiditrue_;
   QLabel* lkb_;
   QPushButton* bReset_;

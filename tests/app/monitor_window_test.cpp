@@ -17,7 +17,7 @@
 #include "app/windows.h"
 #include "app_fixture.h"
 #include "controls/led_gauge.h"
-#include "controls/slid_navf.h"
+#include "controls/value_fader.h"
 #include "controls/sliddt.h"
 #include "controls/spin_cw0r.h"
 #include "engine/slider_texts.h"
@@ -170,8 +170,8 @@ void NoteOutFormTest::startsWithItsControlsAndCaptions() {
   QCOMPARE(r.get<QLabel>("LmidiOut")->text(), QStringLiteral("00 00 00"));
   QCOMPARE(r.get<TSliddt>("SbNoteH")->Position(), 65);
   QCOMPARE(r.get<TSliddt>("SbNoteH")->Text(), QString::fromStdString(std::string(texts::noteName(65))));
-  QCOMPARE(r.get<TSlidNaVf>("SbNoteV")->Position(), 64);
-  QCOMPARE(r.get<TSlidNaVf>("SbNoteB")->Position(), 64);
+  QCOMPARE(r.get<ValueFader>("SbNoteV")->Position(), 64);
+  QCOMPARE(r.get<ValueFader>("SbNoteB")->Position(), 64);
   QCOMPARE(r.get<TSpincw0R>("SpChan")->Value(), 1);
   QCOMPARE(r.get<TSpincw0R>("SpChan")->MinValue(), 1);
   QCOMPARE(r.get<TSpincw0R>("SpChan")->MaxValue(), 16);
@@ -217,7 +217,7 @@ void NoteOutFormTest::hostAnswersFromTheMonitorAndFallsBackWithout() {
     QCOMPARE(host.monitor(), static_cast<MonitorState*>(&form));
     QCOMPARE(host.testNote(), 65);  // the slider, not the plain member
     child<TSliddt>(form, "SbNoteH")->setPosition(72);
-    child<TSlidNaVf>(form, "SbNoteV")->setPosition(99);
+    child<ValueFader>(form, "SbNoteV")->setPosition(99);
     QCOMPARE(host.testNote(), 72);
     QCOMPARE(host.testVelocity(), 99);
     host.setMonitorChannel(7);
@@ -270,7 +270,7 @@ void NoteOutFormTest::slidersPlayNotesAndControllers() {
   Rig r;
   r.ctx().host.setMonitorChannel(4);
   r.backend.sent.clear();
-  r.get<TSlidNaVf>("SbNoteV")->setPosition(100);
+  r.get<ValueFader>("SbNoteV")->setPosition(100);
   QCOMPARE(r.backend.sent, (std::vector<Bytes>{msg(0xB3, 0x78, 0), msg(0x93, 65, 100)}));
 
   r.backend.sent.clear();
@@ -280,9 +280,9 @@ void NoteOutFormTest::slidersPlayNotesAndControllers() {
   QCOMPARE(r.get<QLabel>("LmidiOut")->text(), QStringLiteral("93 3C 64"));
 
   r.backend.sent.clear();
-  r.get<TSlidNaVf>("SbNoteB")->setPosition(30);
-  r.get<TSlidNaVf>("SbNoteM")->setPosition(31);
-  r.get<TSlidNaVf>("SbNoteA")->setPosition(127);
+  r.get<ValueFader>("SbNoteB")->setPosition(30);
+  r.get<ValueFader>("SbNoteM")->setPosition(31);
+  r.get<ValueFader>("SbNoteA")->setPosition(127);
   QCOMPARE(r.backend.sent, (std::vector<Bytes>{msg(0xB3, 2, 30), msg(0xB3, 1, 31), msg(0xB3, 11, 127)}));
 
   // With the chord switch on, a note-on becomes the chord; the silencing
@@ -302,7 +302,7 @@ void NoteOutFormTest::dragsFollowTheAlwaysSwitch() {
   QTest::mouseClick(r.get<QCheckBox>("ChAlways"), Qt::LeftButton);
   QVERIFY(!r.get<QCheckBox>("ChAlways")->isChecked());
 
-  auto* v = r.get<TSlidNaVf>("SbNoteV");
+  auto* v = r.get<ValueFader>("SbNoteV");
   dragCap(v, 5);
   QVERIFY(v->isDragging());
   QVERIFY(v->Position() > 64);
@@ -312,7 +312,7 @@ void NoteOutFormTest::dragsFollowTheAlwaysSwitch() {
 
   // Breath follows every step, expression waits for the release.
   r.backend.sent.clear();
-  auto* b = r.get<TSlidNaVf>("SbNoteB");
+  auto* b = r.get<ValueFader>("SbNoteB");
   dragCap(b, 3);
   QCOMPARE(r.backend.sent.size(), std::size_t{3});
   for (const Bytes& m : r.backend.sent) QCOMPARE(Bytes(m.begin(), m.begin() + 2), (Bytes{0xB0, 0x02}));
@@ -320,7 +320,7 @@ void NoteOutFormTest::dragsFollowTheAlwaysSwitch() {
   release(b);
 
   r.backend.sent.clear();
-  auto* a = r.get<TSlidNaVf>("SbNoteA");
+  auto* a = r.get<ValueFader>("SbNoteA");
   dragCap(a, 3);
   QVERIFY(r.backend.sent.empty());
   release(a);
@@ -352,7 +352,7 @@ void NoteOutFormTest::indicatorsGoBackToGreen() {
   Rig r;
   const QColor green = ledColour(LedColour::Green);
   QCOMPARE(r.form->ledOut()->colour(), green);
-  r.get<TSlidNaVf>("SbNoteM")->setPosition(10);
+  r.get<ValueFader>("SbNoteM")->setPosition(10);
   QCOMPARE(r.form->ledOut()->colour(), ledColour(LedColour::Lime));
   QVERIFY(r.form->timer1()->isActive());
   r.ctx().host.lightIn(LedColour::Red);
@@ -431,7 +431,7 @@ void NoteOutFormTest::noInputDeviceLeavesPortsClosed() {
   QVERIFY(t.context->store.MidiClosed);
   QVERIFY(panels.empty());
   QVERIFY(t.infos.empty());
-  child<TSlidNaVf>(form, "SbNoteV")->setPosition(1);
+  child<ValueFader>(form, "SbNoteV")->setPosition(1);
   QVERIFY(backend.sent.empty());
 }
 
@@ -444,7 +444,7 @@ void NoteOutFormTest::badDeviceIsReportedAndLeavesMidiClosed() {
   QVERIFY2(info.contains(QStringLiteral("57")), qPrintable(info));
   QCOMPARE(r.panels[0], QStringLiteral("Midi Closed"));
   // Playing on a closed port does nothing and says nothing more.
-  r.get<TSlidNaVf>("SbNoteV")->setPosition(3);
+  r.get<ValueFader>("SbNoteV")->setPosition(3);
   QTest::mouseClick(r.get<QPushButton>("SpAllOff"), Qt::LeftButton);
   QVERIFY(r.backend.sent.empty());
   QCOMPARE(r.t.infos.size(), std::size_t{1});
@@ -472,14 +472,14 @@ void NoteOutFormTest::reopenReportsErrorsToTheCaller() {
   QVERIFY(!r.ctx().store.MidiClosed);
   QCOMPARE(r.panels[0], QStringLiteral("Midi Open"));
   QCOMPARE(r.panels[3], QString());
-  r.get<TSlidNaVf>("SbNoteM")->setPosition(9);
+  r.get<ValueFader>("SbNoteM")->setPosition(9);
   QCOMPARE(r.backend.sent, (std::vector<Bytes>{msg(0xB0, 1, 9)}));
 }
 
 void NoteOutFormTest::portFailureWhileSendingIsReported() {
   Rig r;
   r.backend.failSends = true;
-  r.get<TSlidNaVf>("SbNoteM")->setPosition(9);
+  r.get<ValueFader>("SbNoteM")->setPosition(9);
   QCOMPARE(r.t.infos.size(), std::size_t{1});
   QVERIFY2(QString::fromStdString(r.t.infos[0]).contains(QStringLiteral("unplugged")), r.t.infos[0].c_str());
   const Bytes dt1 = {0xF0, 0x41, 0x10, 0x6A, 0x12, 0x01, 0x00, 0x10, 0x06, 0x64, 0x05, 0xF7};

@@ -1,7 +1,7 @@
 // Both faders: stored limits, range, keyboard, mouse, wheel and the two
 // notifications, with the rules in which the number and text faders differ.
 
-#include "controls/slid_navf.h"
+#include "controls/value_fader.h"
 #include "controls/sliddt.h"
 #include "render_support.h"
 
@@ -20,7 +20,7 @@ constexpr int Height = 150;
 std::unique_ptr<FaderBase> makeFader(const QString& kind) {
   std::unique_ptr<FaderBase> fader;
   if (kind == "number") {
-    fader = std::make_unique<TSlidNaVf>();
+    fader = std::make_unique<ValueFader>();
   } else {
     fader = std::make_unique<TSliddt>();
   }
@@ -32,7 +32,7 @@ QPoint capPoint(const FaderBase& fader) { return {fader.width() / 2, fader.thumb
 
 void addBothKinds() {
   QTest::addColumn<QString>("kind");
-  QTest::newRow("TSlidNaVf") << QString("number");
+  QTest::newRow("ValueFader") << QString("number");
   QTest::newRow("TSliddt") << QString("text");
 }
 
@@ -123,7 +123,7 @@ class FaderTest : public QObject {
   }
 
   void onlyTheTextFaderReportsANewMaximum() {
-    TSlidNaVf number;
+    ValueFader number;
     TSliddt text;
     QSignalSpy numberChange(&number, &FaderBase::OnChange);
     QSignalSpy textChange(&text, &FaderBase::OnChange);
@@ -182,7 +182,7 @@ class FaderTest : public QObject {
   }
 
   void aKeyReportsAChangeOnTheNumberFaderOnlyWhenItMovedTheCap() {
-    TSlidNaVf fader;
+    ValueFader fader;
     fader.setPosition(127);
     Spies spies(fader);
     QTest::keyClick(&fader, Qt::Key_A);
@@ -276,7 +276,7 @@ class FaderTest : public QObject {
   }
 
   void aDragBackToTheStartReportsOnTheNumberFaderOnly() {
-    TSlidNaVf number;
+    ValueFader number;
     TSliddt text;
     for (FaderBase* fader : {static_cast<FaderBase*>(&number), static_cast<FaderBase*>(&text)}) {
       fader->resize(fader->sizeHint().width(), Height);
@@ -374,7 +374,7 @@ class FaderTest : public QObject {
   void focusColoursTheDisplay() {
     QWidget window;
     auto* other = new QLineEdit(&window);
-    auto* fader = new TSlidNaVf(&window);
+    auto* fader = new ValueFader(&window);
     fader->setGeometry(0, 30, 26, Height);
     QPalette palette = fader->palette();
     palette.setColor(QPalette::Highlight, QColor(1, 2, 200));

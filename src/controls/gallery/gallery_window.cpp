@@ -2,7 +2,7 @@
 
 #include "controls/led_gauge.h"
 #include "controls/lpanh.h"
-#include "controls/slid_navf.h"
+#include "controls/value_fader.h"
 #include "controls/sliddt.h"
 #include "controls/spin_cw0r.h"
 #include "engine/slider_texts.h"
@@ -53,8 +53,8 @@ QWidget* labelled(const QString& caption, QWidget* control) {
   return box;
 }
 
-TSlidNaVf* numberFader(const QString& name, int position) {
-  auto* fader = new TSlidNaVf;
+ValueFader* numberFader(const QString& name, int position) {
+  auto* fader = new ValueFader;
   fader->setObjectName(name);
   fader->setAccessibleName(name);
   fader->setFixedHeight(FaderHeight);
@@ -130,10 +130,10 @@ QWidget* GalleryWindow::buildFaders() {
   connect(note, &TSliddt::OnChanging, note, showNote);
 
   auto* velocity = numberFader("SbNoteV", 64);
-  connect(velocity, &TSlidNaVf::OnChange, this, [this](int v) { hitGauges(v); });
-  connect(velocity, &TSlidNaVf::OnChanging, this, [this](int v) { hitGauges(v); });
+  connect(velocity, &ValueFader::OnChange, this, [this](int v) { hitGauges(v); });
+  connect(velocity, &ValueFader::OnChanging, this, [this](int v) { hitGauges(v); });
 
-  auto* shortFader = new TSlidNaVf;
+  auto* shortFader = new ValueFader;
   shortFader->setObjectName("ShortFader");
   shortFader->setAccessibleName("Short fader");
   shortFader->setFixedHeight(ShortFaderHeight);

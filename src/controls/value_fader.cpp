@@ -1,4 +1,4 @@
-#include "controls/slid_navf.h"
+#include "controls/value_fader.h"
 
 namespace quillon {
 namespace {
@@ -6,7 +6,7 @@ namespace {
 constexpr int PreferredWidth = 26;
 
 FaderBase::Behaviour numberFaderBehaviour() {
-  return {.pageStep = TSlidNaVf::PageStep,
+  return {.pageStep = ValueFader::PageStep,
           .changeOnMaxValue = false,
           .changeOnEveryKey = false,
           .releaseReportsAnyDrag = true,
@@ -18,13 +18,13 @@ FaderBase::Behaviour numberFaderBehaviour() {
 
 }  // namespace
 
-TSlidNaVf::TSlidNaVf(QWidget* parent) : FaderBase(numberFaderBehaviour(), parent) {
+ValueFader::ValueFader(QWidget* parent) : FaderBase(numberFaderBehaviour(), parent) {
   setAccessibleName(tr("Value fader"));
 }
 
-QString TSlidNaVf::displayText() const { return QString::number(Position()); }
+QString ValueFader::displayText() const { return QString::number(Position()); }
 
-QFont TSlidNaVf::displayFont() const {
+QFont ValueFader::displayFont() const {
   QFont small = font();
   small.setPointSize(NumberPointSize);
   return small;

@@ -6,14 +6,14 @@
 
 namespace quillon {
 
-class TSlidNaVf : public FaderBase {
+class ValueFader : public FaderBase {
   Q_OBJECT
 
  public:
   static constexpr int PageStep = 10;
   static constexpr int NumberPointSize = 8;  // the number keeps a small fixed size whatever the window's font
 
-  explicit TSlidNaVf(QWidget* parent = nullptr);
+  explicit ValueFader(QWidget* parent = nullptr);
 
  protected:
   QString displayText() const override;
