@@ -17,7 +17,7 @@
 #include "app/app_context.h"
 #include "controls/led_gauge.h"
 #include "controls/value_fader.h"
-#include "controls/sliddt.h"
+#include "controls/text_fader.h"
 #include "controls/spin_cw0r.h"
 #include "engine/midi_message.h"
 #include "engine/slider_texts.h"
@@ -130,7 +130,7 @@ void MonitorWindow::buildControls() {
   lgIn_->setFixedHeight(12);
   lgIn_->setMinimumWidth(200);
 
-  sbNoteH_ = new TSliddt(this);
+  sbNoteH_ = new TextFader(this);
   name(sbNoteH_, "SbNoteH");
   sbNoteV_ = new ValueFader(this);
   name(sbNoteV_, "SbNoteV");

@@ -24,7 +24,7 @@ namespace quillon {
 class AppContext;
 class TLEDGauge;
 class ValueFader;
-class TSliddt;
+class TextFader;
 class TSpincw0R;
 
 namespace midi {
@@ -132,7 +132,7 @@ class MonitorWindow : public QWidget, public MonitorState {
   TActivityLed* ledOut_;
   QLabel* lmidiOut_;
   TLEDGauge* lgIn_;
-  TSliddt* sbNoteH_;
+  TextFader* sbNoteH_;
   ValueFader* sbNoteV_;
   TSpincw0R* spChan_;
   QPushButton* spAllOff_;

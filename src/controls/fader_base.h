@@ -1,7 +1,7 @@
 #pragma once
 // What the two vertical faders have in common: the inverted value that places
 // the cap, the keyboard and mouse rules, the two notifications and the drawing
-// of track, ticks, cap and value display. ValueFader and TSliddt differ only in
+// of track, ticks, cap and value display. ValueFader and TextFader differ only in
 // the text of the display and in a few rules listed in Behaviour.
 
 #include <QColor>

@@ -18,7 +18,7 @@
 #include "app_fixture.h"
 #include "controls/led_gauge.h"
 #include "controls/value_fader.h"
-#include "controls/sliddt.h"
+#include "controls/text_fader.h"
 #include "controls/spin_cw0r.h"
 #include "engine/slider_texts.h"
 #include "midi/midi_backend.h"
@@ -168,8 +168,8 @@ void NoteOutFormTest::startsWithItsControlsAndCaptions() {
   Rig r;
   QCOMPARE(r.form->windowTitle(), QStringLiteral("Send Note - Controller"));
   QCOMPARE(r.get<QLabel>("LmidiOut")->text(), QStringLiteral("00 00 00"));
-  QCOMPARE(r.get<TSliddt>("SbNoteH")->Position(), 65);
-  QCOMPARE(r.get<TSliddt>("SbNoteH")->Text(), QString::fromStdString(std::string(texts::noteName(65))));
+  QCOMPARE(r.get<TextFader>("SbNoteH")->Position(), 65);
+  QCOMPARE(r.get<TextFader>("SbNoteH")->Text(), QString::fromStdString(std::string(texts::noteName(65))));
   QCOMPARE(r.get<ValueFader>("SbNoteV")->Position(), 64);
   QCOMPARE(r.get<ValueFader>("SbNoteB")->Position(), 64);
   QCOMPARE(r.get<TSpincw0R>("SpChan")->Value(), 1);
@@ -216,7 +216,7 @@ void NoteOutFormTest::hostAnswersFromTheMonitorAndFallsBackWithout() {
     MonitorWindow form(*t.context, {}, nullptr, &backend);
     QCOMPARE(host.monitor(), static_cast<MonitorState*>(&form));
     QCOMPARE(host.testNote(), 65);  // the slider, not the plain member
-    child<TSliddt>(form, "SbNoteH")->setPosition(72);
+    child<TextFader>(form, "SbNoteH")->setPosition(72);
     child<ValueFader>(form, "SbNoteV")->setPosition(99);
     QCOMPARE(host.testNote(), 72);
     QCOMPARE(host.testVelocity(), 99);
@@ -274,9 +274,9 @@ void NoteOutFormTest::slidersPlayNotesAndControllers() {
   QCOMPARE(r.backend.sent, (std::vector<Bytes>{msg(0xB3, 0x78, 0), msg(0x93, 65, 100)}));
 
   r.backend.sent.clear();
-  r.get<TSliddt>("SbNoteH")->setPosition(60);
+  r.get<TextFader>("SbNoteH")->setPosition(60);
   QCOMPARE(r.backend.sent, (std::vector<Bytes>{msg(0xB3, 0x78, 0), msg(0x93, 60, 100)}));
-  QCOMPARE(r.get<TSliddt>("SbNoteH")->Text(), QString::fromStdString(std::string(texts::noteName(60))));
+  QCOMPARE(r.get<TextFader>("SbNoteH")->Text(), QString::fromStdString(std::string(texts::noteName(60))));
   QCOMPARE(r.get<QLabel>("LmidiOut")->text(), QStringLiteral("93 3C 64"));
 
   r.backend.sent.clear();
@@ -289,10 +289,10 @@ void NoteOutFormTest::slidersPlayNotesAndControllers() {
   // controller stays single.
   r.get<QCheckBox>("ChCord")->click();
   r.backend.sent.clear();
-  r.get<TSliddt>("SbNoteH")->setPosition(120);
+  r.get<TextFader>("SbNoteH")->setPosition(120);
   QCOMPARE(r.backend.sent, (std::vector<Bytes>{msg(0xB3, 0x78, 0), msg(0x93, 120, 100)}));  // others above 127
   r.backend.sent.clear();
-  r.get<TSliddt>("SbNoteH")->setPosition(60);
+  r.get<TextFader>("SbNoteH")->setPosition(60);
   QCOMPARE(r.backend.sent, (std::vector<Bytes>{msg(0xB3, 0x78, 0), msg(0x93, 60, 100), msg(0x93, 70, 100),
                                                msg(0x93, 74, 100), msg(0x93, 75, 100), msg(0x93, 79, 100)}));
 }
@@ -329,7 +329,7 @@ void NoteOutFormTest::dragsFollowTheAlwaysSwitch() {
 
   // The note slider silences and renames while dragged but plays on release only.
   r.backend.sent.clear();
-  auto* h = r.get<TSliddt>("SbNoteH");
+  auto* h = r.get<TextFader>("SbNoteH");
   dragCap(h, 2);
   QVERIFY(h->MuisDown());
   QVERIFY(!r.backend.sent.empty());

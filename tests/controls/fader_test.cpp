@@ -2,7 +2,7 @@
 // notifications, with the rules in which the number and text faders differ.
 
 #include "controls/value_fader.h"
-#include "controls/sliddt.h"
+#include "controls/text_fader.h"
 #include "render_support.h"
 
 #include <QLineEdit>
@@ -22,7 +22,7 @@ std::unique_ptr<FaderBase> makeFader(const QString& kind) {
   if (kind == "number") {
     fader = std::make_unique<ValueFader>();
   } else {
-    fader = std::make_unique<TSliddt>();
+    fader = std::make_unique<TextFader>();
   }
   fader->resize(fader->sizeHint().width(), Height);
   return fader;
@@ -33,7 +33,7 @@ QPoint capPoint(const FaderBase& fader) { return {fader.width() / 2, fader.thumb
 void addBothKinds() {
   QTest::addColumn<QString>("kind");
   QTest::newRow("ValueFader") << QString("number");
-  QTest::newRow("TSliddt") << QString("text");
+  QTest::newRow("TextFader") << QString("text");
 }
 
 struct Spies {
@@ -124,7 +124,7 @@ class FaderTest : public QObject {
 
   void onlyTheTextFaderReportsANewMaximum() {
     ValueFader number;
-    TSliddt text;
+    TextFader text;
     QSignalSpy numberChange(&number, &FaderBase::OnChange);
     QSignalSpy textChange(&text, &FaderBase::OnChange);
     number.setMaxValue(17);
@@ -195,7 +195,7 @@ class FaderTest : public QObject {
   }
 
   void theTextFaderReportsAChangeAfterEveryKey() {
-    TSliddt fader;
+    TextFader fader;
     fader.setPosition(127);
     Spies spies(fader);
     QTest::keyClick(&fader, Qt::Key_A);
@@ -277,7 +277,7 @@ class FaderTest : public QObject {
 
   void aDragBackToTheStartReportsOnTheNumberFaderOnly() {
     ValueFader number;
-    TSliddt text;
+    TextFader text;
     for (FaderBase* fader : {static_cast<FaderBase*>(&number), static_cast<FaderBase*>(&text)}) {
       fader->resize(fader->sizeHint().width(), Height);
       fader->setPosition(64);
@@ -301,7 +301,7 @@ class FaderTest : public QObject {
   }
 
   void muisDownIsSetOnlyWhileTheCapIsHeld() {
-    TSliddt fader;
+    TextFader fader;
     fader.resize(64, Height);
     fader.setPosition(64);
     QVERIFY(!fader.MuisDown());
@@ -357,7 +357,7 @@ class FaderTest : public QObject {
   }
 
   void textIsCutToTwelveCharacters() {
-    TSliddt fader;
+    TextFader fader;
     fader.setText("Feedback Lvl.");
     QCOMPARE(fader.Text(), QString("Feedback Lvl"));
     fader.setText(" 8000 Hz");
@@ -365,7 +365,7 @@ class FaderTest : public QObject {
   }
 
   void drawsWithoutBlendedShadesAtRatioTwo() {
-    TSliddt fader;  // no text: text is the one thing meant to be smoothed
+    TextFader fader;  // no text: text is the one thing meant to be smoothed
     fader.resize(64, Height);
     fader.setPosition(40);
     QVERIFY(testing::paintsNoBlendedShadesAtRatioTwo(fader));

@@ -3,7 +3,7 @@
 #include "controls/led_gauge.h"
 #include "controls/lpanh.h"
 #include "controls/value_fader.h"
-#include "controls/sliddt.h"
+#include "controls/text_fader.h"
 #include "controls/spin_cw0r.h"
 #include "engine/slider_texts.h"
 
@@ -62,8 +62,8 @@ ValueFader* numberFader(const QString& name, int position) {
   return fader;
 }
 
-TSliddt* textFader(const QString& name, int maxValue, int position) {
-  auto* fader = new TSliddt;
+TextFader* textFader(const QString& name, int maxValue, int position) {
+  auto* fader = new TextFader;
   fader->setObjectName(name);
   fader->setAccessibleName(name);
   fader->setFixedSize(TextFaderWidth, FaderHeight);
@@ -113,21 +113,21 @@ QWidget* GalleryWindow::buildFaders() {
 
   auto* efxPan = textFader("Sliddt1", 127, PanOffset);
   efxPan->setText(efxPanText(efxPan->Position()));
-  connect(efxPan, &TSliddt::OnChange, efxPan, [efxPan](int v) { efxPan->setText(efxPanText(v)); });
-  connect(efxPan, &TSliddt::OnChanging, efxPan, [efxPan](int v) { efxPan->setText(efxPanText(v)); });
+  connect(efxPan, &TextFader::OnChange, efxPan, [efxPan](int v) { efxPan->setText(efxPanText(v)); });
+  connect(efxPan, &TextFader::OnChanging, efxPan, [efxPan](int v) { efxPan->setText(efxPanText(v)); });
 
   const int hfDampMax = static_cast<int>(texts::HFDampTexts.size()) - 1;
   auto* hfDamp = textFader("SlRHFdamp", hfDampMax, 10);
   auto showHfDamp = [hfDamp](int v) { hfDamp->setText(QString::fromLatin1(texts::HFDampTexts[static_cast<std::size_t>(v)].data(), 8)); };
   showHfDamp(hfDamp->Position());
-  connect(hfDamp, &TSliddt::OnChange, hfDamp, showHfDamp);
-  connect(hfDamp, &TSliddt::OnChanging, hfDamp, showHfDamp);
+  connect(hfDamp, &TextFader::OnChange, hfDamp, showHfDamp);
+  connect(hfDamp, &TextFader::OnChanging, hfDamp, showHfDamp);
 
   auto* note = textFader("SbNoteH", texts::MidiNoteCount - 1, 65);
   auto showNote = [note](int v) { note->setText(QString::fromStdString(std::string(texts::noteName(v)))); };
   showNote(note->Position());
-  connect(note, &TSliddt::OnChange, note, showNote);
-  connect(note, &TSliddt::OnChanging, note, showNote);
+  connect(note, &TextFader::OnChange, note, showNote);
+  connect(note, &TextFader::OnChanging, note, showNote);
 
   auto* velocity = numberFader("SbNoteV", 64);
   connect(velocity, &ValueFader::OnChange, this, [this](int v) { hitGauges(v); });

@@ -1,4 +1,4 @@
-#include "controls/sliddt.h"
+#include "controls/text_fader.h"
 
 namespace quillon {
 namespace {
@@ -6,7 +6,7 @@ namespace {
 constexpr int PreferredWidth = 64;
 
 FaderBase::Behaviour textFaderBehaviour() {
-  return {.pageStep = TSliddt::PageStep,
+  return {.pageStep = TextFader::PageStep,
           .changeOnMaxValue = true,
           .changeOnEveryKey = true,
           .releaseReportsAnyDrag = false,
@@ -18,14 +18,14 @@ FaderBase::Behaviour textFaderBehaviour() {
 
 }  // namespace
 
-TSliddt::TSliddt(QWidget* parent) : FaderBase(textFaderBehaviour(), parent) {
+TextFader::TextFader(QWidget* parent) : FaderBase(textFaderBehaviour(), parent) {
   QFont small = font();
   small.setPointSize(DefaultPointSize);
   setFont(small);
   setAccessibleName(tr("Text fader"));
 }
 
-void TSliddt::setText(const QString& text) {
+void TextFader::setText(const QString& text) {
   text_ = text.left(MaxTextLength);
   update();
 }

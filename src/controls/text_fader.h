@@ -6,7 +6,7 @@
 
 namespace quillon {
 
-class TSliddt : public FaderBase {
+class TextFader : public FaderBase {
   Q_OBJECT
   Q_PROPERTY(QString Text READ Text WRITE setText)
   Q_PROPERTY(bool MuisDown READ MuisDown)
@@ -16,7 +16,7 @@ class TSliddt : public FaderBase {
   static constexpr int MaxTextLength = 12;
   static constexpr int DefaultPointSize = 8;
 
-  explicit TSliddt(QWidget* parent = nullptr);
+  explicit TextFader(QWidget* parent = nullptr);
 
   QString Text() const { return text_; }
   // Keeps the first MaxTextLength characters and repaints at once.
