@@ -18,7 +18,7 @@
 #include "controls/led_gauge.h"
 #include "controls/value_fader.h"
 #include "controls/text_fader.h"
-#include "controls/spin_cw0r.h"
+#include "controls/roll_spin_box.h"
 #include "engine/midi_message.h"
 #include "engine/slider_texts.h"
 
@@ -134,7 +134,7 @@ void MonitorWindow::buildControls() {
   name(sbNoteH_, "SbNoteH");
   sbNoteV_ = new ValueFader(this);
   name(sbNoteV_, "SbNoteV");
-  spChan_ = new TSpincw0R(this);
+  spChan_ = new RollSpinBox(this);
   name(spChan_, "SpChan");
   spChan_->setMinValue(1);
   spChan_->setMaxValue(ChannelCount);
@@ -233,8 +233,8 @@ void MonitorWindow::connectControls() {
   connect(sbNoteA_, &FaderBase::OnChanging, this, [this](int p) {
     if (chAlways_->isChecked()) controller(controller::Expression, p);
   });
-  connect(spChan_, &TSpincw0R::OnChange, this, &MonitorWindow::channelChanged);
-  connect(spChan_, &TSpincw0R::OnChanging, this, &MonitorWindow::channelChanged);
+  connect(spChan_, &RollSpinBox::OnChange, this, &MonitorWindow::channelChanged);
+  connect(spChan_, &RollSpinBox::OnChanging, this, &MonitorWindow::channelChanged);
   connect(spAllOff_, &QPushButton::clicked, this, &MonitorWindow::AllChannelsOff);
   connect(chCord_, &QCheckBox::clicked, this, [this](bool on) { chord_ = on; });
   connect(cbMiditrue_, &QCheckBox::clicked, this, [this](bool on) {

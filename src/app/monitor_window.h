@@ -25,7 +25,7 @@ class AppContext;
 class TLEDGauge;
 class ValueFader;
 class TextFader;
-class TSpincw0R;
+class RollSpinBox;
 
 namespace midi {
 class MidiBackend;
@@ -134,7 +134,7 @@ class MonitorWindow : public QWidget, public MonitorState {
   TLEDGauge* lgIn_;
   TextFader* sbNoteH_;
   ValueFader* sbNoteV_;
-  TSpincw0R* spChan_;
+  RollSpinBox* spChan_;
   QPushButton* spAllOff_;
   QCheckBox* chCord_;
   QCheckBox* chAlways_;

@@ -19,7 +19,7 @@
 #include "controls/led_gauge.h"
 #include "controls/value_fader.h"
 #include "controls/text_fader.h"
-#include "controls/spin_cw0r.h"
+#include "controls/roll_spin_box.h"
 #include "engine/slider_texts.h"
 #include "midi/midi_backend.h"
 #include "midi/virtual_backend.h"
@@ -172,9 +172,9 @@ void NoteOutFormTest::startsWithItsControlsAndCaptions() {
   QCOMPARE(r.get<TextFader>("SbNoteH")->Text(), QString::fromStdString(std::string(texts::noteName(65))));
   QCOMPARE(r.get<ValueFader>("SbNoteV")->Position(), 64);
   QCOMPARE(r.get<ValueFader>("SbNoteB")->Position(), 64);
-  QCOMPARE(r.get<TSpincw0R>("SpChan")->Value(), 1);
-  QCOMPARE(r.get<TSpincw0R>("SpChan")->MinValue(), 1);
-  QCOMPARE(r.get<TSpincw0R>("SpChan")->MaxValue(), 16);
+  QCOMPARE(r.get<RollSpinBox>("SpChan")->Value(), 1);
+  QCOMPARE(r.get<RollSpinBox>("SpChan")->MinValue(), 1);
+  QCOMPARE(r.get<RollSpinBox>("SpChan")->MaxValue(), 16);
   QCOMPARE(r.get<QPushButton>("SpAllOff")->text(), QStringLiteral("All Off"));
   QCOMPARE(r.get<QPushButton>("SpAllOff")->toolTip(), QStringLiteral("Stop it!"));
   QCOMPARE(r.get<QCheckBox>("ChCord")->text(), QStringLiteral("Cord"));
@@ -221,7 +221,7 @@ void NoteOutFormTest::hostAnswersFromTheMonitorAndFallsBackWithout() {
     QCOMPARE(host.testNote(), 72);
     QCOMPARE(host.testVelocity(), 99);
     host.setMonitorChannel(7);
-    QCOMPARE(child<TSpincw0R>(form, "SpChan")->Value(), 7);
+    QCOMPARE(child<RollSpinBox>(form, "SpChan")->Value(), 7);
     QCOMPARE(host.monitorChannel(), 7);
     host.setMonitorChannel(40);  // out of range is held at the last channel
     QCOMPARE(host.monitorChannel(), 16);
@@ -249,7 +249,7 @@ void NoteOutFormTest::channelChangeSilencesAllChannelsBeforeWhatFollows() {
   QVERIFY(r.backend.sent.empty());
 
   // Stepping the spin edit by key is a change as well.
-  auto* spin = r.get<TSpincw0R>("SpChan");
+  auto* spin = r.get<RollSpinBox>("SpChan");
   spin->setFocus();
   QTest::keyClick(spin, Qt::Key_Up);
   QCOMPARE(spin->Value(), 3);

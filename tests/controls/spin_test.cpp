@@ -1,7 +1,7 @@
 // The spin field: clamping, keyboard, press and roll with its step sizes and
 // pointer warping, the two notifications and where the focus goes.
 
-#include "controls/spin_cw0r.h"
+#include "controls/roll_spin_box.h"
 #include "render_support.h"
 
 #include <QLineEdit>
@@ -13,9 +13,9 @@ using namespace quillon;
 namespace {
 
 // Records the pointer warps instead of moving the real pointer.
-class RecordingSpin : public TSpincw0R {
+class RecordingSpin : public RollSpinBox {
  public:
-  using TSpincw0R::TSpincw0R;
+  using RollSpinBox::RollSpinBox;
   QList<int> warps;
 
  protected:
@@ -38,7 +38,7 @@ class SpinTest : public QObject {
 
  private slots:
   void startsAsTheWindowsExpect() {
-    TSpincw0R spin;
+    RollSpinBox spin;
     QCOMPARE(spin.size(), QSize(44, 22));
     QCOMPARE(spin.Value(), 0);
     QCOMPARE(spin.MinValue(), 0);
@@ -57,10 +57,10 @@ class SpinTest : public QObject {
   }
 
   void valueSetByCodeIsClampedAndAlwaysReported() {
-    TSpincw0R spin;
+    RollSpinBox spin;
     spin.setMinValue(-64);
     spin.setMaxValue(63);
-    QSignalSpy change(&spin, &TSpincw0R::OnChange);
+    QSignalSpy change(&spin, &RollSpinBox::OnChange);
     spin.setValue(200);
     QCOMPARE(spin.Value(), 63);
     spin.setValue(63);
@@ -71,9 +71,9 @@ class SpinTest : public QObject {
   }
 
   void newBoundsPullTheValueInsideSilently() {
-    TSpincw0R spin;
+    RollSpinBox spin;
     spin.setValue(100);
-    QSignalSpy change(&spin, &TSpincw0R::OnChange);
+    QSignalSpy change(&spin, &RollSpinBox::OnChange);
     spin.setMaxValue(50);
     QCOMPARE(spin.Value(), 50);
     spin.setMinValue(60);
@@ -101,20 +101,20 @@ class SpinTest : public QObject {
     QFETCH(int, key);
     QFETCH(int, modifiers);
     QFETCH(int, expected);
-    TSpincw0R spin;
+    RollSpinBox spin;
     spin.setMinValue(-63);
     spin.setMaxValue(63);
     spin.setValue(start);
-    QSignalSpy change(&spin, &TSpincw0R::OnChange);
+    QSignalSpy change(&spin, &RollSpinBox::OnChange);
     QTest::keyClick(&spin, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
     QCOMPARE(spin.Value(), expected);
     QCOMPARE(change.count(), expected != start ? 1 : 0);
   }
 
   void keysThatChangeNothingReportNothing() {
-    TSpincw0R spin;
+    RollSpinBox spin;
     spin.setValue(127);
-    QSignalSpy change(&spin, &TSpincw0R::OnChange);
+    QSignalSpy change(&spin, &RollSpinBox::OnChange);
     QTest::keyClick(&spin, Qt::Key_A);
     QTest::keyClick(&spin, Qt::Key_Up);
     QTest::keyClick(&spin, Qt::Key_End);
@@ -124,8 +124,8 @@ class SpinTest : public QObject {
   void rollingDownLowersByOneAndPutsThePointerBack() {
     RecordingSpin spin;
     spin.setValue(64);
-    QSignalSpy change(&spin, &TSpincw0R::OnChange);
-    QSignalSpy changing(&spin, &TSpincw0R::OnChanging);
+    QSignalSpy change(&spin, &RollSpinBox::OnChange);
+    QSignalSpy changing(&spin, &RollSpinBox::OnChanging);
     QTest::mousePress(&spin, Qt::LeftButton, {}, RollPoint);
     QVERIFY(spin.isDragging());
     QTest::mouseMove(&spin, RollPoint + QPoint(0, 1));
@@ -178,7 +178,7 @@ class SpinTest : public QObject {
     spin.setMinValue(-64);
     spin.setMaxValue(63);
     spin.setValue(55);
-    QSignalSpy changing(&spin, &TSpincw0R::OnChanging);
+    QSignalSpy changing(&spin, &RollSpinBox::OnChanging);
     QTest::mousePress(&spin, Qt::LeftButton, Qt::ControlModifier, RollPoint);
     // The pointer is put back after every step, so the user's moves arrive one row off again and again.
     for (int i = 0; i < 5; ++i) QTest::mouseMove(&spin, RollPoint - QPoint(0, 1));
@@ -193,7 +193,7 @@ class SpinTest : public QObject {
   void aPressWithoutRollingReportsNothing() {
     RecordingSpin spin;
     spin.setValue(20);
-    QSignalSpy change(&spin, &TSpincw0R::OnChange);
+    QSignalSpy change(&spin, &RollSpinBox::OnChange);
     QTest::mouseClick(&spin, Qt::LeftButton, {}, RollPoint);
     QCOMPARE(change.count(), 0);
     QCOMPARE(spin.Value(), 20);
@@ -221,9 +221,9 @@ class SpinTest : public QObject {
   }
 
   void theWheelStepsByOne() {
-    TSpincw0R spin;
+    RollSpinBox spin;
     spin.setValue(5);
-    QSignalSpy change(&spin, &TSpincw0R::OnChange);
+    QSignalSpy change(&spin, &RollSpinBox::OnChange);
     QWheelEvent down(QPointF(10, 10), QPointF(10, 10), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
                      Qt::NoScrollPhase, false);
     QApplication::sendEvent(&spin, &down);

@@ -4,7 +4,7 @@
 #include "controls/lpanh.h"
 #include "controls/value_fader.h"
 #include "controls/text_fader.h"
-#include "controls/spin_cw0r.h"
+#include "controls/roll_spin_box.h"
 #include "engine/slider_texts.h"
 
 #include <QGridLayout>
@@ -72,8 +72,8 @@ TextFader* textFader(const QString& name, int maxValue, int position) {
   return fader;
 }
 
-TSpincw0R* spin(const QString& name, int minValue, int maxValue, int value) {
-  auto* field = new TSpincw0R;
+RollSpinBox* spin(const QString& name, int minValue, int maxValue, int value) {
+  auto* field = new RollSpinBox;
   field->setObjectName(name);
   field->setAccessibleName(name);
   field->setMinValue(minValue);
@@ -166,15 +166,15 @@ QWidget* GalleryWindow::buildSpinsAndPan() {
   panIndicator->setObjectName("LPanH1");
   panIndicator->setValue(pan->Value() + PanOffset);
   auto followPan = [panIndicator](int v) { panIndicator->setValue(v + PanOffset); };
-  connect(pan, &TSpincw0R::OnChange, panIndicator, followPan);
-  connect(pan, &TSpincw0R::OnChanging, panIndicator, followPan);
+  connect(pan, &RollSpinBox::OnChange, panIndicator, followPan);
+  connect(pan, &RollSpinBox::OnChanging, panIndicator, followPan);
 
   auto* send = spin("SpLev1", 0, 127, 100);
   send->setToolTip(tr("Shift+5 Ctrl+10"));
   auto* depth = spin("SpCDepth1", -63, 63, -63);
   auto* fine = spin("SpPF1", -50, 50, 7);
 
-  const std::pair<QString, TSpincw0R*> spins[] = {
+  const std::pair<QString, RollSpinBox*> spins[] = {
       {tr("Pan"), pan}, {tr("Mix-Efx Send"), send}, {tr("Depth"), depth}, {tr("Pitch Fine"), fine}};
   int row = 0;
   for (const auto& [caption, field] : spins) {
@@ -183,8 +183,8 @@ QWidget* GalleryWindow::buildSpinsAndPan() {
     grid->addWidget(label, row, 0);
     grid->addWidget(field, row, 1, Qt::AlignLeft);
     const QString name = field->objectName();
-    connect(field, &TSpincw0R::OnChange, this, [this, name](int v) { report(name, "OnChange", v); });
-    connect(field, &TSpincw0R::OnChanging, this, [this, name](int v) { report(name, "OnChanging", v); });
+    connect(field, &RollSpinBox::OnChange, this, [this, name](int v) { report(name, "OnChange", v); });
+    connect(field, &RollSpinBox::OnChanging, this, [this, name](int v) { report(name, "OnChanging", v); });
     if (field == pan) grid->addWidget(panIndicator, ++row, 1, Qt::AlignLeft);
     ++row;
   }

@@ -13,7 +13,7 @@
 
 namespace quillon {
 
-class TSpincw0R : public QWidget {
+class RollSpinBox : public QWidget {
   Q_OBJECT
   Q_PROPERTY(int Value READ Value WRITE setValue)
   Q_PROPERTY(int MaxValue READ MaxValue WRITE setMaxValue)
@@ -35,7 +35,7 @@ class TSpincw0R : public QWidget {
   static constexpr int MaxPanelwidth = 2;
   static constexpr int DragZoneLeft = 27;  // press and roll works right of this x
 
-  explicit TSpincw0R(QWidget* parent = nullptr);
+  explicit RollSpinBox(QWidget* parent = nullptr);
 
   int Value() const { return value_; }
   // Clamped to the range; raises OnChange, also when the value is unchanged.

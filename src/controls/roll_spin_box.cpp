@@ -1,4 +1,4 @@
-#include "controls/spin_cw0r.h"
+#include "controls/roll_spin_box.h"
 
 #include "controls/paint_helpers.h"
 
@@ -28,7 +28,7 @@ const QColor DefaultCMin = QColor(0x80, 0x80, 0x00);    // olive
 
 }  // namespace
 
-TSpincw0R::TSpincw0R(QWidget* parent)
+RollSpinBox::RollSpinBox(QWidget* parent)
     : QWidget(parent), ledOnCol_(DefaultLedOn), ledOffCol_(DefaultLedOff), cMinColor_(DefaultCMin) {
   resize(DefaultWidth, DefaultHeight);
   setMinimumSize(DefaultWidth, DefaultHeight);
@@ -40,31 +40,31 @@ TSpincw0R::TSpincw0R(QWidget* parent)
 
 // Value and range ----------------------------------------------------------------------
 
-int TSpincw0R::clamped(long long value) const {
+int RollSpinBox::clamped(long long value) const {
   return static_cast<int>(std::clamp<long long>(value, minValue_, maxValue_));
 }
 
-void TSpincw0R::setValue(int value) {
+void RollSpinBox::setValue(int value) {
   value_ = clamped(value);
   emit OnChange(value_);
   update();
 }
 
-void TSpincw0R::setMaxValue(int value) {
+void RollSpinBox::setMaxValue(int value) {
   maxValue_ = value;
   minValue_ = std::min(minValue_, maxValue_);
   value_ = clamped(value_);
   update();
 }
 
-void TSpincw0R::setMinValue(int value) {
+void RollSpinBox::setMinValue(int value) {
   minValue_ = value;
   maxValue_ = std::max(minValue_, maxValue_);
   value_ = clamped(value_);
   update();
 }
 
-void TSpincw0R::changeBy(long long candidate) {
+void RollSpinBox::changeBy(long long candidate) {
   const int next = clamped(candidate);
   if (next == value_) return;
   value_ = next;
@@ -74,36 +74,36 @@ void TSpincw0R::changeBy(long long candidate) {
 
 // Colours -----------------------------------------------------------------------------------
 
-QColor TSpincw0R::BKColor() const { return bkColor_.value_or(palette().color(QPalette::Base)); }
+QColor RollSpinBox::BKColor() const { return bkColor_.value_or(palette().color(QPalette::Base)); }
 
-void TSpincw0R::setBKColor(const QColor& colour) {
+void RollSpinBox::setBKColor(const QColor& colour) {
   bkColor_ = colour;
   update();
 }
 
-void TSpincw0R::resetBKColor() {
+void RollSpinBox::resetBKColor() {
   bkColor_.reset();
   update();
 }
 
-void TSpincw0R::setLedOnCol(const QColor& colour) {
+void RollSpinBox::setLedOnCol(const QColor& colour) {
   ledOnCol_ = colour;
   update();
 }
 
-void TSpincw0R::setLedOffCol(const QColor& colour) {
+void RollSpinBox::setLedOffCol(const QColor& colour) {
   ledOffCol_ = colour;
   update();
 }
 
-void TSpincw0R::setPanelwidth(int width) {
+void RollSpinBox::setPanelwidth(int width) {
   panelwidth_ = std::clamp(width, 0, MaxPanelwidth);
   update();
 }
 
 // Keyboard and wheel -----------------------------------------------------------------------
 
-std::optional<long long> TSpincw0R::valueForKey(const QKeyEvent& event) const {
+std::optional<long long> RollSpinBox::valueForKey(const QKeyEvent& event) const {
   const bool keypad = event.modifiers() & Qt::KeypadModifier;
   switch (event.key()) {
     case Qt::Key_Up:
@@ -132,7 +132,7 @@ std::optional<long long> TSpincw0R::valueForKey(const QKeyEvent& event) const {
   return std::nullopt;
 }
 
-void TSpincw0R::keyPressEvent(QKeyEvent* event) {
+void RollSpinBox::keyPressEvent(QKeyEvent* event) {
   const std::optional<long long> candidate = valueForKey(*event);
   if (!candidate) {
     QWidget::keyPressEvent(event);
@@ -142,7 +142,7 @@ void TSpincw0R::keyPressEvent(QKeyEvent* event) {
   event->accept();
 }
 
-void TSpincw0R::wheelEvent(QWheelEvent* event) {
+void RollSpinBox::wheelEvent(QWheelEvent* event) {
   wheelRemainder_ += event->angleDelta().y();
   const int steps = wheelRemainder_ / WheelStepAngle;
   wheelRemainder_ -= steps * WheelStepAngle;
@@ -152,11 +152,11 @@ void TSpincw0R::wheelEvent(QWheelEvent* event) {
 
 // Press and roll ------------------------------------------------------------------------------
 
-bool TSpincw0R::isInDragZone(const QPoint& point) const {
+bool RollSpinBox::isInDragZone(const QPoint& point) const {
   return point.x() >= DragZoneLeft && point.x() <= width() - 1 && point.y() >= 1 && point.y() <= height() - 1;
 }
 
-void TSpincw0R::takeFocusOnPress() {
+void RollSpinBox::takeFocusOnPress() {
   if (focusControl_) {
     if ((focusControl_->focusPolicy() & Qt::TabFocus) && focusControl_->isEnabled() &&
         focusControl_->isVisible() && !focusControl_->hasFocus())
@@ -166,7 +166,7 @@ void TSpincw0R::takeFocusOnPress() {
   if ((focusPolicy() & Qt::TabFocus) && !hasFocus()) setFocus(Qt::MouseFocusReason);
 }
 
-void TSpincw0R::mousePressEvent(QMouseEvent* event) {
+void RollSpinBox::mousePressEvent(QMouseEvent* event) {
   if (event->button() == Qt::LeftButton || event->button() == Qt::RightButton) takeFocusOnPress();
   const QPoint point = event->position().toPoint();
   if (isInDragZone(point)) {
@@ -182,20 +182,20 @@ void TSpincw0R::mousePressEvent(QMouseEvent* event) {
   event->accept();
 }
 
-int TSpincw0R::rollStep() const {
+int RollSpinBox::rollStep() const {
   if (ctrlStep_) return CtrlStep;
   if (shiftStep_) return ShiftStep;
   return 1;
 }
 
-void TSpincw0R::roll(int direction) {
+void RollSpinBox::roll(int direction) {
   value_ = clamped(static_cast<long long>(value_) + direction * rollStep());
   rolled_ = true;
   emit OnChanging(value_);
   update();
 }
 
-void TSpincw0R::mouseMoveEvent(QMouseEvent* event) {
+void RollSpinBox::mouseMoveEvent(QMouseEvent* event) {
   const QPoint point = event->position().toPoint();
   if (isInDragZone(point) || dragging_) {
     setCursor(Qt::SplitVCursor);
@@ -214,7 +214,7 @@ void TSpincw0R::mouseMoveEvent(QMouseEvent* event) {
   }
 }
 
-void TSpincw0R::mouseReleaseEvent(QMouseEvent* event) {
+void RollSpinBox::mouseReleaseEvent(QMouseEvent* event) {
   const bool reportRoll = dragging_ && rolled_;
   dragging_ = false;
   shiftStep_ = false;
@@ -225,21 +225,21 @@ void TSpincw0R::mouseReleaseEvent(QMouseEvent* event) {
   event->accept();
 }
 
-void TSpincw0R::movePointerBy(int dy) { QCursor::setPos(QCursor::pos() + QPoint(0, dy)); }
+void RollSpinBox::movePointerBy(int dy) { QCursor::setPos(QCursor::pos() + QPoint(0, dy)); }
 
-void TSpincw0R::focusInEvent(QFocusEvent* event) {
+void RollSpinBox::focusInEvent(QFocusEvent* event) {
   QWidget::focusInEvent(event);
   update();
 }
 
-void TSpincw0R::focusOutEvent(QFocusEvent* event) {
+void RollSpinBox::focusOutEvent(QFocusEvent* event) {
   QWidget::focusOutEvent(event);
   update();
 }
 
 // Painting --------------------------------------------------------------------------------------
 
-void TSpincw0R::paintEvent(QPaintEvent*) {
+void RollSpinBox::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.fillRect(rect(), palette().color(QPalette::Button));
   paint::raisedBevel(painter, rect(), panelwidth_, palette());
