@@ -2,7 +2,7 @@
 // colours, LED layout within the control, and the decay.
 
 #include "controls/led_gauge.h"
-#include "controls/lpanh.h"
+#include "controls/pan_indicator.h"
 #include "render_support.h"
 
 #include <QtTest>
@@ -14,7 +14,7 @@ class PanGaugeTest : public QObject {
 
  private slots:
   void panStartsCentredAndTakesNoFocus() {
-    TLPanH pan;
+    PanIndicator pan;
     QCOMPARE(pan.size(), QSize(70, 15));
     QCOMPARE(pan.Value(), 64);
     QCOMPARE(pan.MinValue(), 0);
@@ -27,7 +27,7 @@ class PanGaugeTest : public QObject {
   }
 
   void panValueIsKeptInsideItsRange() {
-    TLPanH pan;
+    PanIndicator pan;
     pan.setValue(500);
     QCOMPARE(pan.Value(), 127);
     pan.setValue(-3);
@@ -40,7 +40,7 @@ class PanGaugeTest : public QObject {
   }
 
   void panMarkerOfAThirtyNinePixelIndicator() {
-    TLPanH pan;
+    PanIndicator pan;
     pan.resize(39, 15);
     pan.setValue(0);
     QCOMPARE(pan.markerX(), 3);
@@ -51,7 +51,7 @@ class PanGaugeTest : public QObject {
   }
 
   void panDrawsWithoutBlendedShadesAtRatioTwo() {
-    TLPanH pan;
+    PanIndicator pan;
     pan.setValue(30);
     QVERIFY(testing::paintsNoBlendedShadesAtRatioTwo(pan));
   }

@@ -1,7 +1,7 @@
 #include "controls/gallery/gallery_window.h"
 
 #include "controls/led_gauge.h"
-#include "controls/lpanh.h"
+#include "controls/pan_indicator.h"
 #include "controls/value_fader.h"
 #include "controls/text_fader.h"
 #include "controls/roll_spin_box.h"
@@ -162,7 +162,7 @@ QWidget* GalleryWindow::buildSpinsAndPan() {
   auto* pan = spin("SpPan1", -PanOffset, PanOffset - 1, 0);
   pan->setToolTip(tr("Press and Roll"));
   pan->setLedOffCol(MaroonLed);
-  auto* panIndicator = new TLPanH;
+  auto* panIndicator = new PanIndicator;
   panIndicator->setObjectName("LPanH1");
   panIndicator->setValue(pan->Value() + PanOffset);
   auto followPan = [panIndicator](int v) { panIndicator->setValue(v + PanOffset); };
@@ -191,7 +191,7 @@ QWidget* GalleryWindow::buildSpinsAndPan() {
 
   auto* extremes = new QHBoxLayout;
   for (int value : {0, 64, 127}) {
-    auto* indicator = new TLPanH;
+    auto* indicator = new PanIndicator;
     indicator->setFixedWidth(39);
     indicator->setValue(value);
     extremes->addWidget(indicator);

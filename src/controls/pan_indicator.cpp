@@ -1,4 +1,4 @@
-#include "controls/lpanh.h"
+#include "controls/pan_indicator.h"
 
 #include "controls/control_geometry.h"
 #include "controls/paint_helpers.h"
@@ -20,7 +20,7 @@ const QColor MarkerBox = Qt::black;
 
 }  // namespace
 
-TLPanH::TLPanH(QWidget* parent) : QWidget(parent), color_(DefaultMarkerColour) {
+PanIndicator::PanIndicator(QWidget* parent) : QWidget(parent), color_(DefaultMarkerColour) {
   resize(DefaultWidth, DefaultHeight);
   setMinimumSize(geometry::PanMinWidth, geometry::PanMinHeight);
   setFocusPolicy(Qt::NoFocus);
@@ -28,38 +28,38 @@ TLPanH::TLPanH(QWidget* parent) : QWidget(parent), color_(DefaultMarkerColour) {
   setAccessibleName(tr("Pan position"));
 }
 
-void TLPanH::setValue(int value) {
+void PanIndicator::setValue(int value) {
   value_ = std::clamp(value, minValue_, maxValue_);
   update();
 }
 
-void TLPanH::setMaxValue(int value) {
+void PanIndicator::setMaxValue(int value) {
   maxValue_ = value;
   minValue_ = std::min(minValue_, maxValue_);
   setValue(value_);
 }
 
-void TLPanH::setMinValue(int value) {
+void PanIndicator::setMinValue(int value) {
   minValue_ = value;
   maxValue_ = std::max(minValue_, maxValue_);
   setValue(value_);
 }
 
-void TLPanH::setColor(const QColor& colour) {
+void PanIndicator::setColor(const QColor& colour) {
   color_ = colour;
   update();
 }
 
-void TLPanH::setPanelwidth(int width) {
+void PanIndicator::setPanelwidth(int width) {
   panelwidth_ = std::clamp(width, 0, MaxPanelwidth);
   update();
 }
 
-double TLPanH::PanScale() const { return geometry::panScale(width(), minValue_, maxValue_); }
+double PanIndicator::PanScale() const { return geometry::panScale(width(), minValue_, maxValue_); }
 
-int TLPanH::markerX() const { return geometry::panMarkerX(width(), value_, minValue_, maxValue_); }
+int PanIndicator::markerX() const { return geometry::panMarkerX(width(), value_, minValue_, maxValue_); }
 
-void TLPanH::paintEvent(QPaintEvent*) {
+void PanIndicator::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.fillRect(rect(), palette().color(QPalette::Button));
   paint::sunkenBevel(painter, rect(), panelwidth_, palette());
@@ -67,7 +67,7 @@ void TLPanH::paintEvent(QPaintEvent*) {
   paintMarker(painter);
 }
 
-void TLPanH::paintScale(QPainter& painter) const {
+void PanIndicator::paintScale(QPainter& painter) const {
   const QColor shadow = palette().color(QPalette::Dark);
   paint::horizontalLine(painter, ScaleLeft, width() - 3, ScaleLineY, shadow);
   const int markBottom = height() / 2 + 2;
@@ -79,7 +79,7 @@ void TLPanH::paintScale(QPainter& painter) const {
                       palette().color(QPalette::WindowText));
 }
 
-void TLPanH::paintMarker(QPainter& painter) const {
+void PanIndicator::paintMarker(QPainter& painter) const {
   const int x = markerX();
   painter.fillRect(QRect(QPoint(x - 1, 2), QPoint(x + 1, height() - 2)), MarkerBox);
   paint::verticalLine(painter, x, 3, height() - 3, color_);

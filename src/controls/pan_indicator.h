@@ -7,7 +7,7 @@
 
 namespace quillon {
 
-class TLPanH : public QWidget {
+class PanIndicator : public QWidget {
   Q_OBJECT
   Q_PROPERTY(int Value READ Value WRITE setValue)
   Q_PROPERTY(int MaxValue READ MaxValue WRITE setMaxValue)
@@ -27,7 +27,7 @@ class TLPanH : public QWidget {
   static constexpr int DefaultValue = 64;
   static constexpr int MaxPanelwidth = 2;
 
-  explicit TLPanH(QWidget* parent = nullptr);
+  explicit PanIndicator(QWidget* parent = nullptr);
 
   int Value() const { return value_; }
   void setValue(int value);  // clamped to the range
