@@ -121,12 +121,12 @@ void MonitorWindow::buildControls() {
   lmidiOut_->setAlignment(Qt::AlignCenter);
   lmidiOut_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
 
-  lgIn_ = new TLEDGauge(this);
+  lgIn_ = new LedGauge(this);
   name(lgIn_, "LGIn");
   lgIn_->setCount(GaugeSegments);
   lgIn_->setYellowPercent(GaugeYellowPercent);
   lgIn_->setRedPercent(GaugeRedPercent);
-  lgIn_->setStyle(TLEDGauge::stSolid);
+  lgIn_->setStyle(LedGauge::stSolid);
   lgIn_->setFixedHeight(12);
   lgIn_->setMinimumWidth(200);
 

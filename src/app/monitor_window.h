@@ -22,7 +22,7 @@ class QTimer;
 namespace quillon {
 
 class AppContext;
-class TLEDGauge;
+class LedGauge;
 class ValueFader;
 class TextFader;
 class RollSpinBox;
@@ -131,7 +131,7 @@ class MonitorWindow : public QWidget, public MonitorState {
   TActivityLed* ledIn_;
   TActivityLed* ledOut_;
   QLabel* lmidiOut_;
-  TLEDGauge* lgIn_;
+  LedGauge* lgIn_;
   TextFader* sbNoteH_;
   ValueFader* sbNoteV_;
   RollSpinBox* spChan_;

@@ -21,73 +21,73 @@ using geometry::mulDiv;
 
 }  // namespace
 
-TLEDGauge::TLEDGauge(QWidget* parent) : QWidget(parent), color_(Red), offColor_(Green) {
+LedGauge::LedGauge(QWidget* parent) : QWidget(parent), color_(Red), offColor_(Green) {
   resize(DefaultWidth, DefaultHeight);
   setFocusPolicy(Qt::NoFocus);
   setAccessibleName(tr("LED level gauge"));
   decayTimer_.setInterval(DefaultMiliSc);
-  connect(&decayTimer_, &QTimer::timeout, this, &TLEDGauge::decay);
+  connect(&decayTimer_, &QTimer::timeout, this, &LedGauge::decay);
 }
 
 // Properties ----------------------------------------------------------------------------
 
-void TLEDGauge::setValue(int value) {
+void LedGauge::setValue(int value) {
   value_ = std::max(1, value);
   update();
 }
 
-void TLEDGauge::setMaximum(int maximum) {
+void LedGauge::setMaximum(int maximum) {
   maximum_ = std::max(1, maximum);
   update();
 }
 
-void TLEDGauge::setCount(int count) {
+void LedGauge::setCount(int count) {
   count_ = std::clamp(count, 1, MaxCount);
   value_ = 0;
   update();
 }
 
-void TLEDGauge::setStyle(LedStyle style) {
+void LedGauge::setStyle(LedStyle style) {
   style_ = style;
   update();
 }
 
-void TLEDGauge::setMode(LedMode mode) {
+void LedGauge::setMode(LedMode mode) {
   mode_ = mode;
   update();
 }
 
-void TLEDGauge::setShape(LedShape shape) {
+void LedGauge::setShape(LedShape shape) {
   shape_ = shape;
   update();
 }
 
-void TLEDGauge::setColor(const QColor& colour) {
+void LedGauge::setColor(const QColor& colour) {
   color_ = colour;
   update();
 }
 
-void TLEDGauge::setOffColor(const QColor& colour) {
+void LedGauge::setOffColor(const QColor& colour) {
   offColor_ = colour;
   update();
 }
 
-void TLEDGauge::setYellowPercent(int percent) {
+void LedGauge::setYellowPercent(int percent) {
   yellowPercent_ = std::clamp(percent, 0, 100);
   update();
 }
 
-void TLEDGauge::setRedPercent(int percent) {
+void LedGauge::setRedPercent(int percent) {
   redPercent_ = std::clamp(percent, 0, 100);
   update();
 }
 
-void TLEDGauge::setMirror(bool mirror) {
+void LedGauge::setMirror(bool mirror) {
   mirror_ = mirror;
   update();
 }
 
-void TLEDGauge::setDelay(DecaySwitch delay) {
+void LedGauge::setDelay(DecaySwitch delay) {
   if (delay == TmOn) {
     decayTimer_.start();
   } else {
@@ -95,24 +95,24 @@ void TLEDGauge::setDelay(DecaySwitch delay) {
   }
 }
 
-void TLEDGauge::setMiliSc(int milliseconds) { decayTimer_.setInterval(std::max(MinDecayInterval, milliseconds)); }
+void LedGauge::setMiliSc(int milliseconds) { decayTimer_.setInterval(std::max(MinDecayInterval, milliseconds)); }
 
-void TLEDGauge::decay() {
+void LedGauge::decay() {
   if (value_ > 1) setValue(value_ - DecayStep);  // resting at the floor needs no redraw
 }
 
 // Derived state ----------------------------------------------------------------------------
 
-int TLEDGauge::litCount() const { return mulDiv(value_, count_, maximum_); }
-int TLEDGauge::yellowAt() const { return mulDiv(count_, yellowPercent_, 100); }
-int TLEDGauge::redAt() const { return mulDiv(count_, redPercent_, 100); }
+int LedGauge::litCount() const { return mulDiv(value_, count_, maximum_); }
+int LedGauge::yellowAt() const { return mulDiv(count_, yellowPercent_, 100); }
+int LedGauge::redAt() const { return mulDiv(count_, redPercent_, 100); }
 
-bool TLEDGauge::isLit(int led) const {
+bool LedGauge::isLit(int led) const {
   const int lit = litCount();
   return mode_ == moBar ? led <= lit : led == lit;
 }
 
-QColor TLEDGauge::ledColour(int led) const {
+QColor LedGauge::ledColour(int led) const {
   if (!isLit(led)) return offColor_;
   if (style_ == stSolid) return color_;
   if (led >= redAt()) return Red;
@@ -122,7 +122,7 @@ QColor TLEDGauge::ledColour(int led) const {
 
 // Layout ---------------------------------------------------------------------------------------
 
-QRect TLEDGauge::columnLedRect(int place) const {
+QRect LedGauge::columnLedRect(int place) const {
   // A single LED would come out twice the control's height: it fills the control instead.
   const int ledHeight = std::min(height(), 2 * height() / (2 * count_ - 1) + 1);
   const int ledWidth = shape_ == shRound ? std::min(ledHeight, width()) : width();
@@ -132,7 +132,7 @@ QRect TLEDGauge::columnLedRect(int place) const {
   return {(width() - ledWidth) / 2, bottom - ledHeight + roundLift, ledWidth, boxHeight};
 }
 
-QRect TLEDGauge::rowLedRect(int place) const {
+QRect LedGauge::rowLedRect(int place) const {
   const int ledWidth = 2 * width() / (3 * count_ - 1);
   const int ledHeight = shape_ == shRound ? std::min(ledWidth, height()) : height();
   const int roundInset = (ledWidth - (shape_ == shRound ? ledHeight : ledWidth)) / 2;
@@ -141,14 +141,14 @@ QRect TLEDGauge::rowLedRect(int place) const {
   return {left + roundInset, (height() - ledHeight) / 2, boxWidth, ledHeight};
 }
 
-QRect TLEDGauge::ledRect(int led) const {
+QRect LedGauge::ledRect(int led) const {
   const int place = mirror_ ? count_ - led + 1 : led;
   return height() > width() ? columnLedRect(place) : rowLedRect(place);
 }
 
 // Painting ---------------------------------------------------------------------------------------
 
-void TLEDGauge::paintEvent(QPaintEvent*) {
+void LedGauge::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   for (int led = 1; led <= count_; ++led) {
     const QRect box = ledRect(led);

@@ -9,7 +9,7 @@
 
 namespace quillon {
 
-class TLEDGauge : public QWidget {
+class LedGauge : public QWidget {
   Q_OBJECT
   Q_PROPERTY(int Value READ Value WRITE setValue)
   Q_PROPERTY(int Maximum READ Maximum WRITE setMaximum)
@@ -45,7 +45,7 @@ class TLEDGauge : public QWidget {
   static constexpr int DefaultMiliSc = 45;
   static constexpr int DecayStep = 2;
 
-  explicit TLEDGauge(QWidget* parent = nullptr);
+  explicit LedGauge(QWidget* parent = nullptr);
 
   int Value() const { return value_; }
   void setValue(int value);  // stored as at least 1

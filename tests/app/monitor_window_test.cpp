@@ -157,11 +157,11 @@ void NoteOutFormTest::showsShortMessagesBlankPadded() {
   Rig r;
   r.form->ShowMessageInMonitor(0x90, 0x05, 0x7F);
   QCOMPARE(r.get<QLabel>("LmidiOut")->text(), QStringLiteral("90  5 7F"));
-  QCOMPARE(r.get<TLEDGauge>("LGIn")->Value(), 0x7F);
+  QCOMPARE(r.get<LedGauge>("LGIn")->Value(), 0x7F);
   // Data 2 of 0 is kept as the gauge's smallest value rather than refused.
   r.form->ShowMessageInMonitor(0x80, 0x3C, 0x00);
   QCOMPARE(r.get<QLabel>("LmidiOut")->text(), QStringLiteral("80 3C  0"));
-  QVERIFY(r.get<TLEDGauge>("LGIn")->litCount() <= 1);
+  QVERIFY(r.get<LedGauge>("LGIn")->litCount() <= 1);
 }
 
 void NoteOutFormTest::startsWithItsControlsAndCaptions() {
@@ -186,7 +186,7 @@ void NoteOutFormTest::startsWithItsControlsAndCaptions() {
   QVERIFY(r.get<QCheckBox>("CbMiditrue")->isChecked());
   QVERIFY(r.get<QLabel>("Lkb")->isHidden());
   QVERIFY(r.get<QPushButton>("BReset")->isHidden());
-  QCOMPARE(r.get<TLEDGauge>("LGIn")->Count(), 61);
+  QCOMPARE(r.get<LedGauge>("LGIn")->Count(), 61);
   QCOMPARE(r.form->timer1()->objectName(), QStringLiteral("Timer1"));
   QCOMPARE(r.form->timer1()->interval(), 175);
   QVERIFY(r.get<TActivityLed>("LedIn"));

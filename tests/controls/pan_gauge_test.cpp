@@ -57,15 +57,15 @@ class PanGaugeTest : public QObject {
   }
 
   void gaugeStartsAsAVelocityColumn() {
-    TLEDGauge gauge;
+    LedGauge gauge;
     QCOMPARE(gauge.size(), QSize(16, 382));
     QCOMPARE(gauge.Value(), 127);
     QCOMPARE(gauge.Maximum(), 127);
     QCOMPARE(gauge.Count(), 127);
-    QCOMPARE(gauge.Style(), TLEDGauge::stStereo);
-    QCOMPARE(gauge.Mode(), TLEDGauge::moBar);
-    QCOMPARE(gauge.Shape(), TLEDGauge::shRectangular);
-    QCOMPARE(gauge.Delay(), TLEDGauge::TmOff);
+    QCOMPARE(gauge.Style(), LedGauge::stStereo);
+    QCOMPARE(gauge.Mode(), LedGauge::moBar);
+    QCOMPARE(gauge.Shape(), LedGauge::shRectangular);
+    QCOMPARE(gauge.Delay(), LedGauge::TmOff);
     QCOMPARE(gauge.MiliSc(), 45);
     QCOMPARE(gauge.OffColor(), QColor(0, 128, 0));
     QCOMPARE(gauge.focusPolicy(), Qt::NoFocus);
@@ -73,7 +73,7 @@ class PanGaugeTest : public QObject {
   }
 
   void gaugeValueIsAtLeastOne() {
-    TLEDGauge gauge;
+    LedGauge gauge;
     gauge.setValue(0);
     QCOMPARE(gauge.Value(), 1);
     gauge.setValue(-40);
@@ -81,7 +81,7 @@ class PanGaugeTest : public QObject {
   }
 
   void countIsLimitedAndClearsTheValue() {
-    TLEDGauge gauge;
+    LedGauge gauge;
     gauge.setCount(0);
     QCOMPARE(gauge.Count(), 1);
     gauge.setCount(500);
@@ -93,7 +93,7 @@ class PanGaugeTest : public QObject {
   }
 
   void monitorGaugeLightsByRoundedShares() {
-    TLEDGauge gauge;
+    LedGauge gauge;
     gauge.setCount(61);
     gauge.setYellowPercent(51);
     gauge.setRedPercent(80);
@@ -106,7 +106,7 @@ class PanGaugeTest : public QObject {
   }
 
   void stereoColoursGoLimeYellowRedAndUnlitLedsTakeTheOffColour() {
-    TLEDGauge gauge;
+    LedGauge gauge;
     gauge.setCount(61);
     gauge.setYellowPercent(51);
     gauge.setRedPercent(80);
@@ -122,28 +122,28 @@ class PanGaugeTest : public QObject {
   }
 
   void solidAndDotModes() {
-    TLEDGauge gauge;
+    LedGauge gauge;
     gauge.setCount(10);
     gauge.setMaximum(10);
-    gauge.setStyle(TLEDGauge::stSolid);
+    gauge.setStyle(LedGauge::stSolid);
     gauge.setColor(QColor(1, 2, 3));
     gauge.setValue(4);
     QCOMPARE(gauge.ledColour(1), QColor(1, 2, 3));
     QCOMPARE(gauge.ledColour(4), QColor(1, 2, 3));
     QVERIFY(!gauge.isLit(5));
-    gauge.setMode(TLEDGauge::moDot);
+    gauge.setMode(LedGauge::moDot);
     QVERIFY(!gauge.isLit(3));
     QVERIFY(gauge.isLit(4));
     QVERIFY(!gauge.isLit(5));
   }
 
   void columnLedsRunFromTheBottomAndStayInside() {
-    for (TLEDGauge::LedShape shape : {TLEDGauge::shRectangular, TLEDGauge::shRound, TLEDGauge::shRoundedRect}) {
-      TLEDGauge gauge;
+    for (LedGauge::LedShape shape : {LedGauge::shRectangular, LedGauge::shRound, LedGauge::shRoundedRect}) {
+      LedGauge gauge;
       gauge.setShape(shape);
       for (int count : {1, 2, 61, 127, 128}) {
         gauge.setCount(count);
-        if (shape != TLEDGauge::shRound) {  // a circle sits in the middle of its slot
+        if (shape != LedGauge::shRound) {  // a circle sits in the middle of its slot
           QCOMPARE(gauge.ledRect(1).bottom(), gauge.height() - 1);
           QCOMPARE(gauge.ledRect(count).top(), 0);
         }
@@ -156,7 +156,7 @@ class PanGaugeTest : public QObject {
   }
 
   void rowLedsRunFromTheLeftAndMirrorSwapsThem() {
-    TLEDGauge gauge;
+    LedGauge gauge;
     gauge.resize(220, 14);
     gauge.setCount(24);
     QCOMPARE(gauge.ledRect(1).left(), 0);
@@ -168,11 +168,11 @@ class PanGaugeTest : public QObject {
   }
 
   void decayLowersTheValueByTwoDownToOne() {
-    TLEDGauge gauge;
+    LedGauge gauge;
     gauge.setMiliSc(5);
     gauge.setValue(9);
-    gauge.setDelay(TLEDGauge::TmOn);
-    QCOMPARE(gauge.Delay(), TLEDGauge::TmOn);
+    gauge.setDelay(LedGauge::TmOn);
+    QCOMPARE(gauge.Delay(), LedGauge::TmOn);
     QList<int> seen{gauge.Value()};
     QElapsedTimer clock;
     clock.start();
@@ -186,17 +186,17 @@ class PanGaugeTest : public QObject {
   }
 
   void decayOffHoldsTheValue() {
-    TLEDGauge gauge;
+    LedGauge gauge;
     gauge.setMiliSc(5);
-    gauge.setDelay(TLEDGauge::TmOn);
-    gauge.setDelay(TLEDGauge::TmOff);
+    gauge.setDelay(LedGauge::TmOn);
+    gauge.setDelay(LedGauge::TmOff);
     gauge.setValue(100);
     QTest::qWait(40);
     QCOMPARE(gauge.Value(), 100);
   }
 
   void rectangularLedsDrawWithoutBlendedShadesAtRatioTwo() {
-    TLEDGauge gauge;
+    LedGauge gauge;
     gauge.setCount(61);
     gauge.setValue(90);
     QVERIFY(testing::paintsNoBlendedShadesAtRatioTwo(gauge));

@@ -206,29 +206,29 @@ QWidget* GalleryWindow::buildGauges() {
   auto* group = new QGroupBox(tr("LED gauges"));
   auto* layout = new QGridLayout(group);
 
-  columnGauge_ = new TLEDGauge;
+  columnGauge_ = new LedGauge;
   columnGauge_->setObjectName("LGIn");
-  columnGauge_->setFixedSize(TLEDGauge::DefaultWidth, GaugeHeight);
+  columnGauge_->setFixedSize(LedGauge::DefaultWidth, GaugeHeight);
   columnGauge_->setCount(VelocityCount);
   columnGauge_->setYellowPercent(VelocityYellowPercent);
   columnGauge_->setRedPercent(VelocityRedPercent);
-  columnGauge_->setDelay(TLEDGauge::TmOn);
+  columnGauge_->setDelay(LedGauge::TmOn);
 
-  rowGauge_ = new TLEDGauge;
+  rowGauge_ = new LedGauge;
   rowGauge_->setObjectName("RowGauge");
   rowGauge_->setFixedSize(RowGaugeWidth, RowGaugeHeight);
   rowGauge_->setCount(24);
-  rowGauge_->setShape(TLEDGauge::shRound);
-  rowGauge_->setStyle(TLEDGauge::stSolid);
+  rowGauge_->setShape(LedGauge::shRound);
+  rowGauge_->setStyle(LedGauge::stSolid);
   rowGauge_->setColor(QColor(0xFF, 0x80, 0x00));
   rowGauge_->setOffColor(QColor(0x40, 0x40, 0x40));
-  rowGauge_->setDelay(TLEDGauge::TmOn);
+  rowGauge_->setDelay(LedGauge::TmOn);
 
-  auto* dots = new TLEDGauge;
+  auto* dots = new LedGauge;
   dots->setFixedSize(RowGaugeWidth, RowGaugeHeight);
   dots->setCount(16);
-  dots->setShape(TLEDGauge::shRoundedRect);
-  dots->setMode(TLEDGauge::moDot);
+  dots->setShape(LedGauge::shRoundedRect);
+  dots->setMode(LedGauge::moDot);
   dots->setMirror(true);
   dots->setValue(96);
 

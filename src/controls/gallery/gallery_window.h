@@ -7,7 +7,7 @@ class QLabel;
 
 namespace quillon {
 
-class TLEDGauge;
+class LedGauge;
 
 class GalleryWindow : public QWidget {
   Q_OBJECT
@@ -28,8 +28,8 @@ class GalleryWindow : public QWidget {
 
   QLabel* eventLine_ = nullptr;
   QWidget* firstControl_ = nullptr;
-  TLEDGauge* columnGauge_ = nullptr;
-  TLEDGauge* rowGauge_ = nullptr;
+  LedGauge* columnGauge_ = nullptr;
+  LedGauge* rowGauge_ = nullptr;
 };
 
 }  // namespace quillon
