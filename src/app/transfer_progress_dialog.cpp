@@ -18,7 +18,7 @@ const QColor LampOn(0, 255, 0);  // bright green
 const QColor LampOff(0, 96, 0);
 }  // namespace
 
-TLamp::TLamp(const QString& caption, QWidget* parent) : QWidget(parent), caption_(caption), off_(new QTimer(this)) {
+TransferLamp::TransferLamp(const QString& caption, QWidget* parent) : QWidget(parent), caption_(caption), off_(new QTimer(this)) {
   off_->setSingleShot(true);
   off_->setInterval(LampGlowMs);
   connect(off_, &QTimer::timeout, this, [this] {
@@ -28,18 +28,18 @@ TLamp::TLamp(const QString& caption, QWidget* parent) : QWidget(parent), caption
   setAccessibleName(caption.trimmed() + QStringLiteral(" lamp"));
 }
 
-void TLamp::flash() {
+void TransferLamp::flash() {
   lit_ = true;
   off_->start();
   update();
 }
 
-QSize TLamp::sizeHint() const {
+QSize TransferLamp::sizeHint() const {
   const int text = fontMetrics().horizontalAdvance(caption_);
   return {text + fontMetrics().height() + 8, fontMetrics().height() + 4};
 }
 
-void TLamp::paintEvent(QPaintEvent*) {
+void TransferLamp::paintEvent(QPaintEvent*) {
   QPainter p(this);
   p.setRenderHint(QPainter::Antialiasing);
   const int d = height() - 4;
@@ -52,8 +52,8 @@ void TLamp::paintEvent(QPaintEvent*) {
 TransferProgressDialog::TransferProgressDialog(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
       pb_(new QProgressBar),
-      wo_(new TLamp(QStringLiteral("Out"))),
-      wi_(new TLamp(QStringLiteral(" In "))),
+      wo_(new TransferLamp(QStringLiteral("Out"))),
+      wi_(new TransferLamp(QStringLiteral(" In "))),
       stx1_(new QLabel(QStringLiteral("0"))),
       cancel_(new QPushButton(QStringLiteral("Cancel"))) {
   setObjectName(QStringLiteral("TransferProgressDialog"));

@@ -13,7 +13,7 @@ class QTimer;
 
 namespace quillon {
 
-class TLamp;
+class TransferLamp;
 
 class TransferProgressDialog : public QWidget {
   Q_OBJECT
@@ -36,17 +36,17 @@ class TransferProgressDialog : public QWidget {
 
  private:
   QProgressBar* pb_;
-  TLamp* wo_;
-  TLamp* wi_;
+  TransferLamp* wo_;
+  TransferLamp* wi_;
   QLabel* stx1_;
   QPushButton* cancel_;
 };
 
 // A small round indicator that glows for a moment, then dims.
-class TLamp : public QWidget {
+class TransferLamp : public QWidget {
   Q_OBJECT
  public:
-  explicit TLamp(const QString& caption, QWidget* parent = nullptr);
+  explicit TransferLamp(const QString& caption, QWidget* parent = nullptr);
   void flash();
   bool isLit() const { return lit_; }
   QSize sizeHint() const override;

@@ -520,7 +520,7 @@ void NoteOutFormTest::startUpMakesItTheMonitor() {
     // Module input lights the monitor and the wait window; keyboard input only the monitor.
     auto lampsLit = [&] {
       int lit = 0;
-      for (TLamp* lamp : windows.waitingForm->findChildren<TLamp*>()) lit += lamp->isLit();
+      for (TransferLamp* lamp : windows.waitingForm->findChildren<TransferLamp*>()) lit += lamp->isLit();
       return lit;
     };
     t.context->host.lightIn(LedColour::Yellow);
