@@ -48,18 +48,18 @@ QString monitorText(Byte status, Byte data1, Byte data2) {
   return QString::asprintf("%2X %2X %2X", unsigned{status}, unsigned{data1}, unsigned{data2});
 }
 
-TActivityLed::TActivityLed(const QString& caption, QWidget* parent)
+ActivityLed::ActivityLed(const QString& caption, QWidget* parent)
     : QWidget(parent), caption_(caption), colour_(ledColour(LedColour::Green)) {}
 
-void TActivityLed::setColour(const QColor& colour) {
+void ActivityLed::setColour(const QColor& colour) {
   if (colour == colour_) return;
   colour_ = colour;
   update();
 }
 
-QSize TActivityLed::sizeHint() const { return {LedSize + fontMetrics().horizontalAdvance(caption_) + 6, LedSize + 4}; }
+QSize ActivityLed::sizeHint() const { return {LedSize + fontMetrics().horizontalAdvance(caption_) + 6, LedSize + 4}; }
 
-void TActivityLed::paintEvent(QPaintEvent*) {
+void ActivityLed::paintEvent(QPaintEvent*) {
   QPainter p(this);
   p.setRenderHint(QPainter::Antialiasing);
   const QRect dot(1, (height() - LedSize) / 2, LedSize, LedSize);
@@ -111,8 +111,8 @@ void MonitorWindow::buildControls() {
     w->setObjectName(QLatin1String(n));
     return w;
   };
-  ledOut_ = new TActivityLed(QStringLiteral("OUT"), this);
-  ledIn_ = new TActivityLed(QStringLiteral("IN"), this);
+  ledOut_ = new ActivityLed(QStringLiteral("OUT"), this);
+  ledIn_ = new ActivityLed(QStringLiteral("IN"), this);
   name(ledOut_, "LedOut");
   name(ledIn_, "LedIn");
   lmidiOut_ = new QLabel(QStringLiteral("00 00 00"), this);

@@ -32,10 +32,10 @@ class MidiBackend;
 }
 
 // A round activity indicator in one colour.
-class TActivityLed : public QWidget {
+class ActivityLed : public QWidget {
   Q_OBJECT
  public:
-  explicit TActivityLed(const QString& caption, QWidget* parent = nullptr);
+  explicit ActivityLed(const QString& caption, QWidget* parent = nullptr);
   QColor colour() const { return colour_; }
   void setColour(const QColor& colour);
   QSize sizeHint() const override;
@@ -94,8 +94,8 @@ class MonitorWindow : public QWidget, public MonitorState {
   void lightIn(LedColour colour);
   void Timer1Timer();
 
-  TActivityLed* ledIn() const { return ledIn_; }
-  TActivityLed* ledOut() const { return ledOut_; }
+  ActivityLed* ledIn() const { return ledIn_; }
+  ActivityLed* ledOut() const { return ledOut_; }
   QTimer* timer1() const { return timer1_; }
 
  signals:
@@ -128,8 +128,8 @@ class MonitorWindow : public QWidget, public MonitorState {
   bool thru_ = monitor_default::MidiThru;
   int lastNoteDrag_ = -1;
 
-  TActivityLed* ledIn_;
-  TActivityLed* ledOut_;
+  ActivityLed* ledIn_;
+  ActivityLed* ledOut_;
   QLabel* lmidiOut_;
   LedGauge* lgIn_;
   TextFader* sbNoteH_;

@@ -189,8 +189,8 @@ void NoteOutFormTest::startsWithItsControlsAndCaptions() {
   QCOMPARE(r.get<LedGauge>("LGIn")->Count(), 61);
   QCOMPARE(r.form->timer1()->objectName(), QStringLiteral("Timer1"));
   QCOMPARE(r.form->timer1()->interval(), 175);
-  QVERIFY(r.get<TActivityLed>("LedIn"));
-  QVERIFY(r.get<TActivityLed>("LedOut"));
+  QVERIFY(r.get<ActivityLed>("LedIn"));
+  QVERIFY(r.get<ActivityLed>("LedOut"));
   bool labels[2] = {false, false};
   for (QLabel* l : r.form->findChildren<QLabel*>()) {
     labels[0] |= l->text() == QStringLiteral("C-1..G7   Velocity");
