@@ -77,7 +77,7 @@ int main(int argc, char** argv) {
   quillon::AppContext context;
   quillon::ProgramWindows windows(context);
   windows.showAtStart();
-  if (!parser.positionalArguments().isEmpty()) windows.startForm->openPath(parser.positionalArguments().first());
+  if (!parser.positionalArguments().isEmpty()) windows.mainWindow->openPath(parser.positionalArguments().first());
   if (parser.isSet(reportStartup)) {
     QTimer::singleShot(0, [] {
       reportShown();
@@ -87,14 +87,14 @@ int main(int argc, char** argv) {
   if (parser.isSet(screenshot)) {
     const QString png = parser.value(screenshot);
     QTimer::singleShot(ScreenshotDelayMs, [&windows, png] {
-      windows.startForm->grab().save(png);
+      windows.mainWindow->grab().save(png);
       QApplication::exit(0);
     });
   }
   if (parser.isSet(screenshotMonitor)) {
     const QString png = parser.value(screenshotMonitor);
     QTimer::singleShot(ScreenshotDelayMs, [&windows, png] {
-      windows.noteOutForm->grab().save(png);
+      windows.monitorWindow->grab().save(png);
       QApplication::exit(0);
     });
   }

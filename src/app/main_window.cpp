@@ -107,7 +107,7 @@ class MainWindow::WaitingView : public TransferView {
   }
   void pauseEvaluation() override { form_.timer1_->stop(); }
   void resumeEvaluation() override { form_.timer1_->start(); }
-  void listCleared() override { form_.ResetPerformanceGrid(); }
+  void listCleared() override { form_.resetPerformanceGrid(); }
   void sourceLabel(const std::string& text) override { form_.ldrop_->setText(toQ(text)); }
   void beep() override { QApplication::beep(); }
 
@@ -141,13 +141,13 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent)
   waitingView_ = std::make_unique<WaitingView>(*this);
   buildControls();
   buildMenus();
-  connect(this, &MainWindow::getTempRequested, this, &MainWindow::GetTemp);
-  connect(this, &MainWindow::sendTempRequested, this, &MainWindow::SendTemp);
-  connect(timerMidiIn_, &QTimer::timeout, this, &MainWindow::TimerMidiInTimer);
-  FormCreate();
+  connect(this, &MainWindow::getTempRequested, this, &MainWindow::getTemp);
+  connect(this, &MainWindow::sendTempRequested, this, &MainWindow::sendTemp);
+  connect(timerMidiIn_, &QTimer::timeout, this, &MainWindow::responseTimedOut);
+  create();
 }
 
-void MainWindow::GetTemp() {
+void MainWindow::getTemp() {
   if (!ctx_.tempTransfer.GetTemp(*waitingView_)) return;
   setStatusPanel(KindPanel, QStringLiteral("Temp"));
   showTemporaryName();
@@ -157,7 +157,7 @@ void MainWindow::showTemporaryName() {
   auto& s = ctx_.store;
   const std::string name = printableName(s.TempPerformance.common);
   setPerformanceName(s.PerformanceList[0].common, name);
-  FormShow();
+  prepareShow();
   beditp_->setText(QStringLiteral("Edit Temp:  ") + toQ(name));
   lnamesel_->setText(toQ(name));
 }
@@ -166,9 +166,9 @@ void MainWindow::startResponseTimer() {
   if (!timerMidiIn_->isActive()) timerMidiIn_->start();
 }
 
-void MainWindow::SendTemp() { ctx_.tempTransfer.SendTemp(*waitingView_); }
+void MainWindow::sendTemp() { ctx_.tempTransfer.SendTemp(*waitingView_); }
 
-void MainWindow::TimerMidiInTimer() { ctx_.tempTransfer.ResponseTimeout(*waitingView_); }
+void MainWindow::responseTimedOut() { ctx_.tempTransfer.ResponseTimeout(*waitingView_); }
 
 QPushButton* MainWindow::addButton(const char* name, const QString& caption, void (MainWindow::*action)()) {
   auto* b = new QPushButton(caption);
@@ -182,8 +182,8 @@ void MainWindow::buildControls() {
   auto* layout = new QVBoxLayout(central);
 
   auto* fileRow = new QHBoxLayout;
-  fileRow->addWidget(addButton("Bopensys", QStringLiteral("Open Syx"), &MainWindow::Open));
-  fileRow->addWidget(addButton("Bsavesys", QStringLiteral("Save Syx"), &MainWindow::Save));
+  fileRow->addWidget(addButton("Bopensys", QStringLiteral("Open Syx"), &MainWindow::openFile));
+  fileRow->addWidget(addButton("Bsavesys", QStringLiteral("Save Syx"), &MainWindow::saveFile));
   auto* getJv = addButton("BGetJV", QStringLiteral("Get Tmp Perf"), nullptr);
   connect(getJv, &QPushButton::clicked, this, &MainWindow::getTempRequested);
   fileRow->addWidget(getJv);
@@ -199,7 +199,7 @@ void MainWindow::buildControls() {
       connect(hidden, &QPushButton::clicked, this, [this] {
         auto& s = ctx_.store;
         s.NoResponse = s.Updating = s.ListLoaded = s.FromTemp = s.FromUser = s.FromCard = false;
-        FormActivate();
+        activate();
       });
   }
   fileRow->addStretch();
@@ -223,16 +223,16 @@ void MainWindow::buildControls() {
   stGr_->setSelectionMode(QAbstractItemView::SingleSelection);
   stGr_->setAccessibleName(QStringLiteral("Performances"));
   connect(stGr_, &QTableWidget::cellClicked, this, [this](int row, int column) {
-    StGrSelectCell(column, row);
+    selectCell(column, row);
     timer1_->start();
   });
-  connect(stGr_, &QTableWidget::cellDoubleClicked, this, [this](int, int) { Edit(); });
+  connect(stGr_, &QTableWidget::cellDoubleClicked, this, [this](int, int) { editPerformance(); });
   layout->addWidget(stGr_, 0, Qt::AlignLeft);
 
   auto* selectedRow = new QHBoxLayout;
   auto* label2 = new QLabel(QStringLiteral("Selected :"));
   label2->setObjectName(QStringLiteral("Label2"));
-  beditp_ = addButton("Beditp", QStringLiteral("Edit Performance"), &MainWindow::Edit);
+  beditp_ = addButton("Beditp", QStringLiteral("Edit Performance"), &MainWindow::editPerformance);
   lnamesel_->setObjectName(QStringLiteral("Lnamesel"));
   lnamesel_->hide();
   selectedRow->addWidget(label2);
@@ -279,7 +279,7 @@ void MainWindow::buildControls() {
 
   timer1_->setObjectName(QStringLiteral("Timer1"));
   timer1_->setInterval(Timer1Ms);
-  connect(timer1_, &QTimer::timeout, this, &MainWindow::Timer1Timer);
+  connect(timer1_, &QTimer::timeout, this, &MainWindow::evaluateSelection);
   timerMidiIn_->setObjectName(QStringLiteral("TimerMidiIn"));
   timerMidiIn_->setInterval(ResponseTimeoutMs);
   setAcceptDrops(true);
@@ -295,8 +295,8 @@ void MainWindow::buildMenus() {
   const auto inert = [](QMenu* menu, const QString& text) { return menu->addAction(text); };
 
   QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
-  item(file, QStringLiteral("Open Syx"), &MainWindow::Open, QKeySequence(QKeySequence::Open));
-  item(file, QStringLiteral("Save Syx"), &MainWindow::Save, QKeySequence(QKeySequence::Save));
+  item(file, QStringLiteral("Open Syx"), &MainWindow::openFile, QKeySequence(QKeySequence::Open));
+  item(file, QStringLiteral("Save Syx"), &MainWindow::saveFile, QKeySequence(QKeySequence::Save));
   inert(file, QStringLiteral("Save To JV XP"));
   item(file, QStringLiteral("Exit"), &QWidget::close, QKeySequence(Qt::Key_F12));
 
@@ -342,7 +342,7 @@ void MainWindow::buildMenus() {
   item(help, QStringLiteral("About"), &MainWindow::showAbout);
 }
 
-void MainWindow::FormCreate() {
+void MainWindow::create() {
   timer1_->stop();
   ctx_.settings.ExpMax = 4;
   if (const QString message = ctx_.settings.ReadSettings(); !message.isEmpty()) ctx_.host.showInfo(message.toStdString());
@@ -357,7 +357,7 @@ void MainWindow::FormCreate() {
   s.ListLoaded = s.FromTemp = s.FromUser = s.FromCard = false;
   for (auto& entry : s.PerformanceList) setPerformanceName(entry.common, "");
   playNote_->setChecked(ctx_.settings.NoteOn);
-  ResetPerformanceGrid();
+  resetPerformanceGrid();
   timer1_->start();
 }
 
@@ -365,16 +365,16 @@ void MainWindow::changeEvent(QEvent* event) {
   QMainWindow::changeEvent(event);
   if (event->type() != QEvent::ActivationChange) return;
   if (isActiveWindow())
-    FormActivate();
+    activate();
   else
     timer1_->stop();
 }
 
 void MainWindow::ensureActivated() {
-  if (!activated_) FormActivate();
+  if (!activated_) activate();
 }
 
-void MainWindow::FormActivate() {
+void MainWindow::activate() {
   activated_ = true;
   // Once only: FirstRun stays set until the dialog's "Ok", and every activation comes here.
   if (ctx_.settings.FirstRun && !firstRunAsked_) {
@@ -392,12 +392,12 @@ void MainWindow::FormActivate() {
   if (s.FromTemp) showTemporaryName();
   if (s.FromUser || s.FromCard) rebuildNamesFromRecords();
   if (!s.ListLoaded) {
-    FillPerformanceGrid();
+    fillPerformanceGrid();
     return;
   }
   if (!s.TempSent) beditp_->setText(QStringLiteral("Edit: Click Grid to Select"));
   lnamesel_->setText(toQ(entryName(s.SelectedIndex)));
-  FillPerformanceGrid();
+  fillPerformanceGrid();
 }
 
 void MainWindow::rebuildNamesFromRecords() {
@@ -409,13 +409,13 @@ void MainWindow::rebuildNamesFromRecords() {
 
 void MainWindow::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
-  FormShow();
+  prepareShow();
 }
 
-void MainWindow::FormShow() {
+void MainWindow::prepareShow() {
   stPatchGr_->clearSelection();
   g_->hide();
-  FillPerformanceGrid();
+  fillPerformanceGrid();
   timer1_->start();
 }
 
@@ -423,17 +423,17 @@ std::string MainWindow::entryName(int index) const {
   return performanceName(ctx_.store.PerformanceList[static_cast<std::size_t>(std::clamp(index, 0, 31))].common);
 }
 
-void MainWindow::ResetPerformanceGrid() {
+void MainWindow::resetPerformanceGrid() {
   for (int i = 0; i < PerformanceListSize; ++i) {
     const GridCell cell = gridCellOf(i);
     stGr_->item(cell.row, cell.column)->setText(toQ(emptyGridCellText(i)));
   }
 }
 
-void MainWindow::FillPerformanceGrid() {
+void MainWindow::fillPerformanceGrid() {
   const int count = ctx_.store.PerformanceCount;
   if (count < 1) return;
-  ResetPerformanceGrid();
+  resetPerformanceGrid();
   for (int i = 0; i < std::min(count, PerformanceListSize); ++i) {
     const GridCell cell = gridCellOf(i);
     stGr_->item(cell.row, cell.column)->setText(toQ(filledGridCellText(i, entryName(i))));
@@ -441,7 +441,7 @@ void MainWindow::FillPerformanceGrid() {
   setStatusPanel(FoundPanel, QStringLiteral("Found : ") + QString::number(count));
 }
 
-void MainWindow::CopyListEntryToTemp(int index) {
+void MainWindow::copyListEntryToTemp(int index) {
   auto& s = ctx_.store;
   if (s.FromTemp) return;
   const auto& entry = s.PerformanceList[static_cast<std::size_t>(std::clamp(index, 0, PerformanceListSize - 1))];
@@ -451,7 +451,7 @@ void MainWindow::CopyListEntryToTemp(int index) {
     std::copy_n(entry.parts[p].begin(), sizes.partLength(), s.TempPerformance.parts[p].begin());
 }
 
-void MainWindow::StGrSelectCell(int column, int row) {
+void MainWindow::selectCell(int column, int row) {
   auto& s = ctx_.store;
   if (s.NoPerformance) return;
   s.Updating = true;
@@ -462,7 +462,7 @@ void MainWindow::StGrSelectCell(int column, int row) {
     index = std::max(s.PerformanceCount - 1, 0);
   }
   s.SelectedIndex = index;
-  if (s.FromUser || s.FromCard) CopyListEntryToTemp(index);
+  if (s.FromUser || s.FromCard) copyListEntryToTemp(index);
   const QString name = toQ(entryName(index));
   lnamesel_->setText(name);
   beditp_->setText(QStringLiteral("Edit: ") + QString::number(index + 1) + QStringLiteral(" = ") + name);
@@ -475,7 +475,7 @@ void MainWindow::StGrSelectCell(int column, int row) {
   s.TempSent = false;
 }
 
-void MainWindow::Timer1Timer() {
+void MainWindow::evaluateSelection() {
   auto& s = ctx_.store;
   if (s.FileDropped) {
     timer1_->stop();
@@ -483,7 +483,7 @@ void MainWindow::Timer1Timer() {
       ctx_.host.debugLine("OK, syx");
       s.FileDropped = false;
       setStatus(QStringLiteral("File Read"));
-      ReadSyxFile(droppedPath_);
+      loadSyxFile(droppedPath_);
       setWindowTitle(QStringLiteral(" Perform Edit: [") + droppedPath_ + QStringLiteral("]"));
       setStatus(QStringLiteral("Done"));
     }
@@ -494,16 +494,16 @@ void MainWindow::Timer1Timer() {
   }
   if (!s.NoPerformance && !s.NoResponse) {
     timer1_->stop();
-    CopyListEntryToTemp(s.SelectedIndex);
-    EvaluatePatchNames();
+    copyListEntryToTemp(s.SelectedIndex);
+    evaluatePatchNames();
   }
   stGr_->unsetCursor();
 }
 
-void MainWindow::EvaluatePatchNames() {
+void MainWindow::evaluatePatchNames() {
   setStatus(QStringLiteral("Evaluating"));
   setGauge(address::PartCount - 1, 0, true);
-  const auto names = evaluatePatchNames(ctx_.store.TempPerformance, ctx_.names);
+  const auto names = quillon::evaluatePatchNames(ctx_.store.TempPerformance, ctx_.names);
   for (int p = 0; p < address::PartCount; ++p) {
     ctx_.store.PartPatchNames[p] = names[p];
     g_->setValue(p);
@@ -513,7 +513,7 @@ void MainWindow::EvaluatePatchNames() {
   setStatus(QStringLiteral("Done"));
 }
 
-void MainWindow::Open() {
+void MainWindow::openFile() {
   const QString path = chooseOpenFile ? chooseOpenFile() : QString();
   if (!path.isEmpty()) openPath(path);
 }
@@ -526,7 +526,7 @@ void MainWindow::openPath(const QString& path) {
   timer1_->start();
 }
 
-void MainWindow::ReadSyxFile(const QString& path) {
+void MainWindow::loadSyxFile(const QString& path) {
   const SyxFileResult result = readSyxFile(ctx_.store, path.toStdString(), readProgress());
   if (result.ok()) ctx_.store.CurrentFileName = path.toStdString();
   showRead(path, result);
@@ -548,7 +548,7 @@ void MainWindow::showRead(const QString& path, const SyxFileResult& result) {
     return;
   }
   const SyxReadReport& report = result.report;
-  ResetPerformanceGrid();
+  resetPerformanceGrid();
   setWindowTitle(QStringLiteral("Perform edit: [") + path + QStringLiteral("]"));
   if (!report.scan.statusLines.empty()) ctx_.host.debugLine(report.scan.statusLines.back());
   setStatus(toQ(report.doneStatus));
@@ -558,7 +558,7 @@ void MainWindow::showRead(const QString& path, const SyxFileResult& result) {
     return;
   }
   ldrop_->setText(path);
-  FillPerformanceGrid();
+  fillPerformanceGrid();
   if (report.incomplete > 0)
     ctx_.host.showInfo(std::to_string(report.incomplete) +
                        " performance(s) in this file are incomplete: the missing parts are left empty.");
@@ -593,21 +593,21 @@ bool MainWindow::writeSyx(const std::vector<Byte>& bytes) {
   return true;
 }
 
-bool MainWindow::WriteTempSyx() { return writeSyx(tempSyxBytes(ctx_.store, ctx_.engineSettings.sizes)); }
-bool MainWindow::WriteListSyx() { return writeSyx(listSyxBytes(ctx_.store, ctx_.engineSettings.sizes)); }
+bool MainWindow::writeTempSyx() { return writeSyx(tempSyxBytes(ctx_.store, ctx_.engineSettings.sizes)); }
+bool MainWindow::writeListSyx() { return writeSyx(listSyxBytes(ctx_.store, ctx_.engineSettings.sizes)); }
 
-void MainWindow::Save() {
+void MainWindow::saveFile() {
   auto& s = ctx_.store;
   // A Temporary Performance or a User bank is written at once; asking
   // afterwards whether to save would question a file just written.
   // A Get Temp with blocks missing is never written without saying so.
   const std::string partial = ctx_.tempTransfer.partialTransferText();
   if (s.FromTemp && partial.empty()) {
-    WriteTempSyx();
+    writeTempSyx();
     return;
   }
   if (s.FromUser) {
-    WriteListSyx();
+    writeListSyx();
     return;
   }
   if (!windows.saveDialog) return;
@@ -618,15 +618,15 @@ void MainWindow::Save() {
 
 void MainWindow::chooseFromSaveDialog() {
   switch (windows.saveDialog->choice()) {
-    case SaveChoiceDialog::Choice::SaveSelectedFile: WriteTempSyx(); break;
-    case SaveChoiceDialog::Choice::SaveListFile: WriteListSyx(); break;
+    case SaveChoiceDialog::Choice::SaveSelectedFile: writeTempSyx(); break;
+    case SaveChoiceDialog::Choice::SaveListFile: writeListSyx(); break;
     case SaveChoiceDialog::Choice::SaveSelectedToModule:  // storing into module memory arrives with the bank transfers
     case SaveChoiceDialog::Choice::SaveAllToModule:
     case SaveChoiceDialog::Choice::SaveAllToCard: break;
   }
 }
 
-void MainWindow::Edit() {
+void MainWindow::editPerformance() {
   if (ctx_.store.NoPerformance) {
     ctx_.host.showInfo(NoPerformanceToEdit);
     return;

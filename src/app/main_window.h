@@ -52,31 +52,31 @@ class MainWindow : public QMainWindow {
   std::function<QString(const QString& proposed)> chooseSaveFile;
 
   // Commands.
-  void Open();
+  void openFile();
   // Open without the dialog: a path given on the command line.
   void openPath(const QString& path);
-  void Save();
-  void ReadSyxFile(const QString& path);
-  bool WriteTempSyx();
-  bool WriteListSyx();
-  void Edit();
+  void saveFile();
+  void loadSyxFile(const QString& path);
+  bool writeTempSyx();
+  bool writeListSyx();
+  void editPerformance();
   // Get Tmp Perf / Send to Temp, with the wait window; the response timer ends a silent wait.
-  void GetTemp();
-  void SendTemp();
-  void TimerMidiInTimer();
+  void getTemp();
+  void sendTemp();
+  void responseTimedOut();
   // A request enables the response timer; one already running keeps its interval.
   void startResponseTimer();
   void showAbout();
   void dropFile(const QString& path);
 
   // The grid and the evaluation of the chosen performance.
-  void StGrSelectCell(int column, int row);
-  void Timer1Timer();
-  void EvaluatePatchNames();
-  void FillPerformanceGrid();
-  void ResetPerformanceGrid();
-  void CopyListEntryToTemp(int index);
-  void FormActivate();
+  void selectCell(int column, int row);
+  void evaluateSelection();
+  void evaluatePatchNames();
+  void fillPerformanceGrid();
+  void resetPerformanceGrid();
+  void copyListEntryToTemp(int index);
+  void activate();
   // Runs the first activation even where no window manager activates windows.
   void ensureActivated();
 
@@ -107,8 +107,8 @@ class MainWindow : public QMainWindow {
   void buildControls();
   void buildMenus();
   QPushButton* addButton(const char* name, const QString& caption, void (MainWindow::*action)());
-  void FormCreate();
-  void FormShow();
+  void create();
+  void prepareShow();
   void setStatus(const QString& text);
   void setGauge(int maximum, int value, bool visible);
   bool writeSyx(const std::vector<Byte>& bytes);

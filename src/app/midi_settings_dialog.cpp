@@ -176,9 +176,9 @@ void MidiSettingsDialog::buildControls() {
   top->addWidget(LError);
   top->addLayout(buttons);
 
-  connect(BOk1, &QPushButton::clicked, this, &MidiSettingsDialog::BOk1Click);
+  connect(BOk1, &QPushButton::clicked, this, &MidiSettingsDialog::applyAndClose);
   connect(BCan1, &QPushButton::clicked, this, &MidiSettingsDialog::reject);
-  connect(BSaveIni, &QPushButton::clicked, this, &MidiSettingsDialog::BSaveIniClick);
+  connect(BSaveIni, &QPushButton::clicked, this, &MidiSettingsDialog::saveSettings);
   connect(EdJVID, &QLineEdit::textEdited, this, [this](const QString& text) {
     if (const auto id = number(text)) ctx_.settings.JVID = *id;
   });
@@ -221,8 +221,8 @@ void MidiSettingsDialog::fillFromSettings() {
   selectRow(LiJVin, findDevice(inputs_, s.Midi_In1Name, s.Midi_In1));
   selectRow(LiJVout, findDevice(outputs_, s.Midi_OutName, s.Midi_Out));
   ChSepKB->setChecked(s.SepKB);
-  ChSepKBClick(s.SepKB);
-  connect(ChSepKB, &QCheckBox::toggled, this, &MidiSettingsDialog::ChSepKBClick);
+  setSeparateKeyboard(s.SepKB);
+  connect(ChSepKB, &QCheckBox::toggled, this, &MidiSettingsDialog::setSeparateKeyboard);
   ChSepKB->setVisible(inputs_.size() >= 2);
 }
 
@@ -246,7 +246,7 @@ void MidiSettingsDialog::applyModuleType(int index) {
   }
 }
 
-void MidiSettingsDialog::ChSepKBClick(bool checked) {
+void MidiSettingsDialog::setSeparateKeyboard(bool checked) {
   DeviceSettings& s = ctx_.settings;
   s.SepKB = checked;
   if (checked) {
@@ -325,13 +325,13 @@ void MidiSettingsDialog::storeControls(DeviceSettings& target) const {
   target.SepKB = ChSepKB->isChecked();
 }
 
-void MidiSettingsDialog::BSaveIniClick() {
+void MidiSettingsDialog::saveSettings() {
   storeControls(ctx_.settings);
   const QString error = ctx_.settings.WriteSettings();
   if (!error.isEmpty()) info(error);
 }
 
-void MidiSettingsDialog::BOk1Click() {
+void MidiSettingsDialog::applyAndClose() {
   checkUnitId();
   checkSysDelay();
   // The choices are tried on a copy: ports that do not open leave the stored settings as they were.

@@ -63,11 +63,11 @@ class MidiSettingsDialog : public QDialog {
 
   // The "Ok" button: checks, stores, reopens the ports. Stays open (and
   // stores nothing) when the ports do not open.
-  void BOk1Click();
+  void applyAndClose();
   // Cancel (also Escape): reopens the ports of the stored settings and closes.
   void reject() override;
   // The hidden "Save to ini": the controls into the settings, then written.
-  void BSaveIniClick();
+  void saveSettings();
 
   // The unit-ID and delay checks run when a value is committed.
   void checkUnitId();
@@ -97,7 +97,7 @@ class MidiSettingsDialog : public QDialog {
   void buildControls();
   void fillFromSettings();
   void applyModuleType(int index);
-  void ChSepKBClick(bool checked);
+  void setSeparateKeyboard(bool checked);
   // The controls into `target` as "Ok" stores them.
   void storeControls(DeviceSettings& target) const;
   SettingsPorts selectedPorts() const;

@@ -91,7 +91,7 @@ MonitorWindow::MonitorWindow(AppContext& context, StatusPanelSink statusPanel, Q
   sbNoteH_->setText(QString::fromStdString(std::string(texts::noteName(monitor_default::Note))));
   connectControls();
   connectHost();
-  if (ctx_.store.MidiClosed) OpenPorts();
+  if (ctx_.store.MidiClosed) openPorts();
   thru_ = cbMiditrue_->isChecked();
 }
 
@@ -235,14 +235,14 @@ void MonitorWindow::connectControls() {
   });
   connect(spChan_, &RollSpinBox::OnChange, this, &MonitorWindow::channelChanged);
   connect(spChan_, &RollSpinBox::OnChanging, this, &MonitorWindow::channelChanged);
-  connect(spAllOff_, &QPushButton::clicked, this, &MonitorWindow::AllChannelsOff);
+  connect(spAllOff_, &QPushButton::clicked, this, &MonitorWindow::allChannelsOff);
   connect(chCord_, &QCheckBox::clicked, this, [this](bool on) { chord_ = on; });
   connect(cbMiditrue_, &QCheckBox::clicked, this, [this](bool on) {
     thru_ = on;
     emit midiThruChanged(on);
   });
   connect(bReset_, &QPushButton::clicked, this, [this] { ctx_.incoming.SysexInCount = 0; });
-  connect(timer1_, &QTimer::timeout, this, &MonitorWindow::Timer1Timer);
+  connect(timer1_, &QTimer::timeout, this, &MonitorWindow::indicatorsBackToGreen);
 }
 
 void MonitorWindow::connectHost() {
@@ -250,7 +250,7 @@ void MonitorWindow::connectHost() {
   host.attachMonitor(this);
   host.onLightOut = [this](LedColour c) { lightOut(c); };
   host.onLightIn = [this](LedColour c) { lightIn(c); };
-  host.onShowShortMessage = [this](Byte s, Byte d1, Byte d2) { ShowMessageInMonitor(s, d1, d2); };
+  host.onShowShortMessage = [this](Byte s, Byte d1, Byte d2) { showMessage(s, d1, d2); };
   // A port that fails while sending (unplugged, taken by another program) is
   // reported, not left to end the program from inside an event handler.
   host.onSendLong = [this](std::span<const Byte> message) {
@@ -279,11 +279,11 @@ void MonitorWindow::setMonitorChannel(int channel) {
 
 void MonitorWindow::channelChanged(int channel) {
   if (channel == channel_) return;
-  AllChannelsOff();
+  allChannelsOff();
   channel_ = channel;
 }
 
-void MonitorWindow::OpenPorts() {
+void MonitorWindow::openPorts() {
   const DeviceSettings& s = ctx_.settings;
   // A new install has no devices chosen yet: the virtual module lets the user
   // fetch and edit at once.
@@ -324,18 +324,18 @@ void MonitorWindow::setPanel(int panel, const QString& text) {
   if (statusPanel_) statusPanel_(panel, text);
 }
 
-void MonitorWindow::ShowMessageInMonitor(Byte status, Byte data1, Byte data2) {
+void MonitorWindow::showMessage(Byte status, Byte data1, Byte data2) {
   lgIn_->setValue(data2);
   lmidiOut_->setText(monitorText(status, data1, data2));
 }
 
 void MonitorWindow::send(Byte status, Byte data1, Byte data2) { ctx_.sender.SendShortMidi(status, data1, data2); }
 
-void MonitorWindow::AllSoundOff() {
+void MonitorWindow::allSoundOff() {
   send(onChannel(status::ControlChange, channel_), controller::AllSoundOff, 0);
 }
 
-void MonitorWindow::AllChannelsOff() {
+void MonitorWindow::allChannelsOff() {
   for (int c = 1; c <= ChannelCount; ++c) send(onChannel(status::ControlChange, c), controller::AllSoundOff, 0);
 }
 
@@ -348,7 +348,7 @@ void MonitorWindow::noteHChanged(int position, bool dragging) {
   // A drag reports every mouse move; only a new position is a change.
   if (dragging && position == lastNoteDrag_) return;
   lastNoteDrag_ = dragging ? position : -1;
-  AllSoundOff();
+  allSoundOff();
   sbNoteH_->setText(QString::fromStdString(std::string(texts::noteName(position))));
   if (sbNoteH_->MuisDown() && !chAlways_->isChecked()) return;
   playNote();
@@ -356,7 +356,7 @@ void MonitorWindow::noteHChanged(int position, bool dragging) {
 
 void MonitorWindow::noteVChanged(bool dragging) {
   if (dragging && !chAlways_->isChecked()) return;
-  AllSoundOff();
+  allSoundOff();
   playNote();
 }
 
@@ -374,7 +374,7 @@ void MonitorWindow::lightIn(LedColour colour) {
   timer1_->start();
 }
 
-void MonitorWindow::Timer1Timer() {
+void MonitorWindow::indicatorsBackToGreen() {
   ledIn_->setColour(ledColour(LedColour::Green));
   ledOut_->setColour(ledColour(LedColour::Green));
   timer1_->stop();

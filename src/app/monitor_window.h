@@ -83,16 +83,16 @@ class MonitorWindow : public QWidget, public MonitorState {
   // Ports. reopenPorts closes what is open and opens the given devices; it
   // returns the error text ("" on success) and leaves showing it to the caller.
   ModuleLink& link() { return *link_; }
-  void OpenPorts();
+  void openPorts();
   std::string reopenPorts(const PortChoice& out, const PortChoice& in,
                           std::optional<PortChoice> keyboard = std::nullopt);
 
-  void ShowMessageInMonitor(Byte status, Byte data1, Byte data2);
-  void AllSoundOff();      // controller 120 on the monitor channel
-  void AllChannelsOff();   // controller 120 on all 16 channels, first to last
+  void showMessage(Byte status, Byte data1, Byte data2);
+  void allSoundOff();      // controller 120 on the monitor channel
+  void allChannelsOff();   // controller 120 on all 16 channels, first to last
   void lightOut(LedColour colour);
   void lightIn(LedColour colour);
-  void Timer1Timer();
+  void indicatorsBackToGreen();
 
   ActivityLed* ledIn() const { return ledIn_; }
   ActivityLed* ledOut() const { return ledOut_; }

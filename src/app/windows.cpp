@@ -9,62 +9,62 @@
 namespace quillon {
 
 ProgramWindows::ProgramWindows(AppContext& context)
-    : startForm(std::make_unique<MainWindow>(context)),
-      waitingForm(std::make_unique<TransferProgressDialog>(startForm.get())),
-      splashScreen(std::make_unique<SplashScreen>(startForm.get())),
-      debugForm(std::make_unique<DebugWindow>()),
-      noteOutForm(std::make_unique<MonitorWindow>(
-          context, [this](int panel, const QString& text) { startForm->setStatusPanel(panel, text); },
-          startForm.get())),
-      outputForm(std::make_unique<MessageLogWindow>()),
-      saveDialog(std::make_unique<SaveChoiceDialog>(startForm.get())),
+    : mainWindow(std::make_unique<MainWindow>(context)),
+      progressDialog(std::make_unique<TransferProgressDialog>(mainWindow.get())),
+      splashScreen(std::make_unique<SplashScreen>(mainWindow.get())),
+      debugWindow(std::make_unique<DebugWindow>()),
+      monitorWindow(std::make_unique<MonitorWindow>(
+          context, [this](int panel, const QString& text) { mainWindow->setStatusPanel(panel, text); },
+          mainWindow.get())),
+      messageLog(std::make_unique<MessageLogWindow>()),
+      saveDialog(std::make_unique<SaveChoiceDialog>(mainWindow.get())),
       context_(context) {
-  startForm->windows = {waitingForm.get(), splashScreen.get(), debugForm.get(), noteOutForm.get(), outputForm.get(),
+  mainWindow->windows = {progressDialog.get(), splashScreen.get(), debugWindow.get(), monitorWindow.get(), messageLog.get(),
                         saveDialog.get()};
   connectHost(context);
   routePortsToMonitor();
   // Queued: the first activation asks from inside an event handler.
-  QObject::connect(startForm.get(), &MainWindow::settingsRequested, startForm.get(),
+  QObject::connect(mainWindow.get(), &MainWindow::settingsRequested, mainWindow.get(),
                    [this] { openSettingsDialog(); }, Qt::QueuedConnection);
 }
 
 void ProgramWindows::routePortsToMonitor() {
   // The monitor owns the ports; the settings dialog closes and reopens them there.
   reopenPorts = [this](const PortChoice& out, const PortChoice& in, std::optional<PortChoice> keyboard) {
-    return noteOutForm->reopenPorts(out, in, keyboard);
+    return monitorWindow->reopenPorts(out, in, keyboard);
   };
-  closePorts = [this] { noteOutForm->link().close(); };
+  closePorts = [this] { monitorWindow->link().close(); };
 }
 
 void ProgramWindows::openSettingsDialog() {
-  MidiSettingsDialog dialog(context_, {reopenPorts, closePorts}, midi::systemMidiBackend(), startForm.get());
+  MidiSettingsDialog dialog(context_, {reopenPorts, closePorts}, midi::systemMidiBackend(), mainWindow.get());
   dialog.exec();
 }
 
 ProgramWindows::~ProgramWindows() {
   // Children of the main window go with their own unique_ptrs first.
   saveDialog.reset();
-  outputForm.reset();
-  noteOutForm.reset();
-  debugForm.reset();
+  messageLog.reset();
+  monitorWindow.reset();
+  debugWindow.reset();
   splashScreen.reset();
-  waitingForm.reset();
-  startForm.reset();
+  progressDialog.reset();
+  mainWindow.reset();
 }
 
 void ProgramWindows::connectHost(AppContext& context) {
   AppHost& host = context.host;
-  host.attachLog(outputForm.get());
-  host.attachDebug(debugForm.get());
-  host.setInfoParent(startForm.get());
-  QObject::connect(outputForm.get(), &MessageLogWindow::cleared, [&context] {
+  host.attachLog(messageLog.get());
+  host.attachDebug(debugWindow.get());
+  host.setInfoParent(mainWindow.get());
+  QObject::connect(messageLog.get(), &MessageLogWindow::cleared, [&context] {
     context.log.SendLogCount = context.log.ReceiveLogCount = 0;
   });
-  QObject::connect(outputForm.get(), &MessageLogWindow::closedByUser, [&context] { context.store.LogEnabled = false; });
-  TransferProgressDialog* waiting = waitingForm.get();
+  QObject::connect(messageLog.get(), &MessageLogWindow::closedByUser, [&context] { context.store.LogEnabled = false; });
+  TransferProgressDialog* waiting = progressDialog.get();
   // The menu's MIDI-thru item and the monitor's check box are one switch.
-  if (auto* thruItem = startForm->findChild<QAction*>(QStringLiteral("MMidiTrue"))) {
-    if (auto* thruBox = noteOutForm->findChild<QCheckBox*>(QStringLiteral("CbMiditrue"))) {
+  if (auto* thruItem = mainWindow->findChild<QAction*>(QStringLiteral("MMidiTrue"))) {
+    if (auto* thruBox = monitorWindow->findChild<QCheckBox*>(QStringLiteral("CbMiditrue"))) {
       thruItem->setChecked(thruBox->isChecked());
       QObject::connect(thruItem, &QAction::toggled, thruBox, &QCheckBox::setChecked);
       QObject::connect(thruBox, &QCheckBox::toggled, thruItem, &QAction::setChecked);
@@ -75,15 +75,15 @@ void ProgramWindows::connectHost(AppContext& context) {
     if (monitorIn) monitorIn(colour);
     if (colour == LedColour::Lime) waiting->lightIn();
   };
-  host.onStartResponseTimer = [this] { startForm->startResponseTimer(); };
-  host.onStopResponseTimer = [this] { startForm->timerMidiIn()->stop(); };
+  host.onStartResponseTimer = [this] { mainWindow->startResponseTimer(); };
+  host.onStopResponseTimer = [this] { mainWindow->timerMidiIn()->stop(); };
 }
 
 void ProgramWindows::showAtStart() {
-  startForm->show();
-  startForm->activateWindow();
-  noteOutForm->show();
-  QTimer::singleShot(0, startForm.get(), &MainWindow::ensureActivated);
+  mainWindow->show();
+  mainWindow->activateWindow();
+  monitorWindow->show();
+  QTimer::singleShot(0, mainWindow.get(), &MainWindow::ensureActivated);
 }
 
 }  // namespace quillon

@@ -28,12 +28,12 @@ class ProgramWindows {
   void showAtStart();
 
   // Members are declared in creation order; destruction runs backwards.
-  std::unique_ptr<MainWindow> startForm;
-  std::unique_ptr<TransferProgressDialog> waitingForm;
+  std::unique_ptr<MainWindow> mainWindow;
+  std::unique_ptr<TransferProgressDialog> progressDialog;
   std::unique_ptr<SplashScreen> splashScreen;
-  std::unique_ptr<DebugWindow> debugForm;
-  std::unique_ptr<MonitorWindow> noteOutForm;  // opens the MIDI ports
-  std::unique_ptr<MessageLogWindow> outputForm;
+  std::unique_ptr<DebugWindow> debugWindow;
+  std::unique_ptr<MonitorWindow> monitorWindow;  // opens the MIDI ports
+  std::unique_ptr<MessageLogWindow> messageLog;
   std::unique_ptr<SaveChoiceDialog> saveDialog;
 
   // How the settings dialog reopens and closes the ports: at the monitor, which owns them.

@@ -65,7 +65,7 @@ class StartFormTest : public QObject {
     const QString file = t.path(QStringLiteral("bank.syx"));
     writeFile(file, bankBytes(address::AreaUserPerformance, 10, StandardBlockSizes));
     form.chooseOpenFile = [&] { return file; };
-    form.Open();
+    form.openFile();
     QCOMPARE(cellText(form, 0), QStringLiteral(" 1 = Jazz Trio   "));
     QCOMPARE(cellText(form, 9), QStringLiteral(" 10 = String Pad  "));
     QCOMPARE(cellText(form, 10), QStringLiteral(" 11") + QString(15, QLatin1Char(' ')));
@@ -101,13 +101,13 @@ class StartFormTest : public QObject {
     const QString file = t.path(QStringLiteral("bank.syx"));
     writeFile(file, bankBytes(address::AreaCardPerformance, 12, JV2080BlockSizes));
     form.openPath(file);
-    form.StGrSelectCell(1, 0);
+    form.selectCell(1, 0);
     QCOMPARE(t.context->store.SelectedIndex, 8);
     QCOMPARE(form.statusPanel(1), QStringLiteral("Card"));
     QCOMPARE(t.context->store.TempPerformance.common, t.context->store.PerformanceList[8].common);
     QCOMPARE(form.findChild<QPushButton*>(QStringLiteral("Beditp"))->text(),
              QStringLiteral("Edit: 9 = Jazz Trio   "));  // the demos repeat every 8
-    form.StGrSelectCell(3, 7);  // cell 32, beyond the 12 listed
+    form.selectCell(3, 7);  // cell 32, beyond the 12 listed
     QCOMPARE(t.context->store.SelectedIndex, 11);
     QVERIFY(!t.context->store.Updating);
   }
@@ -120,7 +120,7 @@ class StartFormTest : public QObject {
     form.openPath(file);
     t.context->store.FromUser = true;  // as if a bank had been fetched meanwhile
     t.context->store.TempPerformance.common[common::EfxType] = 33;
-    form.StGrSelectCell(0, 0);
+    form.selectCell(0, 0);
     QCOMPARE(int(t.context->store.TempPerformance.common[common::EfxType]), 33);
   }
 
@@ -130,8 +130,8 @@ class StartFormTest : public QObject {
     const QString file = t.path(QStringLiteral("bank.syx"));
     writeFile(file, bankBytes(address::AreaUserPerformance, 2, StandardBlockSizes));
     form.openPath(file);
-    form.StGrSelectCell(0, 0);
-    form.Timer1Timer();
+    form.selectCell(0, 0);
+    form.evaluateSelection();
     QVERIFY(!form.timer1()->isActive());
     QCOMPARE(form.patchGrid()->item(0, 0)->text(), QStringLiteral(" P 1  64voicePiano"));
     QCOMPARE(form.patchGrid()->item(1, 2)->text(), QStringLiteral(" P 10  Rhythm Set"));
@@ -146,7 +146,7 @@ class StartFormTest : public QObject {
     writeFile(file, bankBytes(address::AreaUserPerformance, 4, StandardBlockSizes));
     form.dropFile(file);
     QVERIFY(t.context->store.FileDropped);
-    form.Timer1Timer();
+    form.evaluateSelection();
     QVERIFY(!t.context->store.FileDropped);
     QCOMPARE(t.context->store.PerformanceCount, 4);
     QCOMPARE(form.windowTitle(), QStringLiteral(" Perform Edit: [") + file + QStringLiteral("]"));
@@ -154,7 +154,7 @@ class StartFormTest : public QObject {
     const QString other = t.path(QStringLiteral("notes.txt"));
     writeFile(other, bankBytes(address::AreaUserPerformance, 1, StandardBlockSizes));
     form.dropFile(other);
-    form.Timer1Timer();
+    form.evaluateSelection();
     QVERIFY(t.context->store.FileDropped);  // ignored, waits for the next timer start
     QCOMPARE(t.context->store.PerformanceCount, 4);
   }
@@ -186,7 +186,7 @@ class StartFormTest : public QObject {
       proposed = p;
       return out;
     };
-    form.Save();
+    form.saveFile();
     QCOMPARE(proposed, in);  // already ends in .syx
     QCOMPARE(readFile(out + QStringLiteral(".syx")), original);
     QVERIFY(!t.context->store.UnsavedChanges);
@@ -201,7 +201,7 @@ class StartFormTest : public QObject {
     form.openPath(in);
     t.context->store.UnsavedChanges = true;
     form.chooseSaveFile = [](const QString&) { return QStringLiteral("/proc/quillon-cannot-write.syx"); };
-    form.Save();
+    form.saveFile();
     QVERIFY(t.context->store.UnsavedChanges);
     QCOMPARE(t.infos.size(), std::size_t{1});
     QVERIFY(QString::fromStdString(t.infos[0]).contains(QStringLiteral("/proc/quillon-cannot-write.syx")));
@@ -228,7 +228,7 @@ class StartFormTest : public QObject {
       QVERIFY(!card->isEnabled());
       d->findChild<QPushButton*>(QStringLiteral("BokSave"))->click();
     });
-    form.Save();
+    form.saveFile();
     QVERIFY(!asked);  // "Ok,  Save" on the card choice writes nothing
   }
 
@@ -251,7 +251,7 @@ class StartFormTest : public QObject {
   void editWithNothingLoadedSaysSo() {
     testing::TestContext t;
     MainWindow form(*t.context);
-    form.Edit();
+    form.editPerformance();
     QCOMPARE(t.infos.back(), std::string("There is no performance to edit."));
   }
 };

@@ -155,11 +155,11 @@ void NoteOutFormTest::showsShortMessagesBlankPadded() {
   QCOMPARE(monitorText(0x00, 0x00, 0x00), QStringLiteral(" 0  0  0"));
   QCOMPARE(monitorText(0xB3, 0xAB, 0x0C), QStringLiteral("B3 AB  C"));
   Rig r;
-  r.form->ShowMessageInMonitor(0x90, 0x05, 0x7F);
+  r.form->showMessage(0x90, 0x05, 0x7F);
   QCOMPARE(r.get<QLabel>("LmidiOut")->text(), QStringLiteral("90  5 7F"));
   QCOMPARE(r.get<LedGauge>("LGIn")->Value(), 0x7F);
   // Data 2 of 0 is kept as the gauge's smallest value rather than refused.
-  r.form->ShowMessageInMonitor(0x80, 0x3C, 0x00);
+  r.form->showMessage(0x80, 0x3C, 0x00);
   QCOMPARE(r.get<QLabel>("LmidiOut")->text(), QStringLiteral("80 3C  0"));
   QVERIFY(r.get<LedGauge>("LGIn")->litCount() <= 1);
 }
@@ -508,30 +508,30 @@ void NoteOutFormTest::startUpMakesItTheMonitor() {
   testing::TestContext t;
   {
     ProgramWindows windows(*t.context);
-    QVERIFY(windows.noteOutForm);
-    QCOMPARE(windows.startForm->windows.monitor, static_cast<QWidget*>(windows.noteOutForm.get()));
-    QCOMPARE(t.context->host.monitor(), static_cast<MonitorState*>(windows.noteOutForm.get()));
+    QVERIFY(windows.monitorWindow);
+    QCOMPARE(windows.mainWindow->windows.monitor, static_cast<QWidget*>(windows.monitorWindow.get()));
+    QCOMPARE(t.context->host.monitor(), static_cast<MonitorState*>(windows.monitorWindow.get()));
     // No settings yet: a new install, opened on the virtual module.
     QVERIFY(t.context->settings.FirstRun);
     QVERIFY(!t.context->store.MidiClosed);
-    QCOMPARE(windows.startForm->statusPanel(0), QStringLiteral("Midi Open"));
-    QCOMPARE(windows.startForm->statusPanel(2), QStringLiteral("Out: ") + QString::fromLatin1(midi::VirtualModuleName));
+    QCOMPARE(windows.mainWindow->statusPanel(0), QStringLiteral("Midi Open"));
+    QCOMPARE(windows.mainWindow->statusPanel(2), QStringLiteral("Out: ") + QString::fromLatin1(midi::VirtualModuleName));
 
     // Module input lights the monitor and the wait window; keyboard input only the monitor.
     auto lampsLit = [&] {
       int lit = 0;
-      for (TransferLamp* lamp : windows.waitingForm->findChildren<TransferLamp*>()) lit += lamp->isLit();
+      for (TransferLamp* lamp : windows.progressDialog->findChildren<TransferLamp*>()) lit += lamp->isLit();
       return lit;
     };
     t.context->host.lightIn(LedColour::Yellow);
-    QCOMPARE(windows.noteOutForm->ledIn()->colour(), ledColour(LedColour::Yellow));
+    QCOMPARE(windows.monitorWindow->ledIn()->colour(), ledColour(LedColour::Yellow));
     QCOMPARE(lampsLit(), 0);
     t.context->host.lightIn(LedColour::Lime);
-    QCOMPARE(windows.noteOutForm->ledIn()->colour(), ledColour(LedColour::Lime));
+    QCOMPARE(windows.monitorWindow->ledIn()->colour(), ledColour(LedColour::Lime));
     QCOMPARE(lampsLit(), 1);
 
     windows.showAtStart();
-    QVERIFY(windows.noteOutForm->isVisible());
+    QVERIFY(windows.monitorWindow->isVisible());
   }
   QVERIFY(t.context->host.monitor() == nullptr);
   QVERIFY(t.context->store.MidiClosed);

@@ -97,7 +97,7 @@ class TempTransferTest : public QObject {
     const BlockSizes sizes = blockSizesFor(moduleType);
     backend.module().temporary() = demoPerformance(4);
     Rig rig(backend, sizes);
-    rig.form.GetTemp();
+    rig.form.getTemp();
     QVERIFY(sameBlocks(rig.ctx().store.TempPerformance, backend.module().temporary(), sizes));
     QCOMPARE(rig.requestsSent(), 18);
     QCOMPARE(int(rig.sent[1][roland::RQ1Length - 3]), sizes.commonLength());
@@ -116,11 +116,11 @@ class TempTransferTest : public QObject {
     midi::VirtualModuleBackend backend(ModuleType::JV2080);
     Rig rig(backend, JV2080BlockSizes);
     QCOMPARE(rig.form.findChild<QPushButton*>(QStringLiteral("BSendJV")) != nullptr, true);
-    rig.form.SendTemp();
+    rig.form.sendTemp();
     QCOMPARE(rig.t.infos, std::vector<std::string>{"There is no performance to Send."});
     rig.ctx().store.NoPerformance = false;
     rig.ctx().store.TempPerformance = demoPerformance(6);
-    rig.form.SendTemp();
+    rig.form.sendTemp();
     waitInEventLoop(50);  // the module takes its messages as they come
     QVERIFY(sameBlocks(backend.module().temporary(), demoPerformance(6), JV2080BlockSizes));
     QCOMPARE(rig.sent.size(), std::size_t{17});
@@ -150,7 +150,7 @@ class TempTransferTest : public QObject {
     SilentBackend silent;
     Rig rig(silent);
     rig.ctx().engineSettings.sysDly = 120;  // 19 waits outlast the 1.5 s timeout
-    rig.form.GetTemp();
+    rig.form.getTemp();
     const std::vector<std::string> expected{transfer_text::NotResponding};
     QCOMPARE(rig.t.infos, expected);
     QVERIFY(rig.requestsSent() < 18);
@@ -163,7 +163,7 @@ class TempTransferTest : public QObject {
     Rig rig(backend);
     QTimer::singleShot(3 * FastDelay, [&] { rig.wait.findChild<QPushButton*>(QStringLiteral("Bcancel"))->click(); });
     QObject::connect(&rig.wait, &TransferProgressDialog::cancelRequested, [&] { rig.ctx().store.TransferCancelled = true; });
-    rig.form.GetTemp();
+    rig.form.getTemp();
     QVERIFY(rig.requestsSent() < 18);
     QVERIFY(rig.ctx().store.PartialTransfer);
     QCOMPARE(rig.t.infos.size(), std::size_t{1});  // how many blocks came, said once
