@@ -6,6 +6,10 @@
 #include <memory>
 
 #include "app/app_host.h"
+#include "editors/binding/edit_history.h"
+#include "editors/binding/editing_context.h"
+#include "editors/binding/store_notifier.h"
+#include "engine/editing/performance_edit.h"
 #include "engine/engine_settings.h"
 #include "engine/incoming.h"
 #include "engine/sender.h"
@@ -33,6 +37,11 @@ class AppContext {
   Sender sender{store, host, engineSettings, log};
   IncomingHandler incoming{store, host, sender, log};
   TempTransfer tempTransfer{sender, host};
+  // The editing road: the one edit path, the store's notices as a signal, the undo history.
+  PerformanceEdit edit{store, sender};
+  StoreNotifier notices{store};
+  EditHistory history{edit, notices};
+  EditingContext editing{store, edit, sender, host, settings, names, notices, history};
 };
 
 }  // namespace quillon

@@ -148,7 +148,10 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent)
 }
 
 void MainWindow::getTemp() {
-  if (!ctx_.tempTransfer.GetTemp(*waitingView_)) return;
+  const bool fetched = ctx_.tempTransfer.GetTemp(*waitingView_);
+  // Whatever arrived replaced the performance the history spoke of.
+  ctx_.store.notifyReloaded(ChangeOrigin::Incoming);
+  if (!fetched) return;
   setStatusPanel(KindPanel, QStringLiteral("Temp"));
   showTemporaryName();
 }
@@ -300,6 +303,8 @@ void MainWindow::buildMenus() {
   inert(file, QStringLiteral("Save To JV XP"));
   item(file, QStringLiteral("Exit"), &QWidget::close, QKeySequence(Qt::Key_F12));
 
+  ctx_.history.addEditMenu(menuBar(), this);
+
   QMenu* retrieve = menuBar()->addMenu(QStringLiteral("Retrieve"));
   item(retrieve, QStringLiteral("Get Temp"), &MainWindow::getTempRequested);
   inert(retrieve, QStringLiteral("Get User All"));
@@ -331,10 +336,10 @@ void MainWindow::buildMenus() {
   playNote_->setObjectName(QStringLiteral("PlayNoteOnOff"));
   playNote_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
   playNote_->setCheckable(true);
-  QAction* thru = inert(options, QStringLiteral("Midi True  On/Off"));
-  thru->setObjectName(QStringLiteral("MMidiTrue"));
-  thru->setCheckable(true);
-  thru->setChecked(true);
+  midiThru_ = inert(options, QStringLiteral("Midi True  On/Off"));
+  midiThru_->setObjectName(QStringLiteral("MMidiTrue"));
+  midiThru_->setCheckable(true);
+  midiThru_->setChecked(monitor_default::MidiThru);
   changeNameAlways_ = inert(options, QStringLiteral("Change Name Always"));
   changeNameAlways_->setCheckable(true);
 
@@ -449,6 +454,7 @@ void MainWindow::copyListEntryToTemp(int index) {
   std::copy_n(entry.common.begin(), sizes.commonLength(), s.TempPerformance.common.begin());
   for (int p = 0; p < address::PartCount; ++p)
     std::copy_n(entry.parts[p].begin(), sizes.partLength(), s.TempPerformance.parts[p].begin());
+  s.notifyReloaded(ChangeOrigin::File);
 }
 
 void MainWindow::selectCell(int column, int row) {
@@ -529,6 +535,7 @@ void MainWindow::openPath(const QString& path) {
 void MainWindow::loadSyxFile(const QString& path) {
   const SyxFileResult result = readSyxFile(ctx_.store, path.toStdString(), readProgress());
   if (result.ok()) ctx_.store.CurrentFileName = path.toStdString();
+  ctx_.store.notifyReloaded(ChangeOrigin::File);
   showRead(path, result);
 }
 

@@ -88,6 +88,7 @@ class MainWindow : public QMainWindow {
   QTimer* timer1() const { return timer1_; }
   QTimer* timerMidiIn() const { return timerMidiIn_; }
   QAction* playNoteAction() const { return playNote_; }
+  QAction* midiThruAction() const { return midiThru_; }
 
  signals:
   // Commands whose windows or transfers are attached later.
@@ -136,6 +137,7 @@ class MainWindow : public QMainWindow {
   QTimer* timer1_;
   QTimer* timerMidiIn_;
   QAction* playNote_ = nullptr;
+  QAction* midiThru_ = nullptr;
   QAction* changeNameAlways_ = nullptr;
   QString droppedPath_;
   bool splashShown_ = false;

@@ -95,6 +95,8 @@ MonitorWindow::MonitorWindow(AppContext& context, StatusPanelSink statusPanel, Q
   thru_ = cbMiditrue_->isChecked();
 }
 
+void MonitorWindow::setMidiThru(bool on) { cbMiditrue_->setChecked(on); }
+
 MonitorWindow::~MonitorWindow() {
   AppHost& host = ctx_.host;
   if (host.monitor() == this) host.attachMonitor(nullptr);
@@ -237,7 +239,8 @@ void MonitorWindow::connectControls() {
   connect(spChan_, &RollSpinBox::OnChanging, this, &MonitorWindow::channelChanged);
   connect(spAllOff_, &QPushButton::clicked, this, &MonitorWindow::allChannelsOff);
   connect(chCord_, &QCheckBox::clicked, this, [this](bool on) { chord_ = on; });
-  connect(cbMiditrue_, &QCheckBox::clicked, this, [this](bool on) {
+  // toggled, not clicked: the menu item sets the box too, and the flag follows either hand.
+  connect(cbMiditrue_, &QCheckBox::toggled, this, [this](bool on) {
     thru_ = on;
     emit midiThruChanged(on);
   });

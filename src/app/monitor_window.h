@@ -102,6 +102,10 @@ class MonitorWindow : public QWidget, public MonitorState {
   // The MIDI-thru switch was clicked; the main window's menu mark follows it.
   void midiThruChanged(bool on);
 
+ public slots:
+  // The MIDI-thru switch from elsewhere (the main window's menu); the box shows it.
+  void setMidiThru(bool on);
+
  protected:
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void closeEvent(QCloseEvent* event) override;

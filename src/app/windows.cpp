@@ -1,7 +1,6 @@
 #include "app/windows.h"
 
 #include <QAction>
-#include <QCheckBox>
 #include <QTimer>
 
 #include "app/midi_settings_dialog.h"
@@ -10,14 +9,13 @@ namespace quillon {
 
 ProgramWindows::ProgramWindows(AppContext& context)
     : mainWindow(std::make_unique<MainWindow>(context)),
-      progressDialog(std::make_unique<TransferProgressDialog>(mainWindow.get())),
-      splashScreen(std::make_unique<SplashScreen>(mainWindow.get())),
+      progressDialog(std::make_unique<TransferProgressDialog>()),
+      splashScreen(std::make_unique<SplashScreen>()),
       debugWindow(std::make_unique<DebugWindow>()),
       monitorWindow(std::make_unique<MonitorWindow>(
-          context, [this](int panel, const QString& text) { mainWindow->setStatusPanel(panel, text); },
-          mainWindow.get())),
+          context, [this](int panel, const QString& text) { mainWindow->setStatusPanel(panel, text); })),
       messageLog(std::make_unique<MessageLogWindow>()),
-      saveDialog(std::make_unique<SaveChoiceDialog>(mainWindow.get())),
+      saveDialog(std::make_unique<SaveChoiceDialog>()),
       context_(context) {
   mainWindow->windows = {progressDialog.get(), splashScreen.get(), debugWindow.get(), monitorWindow.get(), messageLog.get(),
                         saveDialog.get()};
@@ -42,7 +40,7 @@ void ProgramWindows::openSettingsDialog() {
 }
 
 ProgramWindows::~ProgramWindows() {
-  // Children of the main window go with their own unique_ptrs first.
+  // Each window is owned here alone (none has a Qt parent); the main window goes last.
   saveDialog.reset();
   messageLog.reset();
   monitorWindow.reset();
@@ -63,13 +61,10 @@ void ProgramWindows::connectHost(AppContext& context) {
   QObject::connect(messageLog.get(), &MessageLogWindow::closedByUser, [&context] { context.store.LogEnabled = false; });
   TransferProgressDialog* waiting = progressDialog.get();
   // The menu's MIDI-thru item and the monitor's check box are one switch.
-  if (auto* thruItem = mainWindow->findChild<QAction*>(QStringLiteral("MMidiTrue"))) {
-    if (auto* thruBox = monitorWindow->findChild<QCheckBox*>(QStringLiteral("CbMiditrue"))) {
-      thruItem->setChecked(thruBox->isChecked());
-      QObject::connect(thruItem, &QAction::toggled, thruBox, &QCheckBox::setChecked);
-      QObject::connect(thruBox, &QCheckBox::toggled, thruItem, &QAction::setChecked);
-    }
-  }
+  QAction* thruItem = mainWindow->midiThruAction();
+  thruItem->setChecked(monitorWindow->midiThru());
+  QObject::connect(thruItem, &QAction::toggled, monitorWindow.get(), &MonitorWindow::setMidiThru);
+  QObject::connect(monitorWindow.get(), &MonitorWindow::midiThruChanged, thruItem, &QAction::setChecked);
   // The module's input (lime) also lights the wait window's in-lamp.
   host.onLightIn = [waiting, monitorIn = host.onLightIn](LedColour colour) {
     if (monitorIn) monitorIn(colour);

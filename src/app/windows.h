@@ -27,7 +27,8 @@ class ProgramWindows {
   // Shows the main window and the monitor beside it.
   void showAtStart();
 
-  // Members are declared in creation order; destruction runs backwards.
+  // Members are declared in creation order; destruction runs backwards. The
+  // windows have no Qt parent: this list is their one owner.
   std::unique_ptr<MainWindow> mainWindow;
   std::unique_ptr<TransferProgressDialog> progressDialog;
   std::unique_ptr<SplashScreen> splashScreen;

@@ -105,6 +105,9 @@ IncomingHandler::Walk IncomingHandler::decodeSysex(const Bytes& message) {
     log_.AddReceivedLine(std::to_string(SysexInCount) + " = " + lines.summary);
     log_.AddReceivedLine(std::to_string(length));
   }
+  if (length > roland::FrameOverhead)
+    store_.notifyChanged({a.area(), a.sub(), a.block(), a.offset(), static_cast<int>(length - roland::FrameOverhead),
+                          ChangeOrigin::Incoming});
   return Walk::Continue;
 }
 

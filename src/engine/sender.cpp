@@ -33,7 +33,9 @@ void Sender::SendSysexData(const SysexAddress& address, std::span<const Byte> da
   followEditedPartChannel();
   const auto payload = data.first(static_cast<std::size_t>(std::clamp<int>(count, 0, static_cast<int>(data.size()))));
   const Bytes message = buildDT1(settings_.device(), address, payload);
-  store_.mirrorSentData(address, std::span<const Byte>(message).subspan(roland::PosData, payload.size()));
+  if (store_.mirrorSentData(address, std::span<const Byte>(message).subspan(roland::PosData, payload.size())))
+    store_.notifyChanged({address.area(), address.sub(), address.block(), address.offset(),
+                          static_cast<int>(payload.size()), store_.SendOrigin});
   if (store_.MidiClosed)
     host_.showInfo(sender_text::SendMidiClosed);
   else

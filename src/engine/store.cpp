@@ -38,6 +38,18 @@ bool PerformanceStore::mirrorSentData(const SysexAddress& addr, std::span<const 
   return true;
 }
 
+void PerformanceStore::addObserver(StoreObserver* observer) {
+  if (std::find(observers_.begin(), observers_.end(), observer) == observers_.end()) observers_.push_back(observer);
+}
+
+void PerformanceStore::removeObserver(StoreObserver* observer) { std::erase(observers_, observer); }
+
+void PerformanceStore::notifyChanged(const StoreChange& change) const {
+  // A copy: an observer may leave while it is told.
+  const std::vector<StoreObserver*> observers = observers_;
+  for (StoreObserver* o : observers) o->storeChanged(change);
+}
+
 void PerformanceStore::clearPerformanceData() {
   TempPerformance.common.fill(0);
   for (auto& p : TempPerformance.parts) std::fill_n(p.begin(), PartBytesKept, Byte{0});

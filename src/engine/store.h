@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "engine/performance.h"
 
@@ -30,6 +31,33 @@ struct ListEntryInfo {
   int fileNumber = 0;           // the number the file stored it under (0..31)
   std::int64_t fileOffset = 0;  // offset of its common message's F0
   bool complete = true;         // false when parts were missing from the file
+};
+
+// Why bytes of the store changed.
+enum class ChangeOrigin { UserEdit, Incoming, File, Undo };
+
+// Which bytes changed: an address range of the module's map, or everything.
+struct StoreChange {
+  Byte area = address::AreaTemporary;
+  Byte sub = 0;
+  Byte block = address::BlockCommon;
+  int offset = 0;
+  int length = -1;  // below 0: the whole store was replaced (a file, a fetch, another entry)
+  ChangeOrigin origin = ChangeOrigin::File;
+
+  static StoreChange everything(ChangeOrigin origin) { return {address::AreaTemporary, 0, 0, 0, -1, origin}; }
+  bool isEverything() const { return length < 0; }
+  // True when these bytes overlap `count` bytes at `at` of a block of the map.
+  bool touches(Byte areaByte, Byte blockByte, int at, int count) const {
+    if (isEverything()) return true;
+    return area == areaByte && sub == 0 && block == blockByte && at < offset + length && offset < at + count;
+  }
+};
+
+class StoreObserver {
+ public:
+  virtual ~StoreObserver() = default;
+  virtual void storeChanged(const StoreChange& change) = 0;
 };
 
 struct PerformanceStore {
@@ -73,6 +101,15 @@ struct PerformanceStore {
   // The last Get Temp ended with blocks missing.
   bool PartialTransfer = false;
 
+  // How the sender reports the bytes it mirrors (an undo says so).
+  ChangeOrigin SendOrigin = ChangeOrigin::UserEdit;
+
+  // Observers hear of every mirrored send and every decoded incoming message.
+  void addObserver(StoreObserver* observer);
+  void removeObserver(StoreObserver* observer);
+  void notifyChanged(const StoreChange& change) const;
+  void notifyReloaded(ChangeOrigin origin) const { notifyChanged(StoreChange::everything(origin)); }
+
   // The part being edited and its block byte.
   int editedPart() const { return PartPage + PartSlot; }
   Byte editedPartBlock() const { return address::partBlock(editedPart()); }
@@ -86,6 +123,9 @@ struct PerformanceStore {
   // Zeroes the edited performance and every listed common block (parts of the
   // list stay), ready for new data.
   void clearPerformanceData();
+
+ private:
+  std::vector<StoreObserver*> observers_;
 };
 
 // Texts of the 4 by 8 performance grid (cells run down the columns).

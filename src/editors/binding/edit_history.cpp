@@ -1,0 +1,96 @@
+#include "editors/binding/edit_history.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+#include <QUndoCommand>
+
+#include "editors/binding/store_notifier.h"
+
+namespace quillon {
+
+class EditHistory::Command : public QUndoCommand {
+ public:
+  Command(PerformanceEdit& edit, EditStep step) : edit_(edit) { add(std::move(step)); }
+
+  // A later step on the same bytes keeps the first old value.
+  void add(EditStep step) {
+    for (EditStep& s : steps_) {
+      if (s.block == step.block && s.part == step.part && s.offset == step.offset && s.after.size() == step.after.size()) {
+        s.after = std::move(step.after);
+        return;
+      }
+    }
+    steps_.push_back(std::move(step));
+  }
+
+  void undo() override { edit_.replay(steps_, true); }
+  void redo() override {
+    // The first redo is the push: the edit has already gone out.
+    if (pushed_) edit_.replay(steps_, false);
+    pushed_ = true;
+  }
+
+ private:
+  PerformanceEdit& edit_;
+  std::vector<EditStep> steps_;
+  bool pushed_ = false;
+};
+
+EditHistory::EditHistory(PerformanceEdit& edit, StoreNotifier& notices, QObject* parent)
+    : QObject(parent), edit_(edit), undo_(new QAction(tr("Undo"), this)), redo_(new QAction(tr("Redo"), this)) {
+  edit_.setObserver(this);
+  undo_->setObjectName(QStringLiteral("EditUndo"));
+  redo_->setObjectName(QStringLiteral("EditRedo"));
+  undo_->setShortcut(QKeySequence::Undo);
+  redo_->setShortcut(QKeySequence::Redo);
+  undo_->setEnabled(false);
+  redo_->setEnabled(false);
+  connect(undo_, &QAction::triggered, this, &EditHistory::undo);
+  connect(redo_, &QAction::triggered, this, &EditHistory::redo);
+  connect(&stack_, &QUndoStack::canUndoChanged, undo_, &QAction::setEnabled);
+  connect(&stack_, &QUndoStack::canRedoChanged, redo_, &QAction::setEnabled);
+  connect(&stack_, &QUndoStack::indexChanged, this, [this] { open_ = nullptr; });
+  // Other data in the store: the old steps no longer describe what the module holds.
+  connect(&notices, &StoreNotifier::changed, this, [this](const StoreChange& change) {
+    if (change.isEverything()) clear();
+  });
+}
+
+EditHistory::~EditHistory() { edit_.setObserver(nullptr); }
+
+void EditHistory::undo() {
+  if (!edit_.isReplaying()) stack_.undo();
+}
+
+void EditHistory::redo() {
+  if (!edit_.isReplaying()) stack_.redo();
+}
+
+void EditHistory::clear() {
+  if (edit_.isReplaying()) return;
+  open_ = nullptr;
+  stack_.clear();
+}
+
+void EditHistory::edited(const EditStep& step, bool grouped) {
+  if (grouped && open_) {
+    open_->add(step);
+    return;
+  }
+  auto* command = new Command(edit_, step);
+  stack_.push(command);
+  open_ = grouped ? command : nullptr;
+}
+
+QMenu* EditHistory::addEditMenu(QMenuBar* bar, QWidget* window) {
+  QMenu* menu = bar->addMenu(tr("Edit"));
+  menu->setObjectName(QStringLiteral("EditMenu"));
+  menu->addAction(undo_);
+  menu->addAction(redo_);
+  window->addAction(undo_);
+  window->addAction(redo_);
+  return menu;
+}
+
+}  // namespace quillon

@@ -1,0 +1,51 @@
+#pragma once
+// Undo and redo of edits sent to the module. An undo sends the old bytes
+// through the same edit path, so module, store and controls stay in step. A
+// drag or a Quick Edit is one step; loading other data starts a new history.
+
+#include <QObject>
+#include <QUndoStack>
+
+#include "engine/editing/performance_edit.h"
+
+class QAction;
+class QMenu;
+class QMenuBar;
+class QWidget;
+
+namespace quillon {
+
+class StoreNotifier;
+
+class EditHistory : public QObject, public EditObserver {
+  Q_OBJECT
+ public:
+  EditHistory(PerformanceEdit& edit, StoreNotifier& notices, QObject* parent = nullptr);
+  ~EditHistory() override;
+
+  // Refused while an undo or redo is still sending.
+  void undo();
+  void redo();
+  void clear();
+  bool canUndo() const { return stack_.canUndo(); }
+  bool canRedo() const { return stack_.canRedo(); }
+  int stepCount() const { return stack_.count(); }
+
+  QAction* undoAction() const { return undo_; }
+  QAction* redoAction() const { return redo_; }
+  // An "Edit" menu with Undo and Redo, and their shortcuts in `window`.
+  QMenu* addEditMenu(QMenuBar* bar, QWidget* window);
+
+  void edited(const EditStep& step, bool grouped) override;
+  void groupEnded() override { open_ = nullptr; }
+
+ private:
+  class Command;
+  PerformanceEdit& edit_;
+  QUndoStack stack_;
+  Command* open_ = nullptr;  // the step a running group adds to
+  QAction* undo_;
+  QAction* redo_;
+};
+
+}  // namespace quillon

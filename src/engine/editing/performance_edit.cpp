@@ -1,0 +1,107 @@
+#include "engine/editing/performance_edit.h"
+
+#include <algorithm>
+
+namespace quillon {
+
+namespace {
+Byte blockByte(ParamBlock block, int part) {
+  return block == ParamBlock::Part ? address::partBlock(part) : address::BlockCommon;
+}
+Byte areaByte(ParamBlock block) { return block == ParamBlock::System ? address::AreaSystem : address::AreaTemporary; }
+}  // namespace
+
+bool PerformanceEdit::guardHolds(SendGuard guard) const {
+  return store_.Updating || (guard == SendGuard::FormFilling && store_.FormFilling);
+}
+
+Bytes PerformanceEdit::storedBytes(ParamBlock block, int part, Byte offset, int length) const {
+  Bytes out;
+  const auto copy = [&](const auto& record) {
+    for (int k = 0; k < length; ++k) {
+      const std::size_t at = static_cast<std::size_t>(offset) + static_cast<std::size_t>(k);
+      out.push_back(at < record.size() ? record[at] : Byte{0});
+    }
+  };
+  switch (block) {
+    case ParamBlock::System: copy(store_.SystemImage); break;
+    case ParamBlock::Common: copy(store_.TempPerformance.common); break;
+    case ParamBlock::Part:
+      copy(store_.TempPerformance.parts[static_cast<std::size_t>(std::clamp(part, 0, address::PartCount - 1))]);
+      break;
+  }
+  return out;
+}
+
+int PerformanceEdit::storedValue(const Parameter& p, int part) const {
+  const Bytes bytes = storedBytes(p.block, part, p.offsetFor(part), p.length());
+  return decodeStored(p, bytes);
+}
+
+bool PerformanceEdit::send(ParamBlock block, int part, Byte offset, std::span<const Byte> bytes, SendGuard guard) {
+  if (guardHolds(guard)) return false;
+  const SysexAddress target{areaByte(block), 0, blockByte(block, part), offset};
+  if (guard == SendGuard::FormFilling) {
+    // The editors' road: the shared address buffer and SendLength, as the sender expects them.
+    store_.SysexAddressBuffer = target;
+    store_.SendLength = static_cast<std::int32_t>(bytes.size());
+    sender_.SendEditParameter(bytes);
+  } else {
+    sender_.SendSysexData(target, bytes, static_cast<int>(bytes.size()));
+  }
+  if (block == ParamBlock::System) {
+    // The sender mirrors performance data only; the system image keeps what the
+    // module now holds so that a refresh or an undo reads the right switch.
+    for (std::size_t k = 0; k < bytes.size() && offset + k < store_.SystemImage.size(); ++k)
+      store_.SystemImage[offset + k] = bytes[k];
+    store_.notifyChanged({address::AreaSystem, 0, 0, offset, static_cast<int>(bytes.size()), store_.SendOrigin});
+  }
+  return true;
+}
+
+bool PerformanceEdit::setBytes(ParamBlock block, int part, Byte offset, std::span<const Byte> bytes, SendGuard guard) {
+  if (replaying_ || guardHolds(guard)) return false;
+  EditStep step{block, block == ParamBlock::Part ? part : 0, offset,
+                storedBytes(block, part, offset, static_cast<int>(bytes.size())), Bytes(bytes.begin(), bytes.end()),
+                guard};
+  if (!send(block, part, offset, bytes, guard)) return false;
+  if (observer_ && step.before != step.after) observer_->edited(step, inGroup());
+  return true;
+}
+
+bool PerformanceEdit::set(const Parameter& p, int part, int shown, SendGuard guard) {
+  const ParamBytes bytes = encodeStored(p, p.toStored(shown));
+  return setBytes(p.block, part, p.offsetFor(part), bytes.span(), guard);
+}
+
+void PerformanceEdit::setAllParts(const Parameter& p, const std::function<int(int part)>& shownFor, SendGuard guard) {
+  beginGroup();
+  for (int part = 0; part < address::PartCount; ++part)
+    if (set(p, part, shownFor(part), guard)) sender_.pace();
+  endGroup();
+}
+
+void PerformanceEdit::endGroup() {
+  if (groupDepth_ == 0) return;
+  if (--groupDepth_ == 0 && observer_) observer_->groupEnded();
+}
+
+void PerformanceEdit::replay(const std::vector<EditStep>& steps, bool undo) {
+  if (replaying_ || steps.empty()) return;
+  replaying_ = true;
+  const ChangeOrigin origin = store_.SendOrigin;
+  store_.SendOrigin = ChangeOrigin::Undo;
+  const auto sendOne = [&](const EditStep& s) {
+    const Bytes& bytes = undo ? s.before : s.after;
+    // An undo is no window's fill: only a running transfer (Updating) holds it back.
+    if (send(s.block, s.part, s.offset, bytes, SendGuard::Updating) && steps.size() > 1) sender_.pace();
+  };
+  if (undo)
+    std::for_each(steps.rbegin(), steps.rend(), sendOne);
+  else
+    std::for_each(steps.begin(), steps.end(), sendOne);
+  store_.SendOrigin = origin;
+  replaying_ = false;
+}
+
+}  // namespace quillon

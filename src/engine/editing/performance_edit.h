@@ -1,0 +1,81 @@
+#pragma once
+// The one way a window changes the module: a parameter of a part (or of the
+// common block or system area) is set to a shown value, turned into its
+// stored bytes and sent through the sender, which mirrors it into the store.
+// Every edit that leaves is reported as a step, so an undo history can send
+// the old bytes back the same way.
+
+#include <functional>
+#include <vector>
+
+#include "engine/params/parameter_table.h"
+#include "engine/sender.h"
+
+namespace quillon {
+
+// Which flag a window's sends respect: windows that fill under FormFilling send
+// through the editors' guarded call at the shared address; windows that fill
+// under Updating send their own data sets directly.
+enum class SendGuard { FormFilling, Updating };
+
+// The bytes one edit replaced: enough to send either side again.
+struct EditStep {
+  ParamBlock block = ParamBlock::Common;
+  int part = 0;  // the part block of a part parameter; 0 otherwise
+  Byte offset = 0;
+  Bytes before;
+  Bytes after;
+  SendGuard guard = SendGuard::FormFilling;
+};
+
+class EditObserver {
+ public:
+  virtual ~EditObserver() = default;
+  // An edit left for the module; `grouped` while a group (a drag, a Quick Edit) is open.
+  virtual void edited(const EditStep& step, bool grouped) = 0;
+  virtual void groupEnded() = 0;
+};
+
+class PerformanceEdit {
+ public:
+  PerformanceEdit(PerformanceStore& store, Sender& sender) : store_(store), sender_(sender) {}
+
+  // Sends `shown` (clamped to the parameter's range) for `part`. False when
+  // nothing could leave: the window's guard flag is set, or an undo is sending.
+  bool set(const Parameter& p, int part, int shown, SendGuard guard);
+  // Raw runs: the name (12 bytes at common 00h), a patch (group, ID, number halves, level, pan).
+  bool setBytes(ParamBlock block, int part, Byte offset, std::span<const Byte> bytes, SendGuard guard);
+  // Quick Edit: every part in order, SysDly after each message; one undo step.
+  void setAllParts(const Parameter& p, const std::function<int(int part)>& shownFor, SendGuard guard);
+
+  int storedValue(const Parameter& p, int part) const;
+  int shownValue(const Parameter& p, int part) const { return p.toShown(storedValue(p, part)); }
+  // The stored bytes at a block offset (what an undo would restore).
+  Bytes storedBytes(ParamBlock block, int part, Byte offset, int length) const;
+
+  // Edits sent between these are one step (nesting allowed).
+  void beginGroup() { ++groupDepth_; }
+  void endGroup();
+  bool inGroup() const { return groupDepth_ > 0; }
+
+  // Sends a step's old (or new) bytes; no step is recorded and user edits are
+  // refused meanwhile, so the two never interleave.
+  void replay(const std::vector<EditStep>& steps, bool undo);
+  bool isReplaying() const { return replaying_; }
+
+  void setObserver(EditObserver* observer) { observer_ = observer; }
+  Sender& sender() { return sender_; }
+  PerformanceStore& store() { return store_; }
+
+ private:
+  bool guardHolds(SendGuard guard) const;
+  bool send(ParamBlock block, int part, Byte offset, std::span<const Byte> bytes, SendGuard guard);
+
+  PerformanceStore& store_;
+  Sender& sender_;
+  EditObserver* observer_ = nullptr;
+  int groupDepth_ = 0;
+  bool replaying_ = false;
+};
+
+}  // namespace quillon
