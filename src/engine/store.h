@@ -77,6 +77,9 @@ struct PerformanceStore {
   std::int32_t SendLength = 1;
   std::int32_t PartPage = 0;
   std::int32_t PartSlot = 0;
+  // The eight-part windows (switches, key range): first part shown (0 or 8) and the row last touched (0..7).
+  std::int32_t SwitchHalf = 0;
+  std::int32_t SwitchPart = 0;
 
   bool Updating = false;
   bool FormFilling = false;
@@ -113,6 +116,13 @@ struct PerformanceStore {
   // The part being edited and its block byte.
   int editedPart() const { return PartPage + PartSlot; }
   Byte editedPartBlock() const { return address::partBlock(editedPart()); }
+
+  // Makes the four-column editor follow the part last touched in an eight-part window.
+  void syncPartPage() {
+    const int part = SwitchHalf + SwitchPart;
+    PartPage = part - part % PartsPerPage;
+    PartSlot = part % PartsPerPage;
+  }
 
   PerformanceRecord& selectedPerformance();
 
