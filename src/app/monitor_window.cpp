@@ -172,6 +172,12 @@ void MonitorWindow::buildControls() {
 
   for (QWidget* s : std::initializer_list<QWidget*>{sbNoteH_, sbNoteV_, sbNoteB_, sbNoteM_, sbNoteA_})
     s->setMinimumHeight(SliderHeight);
+  // What a screen reader says for each value control.
+  const std::pair<QWidget*, const char*> spoken[] = {
+      {sbNoteH_, "Note"},       {sbNoteV_, "Velocity"},   {spChan_, "Channel"},      {sbNoteB_, "Breath"},
+      {sbNoteM_, "Modulation"}, {sbNoteA_, "Expression"}, {lgIn_, "Input velocity"}, {ledOut_, "Output activity"},
+      {ledIn_, "Input activity"}};
+  for (const auto& [control, text] : spoken) control->setAccessibleName(QString::fromLatin1(text));
 
   auto* top = new QHBoxLayout;
   top->addWidget(ledOut_);

@@ -1,5 +1,6 @@
 #include "controls/fader_base.h"
 
+#include "controls/accessible_controls.h"
 #include "controls/control_geometry.h"
 #include "controls/paint_helpers.h"
 
@@ -30,6 +31,9 @@ const QColor CapOutline = Qt::black;
 }  // namespace
 
 FaderBase::FaderBase(const Behaviour& behaviour, QWidget* parent) : QWidget(parent), behaviour_(behaviour) {
+  installAccessibleControls();
+  connect(this, &FaderBase::OnChange, this, [this](int v) { notifyAccessibleValue(this, v); });
+  connect(this, &FaderBase::OnChanging, this, [this](int v) { notifyAccessibleValue(this, v); });
   setMinimumSize(geometry::FaderMinWidth, geometry::FaderMinHeight);
   setFocusPolicy(Qt::TabFocus);  // a left press takes the focus itself, other buttons do not
   setMouseTracking(true);        // for the resize cursor over the cap

@@ -74,6 +74,8 @@ class FaderBase : public QWidget {
   int thumbCentreY() const;
   std::vector<int> tickRows() const;
   bool isDragging() const { return dragging_; }
+  // The text the value display shows (for assistive technology too).
+  QString valueText() const { return displayText(); }
 
   QSize sizeHint() const override;
   QSize minimumSizeHint() const override;

@@ -1,5 +1,6 @@
 #include "controls/roll_spin_box.h"
 
+#include "controls/accessible_controls.h"
 #include "controls/paint_helpers.h"
 
 #include <QCursor>
@@ -31,6 +32,9 @@ const QColor DefaultCMin = QColor(0x80, 0x80, 0x00);    // olive
 RollSpinBox::RollSpinBox(QWidget* parent)
     : QWidget(parent), ledOnCol_(DefaultLedOn), ledOffCol_(DefaultLedOff), cMinColor_(DefaultCMin) {
   resize(DefaultWidth, DefaultHeight);
+  installAccessibleControls();
+  connect(this, &RollSpinBox::OnChange, this, [this](int v) { notifyAccessibleValue(this, v); });
+  connect(this, &RollSpinBox::OnChanging, this, [this](int v) { notifyAccessibleValue(this, v); });
   setMinimumSize(DefaultWidth, DefaultHeight);
   setFocusPolicy(Qt::TabFocus);  // the press decides where the focus goes (FocusControl)
   setMouseTracking(true);        // for the roll cursor over the drag zone

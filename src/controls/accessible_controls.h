@@ -1,0 +1,16 @@
+#pragma once
+// The value controls as assistive technology sees them: a fader is a slider
+// and the roll spin field a spin box, each with a current, minimum and
+// maximum value that can be read and set. Setting a value there does what
+// the user's hand would: the control raises its settled change.
+
+class QObject;
+
+namespace quillon {
+
+// Registers the accessibility factory once; the controls call it themselves.
+void installAccessibleControls();
+// Tells assistive technology that a control's value changed.
+void notifyAccessibleValue(QObject* control, int value);
+
+}  // namespace quillon
