@@ -118,14 +118,22 @@ void BindingSet::userChanged(Binding& b, int shown, bool dragging) {
   if (refreshing_ > 0 || !b.active_) return;
   if (b.options_.preview) b.options_.preview(shown);
   if (dragging && !(b.options_.sendWhileDragging || changeAlwaysOn())) return;
-  if (dragging_ != &b) closeDrag();
-  if (dragging && !dragging_) {
+  // A change raised from inside another (a key bar pushing its partner) joins that one's step.
+  const bool outermost = nested_ == 0;
+  if (outermost && dragging_ != &b) closeDrag();
+  if (outermost && dragging && !dragging_) {
     // The steps of one drag are one undo step.
     ctx_.edit.beginGroup();
     dragging_ = &b;
   }
+  // A settled change and what it pushes along (a partner bar, a second send) are one step.
+  const bool ownGroup = outermost && !dragging_;
+  if (ownGroup) ctx_.edit.beginGroup();
+  ++nested_;
   const bool sent = sendValue(b, shown);
-  if (!dragging) closeDrag();
+  --nested_;
+  if (ownGroup) ctx_.edit.endGroup();
+  if (outermost && !dragging) closeDrag();
   if (sent && b.options_.after) b.options_.after();
 }
 
@@ -147,11 +155,12 @@ bool BindingSet::sendValue(Binding& b, int shown) {
     if (value != shown) showWithoutSending(&b, value);
   }
   const int p = b.part();
+  const auto sendOnce = [&] { return b.options_.send ? b.options_.send(value) : ctx_.edit.set(b.parameter_, p, value, guard_); };
   sending_ = &b;
-  bool sent = ctx_.edit.set(b.parameter_, p, value, guard_);
+  const bool sent = sendOnce();
   if (sent && b.options_.sendTwice) {
     ctx_.sender.pace();
-    ctx_.edit.set(b.parameter_, p, value, guard_);
+    sendOnce();
   }
   if (sent && b.options_.waitAfter) ctx_.sender.pace();
   sending_ = nullptr;

@@ -45,6 +45,9 @@ struct BindOptions {
   // A rule before sending: the value to send, or nothing to refuse the change
   // (the control then shows the stored value again).
   std::function<std::optional<int>(int shown)> adjust;
+  // The send itself, where an edit is more than the control's own bytes (a
+  // key-range pair); true when it went out. Default: the parameter's value.
+  std::function<bool(int shown)> send;
   // Runs on every change of the control, sent or not (a display beside it).
   std::function<void(int shown)> preview;
   // Runs after a send went out (the window's overview refresh).
@@ -116,7 +119,8 @@ class BindingSet : public QObject {
   std::vector<std::unique_ptr<Binding>> bindings_;
   int refreshing_ = 0;
   Binding* sending_ = nullptr;  // its own notices are not shown back to it
-  Binding* dragging_ = nullptr; // the binding whose drag is one open undo step
+  Binding* dragging_ = nullptr;  // the binding whose drag is one open undo step
+  int nested_ = 0;               // user changes running inside one another
 };
 
 }  // namespace quillon
