@@ -1,6 +1,7 @@
 // Quillon: start-up creates every window once, in a fixed order, then runs the loop.
 
 #include <QApplication>
+#include <QComboBox>
 #include <QCommandLineParser>
 #include <QIcon>
 #include <QTimer>
@@ -16,6 +17,7 @@
 
 namespace {
 constexpr int ScreenshotDelayMs = 2500;  // after the splash has closed and the names were evaluated
+constexpr int ScreenshotSettleMs = 500;  // a window shown and laid out
 
 // For the start-up benchmark: the wall clock when the main window is shown,
 // and the resident memory then.
@@ -57,6 +59,20 @@ int main(int argc, char** argv) {
       QStringLiteral("Save a picture of the MIDI and expansion settings dialog to <png> and quit."),
       QStringLiteral("png"));
   parser.addOption(screenshotSettings);
+  const QCommandLineOption screenshotEfx(QStringLiteral("screenshot-efx"),
+                                         QStringLiteral("Fetch the Temporary Performance, save a picture of the EFX "
+                                                        "editor to <png> and quit."),
+                                         QStringLiteral("png"));
+  parser.addOption(screenshotEfx);
+  const QCommandLineOption screenshotChorus(QStringLiteral("screenshot-chorus"),
+                                            QStringLiteral("Fetch the Temporary Performance, save a picture of the "
+                                                           "chorus and reverb editor to <png> and quit."),
+                                            QStringLiteral("png"));
+  parser.addOption(screenshotChorus);
+  const QCommandLineOption efxType(QStringLiteral("efx-type"),
+                                   QStringLiteral("Before an EFX picture, choose EFX type <number> (1..40) in the editor."),
+                                   QStringLiteral("number"));
+  parser.addOption(efxType);
   parser.process(app);
 
   if (parser.isSet(screenshotSettings)) {
@@ -96,6 +112,23 @@ int main(int argc, char** argv) {
     QTimer::singleShot(ScreenshotDelayMs, [&windows, png] {
       windows.monitorWindow->grab().save(png);
       QApplication::exit(0);
+    });
+  }
+  if (parser.isSet(screenshotEfx) || parser.isSet(screenshotChorus)) {
+    const bool efx = parser.isSet(screenshotEfx);
+    const QString png = parser.value(efx ? screenshotEfx : screenshotChorus);
+    const int type = parser.value(efxType).toInt();
+    QTimer::singleShot(ScreenshotDelayMs, [&windows, efx, png, type] {
+      windows.mainWindow->getTemp();
+      QWidget* window = efx ? static_cast<QWidget*>(windows.efxWindow.get()) : windows.chorusReverbWindow.get();
+      efx ? windows.efxWindow->showAndRaise() : windows.chorusReverbWindow->showAndRaise();
+      // Chosen as the user chooses it: the type goes out and its parameters come back.
+      if (efx && type >= 1 && type <= quillon::EfxTypeCount)
+        windows.efxWindow->findChild<QComboBox*>(QStringLiteral("CbEFXType"))->setCurrentIndex(type - 1);
+      QTimer::singleShot(ScreenshotSettleMs, [window, png] {
+        window->grab().save(png);
+        QApplication::exit(0);
+      });
     });
   }
   return QApplication::exec();

@@ -241,8 +241,12 @@ void MainWindow::buildControls() {
   selectedRow->addWidget(label2);
   selectedRow->addWidget(beditp_, 1);
   selectedRow->addWidget(lnamesel_);
-  selectedRow->addWidget(addButton("Bchorev", QStringLiteral("Chorus Reverb EFX"), nullptr));
-  selectedRow->addWidget(addButton("Button1", QStringLiteral("E F X   Edit"), nullptr));
+  QPushButton* chorusReverb = addButton("Bchorev", QStringLiteral("Chorus Reverb EFX"), nullptr);
+  connect(chorusReverb, &QPushButton::clicked, this, &MainWindow::chorusReverbRequested);
+  selectedRow->addWidget(chorusReverb);
+  QPushButton* efx = addButton("Button1", QStringLiteral("E F X   Edit"), nullptr);
+  connect(efx, &QPushButton::clicked, this, &MainWindow::efxRequested);
+  selectedRow->addWidget(efx);
   selectedRow->addWidget(addButton("Bmidimix", QStringLiteral("Midi Mixer"), nullptr));
   selectedRow->addWidget(addButton("Btune", QStringLiteral("ScaleTune"), nullptr));
   layout->addLayout(selectedRow);

@@ -96,6 +96,8 @@ class MainWindow : public QMainWindow {
   void sendTempRequested();
   void editRequested();
   void settingsRequested();
+  void chorusReverbRequested();
+  void efxRequested();
 
  protected:
   void changeEvent(QEvent* event) override;

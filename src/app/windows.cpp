@@ -16,11 +16,14 @@ ProgramWindows::ProgramWindows(AppContext& context)
           context, [this](int panel, const QString& text) { mainWindow->setStatusPanel(panel, text); })),
       messageLog(std::make_unique<MessageLogWindow>()),
       saveDialog(std::make_unique<SaveChoiceDialog>()),
+      efxWindow(std::make_unique<EfxWindow>(context.editing)),
+      chorusReverbWindow(std::make_unique<ChorusReverbWindow>(context.editing)),
       context_(context) {
   mainWindow->windows = {progressDialog.get(), splashScreen.get(), debugWindow.get(), monitorWindow.get(), messageLog.get(),
                         saveDialog.get()};
   connectHost(context);
   routePortsToMonitor();
+  connectEditingWindows();
   // Queued: the first activation asks from inside an event handler.
   QObject::connect(mainWindow.get(), &MainWindow::settingsRequested, mainWindow.get(),
                    [this] { openSettingsDialog(); }, Qt::QueuedConnection);
@@ -39,8 +42,21 @@ void ProgramWindows::openSettingsDialog() {
   dialog.exec();
 }
 
+void ProgramWindows::connectEditingWindows() {
+  // The effect windows open each other, and the main window opens both.
+  QObject::connect(mainWindow.get(), &MainWindow::efxRequested, efxWindow.get(), &EfxWindow::showAndRaise);
+  QObject::connect(mainWindow.get(), &MainWindow::chorusReverbRequested, chorusReverbWindow.get(),
+                   &ChorusReverbWindow::showAndRaise);
+  QObject::connect(efxWindow.get(), &EfxWindow::chorusReverbRequested, chorusReverbWindow.get(),
+                   &ChorusReverbWindow::showAndRaise);
+  QObject::connect(chorusReverbWindow.get(), &ChorusReverbWindow::efxRequested, efxWindow.get(),
+                   &EfxWindow::showAndRaise);
+}
+
 ProgramWindows::~ProgramWindows() {
   // Each window is owned here alone (none has a Qt parent); the main window goes last.
+  chorusReverbWindow.reset();
+  efxWindow.reset();
   saveDialog.reset();
   messageLog.reset();
   monitorWindow.reset();

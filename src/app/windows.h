@@ -15,6 +15,8 @@
 #include "app/splash_screen.h"
 #include "app/main_window.h"
 #include "app/transfer_progress_dialog.h"
+#include "effects/chorus_reverb_window.h"
+#include "effects/efx_window.h"
 #include "midi/module_link.h"
 
 namespace quillon {
@@ -36,6 +38,9 @@ class ProgramWindows {
   std::unique_ptr<MonitorWindow> monitorWindow;  // opens the MIDI ports
   std::unique_ptr<MessageLogWindow> messageLog;
   std::unique_ptr<SaveChoiceDialog> saveDialog;
+  // Editing windows, hidden until a button shows them.
+  std::unique_ptr<EfxWindow> efxWindow;
+  std::unique_ptr<ChorusReverbWindow> chorusReverbWindow;
 
   // How the settings dialog reopens and closes the ports: at the monitor, which owns them.
   std::function<std::string(const PortChoice& out, const PortChoice& in, std::optional<PortChoice> keyboard)>
@@ -48,6 +53,7 @@ class ProgramWindows {
  private:
   void connectHost(AppContext& context);
   void routePortsToMonitor();
+  void connectEditingWindows();
 
   AppContext& context_;
 };
