@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <span>
 
 #include "controls/control_geometry.h"
 #include "controls/roll_spin_box.h"
@@ -390,7 +391,13 @@ bool EfxWindow::sendType(int type) {
     sender.RequestSysexData(address::temporaryCommon(common::EfxRereadFirst), common::EfxRereadLength);
     sender.pace();
   }
-  ctx_.store.Updating = false;
+  // The parameters that came with the new type belong to the edited list entry
+  // as much as the type does, or saving it would pair the type with old values.
+  PerformanceStore& store = ctx_.store;
+  const auto reread = std::span<const Byte>(store.TempPerformance.common).subspan(common::EfxRereadFirst,
+                                                                                    common::EfxRereadLength);
+  store.mirrorSentData(address::temporaryCommon(common::EfxRereadFirst), Bytes(reread.begin(), reread.end()));
+  store.Updating = false;
   changingType_ = false;
   refresh();
   return true;
