@@ -42,7 +42,7 @@ class EfxWindowTest : public QObject {
     QVERIFY(rig.sent.empty());  // opening only reads the store
     auto& moduleCommon = EffectsRig::module().temporary().common;
     for (int n = 1; n <= EfxSlotCount; ++n) moduleCommon[efxParameterOffset(n)] = static_cast<Byte>(10 + n);
-    moduleCommon[efxParameterOffset(5)] = 1;  // Speed: "Fast"
+    moduleCommon[efxParameterOffset(5)] = 0;  // Speed: "Slow"
 
     rig.find<QComboBox>(efx, "CbEFXType")->setCurrentIndex(Rotary);
     QCOMPARE(rig.sent.size(), std::size_t{2});
@@ -53,7 +53,7 @@ class EfxWindowTest : public QObject {
     for (int k = 1; k <= EfxSlotCount; ++k) QCOMPARE(efx->slider(k)->isVisible(), k != 11);
     QCOMPARE(efx->slider(1)->Text(), QStringLiteral("    0.60"));  // parameter 1 = 11 in list 9
     QCOMPARE(efx->slider(HiLevelSlot)->Position(), 18);
-    QCOMPARE(efx->slider(SpeedSlot)->Text(), QStringLiteral("Fast"));
+    QCOMPARE(efx->slider(SpeedSlot)->Text(), QStringLiteral("Slow"));
     QCOMPARE(rig.ctx().store.selectedPerformance().common[efxParameterOffset(8)], Byte{18});  // saved as fetched
     QCOMPARE(efx->sliderLabel(SpeedSlot)->text(), QStringLiteral("Speed"));
     QCOMPARE(rig.find<QLabel>(efx, "STop1")->text(), QStringLiteral("Perform EFX 08: Rotary"));
@@ -70,8 +70,8 @@ class EfxWindowTest : public QObject {
     efx->hide();
     rig.ctx().store.TempPerformance.common[efxParameterOffset(5)] = 9;
     efx->showAndRaise();
-    QCOMPARE(efx->slider(SpeedSlot)->Position(), 1);
-    QCOMPARE(efx->slider(SpeedSlot)->Text(), QStringLiteral("Fast"));
+    QCOMPARE(efx->slider(SpeedSlot)->Position(), 0);  // not pulled to the end of the list
+    QCOMPARE(efx->slider(SpeedSlot)->Text(), QStringLiteral("Slow"));
     QCOMPARE(rig.sent.size(), std::size_t{2});
 
     // The phase list (91 entries) gets ten ticks, one every 20 degrees.
