@@ -1,0 +1,60 @@
+// The EFX editor through a real MIDI stack: the program's ports on quillon-jvsim
+// over JACK; a type change fetches the module's parameters into the window.
+
+#include <QComboBox>
+#include <QPushButton>
+#include <QTest>
+
+#include "../midi/jvsim_process.h"
+#include "app/windows.h"
+#include "app_fixture.h"
+#include "controls/text_fader.h"
+#include "midi/midi_backend.h"
+
+using namespace quillon;
+
+class EfxJackTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void typeChangeFetchesTheModulesParameters() {
+#ifndef QUILLON_JVSIM_PATH
+    QSKIP("quillon-jvsim was not built");
+#else
+    if (!testing::jackServerRunning()) QSKIP("no JACK server is running (./test.sh starts one: jackd -d dummy)");
+    testing::JvsimProcess jvsim;
+    std::string error;
+    QVERIFY2(jvsim.start(QUILLON_JVSIM_PATH, {}, error), error.c_str());
+    testing::TestContext t;
+    ProgramWindows windows(*t.context);
+    AppContext& c = *t.context;
+    c.engineSettings.sysDly = 100;  // JACK hands MIDI on once per cycle
+    QVERIFY(testing::processEventsUntil([&] {
+      return testing::listed(midi::systemMidiBackend().outputNames(), jvsim.inputPort());
+    }, 5000));
+    const std::string opened = windows.reopenPorts({0, jvsim.inputPort()}, {0, jvsim.outputPort()}, std::nullopt);
+    QVERIFY2(opened.empty(), opened.c_str());
+    // JACK links new ports at a later cycle: fetch until the whole performance came.
+    for (int attempt = 0; attempt < 5 && c.store.ReceivedTempBlocks != AllTempBlocks; ++attempt)
+      windows.mainWindow->getTemp();
+    QVERIFY2(c.store.ReceivedTempBlocks == AllTempBlocks, jvsim.output().c_str());
+
+    // The module's parameters, and other values in the store that only a fetch can correct.
+    auto& common = c.store.TempPerformance.common;
+    const Byte hiLevel = common[efxParameterOffset(8)];
+    constexpr Byte Stale = 77;
+    QVERIFY(hiLevel != Stale);
+    for (int n = 1; n <= EfxSlotCount; ++n) common[efxParameterOffset(n)] = Stale;
+    windows.mainWindow->findChild<QPushButton*>(QStringLiteral("Button1"))->click();
+    EfxWindow* efx = windows.efxWindow.get();
+    constexpr int Rotary = 7;
+    efx->findChild<QComboBox*>(QStringLiteral("CbEFXType"))->setCurrentIndex(Rotary);
+    // A reply later than the wait still reaches the slider through the store's notice.
+    QTRY_COMPARE_WITH_TIMEOUT(efx->slider(4)->Position(), int(hiLevel), 5000);
+    QCOMPARE(int(common[common::EfxType]), Rotary);
+    QVERIFY(t.infos.empty());
+#endif
+  }
+};
+
+QTEST_MAIN(EfxJackTest)
+#include "efx_jack_test.moc"
