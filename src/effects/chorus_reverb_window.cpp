@@ -38,19 +38,12 @@ W* named(W* w, const char* name) {
   return w;
 }
 
-// One fader under its caption, in the next column of a panel's fader row.
-struct FaderSpec {
-  const char* name;
-  const char* caption;
-  const char* spoken;
-  const Parameter& parameter;
-};
 
 // Adds the faders of `specs` side by side under their captions to `grid` rows 0 and 1. A
 // parameter with value texts gets a fader that shows the text, the others show the number.
-void addFaders(QGridLayout* grid, std::span<const FaderSpec> specs, int firstColumn = 0) {
+void addFaders(QGridLayout* grid, std::span<const ChorusReverbWindow::FaderSpec> specs, int firstColumn = 0) {
   int column = firstColumn;
-  for (const FaderSpec& f : specs) {
+  for (const ChorusReverbWindow::FaderSpec& f : specs) {
     auto* caption = new QLabel(QString::fromLatin1(f.caption));
     caption->setAlignment(Qt::AlignHCenter);
     FaderBase* fader = f.parameter.texts.empty() ? static_cast<FaderBase*>(new ValueFader) : new TextFader;
@@ -123,11 +116,38 @@ QWidget* ChorusReverbWindow::buildTopBar() {
   return bar;
 }
 
+// A panel's faders on top; its list and switch at the foot, level with those of the other panels.
+QGroupBox* ChorusReverbWindow::buildPanel(const QString& title, std::span<const FaderSpec> faders, int firstColumn,
+                                          const char* listName, const QString& listCaption,
+                                          std::span<const std::string_view> items, const char* switchName) {
+  auto* panel = new QGroupBox(title);
+  auto* column = new QVBoxLayout(panel);
+  auto* grid = new QGridLayout;
+  addFaders(grid, faders, firstColumn);
+  column->addLayout(grid);
+  column->addStretch();
+  auto* foot = new QHBoxLayout;
+  auto* caption = new QLabel(listCaption);
+  auto* list = named(new QComboBox, listName);
+  for (std::string_view t : items) list->addItem(toQ(t));
+  caption->setBuddy(list);
+  foot->addWidget(caption);
+  foot->addWidget(list, 1);
+  foot->addWidget(named(new QCheckBox(QStringLiteral("On")), switchName));
+  column->addLayout(foot);
+  return panel;
+}
+
 QWidget* ChorusReverbWindow::buildChorusPanel() {
-  auto* panel = new QGroupBox(QStringLiteral("Chorus Settings"));
-  auto* grid = new QGridLayout(panel);
+  static const FaderSpec faders[] = {{"SLCRate", "Rate", param::ChorusRate},
+                                     {"SlCdepth", "Depth", param::ChorusDepth},
+                                     {"SlCpredly", "Pre-Dly", param::ChorusPreDelay},
+                                     {"SlCfeedbck", "Feedbck", param::ChorusFeedback}};
+  QGroupBox* panel = buildPanel(QStringLiteral("Chorus Settings"), faders, 1, "CbOutC", QStringLiteral("Output Assign"),
+                                texts::ChorusOutput, "ChCon");
   // The level place holds two faders of the same byte: "Reverb" stands in for
   // "Level" while the chorus goes to the reverb.
+  auto* grid = panel->findChild<QGridLayout*>();
   chorusLevel_ = named(new ValueFader, "SlLevC");
   chorusToReverb_ = named(new ValueFader, "SlRSC");
   chorusLevelCaption_ = new QLabel(QStringLiteral("Level"));
@@ -139,41 +159,18 @@ QWidget* ChorusReverbWindow::buildChorusPanel() {
     f->setFixedHeight(FaderHeight);
     grid->addWidget(f, 1, 0, Qt::AlignHCenter);
   }
-  static const FaderSpec faders[] = {{"SLCRate", "Rate", "Chorus rate", param::ChorusRate},
-                                     {"SlCdepth", "Depth", "Chorus depth", param::ChorusDepth},
-                                     {"SlCpredly", "Pre-Dly", "Chorus pre-delay", param::ChorusPreDelay},
-                                     {"SlCfeedbck", "Feedbck", "Chorus feedback", param::ChorusFeedback}};
-  addFaders(grid, faders, 1);
-  auto* assignCaption = new QLabel(QStringLiteral("Output Assign"));
-  auto* output = named(new QComboBox, "CbOutC");
-  for (std::string_view t : texts::ChorusOutput) output->addItem(toQ(t));
-  assignCaption->setBuddy(output);
-  connect(output, &QComboBox::currentIndexChanged, this, &ChorusReverbWindow::switchChorusLevel);
-  grid->addWidget(assignCaption, 2, 0, 1, 3);
-  grid->addWidget(output, 3, 0, 1, 3);
-  grid->addWidget(named(new QCheckBox(QStringLiteral("On")), "ChCon"), 3, 3, 1, 2);
+  connect(panel->findChild<QComboBox*>(QStringLiteral("CbOutC")), &QComboBox::currentIndexChanged, this,
+          &ChorusReverbWindow::switchChorusLevel);
   return panel;
 }
 
 QWidget* ChorusReverbWindow::buildReverbPanel() {
-  auto* panel = new QGroupBox(QStringLiteral("Reverb Settings"));
-  auto* column = new QVBoxLayout(panel);
-  auto* typeRow = new QHBoxLayout;
-  auto* typeCaption = new QLabel(QStringLiteral("Reverb Type:"));
-  auto* type = named(new QComboBox, "CbRevType");
-  for (std::string_view t : texts::ReverbType) type->addItem(toQ(t));
-  typeCaption->setBuddy(type);
-  typeRow->addWidget(typeCaption);
-  typeRow->addWidget(type, 1);
-  column->addLayout(typeRow);
-  auto* grid = new QGridLayout;
-  static const FaderSpec faders[] = {{"SlLevR", "Level", "Reverb level", param::ReverbLevel},
-                                     {"SlRTime", "Time", "Reverb time", param::ReverbTime},
-                                     {"SlRHFdamp", "HF-Damp", "Reverb HF damp", param::ReverbHfDamp},
-                                     {"SlRfeedbck", "Feedbck", "Reverb feedback", param::ReverbFeedback}};
-  addFaders(grid, faders);
-  column->addLayout(grid);
-  column->addWidget(named(new QCheckBox(QStringLiteral("On")), "ChRon"), 0, Qt::AlignRight);
+  static const FaderSpec faders[] = {{"SlLevR", "Level", param::ReverbLevel},
+                                     {"SlRTime", "Time", param::ReverbTime},
+                                     {"SlRHFdamp", "HF-Damp", param::ReverbHfDamp},
+                                     {"SlRfeedbck", "Feedbck", param::ReverbFeedback}};
+  QGroupBox* panel = buildPanel(QStringLiteral("Reverb Settings"), faders, 0, "CbRevType", QStringLiteral("Reverb Type:"),
+                                texts::ReverbType, "ChRon");
   hfDamp_ = panel->findChild<TextFader*>(QStringLiteral("SlRHFdamp"));
   // The frequency follows every step of the cap.
   const auto showDamp = [this](int position) {
@@ -187,22 +184,14 @@ QWidget* ChorusReverbWindow::buildReverbPanel() {
 }
 
 QWidget* ChorusReverbWindow::buildEffectsPanel() {
-  auto* panel = new QGroupBox(QStringLiteral("Effects Settings"));
-  auto* grid = new QGridLayout(panel);
-  static const FaderSpec faders[] = {{"SlLevE", "Level", "EFX level", param::EfxMixOutSend},
-                                     {"SLCSE", "Chorus send", "EFX chorus send", param::EfxChorusSend},
-                                     {"SlRSE", "Reverb send ", "EFX reverb send", param::EfxReverbSend}};
-  addFaders(grid, faders);
-  auto* assignCaption = new QLabel(QStringLiteral("Output Assign"));
-  auto* output = named(new QComboBox, "CbOutE");
-  for (std::string_view t : EffectsOutputTexts) output->addItem(toQ(t));
-  assignCaption->setBuddy(output);
-  grid->addWidget(assignCaption, 2, 0, 1, 3);
-  grid->addWidget(output, 3, 0, 1, 2);
-  grid->addWidget(named(new QCheckBox(QStringLiteral("On")), "ChEon"), 3, 2);
+  static const FaderSpec faders[] = {{"SlLevE", "Level", param::EfxMixOutSend},
+                                     {"SLCSE", "Chorus send", param::EfxChorusSend},
+                                     {"SlRSE", "Reverb send ", param::EfxReverbSend}};
+  QGroupBox* panel = buildPanel(QStringLiteral("Effects Settings"), faders, 0, "CbOutE", QStringLiteral("Output Assign"),
+                                EffectsOutputTexts, "ChEon");
   auto* openEfx = named(new QPushButton(QStringLiteral("Open EFX")), "BEFX");
   connect(openEfx, &QPushButton::clicked, this, &ChorusReverbWindow::efxRequested);
-  grid->addWidget(openEfx, 4, 0, 1, 3);
+  static_cast<QVBoxLayout*>(panel->layout())->addWidget(openEfx);
   return panel;
 }
 

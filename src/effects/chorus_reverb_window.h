@@ -6,10 +6,14 @@
 
 #include <QWidget>
 
+#include <span>
+#include <string_view>
+
 #include "editors/binding/binding_set.h"
 
 class QCheckBox;
 class QComboBox;
+class QGroupBox;
 class QLabel;
 class QSpinBox;
 
@@ -22,6 +26,13 @@ class ChorusReverbWindow : public QWidget {
   Q_OBJECT
  public:
   static constexpr int TempoStep = 10;  // the spin button's step
+
+  // One fader under its caption, in the next column of a panel's fader row.
+  struct FaderSpec {
+    const char* name;
+    const char* caption;
+    const Parameter& parameter;
+  };
 
   explicit ChorusReverbWindow(EditingContext& context, QWidget* parent = nullptr);
   ~ChorusReverbWindow() override;
@@ -47,6 +58,8 @@ class ChorusReverbWindow : public QWidget {
   void showEvent(QShowEvent* event) override;
 
  private:
+  QGroupBox* buildPanel(const QString& title, std::span<const FaderSpec> faders, int firstColumn, const char* listName,
+                        const QString& listCaption, std::span<const std::string_view> items, const char* switchName);
   QWidget* buildChorusPanel();
   QWidget* buildReverbPanel();
   QWidget* buildEffectsPanel();
