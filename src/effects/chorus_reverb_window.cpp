@@ -64,6 +64,7 @@ ChorusReverbWindow::ChorusReverbWindow(EditingContext& context, QWidget* parent)
   auto* layout = new QVBoxLayout(this);
   layout->setSizeConstraint(QLayout::SetFixedSize);
   auto* menu = new QMenuBar;
+  menu->setAccessibleName(QStringLiteral("Chorus and reverb menu bar"));
   ctx_.history.addEditMenu(menu, this);
   layout->setMenuBar(menu);
   layout->addWidget(buildTopBar());

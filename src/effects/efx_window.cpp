@@ -119,6 +119,7 @@ void EfxWindow::buildControls() {
   auto* layout = new QVBoxLayout(this);
   layout->setSizeConstraint(QLayout::SetFixedSize);  // a fixed dialog border
   auto* menu = new QMenuBar;
+  menu->setAccessibleName(QStringLiteral("Effects menu bar"));
   ctx_.history.addEditMenu(menu, this);
   layout->setMenuBar(menu);
 
@@ -340,6 +341,7 @@ void EfxWindow::adaptToType() {
       const auto i = static_cast<std::size_t>(k - 1);
       bindings_.setActive(slotBindings_[i], false);
       sliders_[i]->hide();
+      sliders_[i]->setAccessibleName(QStringLiteral("EFX slot %1, unused").arg(k));
       labels_[i]->setText(toQ(EfxBlankLabel));
     }
     for (QLabel* target : controlTargets_) target->setText(toQ(EfxBlankLabel));
@@ -354,6 +356,7 @@ void EfxWindow::adaptToType() {
     if (!slot) {
       bindings_.setActive(slotBindings_[i], false);
       slider->hide();
+      slider->setAccessibleName(QStringLiteral("EFX slot %1, unused").arg(k));
       continue;
     }
     // New range first (the cap keeps its place), then the stored value.
