@@ -381,8 +381,10 @@ void EfxWindow::showSlotText(int slot) {
 }
 
 bool EfxWindow::sendType(int type) {
-  if (!EfxTypeTable::isType(type)) return false;
-  if (!ctx_.edit.set(param::EfxType, 0, type, SendGuard::Updating)) return false;
+  if (!EfxTypeTable::isType(type) || !ctx_.edit.set(param::EfxType, 0, type, SendGuard::Updating)) {
+    refresh();  // nothing left (a transfer holds the sends): show the stored type again
+    return false;
+  }
   changingType_ = true;
   chosenCaption_ = QString::fromLatin1(EfxSourceText) + QStringLiteral(" EFX ") + toQ(table_.typeName(type));
   caption_->setText(chosenCaption_);
