@@ -15,6 +15,7 @@
 #include "controls/roll_spin_box.h"
 #include "controls/value_fader.h"
 #include "editors/binding/binding_set.h"
+#include "editors/part_switches_window.h"
 
 using namespace quillon;
 
@@ -83,6 +84,15 @@ void BM_IncomingByteReachesItsControl(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_IncomingByteReachesItsControl)->Unit(benchmark::kMicrosecond);
+
+// Showing the switch window at the slowest SysDly: a fill waits for nothing it did not send.
+void BM_SwitchWindowFillAtSlowestDelay(benchmark::State& state) {
+  Rig rig;
+  rig.context.engineSettings.sysDly = MaxSysDly;
+  PartSwitchesWindow window(rig.context.editing);
+  for (auto _ : state) window.fill();
+}
+BENCHMARK(BM_SwitchWindowFillAtSlowestDelay)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

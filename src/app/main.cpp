@@ -57,6 +57,12 @@ int main(int argc, char** argv) {
       QStringLiteral("Save a picture of the MIDI and expansion settings dialog to <png> and quit."),
       QStringLiteral("png"));
   parser.addOption(screenshotSettings);
+  const QCommandLineOption screenshotWindow(
+      QStringLiteral("screenshot-window"),
+      QStringLiteral("Show the window named <name> (its object name, e.g. TSwitchForm), save a picture of it to <png> "
+                     "and quit; with a file given, or else after Get Temp from the module."),
+      QStringLiteral("name>=<png"));
+  parser.addOption(screenshotWindow);
   parser.process(app);
 
   if (parser.isSet(screenshotSettings)) {
@@ -89,6 +95,30 @@ int main(int argc, char** argv) {
     QTimer::singleShot(ScreenshotDelayMs, [&windows, png] {
       windows.mainWindow->grab().save(png);
       QApplication::exit(0);
+    });
+  }
+  if (parser.isSet(screenshotWindow)) {
+    const QStringList spec = parser.value(screenshotWindow).split(QLatin1Char('='));
+    const QString name = spec.value(0);
+    const QString png = spec.value(1);
+    const bool fromFile = !parser.positionalArguments().isEmpty();
+    QTimer::singleShot(ScreenshotDelayMs, [&windows, name, png, fromFile] {
+      if (!fromFile) windows.mainWindow->getTemp();
+      // After the main window has worked out the patch names.
+      QTimer::singleShot(ScreenshotDelayMs, [&windows, name, png] {
+        for (QWidget* w : windows.allWindows()) {
+          if (w->objectName() != name) continue;
+          w->show();
+          w->raise();
+          QTimer::singleShot(ScreenshotDelayMs, [w, png] {
+            w->grab().save(png);
+            QApplication::exit(0);
+          });
+          return;
+        }
+        std::fprintf(stderr, "no window named %s\n", qPrintable(name));
+        QApplication::exit(1);
+      });
     });
   }
   if (parser.isSet(screenshotMonitor)) {

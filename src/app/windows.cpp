@@ -16,6 +16,8 @@ ProgramWindows::ProgramWindows(AppContext& context)
           context, [this](int panel, const QString& text) { mainWindow->setStatusPanel(panel, text); })),
       messageLog(std::make_unique<MessageLogWindow>()),
       saveDialog(std::make_unique<SaveChoiceDialog>()),
+      partSwitches(std::make_unique<PartSwitchesWindow>(context.editing)),
+      keyRange(std::make_unique<KeyRangeWindow>(context.editing)),
       context_(context) {
   mainWindow->windows = {progressDialog.get(), splashScreen.get(), debugWindow.get(), monitorWindow.get(), messageLog.get(),
                         saveDialog.get()};
@@ -39,7 +41,14 @@ void ProgramWindows::openSettingsDialog() {
   dialog.exec();
 }
 
+std::vector<QWidget*> ProgramWindows::allWindows() const {
+  return {mainWindow.get(), progressDialog.get(), splashScreen.get(), debugWindow.get(), monitorWindow.get(),
+          messageLog.get(), saveDialog.get(), partSwitches.get(), keyRange.get()};
+}
+
 ProgramWindows::~ProgramWindows() {
+  keyRange.reset();
+  partSwitches.reset();
   // Each window is owned here alone (none has a Qt parent); the main window goes last.
   saveDialog.reset();
   messageLog.reset();
