@@ -11,6 +11,7 @@
 #include <string>
 
 #include "app/app_context.h"
+#include "controls/accessible_controls.h"
 #include "app/midi_settings_dialog.h"
 #include "app/windows.h"
 
@@ -36,6 +37,7 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(QStringLiteral("Quillon"));
   QApplication::setApplicationDisplayName(QStringLiteral("Quillon"));
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/quillon/icon.svg")));
+  quillon::installAccessibleControls();
 
   QCommandLineParser parser;
   parser.setApplicationDescription(QStringLiteral("Performance editor for JV-1080 / JV-2080 family sound modules"));
@@ -63,6 +65,10 @@ int main(int argc, char** argv) {
                      "and quit; with a file given, or else after Get Temp from the module."),
       QStringLiteral("name>=<png"));
   parser.addOption(screenshotWindow);
+  const QCommandLineOption showWindow(QStringLiteral("show-window"),
+                                      QStringLiteral("Show the window named <name> after Get Temp (or the file given)."),
+                                      QStringLiteral("name"));
+  parser.addOption(showWindow);
   parser.process(app);
 
   if (parser.isSet(screenshotSettings)) {
@@ -97,27 +103,31 @@ int main(int argc, char** argv) {
       QApplication::exit(0);
     });
   }
-  if (parser.isSet(screenshotWindow)) {
-    const QStringList spec = parser.value(screenshotWindow).split(QLatin1Char('='));
+  if (parser.isSet(screenshotWindow) || parser.isSet(showWindow)) {
+    const bool picture = parser.isSet(screenshotWindow);
+    const QStringList spec = (picture ? parser.value(screenshotWindow) : parser.value(showWindow)).split(QLatin1Char('='));
     const QString name = spec.value(0);
     const QString png = spec.value(1);
     const bool fromFile = !parser.positionalArguments().isEmpty();
-    QTimer::singleShot(ScreenshotDelayMs, [&windows, name, png, fromFile] {
+    QTimer::singleShot(ScreenshotDelayMs, [&windows, name, png, fromFile, picture] {
       if (!fromFile) windows.mainWindow->getTemp();
       // After the main window has worked out the patch names.
-      QTimer::singleShot(ScreenshotDelayMs, [&windows, name, png] {
-        for (QWidget* w : windows.allWindows()) {
-          if (w->objectName() != name) continue;
-          w->show();
-          w->raise();
-          QTimer::singleShot(ScreenshotDelayMs, [w, png] {
-            w->grab().save(png);
-            QApplication::exit(0);
-          });
+      QTimer::singleShot(ScreenshotDelayMs, [&windows, name, png, picture] {
+        QWidget* window = nullptr;
+        for (QWidget* w : windows.allWindows())
+          if (w->objectName() == name) window = w;
+        if (!window) {
+          std::fprintf(stderr, "no window named %s\n", qPrintable(name));
+          QApplication::exit(1);
           return;
         }
-        std::fprintf(stderr, "no window named %s\n", qPrintable(name));
-        QApplication::exit(1);
+        window->show();
+        window->raise();
+        if (!picture) return;
+        QTimer::singleShot(ScreenshotDelayMs, [window, png] {
+          window->grab().save(png);
+          QApplication::exit(0);
+        });
       });
     });
   }
