@@ -243,7 +243,7 @@ void MainWindow::buildControls() {
   selectedRow->addWidget(lnamesel_);
   selectedRow->addWidget(addButton("Bchorev", QStringLiteral("Chorus Reverb EFX"), nullptr));
   selectedRow->addWidget(addButton("Button1", QStringLiteral("E F X   Edit"), nullptr));
-  selectedRow->addWidget(addButton("Bmidimix", QStringLiteral("Midi Mixer"), nullptr));
+  selectedRow->addWidget(addButton("Bmidimix", QStringLiteral("Midi Mixer"), &MainWindow::mixerRequested));
   selectedRow->addWidget(addButton("Btune", QStringLiteral("ScaleTune"), nullptr));
   layout->addLayout(selectedRow);
 

@@ -96,6 +96,7 @@ class MainWindow : public QMainWindow {
   void sendTempRequested();
   void editRequested();
   void settingsRequested();
+  void mixerRequested();
 
  protected:
   void changeEvent(QEvent* event) override;

@@ -18,11 +18,14 @@ ProgramWindows::ProgramWindows(AppContext& context)
       saveDialog(std::make_unique<SaveChoiceDialog>()),
       partSwitches(std::make_unique<PartSwitchesWindow>(context.editing)),
       keyRange(std::make_unique<KeyRangeWindow>(context.editing)),
+      mixer(std::make_unique<MidiMixer>(context.editing)),
       context_(context) {
   mainWindow->windows = {progressDialog.get(), splashScreen.get(), debugWindow.get(), monitorWindow.get(), messageLog.get(),
                         saveDialog.get()};
   connectHost(context);
   routePortsToMonitor();
+  context.host.onMixerControlChange = [this](Byte s, Byte d1, Byte d2) { mixer->controlChangeArrived(s, d1, d2); };
+  QObject::connect(mainWindow.get(), &MainWindow::mixerRequested, mixer.get(), &MidiMixer::showAndRaise);
   // Queued: the first activation asks from inside an event handler.
   QObject::connect(mainWindow.get(), &MainWindow::settingsRequested, mainWindow.get(),
                    [this] { openSettingsDialog(); }, Qt::QueuedConnection);
@@ -43,10 +46,13 @@ void ProgramWindows::openSettingsDialog() {
 
 std::vector<QWidget*> ProgramWindows::allWindows() const {
   return {mainWindow.get(), progressDialog.get(), splashScreen.get(), debugWindow.get(), monitorWindow.get(),
-          messageLog.get(), saveDialog.get(), partSwitches.get(), keyRange.get()};
+          messageLog.get(), saveDialog.get(), partSwitches.get(), keyRange.get(),
+          mixer.get()};
 }
 
 ProgramWindows::~ProgramWindows() {
+  context_.host.onMixerControlChange = nullptr;
+  mixer.reset();
   keyRange.reset();
   partSwitches.reset();
   // Each window is owned here alone (none has a Qt parent); the main window goes last.

@@ -16,6 +16,7 @@
 #include "app/main_window.h"
 #include "app/transfer_progress_dialog.h"
 #include "editors/key_range_window.h"
+#include "editors/midi_mixer.h"
 #include "editors/part_switches_window.h"
 #include "midi/module_link.h"
 
@@ -41,6 +42,7 @@ class ProgramWindows {
   // Editing windows.
   std::unique_ptr<PartSwitchesWindow> partSwitches;
   std::unique_ptr<KeyRangeWindow> keyRange;
+  std::unique_ptr<MidiMixer> mixer;
 
   // Every top-level window the program made, for finding one by its name.
   std::vector<QWidget*> allWindows() const;

@@ -158,4 +158,13 @@ QString DeviceSettings::WriteWindowPositions() const {
   return QString::fromStdString(writeWindowPositions(dataFolder() / WindowPositionsFile, windowPositions));
 }
 
+QString DeviceSettings::extraValue(const QString& key) const {
+  const auto store = location_.open();
+  return store ? store->value(key).toString() : QString();
+}
+
+void DeviceSettings::setExtraValue(const QString& key, const QString& value) const {
+  if (const auto store = location_.open()) store->setValue(key, value);
+}
+
 }  // namespace quillon

@@ -114,6 +114,10 @@ class DeviceSettings : public DeviceSettingsFields {
   void ReadWindowPositions();
   QString WriteWindowPositions() const;
 
+  // Values other windows keep with the settings (the mixer's memories); empty when none.
+  QString extraValue(const QString& key) const;
+  void setExtraValue(const QString& key, const QString& value) const;
+
   ModuleType moduleType() const { return static_cast<ModuleType>(JVtype); }
   BlockSizes blockSizes() const { return {EOC, EOP}; }
   ExpansionChoices expansionChoices() const { return {ExpMax, Exp}; }

@@ -27,6 +27,7 @@ const char* outcomeText(jv::Outcome outcome) {
     case jv::Outcome::BadChecksum: return "bad checksum, ignored";
     case jv::Outcome::Malformed: return "ignored";
     case jv::Outcome::Unmapped: return "address not held, ignored";
+    case jv::Outcome::Played: return "control change kept";
   }
   return "";
 }
