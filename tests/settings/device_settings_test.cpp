@@ -4,9 +4,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <functional>
+
+#include <sys/stat.h>
 
 namespace quillon {
 namespace {
@@ -148,6 +151,28 @@ INSTANTIATE_TEST_SUITE_P(
                       BadValue{"ExpMax", -1, &DeviceSettingsFields::ExpMax}, BadValue{"ExpA", 20, slotA},
                       BadValue{"ExpH", -1, slotH}));
 
+// The sizes are the pair of one module type, the type read with them: a
+// mixed pair would have every transfer ask for, and write, lengths no module has.
+TEST_F(SettingsStore, BlockSizesMustBeThePairOfTheStoredType) {
+  struct Stored {
+    ModuleType type;
+    int eoc, eop;
+  };
+  for (const Stored& bad : {Stored{ModuleType::JV2080, 63, 25}, Stored{ModuleType::JV2080, 67, 18},
+                            Stored{ModuleType::JV1080, 67, 25}, Stored{ModuleType::JV2080, 63, 18}}) {
+    writeChangedValues();
+    setStoreValue(v::JVtype, static_cast<int>(bad.type));
+    setStoreValue(v::EOC, bad.eoc);
+    setStoreValue(v::EOP, bad.eop);
+    DeviceSettings s = settings();
+    s.JVtype = static_cast<int>(ModuleType::JV1010);
+    EXPECT_EQ(s.ReadSettings(), settingsReadFailedMessage()) << bad.eoc << "/" << bad.eop;
+    EXPECT_EQ(s.moduleType(), ModuleType::JV1010) << "type, common and part size change together or not at all";
+    EXPECT_EQ(s.blockSizes(), StandardBlockSizes);
+    EXPECT_EQ(s.JVID, 20) << "read before them";
+  }
+}
+
 TEST_F(SettingsStore, BoardChoicesNeedTheBoardListExceptNone) {
   writeChangedValues();
   ASSERT_TRUE(QFile::remove(dataFolder() + "Expansion.ini"));
@@ -217,23 +242,55 @@ TEST_F(SettingsStore, AMissingDataFolderIsReportedAndTheStoreStillWritten) {
 
 // The user's own store, moved to a temporary folder: only Linux reads the
 // native format from files, so elsewhere this would touch the real settings.
-TEST(UserStore, IsHarborlabQuillonInTheNativeFormat) {
-#if defined(Q_OS_LINUX)
+class UserStore : public ::testing::Test {
+ protected:
+  void SetUp() override {
+#if !defined(Q_OS_LINUX)
+    GTEST_SKIP() << "the native store is not a file here";
+#endif
+    ASSERT_TRUE(temp.isValid());
+    wasSet = qEnvironmentVariableIsSet("XDG_CONFIG_HOME");
+    saved = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", temp.path().toLocal8Bit());
+    ASSERT_EQ(SettingsLocation::userStore().fileName(), temp.filePath("Harborlab/Quillon.conf"));
+  }
+  void TearDown() override {
+    if (wasSet)
+      qputenv("XDG_CONFIG_HOME", saved);
+    else
+      qunsetenv("XDG_CONFIG_HOME");
+  }
+  DeviceSettings settings() const { return DeviceSettings(SettingsLocation::userStore(), temp.path() + "/"); }
   QTemporaryDir temp;
-  ASSERT_TRUE(temp.isValid());
-  QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, temp.path());
-  DeviceSettings s(SettingsLocation::userStore(), temp.path() + "/");
+  QByteArray saved;
+  bool wasSet = false;
+};
+
+TEST_F(UserStore, IsHarborlabQuillonInTheNativeFormat) {
+  DeviceSettings s = settings();
   EXPECT_EQ(s.ReadSettings(), "");
   EXPECT_TRUE(s.FirstRun);
   ASSERT_EQ(s.WriteDefaultSettings(), "");
   EXPECT_TRUE(QFile::exists(temp.filePath("Harborlab/Quillon.conf")));
 
-  DeviceSettings again(SettingsLocation::userStore(), temp.path() + "/");
+  DeviceSettings again = settings();
   EXPECT_EQ(again.ReadSettings(), "");
   EXPECT_FALSE(again.FirstRun);
-#else
-  GTEST_SKIP() << "the native store is not a file here";
-#endif
+}
+
+// A FIFO would block the settings library's open until some writer came.
+TEST_F(UserStore, AStorePathThatIsNoRegularFileIsRefusedWithAMessage) {
+  ASSERT_TRUE(QDir(temp.path()).mkdir("Harborlab"));
+  const QString file = temp.filePath("Harborlab/Quillon.conf");
+  ASSERT_EQ(::mkfifo(QFile::encodeName(file).constData(), 0600), 0);
+  DeviceSettings s = settings();
+  const QString message = s.ReadSettings();
+  EXPECT_TRUE(message.contains(file) && message.contains("not a regular file")) << message.toStdString();
+  EXPECT_TRUE(s.FirstRun);
+  EXPECT_EQ(static_cast<const DeviceSettingsFields&>(s), DeviceSettingsFields{});
+  EXPECT_EQ(s.WriteSettings(), message);
+  EXPECT_EQ(s.WriteDefaultSettings(), message);
+  EXPECT_FALSE(QFileInfo(file).isFile()) << "the FIFO is left as it was";
 }
 
 TEST_F(SettingsStore, DeviceNamesAreKeptBesideTheNumbers) {
