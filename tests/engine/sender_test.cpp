@@ -35,6 +35,15 @@ TEST_F(SenderTest, ParameterDT1IsSentMirroredAndLoggedByteForByte) {
   EXPECT_EQ(host.outLights.front(), LedColour::Lime);
 }
 
+TEST_F(SenderTest, ADataByteOf80hOrMoreIsRefusedNotSentNorMirrored) {
+  sendLevel(0x90);
+  EXPECT_TRUE(host.wire.empty());
+  ASSERT_EQ(host.infos.size(), 1u);
+  EXPECT_NE(host.infos[0].find("90h"), std::string::npos) << host.infos[0];
+  EXPECT_EQ(store.TempPerformance.parts[0][part::Level], 0);
+  EXPECT_FALSE(store.UnsavedChanges);
+}
+
 TEST_F(SenderTest, NothingLeavesWhileUpdatingOrFillingAForm) {
   settings.noteOn = true;
   store.Updating = true;
