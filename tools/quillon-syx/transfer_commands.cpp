@@ -238,6 +238,12 @@ int reportMissingBlocks(Session& session, const std::string& tail) {
   else
     std::cerr << "quillon-syx: missing: " << tempBlockNames(AllTempBlocks & ~store.ReceivedTempBlocks);
   std::cerr << tail << '\n';
+  std::uint32_t cutShort = 0;
+  for (int b = 0; b < TempBlockCount; ++b)
+    if (store.ReceivedTempBytes[b].any() && !(store.ReceivedTempBlocks & (1u << b))) cutShort |= 1u << b;
+  if (cutShort != 0)
+    std::cerr << "quillon-syx: shorter than requested (is the module type right?): " << tempBlockNames(cutShort)
+              << '\n';
   if (const IncomingHandler& in = session.incoming(); in.IgnoredCount > 0)
     std::cerr << "quillon-syx: " << in.IgnoredCount << " incoming message(s) ignored, the last: "
               << in.LastIgnoredReason << '\n';
