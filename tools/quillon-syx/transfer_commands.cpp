@@ -278,7 +278,8 @@ int getTempCommand(const TransferOptions& o) {
   return ExitOk;
 }
 
-// Reads the Temporary Performance back and compares it with what was sent.
+// Reads the Temporary Performance back and compares it with what was sent:
+// the blocks that came back are compared, those that did not are named too.
 int verifySent(Session& session, const PerformanceRecord& sent, BlockSizes sizes) {
   try {
     session.transfer().GetTemp(session.view());
@@ -286,14 +287,13 @@ int verifySent(Session& session, const PerformanceRecord& sent, BlockSizes sizes
     return fail(e.what());
   }
   session.settle();
-  const std::string unverified = "; the module may not hold what was sent";
-  if (const int code = reportMissingBlocks(session, unverified); code != ExitOk)
-    return code == ExitNoResponse ? code : ExitNotVerified;
-  const std::uint32_t differing = differingTempBlocks(session.store().TempPerformance, sent, sizes);
-  if (differing != 0) {
+  const PerformanceStore& store = session.store();
+  const std::uint32_t differing = differingTempBlocks(store.TempPerformance, sent, sizes) & store.ReceivedTempBlocks;
+  if (differing != 0)
     std::cerr << "quillon-syx: read back, these differ from what was sent: " << tempBlockNames(differing) << '\n';
-    return ExitNotVerified;
-  }
+  const int code = reportMissingBlocks(session, "; the module may not hold what was sent");
+  if (code == ExitNoResponse) return code;
+  if (code != ExitOk || differing != 0) return ExitNotVerified;
   std::cout << "Read back: the module holds what was sent.\n";
   return ExitOk;
 }
