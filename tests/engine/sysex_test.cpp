@@ -90,19 +90,11 @@ TEST(SysexMessages, ParseDT1AcceptsWhatBuildDT1MakesAndRejectsDamage) {
 
 // On the wire a byte of 80h or more is a status byte: it would end the message early.
 TEST(SysexMessages, NoByteOf80hOrMoreIsBuiltOrParsedAsData) {
-  const Bytes data{0x10, 0x90, 0x20};
-  try {
-    buildDT1(0x10, address::temporaryPart(2), data);
-    ADD_FAILURE() << "built a DT1 holding 90h";
-  } catch (const std::invalid_argument& e) {
-    EXPECT_NE(std::string(e.what()).find("data byte 1 is 90h"), std::string::npos) << e.what();
-  }
-  EXPECT_THROW(buildDT1(0x90, address::temporaryPart(2), Bytes{1}), std::invalid_argument);
-  EXPECT_THROW(buildRQ1(0x10, {address::AreaTemporary, 0, 0x80, 0}, 0x13), std::invalid_argument);
-
-  Bytes msg = buildDT1(0x10, address::temporaryPart(2), Bytes{0x10, 0x10, 0x20});
+  EXPECT_THROW(buildDT1(0x10, address::temporaryPart(2), Bytes{0x10, 0x90}), std::invalid_argument);
+  EXPECT_THROW(buildRQ1(0x90, address::temporaryPart(2), 0x13), std::invalid_argument);
+  Bytes msg = buildDT1(0x10, address::temporaryPart(2), Bytes{0x10, 0x10});
   msg[roland::PosData + 1] = 0x90;
-  msg[msg.size() - 2] = rolandChecksum(address::temporaryPart(2), data);  // even with a matching checksum
+  msg[msg.size() - 2] = rolandChecksum(address::temporaryPart(2), Bytes{0x10, 0x90});  // even with its checksum
   DT1Message parsed;
   EXPECT_EQ(parseDT1(msg, parsed), DT1Check::NotSevenBit);
 }

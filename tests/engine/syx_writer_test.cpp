@@ -96,36 +96,6 @@ TEST_F(AtomicWrite, ReplacesTheWholeFileAndLeavesNoTemporaryBehind) {
   for (const auto& e : fs::directory_iterator(dir)) EXPECT_EQ(e.path().filename(), "bank.syx") << "stray temp file";
 }
 
-// Saving replaces the bytes and nothing else of the file the user named.
-TEST_F(AtomicWrite, KeepsTheModeWritesThroughALinkAndKeepsHardLinksTogether) {
-  namespace fs = std::filesystem;
-  const auto contents = [](const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return Bytes((std::istreambuf_iterator<char>(in)), {});
-  };
-  const fs::path file = dir / "bank.syx";
-  ASSERT_EQ(writeFileAtomically(file.string(), Bytes{1}), "");
-  fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write);
-  ASSERT_EQ(writeFileAtomically(file.string(), Bytes{2, 2}), "");
-  EXPECT_EQ(fs::status(file).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
-
-  const fs::path link = dir / "link.syx";
-  fs::create_symlink("bank.syx", link);
-  ASSERT_EQ(writeFileAtomically(link.string(), Bytes{3, 3, 3}), "");
-  EXPECT_TRUE(fs::is_symlink(link));
-  EXPECT_EQ(contents(file), (Bytes{3, 3, 3}));
-
-  const fs::path second = dir / "second-name.syx";
-  fs::create_hard_link(file, second);
-  ASSERT_EQ(writeFileAtomically(second.string(), Bytes{4}), "");
-  EXPECT_EQ(fs::hard_link_count(file), 2u);
-  EXPECT_EQ(contents(file), (Bytes{4}));
-  EXPECT_EQ(fs::status(second).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
-  int names = 0;
-  for ([[maybe_unused]] const auto& e : fs::directory_iterator(dir)) ++names;
-  EXPECT_EQ(names, 3) << "no temporary file or backup left behind";
-}
-
 TEST_F(AtomicWrite, AFolderThatRefusesWritesKeepsTheOldFile) {
   namespace fs = std::filesystem;
   const std::string path = (dir / "bank.syx").string();

@@ -68,7 +68,6 @@ run 0 -- "$syx" get-temp --in virtual --out virtual --unit-id 17 "$work/v17.syx"
 # Block sizes that are not the pair of the stored type are refused with it: the defaults stand in.
 sed -i 's/^EOP=18$/EOP=25/' "$XDG_CONFIG_HOME/Harborlab/Quillon.conf"
 run 0 -- "$syx" get-temp --in virtual --out virtual --unit-id 17 "$work/mixed.syx"
-has "could not all be read"
 [ "$(stat -c %s "$work/mixed.syx")" -eq 555 ] || failed "mixed block sizes wrote $(stat -c %s "$work/mixed.syx") bytes"
 # A settings path that is no regular file is refused, not opened: a FIFO would block the open for good.
 rm "$XDG_CONFIG_HOME/Harborlab/Quillon.conf"
@@ -185,14 +184,12 @@ else
   # A silent module behind a MIDI loop: its own requests come back. They are no data.
   if start_sim "$base-g" --silent --echo; then
     run 2 -- "$syx" get-temp --in "$base-g-out" --out "$base-g-in" --delay 20 "$work/echo.syx"
-    has "no block of the Temporary Performance arrived"
     has "ignored, the last: a data request, not data"
     [ ! -e "$work/echo.syx" ] || failed "echoed requests were saved as a performance"
   fi
   # Answers with a spoilt checksum are ignored; a JV 1080 asked for JV 2080 blocks answers them short.
   if start_sim "$base-h" --corrupt-every 3; then
     run 3 -- "$syx" get-temp --in "$base-h-out" --out "$base-h-in" --delay 20 "$work/corrupt.syx"
-    has "missing: "
     has "the last: bad checksum"
   fi
   if start_sim "$base-l"; then
@@ -204,8 +201,8 @@ else
   # A note from the module is shown, never passed back: in a loop it would bounce for good.
   if start_sim "$base-i" --play-note -v; then
     fetch "$work/note.syx" --in "$base-i-out" --out "$base-i-in" --delay 20
-    grep -q "note played" "$work/$base-i.log" || failed "the simulator played no note"
-    ! grep -q "(short message)" "$work/$base-i.log" || failed "quillon-syx passed MIDI thru: $(grep "(short message)" "$work/$base-i.log")"
+    grep -q "note played" "$work/$base-i.log" && ! grep -q "(short message)" "$work/$base-i.log" ||
+      failed "no note played, or quillon-syx passed it back (MIDI thru)"
   fi
 
   # A data set has no answer: only --verify finds a module that stored nothing.
@@ -218,7 +215,6 @@ else
     done
     [ "$status" -eq 0 ] || { failed "send-temp --verify exited $status"; echo "$out"; }
     has "Read back: the module holds what was sent."
-    run 0 -- "$syx" send-temp "${ports[@]}" --unit-id 18 "$work/demo.syx" 4
     run 2 -- "$syx" send-temp --verify "${ports[@]}" --unit-id 18 "$work/demo.syx" 4
     has "the module may not hold what was sent"
   fi
