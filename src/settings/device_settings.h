@@ -86,6 +86,11 @@ class SettingsLocation {
   static SettingsLocation userStore() { return SettingsLocation{}; }
   static SettingsLocation iniFile(QString file);
   std::unique_ptr<QSettings> open() const;
+  // The file that holds the store; empty where the store is no file (the registry).
+  QString fileName() const;
+  // Why the store cannot be opened, empty when it can: a path that is not a
+  // regular file (a FIFO would block the settings library's open for good).
+  QString problem() const;
 
  private:
   QString iniFile_;
