@@ -11,6 +11,7 @@
 #include <string>
 
 #include "app/app_context.h"
+#include "app/data_folder.h"
 #include "app/midi_dev_select.h"
 #include "app/windows.h"
 
@@ -57,7 +58,9 @@ int main(int argc, char** argv) {
       QStringLiteral("Save a picture of the MIDI and expansion settings dialog to <png> and quit."),
       QStringLiteral("png"));
   parser.addOption(screenshotSettings);
+  const quillon::DataFolder dataFolder(parser);
   parser.process(app);
+  const QStringList files = dataFolder.enter(parser);
 
   if (parser.isSet(screenshotSettings)) {
     quillon::AppContext context;
@@ -77,7 +80,7 @@ int main(int argc, char** argv) {
   quillon::AppContext context;
   quillon::ProgramWindows windows(context);
   windows.showAtStart();
-  if (!parser.positionalArguments().isEmpty()) windows.startForm->openPath(parser.positionalArguments().first());
+  if (!files.isEmpty()) windows.startForm->openPath(files.first());
   if (parser.isSet(reportStartup)) {
     QTimer::singleShot(0, [] {
       reportShown();
