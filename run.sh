@@ -32,8 +32,9 @@ if [ "$install_entry" -eq 1 ]; then
   mkdir -p "$share/applications" "$share/icons/hicolor/scalable/apps" "$share/mime/packages"
   cp src/app/resources/icon.svg "$share/icons/hicolor/scalable/apps/$id.svg"
   cp "build/packaging/$id.xml" "$share/mime/packages/$id.xml"
-  if command -v update-mime-database >/dev/null; then update-mime-database "$share/mime"; fi
   sed "s|^Exec=[^ ]*|Exec=\"$root/build/src/app/quillon\"|" "build/packaging/$id.desktop" >"$share/applications/$id.desktop"
+  if command -v update-mime-database >/dev/null; then update-mime-database "$share/mime"; fi
+  if command -v update-desktop-database >/dev/null; then update-desktop-database "$share/applications"; fi
   # Earlier versions named the entry quillon.desktop.
   if grep -qs "$root/build/src/app/quillon" "$share/applications/quillon.desktop"; then
     rm -f "$share/applications/quillon.desktop" "$share/icons/hicolor/scalable/apps/quillon.svg"
