@@ -12,14 +12,13 @@
 #include <cstdio>
 #include <string_view>
 
+#include "settings/device_settings.h"
 #include "settings/names/patch_name_library.h"
 
 namespace quillon {
 
 namespace {
 const char* const UserDataOption = "user-data";
-const char* const Organization = "Harborlab";
-const char* const Application = "Quillon";
 const char* const PartialSuffix = ".part";
 constexpr std::array<std::string_view, 3> NameLists{names_file::Preset, names_file::User, names_file::Expansion};
 
@@ -33,8 +32,9 @@ DataFolder::DataFolder(QCommandLineParser& parser) {
 }
 
 QString DataFolder::userFolder() {
+  // Named like the settings store: ~/.config/Harborlab/Quillon.conf beside ~/.local/share/Harborlab/Quillon.
   return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QLatin1Char('/') +
-         QLatin1String(Organization) + QLatin1Char('/') + QLatin1String(Application);
+         SettingsOrganization + QLatin1Char('/') + SettingsApplication;
 }
 
 QString DataFolder::shippedFolder() {
