@@ -12,6 +12,7 @@
 
 #include "app/app_context.h"
 #include "controls/accessible_controls.h"
+#include "app/data_folder.h"
 #include "app/midi_settings_dialog.h"
 #include "app/windows.h"
 
@@ -69,7 +70,9 @@ int main(int argc, char** argv) {
                                       QStringLiteral("Show the window named <name> after Get Temp (or the file given)."),
                                       QStringLiteral("name"));
   parser.addOption(showWindow);
+  const quillon::DataFolder dataFolder(parser);
   parser.process(app);
+  const QStringList files = dataFolder.enter(parser);
 
   if (parser.isSet(screenshotSettings)) {
     quillon::AppContext context;
@@ -89,7 +92,7 @@ int main(int argc, char** argv) {
   quillon::AppContext context;
   quillon::ProgramWindows windows(context);
   windows.showAtStart();
-  if (!parser.positionalArguments().isEmpty()) windows.mainWindow->openPath(parser.positionalArguments().first());
+  if (!files.isEmpty()) windows.mainWindow->openPath(files.first());
   if (parser.isSet(reportStartup)) {
     QTimer::singleShot(0, [] {
       reportShown();
@@ -108,7 +111,7 @@ int main(int argc, char** argv) {
     const QStringList spec = (picture ? parser.value(screenshotWindow) : parser.value(showWindow)).split(QLatin1Char('='));
     const QString name = spec.value(0);
     const QString png = spec.value(1);
-    const bool fromFile = !parser.positionalArguments().isEmpty();
+    const bool fromFile = !files.isEmpty();
     QTimer::singleShot(ScreenshotDelayMs, [&windows, name, png, fromFile, picture] {
       if (!fromFile) windows.mainWindow->getTemp();
       // After the main window has worked out the patch names.
