@@ -26,22 +26,20 @@ for list in Preset.ini User.ini Expansion.ini; do
 done
 
 if [ "$install_entry" -eq 1 ]; then
-  apps="${XDG_DATA_HOME:-$HOME/.local/share}/applications"
-  icons="${XDG_DATA_HOME:-$HOME/.local/share}/icons/hicolor/scalable/apps"
-  mkdir -p "$apps" "$icons"
-  cp src/app/resources/icon.svg "$icons/quillon.svg"
-  cat >"$apps/quillon.desktop" <<ENTRY
-[Desktop Entry]
-Type=Application
-Name=Quillon
-Comment=Performance editor for JV-1080 / JV-2080 family sound modules
-Exec=sh -c 'cd "$data_dir" && exec "$root/build/src/app/quillon" "\$@"' quillon %f
-Icon=quillon
-Terminal=false
-Categories=AudioVideo;Audio;Music;
-MimeType=application/x-sysex;
-ENTRY
-  echo "Installed $apps/quillon.desktop"
+  # The same entry, icon and file type as the package installs, for the program in this build folder.
+  share="${XDG_DATA_HOME:-$HOME/.local/share}"
+  id=org.harborlab.Quillon
+  mkdir -p "$share/applications" "$share/icons/hicolor/scalable/apps" "$share/mime/packages"
+  cp src/app/resources/icon.svg "$share/icons/hicolor/scalable/apps/$id.svg"
+  cp "build/packaging/$id.xml" "$share/mime/packages/$id.xml"
+  sed "s|^Exec=[^ ]*|Exec=\"$root/build/src/app/quillon\"|" "build/packaging/$id.desktop" >"$share/applications/$id.desktop"
+  if command -v update-mime-database >/dev/null; then update-mime-database "$share/mime"; fi
+  if command -v update-desktop-database >/dev/null; then update-desktop-database "$share/applications"; fi
+  # Earlier versions named the entry quillon.desktop.
+  if grep -qs "$root/build/src/app/quillon" "$share/applications/quillon.desktop"; then
+    rm -f "$share/applications/quillon.desktop" "$share/icons/hicolor/scalable/apps/quillon.svg"
+  fi
+  echo "Installed $share/applications/$id.desktop"
 fi
 
 cd "$data_dir"

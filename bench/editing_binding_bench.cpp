@@ -15,6 +15,8 @@
 #include "controls/roll_spin_box.h"
 #include "controls/value_fader.h"
 #include "editors/binding/binding_set.h"
+#include "editors/midi_mixer.h"
+#include "editors/part_switches_window.h"
 
 using namespace quillon;
 
@@ -83,6 +85,24 @@ void BM_IncomingByteReachesItsControl(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_IncomingByteReachesItsControl)->Unit(benchmark::kMicrosecond);
+
+// Showing the switch window at the slowest SysDly: a fill waits for nothing it did not send.
+void BM_SwitchWindowFillAtSlowestDelay(benchmark::State& state) {
+  Rig rig;
+  rig.context.engineSettings.sysDly = MaxSysDly;
+  PartSwitchesWindow window(rig.context.editing);
+  for (auto _ : state) window.fill();
+}
+BENCHMARK(BM_SwitchWindowFillAtSlowestDelay)->Unit(benchmark::kMillisecond);
+
+// A mixer memory recalled: 64 control changes through the strips' bindings.
+void BM_MixerRecall(benchmark::State& state) {
+  Rig rig;
+  MidiMixer mixer(rig.context.editing);
+  int memory = 0;
+  for (auto _ : state) mixer.recall(++memory % MixerMemoryCount);
+}
+BENCHMARK(BM_MixerRecall)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

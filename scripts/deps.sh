@@ -7,6 +7,8 @@ QUILLON_PACKAGES=(
   librtmidi-dev jackd2 libjack-jackd2-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth fonts-dejavu-core
+  # the Debian package and the checks of what it installs
+  dpkg-dev file desktop-file-utils appstream shared-mime-info
 )
 
 quillon_missing_packages() {

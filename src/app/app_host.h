@@ -56,6 +56,8 @@ class AppHost : public BasicHost {
   std::function<void(LedColour)> onLightOut;
   std::function<void(LedColour)> onLightIn;
   std::function<void(Byte, Byte, Byte)> onShowShortMessage;
+  // The mixer shows incoming control changes.
+  std::function<void(Byte, Byte, Byte)> onMixerControlChange;
   std::function<void()> onStartResponseTimer;
   std::function<void()> onStopResponseTimer;
   std::function<void(std::span<const Byte>)> onSendLong;
@@ -68,6 +70,7 @@ class AppHost : public BasicHost {
   void lightOut(LedColour colour) override { call(onLightOut, colour); }
   void lightIn(LedColour colour) override { call(onLightIn, colour); }
   void showShortMessage(Byte s, Byte d1, Byte d2) override { call(onShowShortMessage, s, d1, d2); }
+  void mixerControlChange(Byte& s, Byte& d1, Byte& d2) override { call(onMixerControlChange, s, d1, d2); }
   void startResponseTimer() override { call(onStartResponseTimer); }
   void stopResponseTimer() override { call(onStopResponseTimer); }
   void waitMs(int ms) override;

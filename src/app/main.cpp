@@ -12,12 +12,13 @@
 #include <string>
 
 #include "app/app_context.h"
+#include "controls/accessible_controls.h"
+#include "app/data_folder.h"
 #include "app/midi_settings_dialog.h"
 #include "app/windows.h"
 
 namespace {
 constexpr int ScreenshotDelayMs = 2500;  // after the splash has closed and the names were evaluated
-constexpr int ScreenshotSettleMs = 500;  // a window shown and laid out
 
 // For the start-up benchmark: the wall clock when the main window is shown,
 // and the resident memory then.
@@ -38,6 +39,7 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(QStringLiteral("Quillon"));
   QApplication::setApplicationDisplayName(QStringLiteral("Quillon"));
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/quillon/icon.svg")));
+  quillon::installAccessibleControls();
 
   QCommandLineParser parser;
   parser.setApplicationDescription(QStringLiteral("Performance editor for JV-1080 / JV-2080 family sound modules"));
@@ -59,21 +61,23 @@ int main(int argc, char** argv) {
       QStringLiteral("Save a picture of the MIDI and expansion settings dialog to <png> and quit."),
       QStringLiteral("png"));
   parser.addOption(screenshotSettings);
-  const QCommandLineOption screenshotEfx(QStringLiteral("screenshot-efx"),
-                                         QStringLiteral("Fetch the Temporary Performance, save a picture of the EFX "
-                                                        "editor to <png> and quit."),
-                                         QStringLiteral("png"));
-  parser.addOption(screenshotEfx);
-  const QCommandLineOption screenshotChorus(QStringLiteral("screenshot-chorus"),
-                                            QStringLiteral("Fetch the Temporary Performance, save a picture of the "
-                                                           "chorus and reverb editor to <png> and quit."),
-                                            QStringLiteral("png"));
-  parser.addOption(screenshotChorus);
+  const QCommandLineOption screenshotWindow(
+      QStringLiteral("screenshot-window"),
+      QStringLiteral("Show the window named <name> (its object name, e.g. TSwitchForm), save a picture of it to <png> "
+                     "and quit; with a file given, or else after Get Temp from the module."),
+      QStringLiteral("name>=<png"));
+  parser.addOption(screenshotWindow);
+  const QCommandLineOption showWindow(QStringLiteral("show-window"),
+                                      QStringLiteral("Show the window named <name> after Get Temp (or the file given)."),
+                                      QStringLiteral("name"));
+  parser.addOption(showWindow);
   const QCommandLineOption efxType(QStringLiteral("efx-type"),
-                                   QStringLiteral("Before an EFX picture, choose EFX type <number> (1..40) in the editor."),
+                                   QStringLiteral("With the EFX editor (TEFXForm) shown, choose EFX type <number> (1..40) in it."),
                                    QStringLiteral("number"));
   parser.addOption(efxType);
+  const quillon::DataFolder dataFolder(parser);
   parser.process(app);
+  const QStringList files = dataFolder.enter(parser);
 
   if (parser.isSet(screenshotSettings)) {
     quillon::AppContext context;
@@ -93,7 +97,7 @@ int main(int argc, char** argv) {
   quillon::AppContext context;
   quillon::ProgramWindows windows(context);
   windows.showAtStart();
-  if (!parser.positionalArguments().isEmpty()) windows.mainWindow->openPath(parser.positionalArguments().first());
+  if (!files.isEmpty()) windows.mainWindow->openPath(files.first());
   if (parser.isSet(reportStartup)) {
     QTimer::singleShot(0, [] {
       reportShown();
@@ -107,28 +111,43 @@ int main(int argc, char** argv) {
       QApplication::exit(0);
     });
   }
+  if (parser.isSet(screenshotWindow) || parser.isSet(showWindow)) {
+    const bool picture = parser.isSet(screenshotWindow);
+    const QStringList spec = (picture ? parser.value(screenshotWindow) : parser.value(showWindow)).split(QLatin1Char('='));
+    const QString name = spec.value(0);
+    const QString png = spec.value(1);
+    const bool fromFile = !files.isEmpty();
+    const int type = parser.value(efxType).toInt();
+    QTimer::singleShot(ScreenshotDelayMs, [&windows, name, png, fromFile, picture, type] {
+      if (!fromFile) windows.mainWindow->getTemp();
+      // After the main window has worked out the patch names.
+      QTimer::singleShot(ScreenshotDelayMs, [&windows, name, png, picture, type] {
+        QWidget* window = nullptr;
+        for (QWidget* w : windows.allWindows())
+          if (w->objectName() == name) window = w;
+        if (!window) {
+          std::fprintf(stderr, "no window named %s\n", qPrintable(name));
+          QApplication::exit(1);
+          return;
+        }
+        window->show();
+        window->raise();
+        // Chosen as the user chooses it: the type goes out and its parameters come back.
+        if (window == windows.efxWindow.get() && type >= 1 && type <= quillon::EfxTypeCount)
+          windows.efxWindow->findChild<QComboBox*>(QStringLiteral("CbEFXType"))->setCurrentIndex(type - 1);
+        if (!picture) return;
+        QTimer::singleShot(ScreenshotDelayMs, [window, png] {
+          window->grab().save(png);
+          QApplication::exit(0);
+        });
+      });
+    });
+  }
   if (parser.isSet(screenshotMonitor)) {
     const QString png = parser.value(screenshotMonitor);
     QTimer::singleShot(ScreenshotDelayMs, [&windows, png] {
       windows.monitorWindow->grab().save(png);
       QApplication::exit(0);
-    });
-  }
-  if (parser.isSet(screenshotEfx) || parser.isSet(screenshotChorus)) {
-    const bool efx = parser.isSet(screenshotEfx);
-    const QString png = parser.value(efx ? screenshotEfx : screenshotChorus);
-    const int type = parser.value(efxType).toInt();
-    QTimer::singleShot(ScreenshotDelayMs, [&windows, efx, png, type] {
-      windows.mainWindow->getTemp();
-      QWidget* window = efx ? static_cast<QWidget*>(windows.efxWindow.get()) : windows.chorusReverbWindow.get();
-      efx ? windows.efxWindow->showAndRaise() : windows.chorusReverbWindow->showAndRaise();
-      // Chosen as the user chooses it: the type goes out and its parameters come back.
-      if (efx && type >= 1 && type <= quillon::EfxTypeCount)
-        windows.efxWindow->findChild<QComboBox*>(QStringLiteral("CbEFXType"))->setCurrentIndex(type - 1);
-      QTimer::singleShot(ScreenshotSettleMs, [window, png] {
-        window->grab().save(png);
-        QApplication::exit(0);
-      });
     });
   }
   return QApplication::exec();

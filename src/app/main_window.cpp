@@ -247,7 +247,7 @@ void MainWindow::buildControls() {
   QPushButton* efx = addButton("Button1", QStringLiteral("E F X   Edit"), nullptr);
   connect(efx, &QPushButton::clicked, this, &MainWindow::efxRequested);
   selectedRow->addWidget(efx);
-  selectedRow->addWidget(addButton("Bmidimix", QStringLiteral("Midi Mixer"), nullptr));
+  selectedRow->addWidget(addButton("Bmidimix", QStringLiteral("Midi Mixer"), &MainWindow::mixerRequested));
   selectedRow->addWidget(addButton("Btune", QStringLiteral("ScaleTune"), nullptr));
   layout->addLayout(selectedRow);
 

@@ -98,6 +98,7 @@ class MainWindow : public QMainWindow {
   void settingsRequested();
   void chorusReverbRequested();
   void efxRequested();
+  void mixerRequested();
 
  protected:
   void changeEvent(QEvent* event) override;

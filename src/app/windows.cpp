@@ -16,6 +16,9 @@ ProgramWindows::ProgramWindows(AppContext& context)
           context, [this](int panel, const QString& text) { mainWindow->setStatusPanel(panel, text); })),
       messageLog(std::make_unique<MessageLogWindow>()),
       saveDialog(std::make_unique<SaveChoiceDialog>()),
+      partSwitches(std::make_unique<PartSwitchesWindow>(context.editing)),
+      keyRange(std::make_unique<KeyRangeWindow>(context.editing)),
+      mixer(std::make_unique<MidiMixer>(context.editing)),
       efxWindow(std::make_unique<EfxWindow>(context.editing)),
       chorusReverbWindow(std::make_unique<ChorusReverbWindow>(context.editing)),
       context_(context) {
@@ -23,6 +26,8 @@ ProgramWindows::ProgramWindows(AppContext& context)
                         saveDialog.get()};
   connectHost(context);
   routePortsToMonitor();
+  context.host.onMixerControlChange = [this](Byte s, Byte d1, Byte d2) { mixer->controlChangeArrived(s, d1, d2); };
+  QObject::connect(mainWindow.get(), &MainWindow::mixerRequested, mixer.get(), &MidiMixer::showAndRaise);
   connectEditingWindows();
   // Queued: the first activation asks from inside an event handler.
   QObject::connect(mainWindow.get(), &MainWindow::settingsRequested, mainWindow.get(),
@@ -53,10 +58,20 @@ void ProgramWindows::connectEditingWindows() {
                    &EfxWindow::showAndRaise);
 }
 
+std::vector<QWidget*> ProgramWindows::allWindows() const {
+  return {mainWindow.get(), progressDialog.get(), splashScreen.get(), debugWindow.get(), monitorWindow.get(),
+          messageLog.get(), saveDialog.get(), partSwitches.get(), keyRange.get(),
+          mixer.get(), efxWindow.get(), chorusReverbWindow.get()};
+}
+
 ProgramWindows::~ProgramWindows() {
   // Each window is owned here alone (none has a Qt parent); the main window goes last.
   chorusReverbWindow.reset();
   efxWindow.reset();
+  context_.host.onMixerControlChange = nullptr;
+  mixer.reset();
+  keyRange.reset();
+  partSwitches.reset();
   saveDialog.reset();
   messageLog.reset();
   monitorWindow.reset();

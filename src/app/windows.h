@@ -15,6 +15,9 @@
 #include "app/splash_screen.h"
 #include "app/main_window.h"
 #include "app/transfer_progress_dialog.h"
+#include "editors/key_range_window.h"
+#include "editors/midi_mixer.h"
+#include "editors/part_switches_window.h"
 #include "effects/chorus_reverb_window.h"
 #include "effects/efx_window.h"
 #include "midi/module_link.h"
@@ -38,9 +41,15 @@ class ProgramWindows {
   std::unique_ptr<MonitorWindow> monitorWindow;  // opens the MIDI ports
   std::unique_ptr<MessageLogWindow> messageLog;
   std::unique_ptr<SaveChoiceDialog> saveDialog;
-  // Editing windows, hidden until a button shows them.
+  // Editing windows.
+  std::unique_ptr<PartSwitchesWindow> partSwitches;
+  std::unique_ptr<KeyRangeWindow> keyRange;
+  std::unique_ptr<MidiMixer> mixer;
   std::unique_ptr<EfxWindow> efxWindow;
   std::unique_ptr<ChorusReverbWindow> chorusReverbWindow;
+
+  // Every top-level window the program made, for finding one by its name.
+  std::vector<QWidget*> allWindows() const;
 
   // How the settings dialog reopens and closes the ports: at the monitor, which owns them.
   std::function<std::string(const PortChoice& out, const PortChoice& in, std::optional<PortChoice> keyboard)>

@@ -47,10 +47,18 @@ class ValueControlAccessible : public QAccessibleWidget, public QAccessibleValue
   static QString valueText(const RollSpinBox& s) { return QString::number(s.Value()); }
 };
 
-QAccessibleInterface* controlsFactory(const QString& /*className*/, QObject* object) {
+QAccessibleInterface* controlsFactory(const QString& className, QObject* object) {
   if (auto* f = qobject_cast<FaderBase*>(object)) return new ValueControlAccessible<FaderBase>(f, QAccessible::Slider);
   if (auto* s = qobject_cast<RollSpinBox*>(object))
     return new ValueControlAccessible<RollSpinBox>(s, QAccessible::SpinBox);
+  // A plain widget made a top-level window (the tool and editing windows) is a
+  // window to a screen reader, not a filler.
+  if (className == QLatin1String("QWidget") || !object->isWidgetType()) return nullptr;
+  auto* w = static_cast<QWidget*>(object);
+  const Qt::WindowType type = w->windowType();
+  const bool plainWidget =
+      w->metaObject()->superClass() && w->metaObject()->superClass()->className() == QByteArray("QWidget");
+  if (plainWidget && (type == Qt::Window || type == Qt::Tool)) return new QAccessibleWidget(w, QAccessible::Window);
   return nullptr;
 }
 

@@ -8,7 +8,8 @@ class QObject;
 
 namespace quillon {
 
-// Registers the accessibility factory once; the controls call it themselves.
+// Registers the accessibility factory once; the controls call it themselves,
+// the program at start (so that its windows are windows to a screen reader).
 void installAccessibleControls();
 // Tells assistive technology that a control's value changed.
 void notifyAccessibleValue(QObject* control, int value);

@@ -59,7 +59,7 @@ void addFaders(QGridLayout* grid, std::span<const ChorusReverbWindow::FaderSpec>
 
 ChorusReverbWindow::ChorusReverbWindow(EditingContext& context, QWidget* parent)
     : QWidget(parent), ctx_(context), bindings_(context, SendGuard::Updating) {
-  setObjectName(QStringLiteral("ChorusReverbWindow"));
+  setObjectName(QStringLiteral("TChoRevForm"));
   setWindowTitle(QStringLiteral(" Chorus Reverb and EFX Out"));
   auto* layout = new QVBoxLayout(this);
   layout->setSizeConstraint(QLayout::SetFixedSize);

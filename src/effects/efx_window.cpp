@@ -104,7 +104,7 @@ EfxWindow::EfxWindow(EditingContext& context, QWidget* parent)
       table_(localeDecimalSeparator()),
       bindings_(context, SendGuard::Updating),
       chosenCaption_(QStringLiteral("Effect :")) {
-  setObjectName(QStringLiteral("EfxWindow"));
+  setObjectName(QStringLiteral("TEFXForm"));
   setWindowTitle(QStringLiteral("Effects"));
   buildControls();
   bindControls();

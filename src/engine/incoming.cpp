@@ -77,6 +77,14 @@ void IncomingHandler::HandleModuleInput(MidiEventSource& source) {
       continue;
     }
     if (event->sysex.front() != midi_byte::SysexStart) return;
+    // Only what the module sends is stored: a request echoed by a MIDI loop,
+    // another model's message or a damaged one would otherwise land in the
+    // store as data.
+    DT1Message dt1;
+    if (const DT1Check check = parseDT1(event->sysex, dt1); check != DT1Check::Ok) {
+      logIgnored(event->sysex, check);
+      continue;
+    }
     if (decodeSysex(event->sysex) == Walk::StopRun) return;
   }
 }
@@ -111,6 +119,26 @@ IncomingHandler::Walk IncomingHandler::decodeSysex(const Bytes& message) {
   return Walk::Continue;
 }
 
+void IncomingHandler::logIgnored(const Bytes& message, DT1Check check) {
+  ++IgnoredCount;
+  LastIgnoredReason = dt1CheckText(check, message);
+  if (!store_.LogEnabled) return;
+  log_.AddReceivedLine(std::to_string(SysexInCount) + " = " + incoming::Ignored + LastIgnoredReason);
+  Lines lines(true, 0);
+  for (Byte b : message) lines.hex(b);
+  log_.AddReceivedLine(lines.summary);
+}
+
+// A block counts as arrived once every byte up to the length requested came:
+// a short answer (another model, a cut message) leaves it missing.
+void IncomingHandler::noteTempByte(int block, int offset) {
+  auto& arrived = store_.ReceivedTempBytes[static_cast<std::size_t>(block)];
+  arrived.set(static_cast<std::size_t>(offset));
+  const BlockSizes sizes = sender_.settings().sizes;
+  const std::size_t length = static_cast<std::size_t>(block == 0 ? sizes.commonLength() : sizes.partLength());
+  if ((arrived << (arrived.size() - length)).count() == length) store_.ReceivedTempBlocks |= 1u << block;
+}
+
 void IncomingHandler::flushDetail(Lines& lines) {
   if (store_.LogEnabled && !lines.detail.empty()) log_.AddReceivedLine(lines.detail);
   lines.detail.clear();
@@ -132,18 +160,18 @@ IncomingHandler::Walk IncomingHandler::routeDataByte(const SysexAddress& a, int 
     if (isCommonBlock(a.block())) {
       if (storeAt(store_.TempPerformance.common, o, b)) {
         store_.NoPerformance = false;
-        store_.ReceivedTempBlocks |= 1u;
+        if (a.block() == address::BlockCommon) noteTempByte(0, o);
         lines.entry("PC", o, true, b);
       } else {
         lines.label(incoming::RefusedTarget);
       }
     } else if (address::isPartBlock(a.block())) {
       if (storeAt(store_.TempPerformance.parts[a.block() - address::BlockPartFirst], o, b)) {
-        store_.ReceivedTempBlocks |= 1u << (1 + a.block() - address::BlockPartFirst);
+        noteTempByte(1 + a.block() - address::BlockPartFirst, o);
         lines.entry("PP", o, true, b);
-      }
-      else
+      } else {
         lines.label(incoming::RefusedTarget);
+      }
     }
   } else if (area == address::AreaRhythmData) {
     lines.label(incoming::RhythmData);

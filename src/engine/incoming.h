@@ -27,6 +27,7 @@ inline constexpr const char* CardPerformance = "cardperform data ";
 inline constexpr const char* UserPatch = "userpatch data";
 inline constexpr const char* CardPatch = "Cardpatch data";
 inline constexpr const char* Overflow = "Midi-Sysex Overflow";
+inline constexpr const char* Ignored = "Ignored: ";  // followed by the reason
 }  // namespace incoming
 
 class IncomingHandler {
@@ -43,6 +44,9 @@ class IncomingHandler {
   void HandleOverflow() { host_.showInfo(incoming::Overflow); }
 
   int SysexInCount = 0;
+  // SysEx messages that were not valid data sets for this model, stored nowhere.
+  int IgnoredCount = 0;
+  std::string LastIgnoredReason;
 
  private:
   enum class Walk { Continue, StopRun };
@@ -66,6 +70,8 @@ class IncomingHandler {
   void routePerformanceByte(const SysexAddress& a, int offset, Byte b, Lines& lines, bool card);
   void routePatchNameByte(const SysexAddress& a, int offset, Byte b, Lines& lines, bool card);
   void flushDetail(Lines& lines);
+  void logIgnored(const Bytes& message, DT1Check check);
+  void noteTempByte(int block, int offset);
 
   PerformanceStore& store_;
   EngineHost& host_;

@@ -1,6 +1,7 @@
 #include "engine/sender.h"
 
 #include <algorithm>
+#include <stdexcept>
 
 #include "engine/midi_message.h"
 
@@ -32,7 +33,15 @@ void Sender::SendSysexData(const SysexAddress& address, std::span<const Byte> da
   host_.lightOut(LedColour::Lime);
   followEditedPartChannel();
   const auto payload = data.first(static_cast<std::size_t>(std::clamp<int>(count, 0, static_cast<int>(data.size()))));
-  const Bytes message = buildDT1(settings_.device(), address, payload);
+  Bytes message;
+  try {
+    message = buildDT1(settings_.device(), address, payload);
+  } catch (const std::invalid_argument& e) {
+    // A status byte among the data would cut the message short at the module:
+    // nothing leaves and nothing is mirrored.
+    host_.showInfo(e.what());
+    return;
+  }
   if (store_.mirrorSentData(address, std::span<const Byte>(message).subspan(roland::PosData, payload.size())))
     store_.notifyChanged({address.area(), address.sub(), address.block(), address.offset(),
                           static_cast<int>(payload.size()), store_.SendOrigin});
@@ -53,7 +62,13 @@ void Sender::RequestSysexData(const SysexAddress& address, std::uint32_t size) {
   host_.lightOut(LedColour::Lime);
   store_.Updating = true;
   store_.NoResponse = false;
-  const Bytes message = buildRQ1(settings_.device(), address, size);
+  Bytes message;
+  try {
+    message = buildRQ1(settings_.device(), address, size);
+  } catch (const std::invalid_argument& e) {
+    host_.showInfo(e.what());
+    return;
+  }
   if (store_.LogEnabled) log_.AddSentLine(sentLogText(message));
   if (store_.MidiClosed) {
     host_.showInfo(sender_text::RequestMidiClosed);

@@ -4,6 +4,7 @@
 // which windows, sender and decoder cooperate.
 
 #include <array>
+#include <bitset>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -16,6 +17,9 @@ inline constexpr int PerformanceListSize = address::MemoryPerformanceCount;
 inline constexpr int ReceivedPatchNameCount = address::MemoryPatchCount + 1;  // indices 0..128
 inline constexpr int SystemImageSize = 96;
 inline constexpr int PartsPerPage = 4;
+// The Temporary Performance travels as its common block and 16 part blocks.
+inline constexpr int TempBlockCount = 1 + address::PartCount;
+inline constexpr std::uint32_t AllTempBlocks = (1u << TempBlockCount) - 1;
 
 // Where a listed performance came from (its area byte).
 enum class PerformanceKind : Byte {
@@ -30,7 +34,8 @@ struct ListEntryInfo {
   PerformanceKind kind = PerformanceKind::None;
   int fileNumber = 0;           // the number the file stored it under (0..31)
   std::int64_t fileOffset = 0;  // offset of its common message's F0
-  bool complete = true;         // false when parts were missing from the file
+  bool complete = true;         // false when blocks were missing from the file or damaged
+  std::string problem;          // which, and why; empty when complete
 };
 
 // Why bytes of the store changed.
@@ -98,9 +103,11 @@ struct PerformanceStore {
   bool FileDropped = false;
   bool LogEnabled = false;
 
-  // Blocks of the Temporary Performance that arrived since the last Get Temp
-  // began: bit 0 the common block, bit 1 + p part p.
+  // Blocks of the Temporary Performance that arrived whole, at the length
+  // requested, since the last Get Temp began: bit 0 the common block, bit
+  // 1 + p part p. The bytes of each block that arrived so far, to tell.
   std::uint32_t ReceivedTempBlocks = 0;
+  std::array<std::bitset<CommonRecordSize>, TempBlockCount> ReceivedTempBytes{};
   // The last Get Temp ended with blocks missing.
   bool PartialTransfer = false;
 

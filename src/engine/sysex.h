@@ -139,9 +139,15 @@ constexpr bool isValidUnitId(int unitId) { return unitId >= roland::MinUnitId &&
 Byte rolandChecksum(std::span<const Byte> summed);
 Byte rolandChecksum(const SysexAddress& address, std::span<const Byte> data);
 
-// Builds a DT1; more than MaxDT1Data bytes are cut to that limit.
+// A byte of 80h or more is a status byte on the wire: inside a message it
+// would end it or start another one.
+constexpr bool isDataByte(Byte b) { return b <= midi_byte::DataMask; }
+
+// Builds a DT1; more than MaxDT1Data bytes are cut to that limit. A device,
+// address or data byte of 80h or more throws std::invalid_argument naming it.
 Bytes buildDT1(Byte device, const SysexAddress& address, std::span<const Byte> data);
-// Builds an RQ1 asking for `size` bytes (sent as four 7-bit bytes, MSB first).
+// Builds an RQ1 asking for `size` bytes (sent as four 7-bit bytes, MSB first);
+// refuses a device or address byte of 80h or more as buildDT1 does.
 Bytes buildRQ1(Byte device, const SysexAddress& address, std::uint32_t size);
 
 // A value wider than 7 bits travels as 4-bit halves, high half first.
@@ -160,8 +166,10 @@ struct DT1Message {
   SysexAddress address;
   std::span<const Byte> data;  // views into the message
 };
-enum class DT1Check { Ok, NotRolandJV, NotDT1, TooShort, BadChecksum, NoEnd };
+enum class DT1Check { Ok, NotRolandJV, NotDT1, TooShort, BadChecksum, NoEnd, NotSevenBit };
 // Checks F0 41 dev 6A 12 a a a a data... sum F7 and views its parts.
 DT1Check parseDT1(std::span<const Byte> message, DT1Message& out);
+// Why a message is not a DT1 that can be stored, as the log words it.
+std::string_view dt1CheckText(DT1Check check, std::span<const Byte> message);
 
 }  // namespace quillon

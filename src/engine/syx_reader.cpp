@@ -7,6 +7,8 @@
 #include <fstream>
 #include <system_error>
 
+#include "engine/midi_message.h"
+
 namespace quillon {
 
 namespace {
@@ -74,13 +76,18 @@ std::size_t lastSysexStart(const std::array<Byte, syx::PerformanceWindow>& w, st
   return 0;
 }
 
-// A short part message ends inside the record: its checksum and F7 were
-// copied with the data; clear them, so no F7 is ever sent as a data byte.
-void dropChecksumAndEnd(PerfPartRecord& part, std::size_t copied) {
-  // Data bytes are 7-bit, so the first F7 is the message's end.
-  const auto end = std::find(part.begin(), part.begin() + static_cast<std::ptrdiff_t>(copied), midi_byte::SysexEnd);
-  if (end == part.begin() + static_cast<std::ptrdiff_t>(copied)) return;
-  std::fill(end == part.begin() ? end : end - 1, part.begin() + static_cast<std::ptrdiff_t>(copied), Byte{0});
+// Data bytes are 7-bit, so the first byte from `from` on with the high bit
+// set ends the message; it must be the F7 and must come by `last`. Returns the
+// F7's position, or 0 with `why` saying what is wrong with the message.
+std::size_t endOfMessage(const std::array<Byte, syx::PerformanceWindow>& w, std::size_t from, std::size_t last,
+                         std::string& why) {
+  std::size_t at = from;
+  while (at <= last && at < w.size() && isDataByte(w[at])) ++at;
+  if (at <= last && at < w.size() && w[at] == midi_byte::SysexEnd) return at;
+  // A following F0 means this message lost its end; any other such byte is no data.
+  why = at <= last && at < w.size() && w[at] != midi_byte::SysexStart ? "holds the byte " + hex2(w[at]) + "h"
+                                                                      : "has no end byte";
+  return 0;
 }
 
 // The parsed performance goes from the work record into its list entry.
@@ -140,37 +147,52 @@ SyxScan scanSyx(std::span<const Byte> file, const ScanProgress& progress) {
   return scan;
 }
 
-bool parsePerformanceAt(std::span<const Byte> file, std::int64_t offset, PerformanceRecord& work) {
+bool parsePerformanceAt(std::span<const Byte> file, std::int64_t offset, PerformanceRecord& work,
+                        std::string* problem) {
   const auto b = windowAt<syx::PerformanceWindow>(file, offset < 0 ? file.size() : static_cast<std::size_t>(offset));
+  std::vector<std::string> faults;
+  std::string why;
 
-  std::size_t j = 0;
-  for (; j <= CommonScanLimit; ++j) {
-    const Byte v = b[roland::PosData + j];
-    if (v == midi_byte::SysexEnd) break;
-    if (j < static_cast<std::size_t>(CommonRecordSize)) work.common[j] = v;
+  // A message with a byte of 80h or more among its data is not taken: sent
+  // on, that byte would cut the data set short at the module.
+  const std::size_t commonEnd = endOfMessage(b, roland::PosData, roland::PosData + CommonScanLimit, why);
+  if (commonEnd == 0) {
+    work.common.fill(0);
+    faults.push_back("the common block " + why);
+  } else {
+    // The byte before F7 is the checksum, not data: a record that later goes
+    // out with the larger block size must not carry it.
+    const std::size_t n = std::min<std::size_t>(commonEnd - roland::PosData - (commonEnd > roland::PosData ? 1 : 0),
+                                                CommonRecordSize);
+    std::copy_n(b.begin() + roland::PosData, n, work.common.begin());
+    if (n < static_cast<std::size_t>(CommonRecordSize) && commonEnd > roland::PosData) work.common[n] = 0;
   }
-  // The byte before F7 is the checksum, not data: a record that later goes out
-  // with the larger block size must not carry it.
-  if (j > 0 && j <= CommonScanLimit && j - 1 < static_cast<std::size_t>(CommonRecordSize)) work.common[j - 1] = 0;
 
-  bool complete = true;
+  int missing = 0;
   std::size_t start = lastSysexStart(b, FirstPartSearchFrom, FirstPartSearchTo);
-  for (auto& part : work.parts) {
+  for (int p = 0; p < address::PartCount; ++p) {
+    auto& part = work.parts[p];
     std::fill_n(part.begin(), PartBytesKept, Byte{0});
     if (start == 0) {
-      complete = false;  // missing from the file: left zeroed
+      ++missing;  // not in the file: left zeroed
       continue;
     }
-    std::size_t m = 0;
-    for (; m < static_cast<std::size_t>(PartBytesKept); ++m) {
-      const std::size_t at = start + roland::PosData + m;
-      if (at >= b.size() || b[at] == midi_byte::SysexStart) break;
-      part[m] = b[at];
-    }
-    dropChecksumAndEnd(part, m);
+    const std::size_t from = start + roland::PosData;
+    // The longest part carries PartBytesKept data bytes and its checksum before the F7.
+    const std::size_t end = endOfMessage(b, from, from + PartBytesKept + 1, why);
+    if (end == 0)
+      faults.push_back("part " + std::to_string(p + 1) + " " + why);
+    else
+      std::copy_n(b.begin() + static_cast<std::ptrdiff_t>(from),
+                  std::min<std::size_t>(end > from ? end - from - 1 : 0, PartBytesKept), part.begin());
     start = lastSysexStart(b, start + NextPartSearchFrom, start + NextPartSearchTo);
   }
-  return complete;
+  if (missing > 0) faults.push_back(std::to_string(missing) + (missing == 1 ? " part" : " parts") + " missing");
+  if (problem) {
+    problem->clear();
+    for (const auto& fault : faults) *problem += (problem->empty() ? "" : "; ") + fault;
+  }
+  return faults.empty();
 }
 
 SyxReadReport readSyxIntoStore(PerformanceStore& store, std::span<const Byte> file, const ScanProgress& progress) {
@@ -184,7 +206,7 @@ SyxReadReport readSyxIntoStore(PerformanceStore& store, std::span<const Byte> fi
   const auto& found = report.scan.performances;
   for (std::size_t i = 0; i < found.size(); ++i) {
     const FoundBlock& f = found[i];
-    store.ListInfo[i] = {static_cast<PerformanceKind>(f.area), f.number, f.offset, true};
+    store.ListInfo[i] = {static_cast<PerformanceKind>(f.area), f.number, f.offset, true, {}};
     std::copy_n(f.name.begin(), PerformanceNameLength, store.PerformanceList[i].common.begin() + common::Name);
     store.FromTemp |= f.area == address::AreaTemporary;
     store.FromUser |= f.area == address::AreaUserPerformance;
@@ -194,16 +216,18 @@ SyxReadReport readSyxIntoStore(PerformanceStore& store, std::span<const Byte> fi
   report.count = static_cast<int>(found.size());
   store.PerformanceCount = report.count;
 
+  std::string firstProblem;
   for (int i = 0; i < report.count; ++i) {
-    const bool complete = parsePerformanceAt(file, store.ListInfo[i].fileOffset, store.TempPerformance);
-    store.ListInfo[i].complete = complete;
-    if (!complete) ++report.incomplete;
+    ListEntryInfo& info = store.ListInfo[i];
+    info.complete = parsePerformanceAt(file, info.fileOffset, store.TempPerformance, &info.problem);
+    if (!info.complete && report.incomplete++ == 0)
+      firstProblem = "performance " + std::to_string(i + 1) + ": " + info.problem;
     copyWorkRecordToEntry(store, i);
   }
 
   report.doneStatus = "Done, Performances Found = " + std::to_string(report.count);
   if (report.incomplete > 0)
-    report.doneStatus += ", incomplete = " + std::to_string(report.incomplete);
+    report.doneStatus += ", incomplete = " + std::to_string(report.incomplete) + " (" + firstProblem + ")";
   report.nothingFound = report.count == 0;
   if (!report.nothingFound) store.ListLoaded = true;
   store.Updating = false;
@@ -282,8 +306,8 @@ std::string loadPerformanceFromFile(PerformanceStore& store, int index) {
   in.seekg(offset);
   in.read(reinterpret_cast<char*>(window.data()), static_cast<std::streamsize>(window.size()));
   // A short read leaves zeros, as for a truncated file.
-  const bool complete = parsePerformanceAt(window, 0, store.TempPerformance);
-  store.ListInfo[index].complete = complete;
+  ListEntryInfo& info = store.ListInfo[index];
+  info.complete = parsePerformanceAt(window, 0, store.TempPerformance, &info.problem);
   copyWorkRecordToEntry(store, index);
   store.ListLoaded = true;
   return {};

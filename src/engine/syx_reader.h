@@ -49,8 +49,10 @@ SyxScan scanSyx(std::span<const Byte> file, const ScanProgress& progress = {});
 
 // Parses the performance whose common message starts at `offset` into `work`,
 // which keeps common bytes that the message does not reach. Returns false when
-// parts were missing (they are left zeroed).
-bool parsePerformanceAt(std::span<const Byte> file, std::int64_t offset, PerformanceRecord& work);
+// blocks were missing or damaged (a byte of 80h or more among the data, no end
+// byte): those are left zeroed and `problem`, when given, says which and why.
+bool parsePerformanceAt(std::span<const Byte> file, std::int64_t offset, PerformanceRecord& work,
+                        std::string* problem = nullptr);
 
 // What one read of a file did to the store.
 struct SyxReadReport {

@@ -21,9 +21,13 @@ Bytes listSyxBytes(const PerformanceStore& store, BlockSizes sizes);
 // ".syx" appended when the name's extension, lower-cased, is not ".syx".
 std::string withSyxExtension(const std::string& path);
 
-// Writes `bytes` to a temporary file beside `path` and renames it over the
-// old file only when every byte was written. Returns an error text naming
-// the path and reason, empty on success; on failure the old file is intact.
+// Writes `bytes` to a temporary file beside `path`, flushes it to the disk and
+// renames it over the old file only when every byte was written, so a crash
+// leaves the old file or the new one. The old file's mode (and owner, where
+// allowed) is kept; a symbolic link is written through to its target; a file
+// with several hard links is rewritten in place after a backup, so every name
+// sees the new bytes. Returns an error text naming the path and reason, empty
+// on success; on failure the old file is intact.
 std::string writeFileAtomically(const std::string& path, std::span<const Byte> bytes);
 
 }  // namespace quillon

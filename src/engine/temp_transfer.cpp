@@ -1,11 +1,31 @@
 #include "engine/temp_transfer.h"
 
+#include <algorithm>
 #include <bit>
 
 namespace quillon {
 
 namespace {
 constexpr int ProgressSteps = address::PartCount;
+}
+
+std::string tempBlockName(int block) { return block == 0 ? "common" : "part " + std::to_string(block); }
+
+std::string tempBlockNames(std::uint32_t blocks) {
+  std::string names;
+  for (int b = 0; b < TempBlockCount; ++b)
+    if (blocks & (1u << b)) names += (names.empty() ? "" : ", ") + tempBlockName(b);
+  return names;
+}
+
+std::uint32_t differingTempBlocks(const PerformanceRecord& a, const PerformanceRecord& b, BlockSizes sizes) {
+  const auto differ = [](const auto& x, const auto& y, int length) {
+    return !std::equal(x.begin(), x.begin() + length, y.begin());
+  };
+  std::uint32_t blocks = differ(a.common, b.common, sizes.commonLength()) ? 1u : 0u;
+  for (int p = 0; p < address::PartCount; ++p)
+    if (differ(a.parts[p], b.parts[p], sizes.partLength())) blocks |= 1u << (1 + p);
+  return blocks;
 }
 
 int TempTransfer::receivedBlocks() const { return std::popcount(sender_.store().ReceivedTempBlocks & AllTempBlocks); }
@@ -36,6 +56,7 @@ bool TempTransfer::GetTemp(TransferView& view) {
   s.FromTemp = true;
   s.FromUser = s.FromCard = false;
   s.ReceivedTempBlocks = 0;
+  s.ReceivedTempBytes = {};
   timedOut_ = false;
   view.collected(0);
   view.begin(ProgressSteps);
@@ -46,12 +67,15 @@ bool TempTransfer::GetTemp(TransferView& view) {
   view.end();
   s.PerformanceCount = 1;
   view.sourceLabel(transfer_text::TempSourceLabel);
-  s.ListInfo[0] = {PerformanceKind::Temp, 0, 0, true};
+  s.ListInfo[0] = {PerformanceKind::Temp, 0, 0, true, {}};
   s.ListLoaded = false;
   s.CurrentFileName = transfer_text::TempFileName;
   view.busy(false);
   s.TempSent = false;
   s.PartialTransfer = receivedBlocks() < TempBlockCount;
+  // With all 17 blocks in, the repeated request for part 16 was a spare: its
+  // answer is not awaited, so the module is not reported as silent for it.
+  if (!s.PartialTransfer) host_.stopResponseTimer();
   // A silent module was reported by the timeout; blocks lost among answers are reported here.
   if (s.PartialTransfer && !timedOut_) host_.showInfo(partialTransferText());
   view.resumeEvaluation();

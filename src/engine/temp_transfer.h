@@ -21,9 +21,14 @@ inline constexpr const char* TempSourceLabel = "Temp Performance";
 inline constexpr const char* TempFileName = "TempPerfom.syx";
 }  // namespace transfer_text
 
-inline constexpr int TempBlockCount = 1 + address::PartCount;
-inline constexpr std::uint32_t AllTempBlocks = (1u << TempBlockCount) - 1;
-inline constexpr Byte ModeParameterPerformance = 0;  // system offset 0: 0 selects Performance mode
+inline constexpr Byte ModeParameterPerformance = 0;
+
+// "common" for block 0, "part N" for block N; a list of the blocks of a mask
+// (bit 0 the common block, bit N part N).
+std::string tempBlockName(int block);
+std::string tempBlockNames(std::uint32_t blocks);
+// The blocks whose first `sizes` bytes differ between two performances.
+std::uint32_t differingTempBlocks(const PerformanceRecord& a, const PerformanceRecord& b, BlockSizes sizes);  // system offset 0: 0 selects Performance mode
 
 // What the windows show of a transfer; the command-line tools leave it all out.
 class TransferView {

@@ -1,7 +1,9 @@
 #include "settings/device_settings.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QSettings>
+#include <QStandardPaths>
 #include <functional>
 #include <optional>
 
@@ -18,8 +20,13 @@ std::optional<int> integerValue(const QSettings& store, QLatin1StringView name) 
 }
 
 bool anyValue(int) { return true; }
-bool isValidCommonEnd(int eoc) { return eoc == StandardBlockSizes.eoc || eoc == JV2080BlockSizes.eoc; }
-bool isValidPartEnd(int eop) { return eop == StandardBlockSizes.eop || eop == JV2080BlockSizes.eop; }
+
+// Where the native store is a file, the one QSettings would use for the user's scope.
+#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
+constexpr bool NativeStoreIsAFile = true;
+#else
+constexpr bool NativeStoreIsAFile = false;
+#endif
 
 QString joinedErrors(const QString& first, const QString& second) {
   if (first.isEmpty()) return second;
@@ -47,9 +54,28 @@ SettingsLocation SettingsLocation::iniFile(QString file) {
   return location;
 }
 
+QString SettingsLocation::fileName() const {
+  if (!iniFile_.isEmpty()) return iniFile_;
+  if (!NativeStoreIsAFile) return {};
+  return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QLatin1Char('/') +
+         SettingsOrganization + QLatin1Char('/') + SettingsApplication + QStringLiteral(".conf");
+}
+
+QString SettingsLocation::problem() const {
+  const QString file = fileName();
+  const QFileInfo info(file);
+  if (file.isEmpty() || !info.exists() || info.isFile()) return {};
+  return QStringLiteral("The settings path \"%1\" is not a regular file: Quillon does not open it.\n"
+                        "Remove or rename it, then make the Midi and Exp settings again.")
+      .arg(file);
+}
+
 std::unique_ptr<QSettings> SettingsLocation::open() const {
-  auto store = iniFile_.isEmpty() ? std::make_unique<QSettings>(SettingsOrganization, SettingsApplication)
-                                  : std::make_unique<QSettings>(iniFile_, QSettings::IniFormat);
+  // The file named outright, so the one checked by problem() is the one opened.
+  const QString file = fileName();
+  auto store = file.isEmpty() ? std::make_unique<QSettings>(SettingsOrganization, SettingsApplication)
+               : iniFile_.isEmpty() ? std::make_unique<QSettings>(file, QSettings::NativeFormat)
+                                    : std::make_unique<QSettings>(file, QSettings::IniFormat);
   // Only our own key counts, not an organisation-wide or system-wide one.
   store->setFallbacksEnabled(false);
   return store;
@@ -77,9 +103,14 @@ std::vector<DeviceSettings::Field> DeviceSettings::fieldsInReadOrder(int boards)
   // Choice 0 ("None") stays valid when Expansion.ini lists no boards.
   const auto isBoardChoice = [boards](int choice) { return choice == 0 || (choice > 0 && choice < boards); };
 
+  // The block sizes are those of the module type read just before them, or
+  // every transfer would ask for, and write, lengths no module has.
+  const auto isTypesCommonEnd = [this](int eoc) { return eoc == blockSizesFor(moduleType()).eoc; };
+  const auto isTypesPartEnd = [this](int eop) { return eop == blockSizesFor(moduleType()).eop; };
+
   std::vector<Field> fields{
       integer(v::JVID, JVID, isValidUnitId),     integer(v::JVtype, JVtype, isValidModuleType),
-      integer(v::EOC, EOC, isValidCommonEnd),    integer(v::EOP, EOP, isValidPartEnd),
+      integer(v::EOC, EOC, isTypesCommonEnd),    integer(v::EOP, EOP, isTypesPartEnd),
       integer(v::Midi_In2, Midi_In2, anyValue),  integer(v::Midi_In1, Midi_In1, anyValue),
       integer(v::Midi_Out, Midi_Out, anyValue),  flag(v::SepKB, SepKB),
       flag(v::NoteOn, NoteOn),                   integer(v::SysDly, SysDly, isValidSysDly),
@@ -96,11 +127,23 @@ int DeviceSettings::boardCount() const {
 }
 
 // Reads in the store's order and stops at the first value that cannot be used,
-// so it and every later field keep what they held.
+// so it and every later field keep what they held. The module type and its
+// two block sizes change together or not at all: a refused size also puts
+// back the type (and size) read before it.
 bool DeviceSettings::readFields(const QSettings& store) {
-  for (const Field& field : fieldsInReadOrder(boardCount())) {
+  namespace v = settings_value;
+  const auto isBlockSize = [](QLatin1StringView name) { return name == v::EOC || name == v::EOP; };
+  const std::vector<Field> fields = fieldsInReadOrder(boardCount());
+  std::vector<int> before;  // what each field read so far held
+  for (const Field& field : fields) {
     const auto value = integerValue(store, field.name);
-    if (!value || !field.accepts(*value)) return false;
+    if (!value || !field.accepts(*value)) {
+      if (isBlockSize(field.name))
+        for (std::size_t k = 0; k < before.size(); ++k)
+          if (fields[k].name == v::JVtype || isBlockSize(fields[k].name)) fields[k].set(before[k]);
+      return false;
+    }
+    before.push_back(field.get());
     field.set(*value);
   }
   return true;
@@ -115,6 +158,11 @@ void DeviceSettings::readDeviceNames(const QSettings& store) {
 }
 
 QString DeviceSettings::ReadSettings() {
+  if (QString problem = location_.problem(); !problem.isEmpty()) {
+    FirstRun = true;
+    ReadWindowPositions();
+    return problem;
+  }
   QString message;
   const auto store = location_.open();
   if (store->status() == QSettings::NoError && store->allKeys().isEmpty()) {
@@ -130,6 +178,7 @@ QString DeviceSettings::ReadSettings() {
 }
 
 QString DeviceSettings::writeFields() {
+  if (QString problem = location_.problem(); !problem.isEmpty()) return problem;
   const auto store = location_.open();
   store->setValue(settings_value::Path, Path);
   // Each value is written once: a second write of the same name would only repeat it.
@@ -156,6 +205,15 @@ void DeviceSettings::ReadWindowPositions() {
 
 QString DeviceSettings::WriteWindowPositions() const {
   return QString::fromStdString(writeWindowPositions(dataFolder() / WindowPositionsFile, windowPositions));
+}
+
+QString DeviceSettings::extraValue(const QString& key) const {
+  const auto store = location_.open();
+  return store ? store->value(key).toString() : QString();
+}
+
+void DeviceSettings::setExtraValue(const QString& key, const QString& value) const {
+  if (const auto store = location_.open()) store->setValue(key, value);
 }
 
 }  // namespace quillon

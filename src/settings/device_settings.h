@@ -86,6 +86,11 @@ class SettingsLocation {
   static SettingsLocation userStore() { return SettingsLocation{}; }
   static SettingsLocation iniFile(QString file);
   std::unique_ptr<QSettings> open() const;
+  // The file that holds the store; empty where the store is no file (the registry).
+  QString fileName() const;
+  // Why the store cannot be opened, empty when it can: a path that is not a
+  // regular file (a FIFO would block the settings library's open for good).
+  QString problem() const;
 
  private:
   QString iniFile_;
@@ -113,6 +118,10 @@ class DeviceSettings : public DeviceSettingsFields {
   QString WriteDefaultSettings();
   void ReadWindowPositions();
   QString WriteWindowPositions() const;
+
+  // Values other windows keep with the settings (the mixer's memories); empty when none.
+  QString extraValue(const QString& key) const;
+  void setExtraValue(const QString& key, const QString& value) const;
 
   ModuleType moduleType() const { return static_cast<ModuleType>(JVtype); }
   BlockSizes blockSizes() const { return {EOC, EOP}; }

@@ -15,15 +15,18 @@ TEST(ParameterTable, EveryRowLiesInsideItsRecordWithDistinctIds) {
     EXPECT_TRUE(ids.insert(p->id).second) << p->id;
     EXPECT_EQ(findParameter(p->id), p);
     const int last = p->offsetFor(address::PartCount - 1) + p->length() - 1;
-    const int limit = p->block == ParamBlock::Part     ? part::LastOffset
-                      : p->block == ParamBlock::Common ? common::LastOffset
-                                                       : address::SystemStoredBytes - 1;
+    const int limit = p->block == ParamBlock::Part         ? part::LastOffset
+                      : p->block == ParamBlock::Common     ? common::LastOffset
+                      : p->block == ParamBlock::Controller ? midi_byte::DataMask
+                                                           : address::SystemStoredBytes - 1;
     EXPECT_LE(last, limit) << p->id;
     // Both limits store as 7-bit data (or as two nibbles of one value).
     const int most = p->width == ParamWidth::TwoNibbles ? 0xFF : midi_byte::DataMask;
     EXPECT_GE(p->toStored(p->shownMin), 0) << p->id;
     EXPECT_LE(p->toStored(p->shownMax), most) << p->id;
-    if (!p->texts.empty()) EXPECT_EQ(static_cast<int>(p->texts.size()), p->shownMax - p->shownMin + 1) << p->id;
+    if (!p->texts.empty()) {
+      EXPECT_EQ(static_cast<int>(p->texts.size()), p->shownMax - p->shownMin + 1) << p->id;
+    }
   }
 }
 

@@ -84,6 +84,37 @@ TEST_F(IncomingTest, SystemBytesPastOffset39EndTheRunWithoutALogLine) {
   EXPECT_EQ(queue.events.size(), 1u);  // left for the next notification
 }
 
+// Only a DT1 for this model with a right checksum is data: the rest is logged and stored nowhere.
+TEST_F(IncomingTest, WhatIsNoValidDataSetIsIgnoredAndSaysWhy) {
+  Bytes badSum = buildDT1(0x10, address::temporaryPart(0), Bytes(19, 0x22));
+  badSum[roland::PosData + 3] ^= 1;  // a flipped byte under the old checksum
+  Bytes otherModel = buildDT1(0x10, address::temporaryPart(0), Bytes(19, 0x22));
+  otherModel[roland::PosModel] = 0x16;
+  const std::vector<std::pair<Bytes, std::string>> ignored{
+      {buildRQ1(0x10, address::temporaryPart(0), 19), "a data request, not data (a MIDI loop?)"},
+      {badSum, "bad checksum"}, {otherModel, "not a JV-XP message"}, {Bytes{0xF0}, "too short for a data set"}};
+  for (const auto& [message, reason] : ignored) {
+    host.received.clear();
+    queue.pushSysex(message);
+    handler.HandleModuleInput(queue);
+    EXPECT_EQ(host.received, (std::vector<std::string>{std::to_string(handler.SysexInCount) + " = Ignored: " + reason,
+                                                      sentLogText(message).substr(1) + " "}));
+  }
+  EXPECT_EQ(store.TempPerformance.parts[0], PerfPartRecord{});
+  EXPECT_EQ(store.ReceivedTempBlocks, 0u);
+}
+
+// A block arrived when it came at the length requested, in one answer or in pieces.
+TEST_F(IncomingTest, ABlockArrivesOnlyAtTheRequestedLength) {
+  settings.sizes = JV2080BlockSizes;
+  receive(address::temporaryCommon(), Bytes(64, 0x01));  // a JV 1080 answering a JV 2080 request
+  receive(address::temporaryPart(2), Bytes(13, 0x02));   // half of it
+  EXPECT_EQ(store.ReceivedTempBlocks, 0u);
+  receive(address::temporaryPart(2, 13), Bytes(13, 0x03));
+  receive(address::temporaryCommon(64), Bytes(4, 0x04));
+  EXPECT_EQ(store.ReceivedTempBlocks, 1u | 1u << 3);
+}
+
 TEST_F(IncomingTest, AreaLabelsReplaceTheSummary) {
   const std::vector<std::pair<Byte, std::string>> labels{{address::AreaRhythmData, "Rhythmdata"},
                                                         {address::AreaPatchData, "Patchdata"},

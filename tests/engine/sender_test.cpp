@@ -35,6 +35,13 @@ TEST_F(SenderTest, ParameterDT1IsSentMirroredAndLoggedByteForByte) {
   EXPECT_EQ(host.outLights.front(), LedColour::Lime);
 }
 
+TEST_F(SenderTest, ADataByteOf80hOrMoreIsRefusedNotSentNorMirrored) {
+  sendLevel(0x90);
+  EXPECT_TRUE(host.wire.empty());
+  EXPECT_EQ(host.infos, (std::vector<std::string>{"SysEx not built: data byte 0 is 90h, not a 7-bit data byte"}));
+  EXPECT_FALSE(store.UnsavedChanges);
+}
+
 TEST_F(SenderTest, NothingLeavesWhileUpdatingOrFillingAForm) {
   settings.noteOn = true;
   store.Updating = true;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include "engine/performance.h"
 
 namespace quillon {
@@ -84,6 +86,17 @@ TEST(SysexMessages, ParseDT1AcceptsWhatBuildDT1MakesAndRejectsDamage) {
   Bytes noEnd = msg;
   noEnd.back() = 0x00;
   EXPECT_EQ(parseDT1(noEnd, parsed), DT1Check::NoEnd);
+}
+
+// On the wire a byte of 80h or more is a status byte: it would end the message early.
+TEST(SysexMessages, NoByteOf80hOrMoreIsBuiltOrParsedAsData) {
+  EXPECT_THROW(buildDT1(0x10, address::temporaryPart(2), Bytes{0x10, 0x90}), std::invalid_argument);
+  EXPECT_THROW(buildRQ1(0x90, address::temporaryPart(2), 0x13), std::invalid_argument);
+  Bytes msg = buildDT1(0x10, address::temporaryPart(2), Bytes{0x10, 0x10});
+  msg[roland::PosData + 1] = 0x90;
+  msg[msg.size() - 2] = rolandChecksum(address::temporaryPart(2), Bytes{0x10, 0x90});  // even with its checksum
+  DT1Message parsed;
+  EXPECT_EQ(parseDT1(msg, parsed), DT1Check::NotSevenBit);
 }
 
 TEST(SysexMessages, DT1DataIsCutAtTheBuildBufferLimit) {

@@ -169,6 +169,25 @@ TEST(SyxReader, TruncatedPerformanceLeavesMissingPartsZeroedAndSaysSo) {
     for (int k = 0; k < PartBytesKept; ++k) ASSERT_EQ(store.PerformanceList[0].parts[p][k], 0) << p;
 }
 
+// A message holding a byte of 80h or more is not taken; the list written back carries none.
+TEST(SyxReader, AMessageHoldingAByteOf80hOrMoreCountsAsMissing) {
+  const auto perf = patternPerformance(5, "High byte");
+  Bytes file = onePerformanceFile(address::AreaUserPerformance, 0, perf, StandardBlockSizes);
+  append(file, file);
+  file[75 + 2 * 30 + roland::PosData + part::Level] = 0x90;  // part 3 of the first
+  file[555 + roland::PosData + 20] = 0xC5;                    // the second's common block
+  PerformanceStore store;
+  const auto report = readSyxIntoStore(store, file);
+  EXPECT_EQ(report.incomplete, 2);
+  EXPECT_EQ(store.ListInfo[1].problem, "the common block holds the byte C5h");
+  EXPECT_NE(report.doneStatus.find("(performance 1: part 3 holds the byte 90h)"), std::string::npos);
+  EXPECT_EQ(store.PerformanceList[0].parts[2], PerfPartRecord{});
+  EXPECT_EQ(store.PerformanceList[0].parts[3][part::Level], perf.parts[3][part::Level]);
+  EXPECT_EQ(store.PerformanceList[1].common, PerfCommonRecord{});
+  const Bytes written = listSyxBytes(store, JV2080BlockSizes);
+  EXPECT_EQ(std::count_if(written.begin(), written.end(), [](Byte b) { return !isDataByte(b); }), 2 * 17 * 2);
+}
+
 TEST(SyxReader, BlankedNamesAndGridStateBeforeEachRead) {
   PerformanceStore store;
   readSyxIntoStore(store, userBank(4, StandardBlockSizes));

@@ -7,6 +7,7 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <functional>
+#include <tuple>
 
 namespace quillon {
 namespace {
@@ -148,6 +149,22 @@ INSTANTIATE_TEST_SUITE_P(
                       BadValue{"ExpMax", -1, &DeviceSettingsFields::ExpMax}, BadValue{"ExpA", 20, slotA},
                       BadValue{"ExpH", -1, slotH}));
 
+// The sizes are the pair of the type read with them, or every transfer would
+// ask for, and write, lengths no module has. They change together or not at all.
+TEST_F(SettingsStore, BlockSizesMustBeThePairOfTheStoredType) {
+  for (const auto& [type, eoc, eop] : {std::tuple{2, 63, 25}, std::tuple{2, 67, 18}, std::tuple{1, 67, 25}}) {
+    writeChangedValues();
+    setStoreValue(v::JVtype, type);
+    setStoreValue(v::EOC, eoc);
+    setStoreValue(v::EOP, eop);
+    DeviceSettings s = settings();
+    s.JVtype = static_cast<int>(ModuleType::JV1010);
+    EXPECT_EQ(s.ReadSettings(), settingsReadFailedMessage()) << eoc << "/" << eop;
+    EXPECT_EQ(s.moduleType(), ModuleType::JV1010);
+    EXPECT_EQ(s.blockSizes(), StandardBlockSizes);
+  }
+}
+
 TEST_F(SettingsStore, BoardChoicesNeedTheBoardListExceptNone) {
   writeChangedValues();
   ASSERT_TRUE(QFile::remove(dataFolder() + "Expansion.ini"));
@@ -221,7 +238,8 @@ TEST(UserStore, IsHarborlabQuillonInTheNativeFormat) {
 #if defined(Q_OS_LINUX)
   QTemporaryDir temp;
   ASSERT_TRUE(temp.isValid());
-  QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, temp.path());
+  const QByteArray configHome = qgetenv("XDG_CONFIG_HOME");
+  qputenv("XDG_CONFIG_HOME", temp.path().toLocal8Bit());
   DeviceSettings s(SettingsLocation::userStore(), temp.path() + "/");
   EXPECT_EQ(s.ReadSettings(), "");
   EXPECT_TRUE(s.FirstRun);
@@ -231,6 +249,7 @@ TEST(UserStore, IsHarborlabQuillonInTheNativeFormat) {
   DeviceSettings again(SettingsLocation::userStore(), temp.path() + "/");
   EXPECT_EQ(again.ReadSettings(), "");
   EXPECT_FALSE(again.FirstRun);
+  qputenv("XDG_CONFIG_HOME", configHome);
 #else
   GTEST_SKIP() << "the native store is not a file here";
 #endif

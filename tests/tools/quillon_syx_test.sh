@@ -32,6 +32,25 @@ expect 0 "Tempo: 120" -- "$syx" show "$work/demo.syx" 8
 expect 1 "out of range" -- "$syx" show "$work/demo.syx" 9
 expect 1 "out of range" -- "$syx" show "$work/demo.syx" 0
 expect 1 "out of range" -- "$syx" show "$work/demo.syx" two
+# A byte of 80h or more inside a part message: that block is not taken, and the list says why.
+cp "$work/demo.syx" "$work/high.syx"
+printf '\x90' | dd of="$work/high.syx" bs=1 seek=$((75 + 2 * 30 + 9 + 6)) conv=notrunc status=none
+expect 0 "1  User  # 1  \[Jazz Trio   \]  offset 0  (incomplete: part 3 holds the byte 90h)" -- "$syx" list "$work/high.syx"
+expect 0 "Incomplete: part 3 holds the byte 90h" -- "$syx" show "$work/high.syx" 1
+
+# Saving over a file replaces its bytes only: its mode, a link to it, its other names stay.
+chmod 600 "$work/demo.syx"
+expect 0 "Wrote 8" -- "$syx" demo "$work/demo.syx"
+[ "$(stat -c %a "$work/demo.syx")" = 600 ] || { echo "FAIL: mode 600 became $(stat -c %a "$work/demo.syx")"; failures=$((failures + 1)); }
+ln -s demo.syx "$work/link.syx"
+ln "$work/demo.syx" "$work/other-name.syx"
+printf 'old' >"$work/demo.syx"
+expect 0 "Wrote 8" -- "$syx" demo "$work/link.syx"
+[ -L "$work/link.syx" ] || { echo "FAIL: the symbolic link became a plain file"; failures=$((failures + 1)); }
+cmp -s "$work/demo.syx" "$work/other-name.syx" && [ "$(stat -c %s "$work/demo.syx")" -gt 3 ] ||
+  { echo "FAIL: the file's other name did not get the new bytes"; failures=$((failures + 1)); }
+[ "$(ls -A "$work" | wc -l)" -eq 4 ] || { echo "FAIL: files left behind: $(ls -A "$work")"; failures=$((failures + 1)); }
+
 printf 'not a sysex file\n' >"$work/text.syx"
 expect 1 "no performances found" -- "$syx" list "$work/text.syx"
 expect 1 "no performances found" -- "$syx" show "$work/text.syx" 1

@@ -65,6 +65,15 @@ mkdir -p "$XDG_CONFIG_HOME/Harborlab"
 } >"$XDG_CONFIG_HOME/Harborlab/Quillon.conf"
 run 2 -- "$syx" get-temp --in virtual --out virtual "$work/none.syx"
 run 0 -- "$syx" get-temp --in virtual --out virtual --unit-id 17 "$work/v17.syx"
+# Block sizes that are not the pair of the stored type are refused with it: the defaults stand in.
+sed -i 's/^EOP=18$/EOP=25/' "$XDG_CONFIG_HOME/Harborlab/Quillon.conf"
+run 0 -- "$syx" get-temp --in virtual --out virtual --unit-id 17 "$work/mixed.syx"
+[ "$(stat -c %s "$work/mixed.syx")" -eq 555 ] || failed "mixed block sizes wrote $(stat -c %s "$work/mixed.syx") bytes"
+# A settings path that is no regular file is refused, not opened: a FIFO would block the open for good.
+rm "$XDG_CONFIG_HOME/Harborlab/Quillon.conf"
+mkfifo "$XDG_CONFIG_HOME/Harborlab/Quillon.conf"
+run 0 -- timeout 60 "$syx" get-temp --in virtual --out virtual "$work/fifo.syx"
+has "is not a regular file"
 rm -rf "$XDG_CONFIG_HOME/Harborlab"
 
 # Refusals before anything is sent.
@@ -159,6 +168,59 @@ else
     has "of 17 blocks of the Temporary Performance arrived"
     has "nothing written"
     [ ! -e "$work/dropped.syx" ] || failed "lost answers: a file was written"
+  fi
+
+  # What arrived decides the exit code. Every second answer lost, the last one too: 3, not 2.
+  if start_sim "$base-e" --drop-every 2; then
+    run 3 -- "$syx" get-temp --in "$base-e-out" --out "$base-e-in" --delay 20 "$work/halves.syx"
+    has "missing: "
+  fi
+  # Only the answer to the repeated request for part 16 lost: all 17 blocks came.
+  if start_sim "$base-f" --drop-every 18; then
+    fetch "$work/spare.syx" --in "$base-f-out" --out "$base-f-in" --delay 20
+    [ "$(timeouts)" -eq 0 ] || failed "all 17 blocks came, yet the module was reported silent"
+  fi
+
+  # A silent module behind a MIDI loop: its own requests come back. They are no data.
+  if start_sim "$base-g" --silent --echo; then
+    run 2 -- "$syx" get-temp --in "$base-g-out" --out "$base-g-in" --delay 20 "$work/echo.syx"
+    has "ignored, the last: a data request, not data"
+    [ ! -e "$work/echo.syx" ] || failed "echoed requests were saved as a performance"
+  fi
+  # Answers with a spoilt checksum are ignored; a JV 1080 asked for JV 2080 blocks answers them short.
+  if start_sim "$base-h" --corrupt-every 3; then
+    run 3 -- "$syx" get-temp --in "$base-h-out" --out "$base-h-in" --delay 20 "$work/corrupt.syx"
+    has "the last: bad checksum"
+  fi
+  if start_sim "$base-l"; then
+    run 2 -- "$syx" get-temp --in "$base-l-out" --out "$base-l-in" --delay 20 --type 2080 "$work/short.syx"
+    has "shorter than requested (is the module type right?): "
+  fi
+  [ ! -e "$work/corrupt.syx" ] && [ ! -e "$work/short.syx" ] || failed "a file was written from bad answers"
+
+  # A note from the module is shown, never passed back: in a loop it would bounce for good.
+  if start_sim "$base-i" --play-note -v; then
+    fetch "$work/note.syx" --in "$base-i-out" --out "$base-i-in" --delay 20
+    grep -q "note played" "$work/$base-i.log" && ! grep -q "(short message)" "$work/$base-i.log" ||
+      failed "no note played, or quillon-syx passed it back (MIDI thru)"
+  fi
+
+  # A data set has no answer: only --verify finds a module that stored nothing.
+  if start_sim "$base-j"; then
+    ports=(--in "$base-j-out" --out "$base-j-in" --delay 20)
+    for try in 1 2 3; do
+      run_quiet "$syx" send-temp --verify "${ports[@]}" "$work/demo.syx" 3
+      [ "$status" -ne 4 ] && break
+      echo "note: send-temp --verify lost messages on try $try (busy JACK server?)"
+    done
+    [ "$status" -eq 0 ] || { failed "send-temp --verify exited $status"; echo "$out"; }
+    has "Read back: the module holds what was sent."
+    run 2 -- "$syx" send-temp --verify "${ports[@]}" --unit-id 18 "$work/demo.syx" 4
+    has "the module may not hold what was sent"
+  fi
+  if start_sim "$base-k" --lose-every 2; then
+    run 4 -- "$syx" send-temp --verify --in "$base-k-out" --out "$base-k-in" --delay 20 "$work/demo.syx" 3
+    has "these differ from what was sent: part"
   fi
 fi
 

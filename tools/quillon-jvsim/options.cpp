@@ -21,6 +21,8 @@ const char* const UsageText =
     "  --drop-every N         leave out every Nth answer\n"
     "  --corrupt-every N      spoil the checksum of every Nth answer\n"
     "  --echo                 also send every received message back unchanged\n"
+    "  --lose-every N         store nothing of every Nth data set sent to it\n"
+    "  --play-note            send a note-on before the first answer, as a played key\n"
     "  -v                     one line per message\n";
 
 namespace {
@@ -95,6 +97,10 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
       ok = positive(o.corruptEvery, 1);
     } else if (arg == "--echo") {
       o.echo = true;
+    } else if (arg == "--lose-every") {
+      ok = positive(o.loseEvery, 1);
+    } else if (arg == "--play-note") {
+      o.playNote = true;
     } else if (arg == "-v" || arg == "--verbose") {
       o.verbose = true;
     } else if (arg == "-h" || arg == "--help") {

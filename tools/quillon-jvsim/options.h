@@ -22,6 +22,8 @@ struct Options {
   int dropEvery = 0;        // 0: never
   int corruptEvery = 0;     // 0: never
   bool echo = false;        // sends every received message back out unchanged
+  int loseEvery = 0;        // 0: never; else every Nth data set it is sent is not stored
+  bool playNote = false;    // a note-on goes out before the first answer
   bool verbose = false;
   bool help = false;
 };

@@ -8,6 +8,7 @@
 #include <stdexcept>
 #include <thread>
 
+#include "engine/midi_message.h"
 #include "midi/rtmidi_apis.h"
 
 namespace quillon::jvsim {
@@ -27,6 +28,7 @@ const char* outcomeText(jv::Outcome outcome) {
     case jv::Outcome::BadChecksum: return "bad checksum, ignored";
     case jv::Outcome::Malformed: return "ignored";
     case jv::Outcome::Unmapped: return "address not held, ignored";
+    case jv::Outcome::Played: return "control change kept";
   }
   return "";
 }
@@ -108,6 +110,12 @@ void Simulator::run(const std::atomic<bool>& stop) {
 
 void Simulator::handle(const Bytes& message) {
   if (options_.echo) send(message);
+  const bool isDataSet = message.size() > roland::PosCommand && message.front() == midi_byte::SysexStart &&
+                         message[roland::PosCommand] == roland::CommandDT1;
+  if (isDataSet && options_.loseEvery > 0 && ++dataSets_ % options_.loseEvery == 0) {
+    logLine("in ", message, "lost");
+    return;
+  }
   jv::Reply reply = module_.receive(message);
   logLine("in ", message, message.front() == midi_byte::SysexStart ? outcomeText(reply.outcome) : "short message");
   if (options_.silent) return;
@@ -115,6 +123,14 @@ void Simulator::handle(const Bytes& message) {
 }
 
 void Simulator::sendAnswer(Bytes answer) {
+  if (options_.playNote && !notePlayed_) {
+    constexpr Byte Note = 0x3C;
+    constexpr Byte Velocity = 0x40;
+    const Bytes noteOn{status::NoteOn, Note, Velocity};
+    logLine("out", noteOn, "note played");
+    send(noteOn);
+    notePlayed_ = true;
+  }
   switch (faults_.next()) {
     case AnswerFate::Drop:
       logLine("out", answer, "dropped");

@@ -64,6 +64,8 @@ class Simulator {
   std::ostream& log_;
   jv::VirtualModule module_;
   FaultPlan faults_;
+  long dataSets_ = 0;  // data sets received, for --lose-every
+  bool notePlayed_ = false;
   Inbox inbox_;
   std::unique_ptr<RtMidiIn> in_;
   std::unique_ptr<RtMidiOut> out_;

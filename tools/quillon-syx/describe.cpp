@@ -66,7 +66,7 @@ void printScan(std::ostream& out, const SyxScan& scan, const PerformanceStore& s
     const auto& info = store.ListInfo[i];
     out << std::setw(3) << (i + 1) << "  " << std::left << std::setw(5) << kindText(info.kind) << std::right
         << " #" << std::setw(2) << (info.fileNumber + 1) << "  [" << performanceName(store.PerformanceList[i].common)
-        << "]  offset " << info.fileOffset << (info.complete ? "" : "  (incomplete: parts missing)") << '\n';
+        << "]  offset " << info.fileOffset << (info.complete ? "" : "  (incomplete: " + info.problem + ")") << '\n';
   }
   out << "Patches: " << scan.patches.size() << ", rhythm sets: " << scan.rhythmSets.size() << '\n';
 }
@@ -75,7 +75,7 @@ void printPerformance(std::ostream& out, const PerformanceRecord& record, const 
   const auto& c = record.common;
   out << "Performance " << position << " (" << kindText(info.kind) << " #" << (info.fileNumber + 1) << "): ["
       << performanceName(c) << "]\n";
-  if (!info.complete) out << "  Incomplete: some parts were missing from the file and are left empty.\n";
+  if (!info.complete) out << "  Incomplete: " << info.problem << "; those blocks are left empty.\n";
   out << "EFX: source " << efxSourceText(c[common::EfxSource]) << ", type " << int(c[common::EfxType])
       << ", output " << texts::textOr(texts::EfxOutputAssign, c[common::EfxOutputAssign]) << ", mix "
       << int(c[common::EfxMixOutSend]) << ", chorus send " << int(c[common::EfxChorusSend]) << ", reverb send "

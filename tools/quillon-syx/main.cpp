@@ -39,8 +39,9 @@ const char* const ExitCodes =
     "Exit codes: 0 success, 1 a missing or unreadable file, a file without performances,\n"
     "or N out of range"
 #ifdef QUILLON_SYX_TRANSFERS
-    ", a bad option or port; 2 the module did not respond,\n"
-    "3 some of the module's answers were lost"
+    ", a bad option or port; 2 the module did not respond\n"
+    "(no block arrived), 3 some blocks arrived and others did not (they are named),\n"
+    "4 send-temp --verify read back blocks that differ from what was sent or lacks some"
 #endif
     ".\n";
 

@@ -29,9 +29,12 @@ const char* const TransferCommandsUsage =
     "  get-temp OPTIONS FILE\n"
     "                   Fetch the module's Temporary Performance and save it to FILE.\n"
     "                   FILE is written only when all 17 blocks arrived.\n"
-    "  send-temp OPTIONS FILE [N]\n"
+    "  send-temp OPTIONS [--verify] FILE [N]\n"
     "                   Send performance N of FILE (default 1) to the module's\n"
-    "                   Temporary Performance.\n";
+    "                   Temporary Performance. A data set has no acknowledgement:\n"
+    "                   without --verify the tool cannot know whether the module\n"
+    "                   stored anything (a wrong unit ID loses every block unseen).\n"
+    "                   --verify reads the Temporary Performance back and compares it.\n";
 
 const char* const TransferOptionsUsage =
     "\n"
@@ -52,10 +55,12 @@ constexpr int ResponseTimeoutMs = 1500;
 
 
 // The engine's host without windows: messages go to stderr, the log stays off,
-// and the response timer is a plain Qt timer.
+// and the response timer is a plain Qt timer. MIDI thru stays off: a tool has
+// no keyboard to pass on, and in a MIDI loop every message would bounce back.
 class ConsoleHost : public BasicHost {
  public:
   ConsoleHost() {
+    setMidiThru(false);
     responseTimer_.setInterval(ResponseTimeoutMs);
     responseTimer_.setSingleShot(true);
     QObject::connect(&responseTimer_, &QTimer::timeout, [this] {
@@ -100,6 +105,7 @@ struct TransferOptions {
   std::optional<int> unitId;
   std::optional<ModuleType> type;
   std::optional<int> delay;
+  bool verify = false;
   std::vector<std::string> positional;
 };
 
@@ -110,6 +116,10 @@ std::string parseTransferOptions(const std::vector<std::string>& args, TransferO
     const std::string& a = args[i];
     if (a.rfind("--", 0) != 0) {
       o.positional.push_back(a);
+      continue;
+    }
+    if (a == "--verify" && args[0] == "send-temp") {
+      o.verify = true;
       continue;
     }
     if (i + 1 >= args.size()) return "option " + a + " needs a value";
@@ -143,7 +153,9 @@ EngineSettings engineSettings(const TransferOptions& o) {
   DeviceSettings stored;
   const QString problem = stored.ReadSettings();
   if (!problem.isEmpty())
-    std::cerr << "quillon-syx: the settings could not all be read; defaults stand in for the rest\n";
+    std::cerr << "quillon-syx: " << (problem == settingsReadFailedMessage() ? "the settings could not all be read"
+                                                                           : problem.toStdString())
+              << "; defaults stand in for the rest\n";
   EngineSettings s;
   s.unitId = o.unitId.value_or(stored.JVID);
   s.sizes = o.type ? blockSizesFor(*o.type) : stored.blockSizes();
@@ -188,6 +200,7 @@ class Session {
 
   PerformanceStore& store() { return store_; }
   TempTransfer& transfer() { return transfer_; }
+  const IncomingHandler& incoming() const { return incoming_; }
   TransferView& view() { return view_; }
   ConsoleHost& host() { return host_; }
 
@@ -214,6 +227,29 @@ int portsCommand() {
   return ExitOk;
 }
 
+// After a Get Temp: ExitOk when all 17 blocks arrived; otherwise says which
+// are missing (and what was ignored), then `tail`, and returns the exit code.
+int reportMissingBlocks(Session& session, const std::string& tail) {
+  const PerformanceStore& store = session.store();
+  const int blocks = session.transfer().receivedBlocks();
+  if (blocks == TempBlockCount) return ExitOk;
+  if (blocks == 0)
+    std::cerr << "quillon-syx: no block of the Temporary Performance arrived";
+  else
+    std::cerr << "quillon-syx: missing: " << tempBlockNames(AllTempBlocks & ~store.ReceivedTempBlocks);
+  std::cerr << tail << '\n';
+  std::uint32_t cutShort = 0;
+  for (int b = 0; b < TempBlockCount; ++b)
+    if (store.ReceivedTempBytes[b].any() && !(store.ReceivedTempBlocks & (1u << b))) cutShort |= 1u << b;
+  if (cutShort != 0)
+    std::cerr << "quillon-syx: shorter than requested (is the module type right?): " << tempBlockNames(cutShort)
+              << '\n';
+  if (const IncomingHandler& in = session.incoming(); in.IgnoredCount > 0)
+    std::cerr << "quillon-syx: " << in.IgnoredCount << " incoming message(s) ignored, the last: "
+              << in.LastIgnoredReason << '\n';
+  return blocks == 0 ? ExitNoResponse : ExitMissingBlocks;
+}
+
 int getTempCommand(const TransferOptions& o) {
   if (o.positional.size() != 1) return fail("get-temp takes one FILE");
   const std::string& path = o.positional[0];
@@ -230,19 +266,35 @@ int getTempCommand(const TransferOptions& o) {
   const qint64 elapsed = clock.elapsed();
   session.settle();
   PerformanceStore& store = session.store();
-  if (store.NoResponse) return ExitNoResponse;
+  // What arrived decides, not whether the response timer ran out: the
+  // repeated request for part 16 is a spare, and a lost last answer leaves
+  // the other blocks as good as they came.
+  if (const int code = reportMissingBlocks(session, "; nothing written to " + path); code != ExitOk) return code;
   const int blocks = session.transfer().receivedBlocks();
-  if (blocks < TempBlockCount) {
-    std::cerr << "quillon-syx: missing:";
-    for (int b = 0; b < TempBlockCount; ++b)
-      if (!(store.ReceivedTempBlocks & (1u << b))) std::cerr << (b == 0 ? " common" : " part " + std::to_string(b));
-    std::cerr << "; nothing written to " << path << '\n';
-    return ExitMissingBlocks;
-  }
   const auto bytes = tempSyxBytes(store, settings.sizes);
   if (const auto error = writeFileAtomically(path, bytes); !error.empty()) return fail(error);
   std::cout << "Got the Temporary Performance [" << performanceName(store.TempPerformance.common) << "] ("
             << blocks << " blocks in " << elapsed << " ms) into " << path << '\n';
+  return ExitOk;
+}
+
+// Reads the Temporary Performance back and compares it with what was sent:
+// the blocks that came back are compared, those that did not are named too.
+int verifySent(Session& session, const PerformanceRecord& sent, BlockSizes sizes) {
+  try {
+    session.transfer().GetTemp(session.view());
+  } catch (const std::exception& e) {
+    return fail(e.what());
+  }
+  session.settle();
+  const PerformanceStore& store = session.store();
+  const std::uint32_t differing = differingTempBlocks(store.TempPerformance, sent, sizes) & store.ReceivedTempBlocks;
+  if (differing != 0)
+    std::cerr << "quillon-syx: read back, these differ from what was sent: " << tempBlockNames(differing) << '\n';
+  const int code = reportMissingBlocks(session, "; the module may not hold what was sent");
+  if (code == ExitNoResponse) return code;
+  if (code != ExitOk || differing != 0) return ExitNotVerified;
+  std::cout << "Read back: the module holds what was sent.\n";
   return ExitOk;
 }
 
@@ -265,15 +317,15 @@ int sendTempCommand(const TransferOptions& o) {
   if (const auto error = session.open(o); !error.empty()) return fail(error);
   QElapsedTimer clock;
   clock.start();
+  const PerformanceRecord sent = store.TempPerformance;
   try {
     if (!session.transfer().SendTemp(session.view())) return ExitError;
   } catch (const std::exception& e) {
     return fail(e.what());
   }
-  std::cout << "Sent performance " << n << " [" << performanceName(store.TempPerformance.common)
-            << "] to the Temporary Performance (" << TempBlockCount << " blocks in " << clock.elapsed()
-            << " ms)\n";
-  return ExitOk;
+  std::cout << "Sent performance " << n << " [" << performanceName(sent.common) << "] to the Temporary Performance ("
+            << TempBlockCount << " blocks in " << clock.elapsed() << " ms)\n";
+  return o.verify ? verifySent(session, sent, settings.sizes) : ExitOk;
 }
 
 std::string normalised(const std::string& text) {

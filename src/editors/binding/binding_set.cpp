@@ -12,6 +12,7 @@ PartRef PartRef::editorColumn(PerformanceStore& store, int column) {
 }
 
 bool Binding::covers(const StoreChange& change) const {
+  if (parameter_.block == ParamBlock::Controller) return false;  // no bytes of the store
   const int p = part();
   const Byte area = parameter_.block == ParamBlock::System ? address::AreaSystem : address::AreaTemporary;
   const Byte block = parameter_.block == ParamBlock::Part ? address::partBlock(p) : address::BlockCommon;
@@ -95,7 +96,9 @@ void BindingSet::showWithoutSending(Binding* b, int shown) {
 
 void BindingSet::refreshOne(Binding& b) {
   const int p = b.part();
-  const int stored = ctx_.edit.storedValue(b.parameter_, p);
+  const bool controller = b.parameter_.block == ParamBlock::Controller;
+  if (controller && !controllers_) return;
+  const int stored = controller ? controllers_->storedValue(b.parameter_, p) : ctx_.edit.storedValue(b.parameter_, p);
   const std::optional<int> shown = b.options_.shownFromStored
                                        ? b.options_.shownFromStored(stored)
                                        : std::optional<int>(b.parameter_.clampShown(b.parameter_.toShown(stored)));
@@ -155,7 +158,11 @@ bool BindingSet::sendValue(Binding& b, int shown) {
     if (value != shown) showWithoutSending(&b, value);
   }
   const int p = b.part();
-  const auto sendOnce = [&] { return b.options_.send ? b.options_.send(value) : ctx_.edit.set(b.parameter_, p, value, guard_); };
+  const auto sendOnce = [&] {
+    if (b.options_.send) return b.options_.send(value);
+    if (b.parameter_.block == ParamBlock::Controller) return controllers_ && controllers_->send(b.parameter_, p, value);
+    return ctx_.edit.set(b.parameter_, p, value, guard_);
+  };
   sending_ = &b;
   const bool sent = sendOnce();
   if (sent && b.options_.sendTwice) {

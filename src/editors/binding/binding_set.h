@@ -15,6 +15,7 @@
 
 #include "editors/binding/control_adapter.h"
 #include "editors/binding/editing_context.h"
+#include "engine/editing/controller_targets.h"
 #include "engine/editing/performance_edit.h"
 
 class QAbstractButton;
@@ -25,8 +26,8 @@ namespace quillon {
 // Which part a control edits now, and what touching the control records
 // before a send (the column of the editor, the row of an eight-part window).
 struct PartRef {
-  std::function<int()> part;
-  std::function<void()> touch;
+  std::function<int()> part{};
+  std::function<void()> touch{};
 
   int current() const { return part ? part() : 0; }
   static PartRef fixed(int part) { return {[part] { return part; }, {}}; }
@@ -44,19 +45,19 @@ struct BindOptions {
   bool waitAfter = false;
   // A rule before sending: the value to send, or nothing to refuse the change
   // (the control then shows the stored value again).
-  std::function<std::optional<int>(int shown)> adjust;
+  std::function<std::optional<int>(int shown)> adjust{};
   // The send itself, where an edit is more than the control's own bytes (a
   // key-range pair); true when it went out. Default: the parameter's value.
-  std::function<bool(int shown)> send;
+  std::function<bool(int shown)> send{};
   // Runs on every change of the control, sent or not (a display beside it).
-  std::function<void(int shown)> preview;
+  std::function<void(int shown)> preview{};
   // Runs after a send went out (the window's overview refresh).
-  std::function<void()> after;
+  std::function<void()> after{};
   // Shown value for a stored one, or nothing to leave the control as it is;
   // default: the parameter's conversion, clamped to its range.
-  std::function<std::optional<int>(int stored)> shownFromStored;
+  std::function<std::optional<int>(int stored)> shownFromStored{};
   // Accessible name; "%1" becomes the part number (1..16) at each refresh.
-  QString accessibleName;
+  QString accessibleName{};
 };
 
 class Binding {
@@ -87,6 +88,8 @@ class BindingSet : public QObject {
 
   // Binds a control; returns nullptr (and binds nothing) for a control kind no adapter knows.
   Binding* bind(QWidget* control, const Parameter& parameter, PartRef part = {}, BindOptions options = {});
+  // Where controller rows (the mixer's strips) read and send their values.
+  void setControllerTargets(ControllerTargets* targets) { controllers_ = targets; }
   // The window's "Change Always" box: while checked, drag steps are sent.
   void setChangeAlways(QAbstractButton* box) { changeAlways_ = box; }
 
@@ -116,6 +119,7 @@ class BindingSet : public QObject {
   EditingContext& ctx_;
   SendGuard guard_;
   QAbstractButton* changeAlways_ = nullptr;
+  ControllerTargets* controllers_ = nullptr;
   std::vector<std::unique_ptr<Binding>> bindings_;
   int refreshing_ = 0;
   Binding* sending_ = nullptr;  // its own notices are not shown back to it

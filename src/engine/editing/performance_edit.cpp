@@ -29,6 +29,7 @@ Bytes PerformanceEdit::storedBytes(ParamBlock block, int part, Byte offset, int 
     case ParamBlock::Part:
       copy(store_.TempPerformance.parts[static_cast<std::size_t>(std::clamp(part, 0, address::PartCount - 1))]);
       break;
+    case ParamBlock::Controller: break;  // the mixer's values live in its desk
   }
   return out;
 }
@@ -60,7 +61,7 @@ bool PerformanceEdit::send(ParamBlock block, int part, Byte offset, std::span<co
 }
 
 bool PerformanceEdit::setBytes(ParamBlock block, int part, Byte offset, std::span<const Byte> bytes, SendGuard guard) {
-  if (replaying_ || guardHolds(guard)) return false;
+  if (block == ParamBlock::Controller || replaying_ || guardHolds(guard)) return false;
   EditStep step{block, block == ParamBlock::Part ? part : 0, offset,
                 storedBytes(block, part, offset, static_cast<int>(bytes.size())), Bytes(bytes.begin(), bytes.end()),
                 guard};

@@ -8,7 +8,8 @@ SysexAddress Parameter::addressFor(int part) const {
   switch (block) {
     case ParamBlock::System: return {address::AreaSystem, 0, 0, offsetFor(part)};
     case ParamBlock::Common: return address::temporaryCommon(offsetFor(part));
-    case ParamBlock::Part: break;
+    case ParamBlock::Part:
+    case ParamBlock::Controller: break;
   }
   return address::temporaryPart(part, offset);
 }
@@ -43,7 +44,8 @@ constexpr const Parameter* FixedRows[] = {
     &ChorusLevel,       &ChorusRate,     &ChorusDepth,        &ChorusPreDelay,   &ChorusFeedback,
     &ChorusOutput,      &ReverbType,     &ReverbLevel,        &ReverbTime,       &ReverbHfDamp,
     &ReverbFeedback,    &DefaultTempo,   &KeyRangeSwitch,     &VoiceReserve,     &EfxSourceB,
-    &EfxSourceC,        &SystemEfxSwitch, &SystemChorusSwitch, &SystemReverbSwitch,
+    &EfxSourceC,        &SystemEfxSwitch, &SystemChorusSwitch, &SystemReverbSwitch, &MixerVolume,
+    &MixerPan,          &MixerChorus,    &MixerReverb,
 };
 
 constexpr std::array<std::string_view, EfxSlotCount> EfxParameterIds{

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "engine/efx_table.h"
+#include "engine/midi_message.h"
 #include "engine/performance.h"
 #include "engine/slider_texts.h"
 #include "engine/sysex.h"
@@ -16,7 +17,9 @@
 
 namespace quillon {
 
-enum class ParamBlock { System, Common, Part };
+// Controller rows are no bytes of the module's memory: a control change whose
+// number is the row's offset, on the strip's channel (the MIDI mixer).
+enum class ParamBlock { System, Common, Part, Controller };
 // One data byte, or a value split into two 4-bit halves (high first).
 enum class ParamWidth { OneByte = 1, TwoNibbles = 2 };
 
@@ -143,6 +146,12 @@ inline constexpr Parameter SystemChorusSwitch{"system.chorusSwitch", ParamBlock:
                                               0, 1, 0, ParamWidth::OneByte, detail::OffOn};
 inline constexpr Parameter SystemReverbSwitch{"system.reverbSwitch", ParamBlock::System, address::SystemReverbSwitch,
                                               0, 1, 0, ParamWidth::OneByte, detail::OffOn};
+
+// Control changes of the MIDI mixer's strips.
+inline constexpr Parameter MixerVolume{"mixer.volume", ParamBlock::Controller, controller::Volume, 0, 127};
+inline constexpr Parameter MixerPan{"mixer.pan", ParamBlock::Controller, controller::Pan, -64, 63, shown::PanCentre};
+inline constexpr Parameter MixerChorus{"mixer.chorus", ParamBlock::Controller, controller::ChorusSend, 0, 127};
+inline constexpr Parameter MixerReverb{"mixer.reverb", ParamBlock::Controller, controller::ReverbSend, 0, 127};
 }  // namespace param
 
 // Every fixed row, for lookups by id and for the table's own checks.

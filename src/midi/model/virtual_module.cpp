@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "engine/demo_performances.h"
+#include "engine/midi_message.h"
 #include "engine/syx_reader.h"
 #include "engine/syx_writer.h"
 
@@ -81,6 +82,12 @@ void VirtualModule::reset() {
 }
 
 Reply VirtualModule::receive(std::span<const Byte> message) {
+  if (message.size() == ShortMessageLength && isControlChange(message[0]) && message[1] <= midi_byte::DataMask &&
+      message[2] <= midi_byte::DataMask) {
+    controllers_[message[0] & status::ChannelMask][message[1]] = message[2];
+    ++controlChanges_;
+    return {Outcome::Played, {}};
+  }
   if (!isFramedSysex(message)) return {Outcome::Malformed, {}};
   if (!isRolandJV(message) || !addressedToUs(message[roland::PosDevice])) return {Outcome::NotForUs, {}};
   switch (message[roland::PosCommand]) {

@@ -20,6 +20,7 @@ enum class Outcome {
   BadChecksum,  // well framed but the checksum does not match
   Malformed,    // not a complete SysEx message of the kind expected
   Unmapped,     // addressed to memory the model does not hold
+  Played,       // a channel message: a control change is remembered per channel
 };
 
 struct Reply {
@@ -61,6 +62,12 @@ class VirtualModule {
   PerformanceRecord& performance(Byte area, int number);  // User or Card area
   NameBytes& patchName(Byte patchArea, int number);       // User or Card patch area
   std::array<Byte, SystemAreaLength>& systemArea() { return system_; }
+  // The last value each channel (0..15) received for a controller, and how many control changes came.
+  Byte controller(int channelIndex, int number) const {
+    return controllers_[static_cast<std::size_t>(channelIndex) % ControllerChannels]
+                       [static_cast<std::size_t>(number) % ControllerNumbers];
+  }
+  int controlChangesReceived() const { return controlChanges_; }
 
   // The User bank as a .syx dump (32 performances, 17 messages each).
   Bytes userBankSyx() const;
@@ -82,6 +89,11 @@ class VirtualModule {
   int unitId_;
   std::array<Byte, SystemAreaLength> system_{};
   PerformanceRecord temporary_;
+  static constexpr std::size_t ControllerChannels = 16;
+  static constexpr std::size_t ControllerNumbers = 128;
+  static constexpr std::size_t ShortMessageLength = 3;
+  std::array<std::array<Byte, ControllerNumbers>, ControllerChannels> controllers_{};
+  int controlChanges_ = 0;
   std::array<PerformanceRecord, address::MemoryPerformanceCount> user_{};
   std::array<PerformanceRecord, address::MemoryPerformanceCount> card_{};
   std::array<NameBytes, address::MemoryPatchCount> userPatchNames_{};
