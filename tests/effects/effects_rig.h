@@ -1,8 +1,8 @@
 #pragma once
-// The program's windows on the virtual module (device 0), with every message
-// that leaves recorded as it goes to the port.
+// The program's windows on the virtual module (device 0); every message that leaves is recorded.
 
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QTest>
 
 #include "app/windows.h"
@@ -17,12 +17,9 @@ struct EffectsRig {
   TestContext t;
   ProgramWindows windows{*t.context};
   std::vector<Bytes> sent;
-
   EffectsRig() {
-    AppContext& c = ctx();
-    c.engineSettings.sysDly = MinSysDly;
-    c.engineSettings.noteOn = false;
-    c.host.onSendLong = [this, port = c.host.onSendLong](std::span<const Byte> m) {
+    ctx().engineSettings.sysDly = MinSysDly;
+    ctx().host.onSendLong = [this, port = ctx().host.onSendLong](std::span<const Byte> m) {
       sent.emplace_back(m.begin(), m.end());
       if (port) port(m);
     };
@@ -30,10 +27,7 @@ struct EffectsRig {
   AppContext& ctx() { return *t.context; }
   static jv::VirtualModule& module() { return midi::virtualModuleBackend().module(); }
   template <typename W>
-  W* find(QWidget* window, const char* name) {
-    return window->findChild<W*>(QString::fromLatin1(name));
-  }
-
+  W* find(QWidget* window, const char* name) { return window->findChild<W*>(QString::fromLatin1(name)); }
   // The data of every DT1 sent to `address`, in order.
   std::vector<Bytes> dataSentTo(const SysexAddress& address) const {
     std::vector<Bytes> out;
@@ -45,11 +39,10 @@ struct EffectsRig {
   }
   std::vector<Bytes> requests() const {
     std::vector<Bytes> out;
-    for (const Bytes& m : sent)
-      if (m.size() == roland::RQ1Length && m[roland::PosCommand] == roland::CommandRQ1) out.push_back(m);
+    std::copy_if(sent.begin(), sent.end(), std::back_inserter(out),
+                 [](const Bytes& m) { return m.size() == roland::RQ1Length && m[roland::PosCommand] == roland::CommandRQ1; });
     return out;
   }
-
   // Drags a fader's cap `pixels` up (down when negative), one mouse move each, then releases it.
   static void drag(FaderBase* fader, int pixels) {
     QPoint at(fader->width() / 2, fader->thumbCentreY());
