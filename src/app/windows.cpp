@@ -16,11 +16,13 @@ ProgramWindows::ProgramWindows(AppContext& context)
           context, [this](int panel, const QString& text) { mainWindow->setStatusPanel(panel, text); })),
       messageLog(std::make_unique<MessageLogWindow>()),
       saveDialog(std::make_unique<SaveChoiceDialog>()),
+      performanceEditor(std::make_unique<PerformanceEditor>(context.editing)),
       context_(context) {
   mainWindow->windows = {progressDialog.get(), splashScreen.get(), debugWindow.get(), monitorWindow.get(), messageLog.get(),
                         saveDialog.get()};
   connectHost(context);
   routePortsToMonitor();
+  connectPerformanceEditor();
   // Queued: the first activation asks from inside an event handler.
   QObject::connect(mainWindow.get(), &MainWindow::settingsRequested, mainWindow.get(),
                    [this] { openSettingsDialog(); }, Qt::QueuedConnection);
@@ -34,6 +36,29 @@ void ProgramWindows::routePortsToMonitor() {
   closePorts = [this] { monitorWindow->link().close(); };
 }
 
+void ProgramWindows::connectPerformanceEditor() {
+  PerformanceEditor* editor = performanceEditor.get();
+  MainWindow* main = mainWindow.get();
+  QObject::connect(main, &MainWindow::editRequested, editor, &PerformanceEditor::showEditor);
+  QObject::connect(editor, &PerformanceEditor::closed, main, [main] {
+    main->showPatchesUsed();
+    main->show();
+    main->raise();
+  });
+  QObject::connect(editor, &PerformanceEditor::reloadTempRequested, main, &MainWindow::getTempRequested);
+  QObject::connect(editor, &PerformanceEditor::noteMonitorRequested, monitorWindow.get(), [this] {
+    monitorWindow->show();
+    monitorWindow->raise();
+  });
+  // The editor's SpPlay and the menu's "Play Note On/Off" are one setting.
+  QObject::connect(editor, &PerformanceEditor::playNoteChanged, main, [this, main](bool on) {
+    context_.applySettings();
+    main->playNoteAction()->setChecked(on);
+  });
+  QObject::connect(main->playNoteAction(), &QAction::toggled, editor, &PerformanceEditor::showPlayNote);
+  editor->setChangeNameAlwaysItem(main->changeNameAlwaysAction());
+}
+
 void ProgramWindows::openSettingsDialog() {
   MidiSettingsDialog dialog(context_, {reopenPorts, closePorts}, midi::systemMidiBackend(), mainWindow.get());
   dialog.exec();
@@ -41,6 +66,7 @@ void ProgramWindows::openSettingsDialog() {
 
 ProgramWindows::~ProgramWindows() {
   // Each window is owned here alone (none has a Qt parent); the main window goes last.
+  performanceEditor.reset();
   saveDialog.reset();
   messageLog.reset();
   monitorWindow.reset();

@@ -15,6 +15,7 @@
 #include "app/splash_screen.h"
 #include "app/main_window.h"
 #include "app/transfer_progress_dialog.h"
+#include "editors/performance_editor.h"
 #include "midi/module_link.h"
 
 namespace quillon {
@@ -36,6 +37,7 @@ class ProgramWindows {
   std::unique_ptr<MonitorWindow> monitorWindow;  // opens the MIDI ports
   std::unique_ptr<MessageLogWindow> messageLog;
   std::unique_ptr<SaveChoiceDialog> saveDialog;
+  std::unique_ptr<PerformanceEditor> performanceEditor;
 
   // How the settings dialog reopens and closes the ports: at the monitor, which owns them.
   std::function<std::string(const PortChoice& out, const PortChoice& in, std::optional<PortChoice> keyboard)>
@@ -48,6 +50,7 @@ class ProgramWindows {
  private:
   void connectHost(AppContext& context);
   void routePortsToMonitor();
+  void connectPerformanceEditor();
 
   AppContext& context_;
 };
