@@ -185,6 +185,8 @@ void PerformanceEditor::buildControls() {
 
   auto* bar = new QStatusBar;
   bar->setObjectName(QStringLiteral("StatusBar1"));
+  bar->setAccessibleName(QStringLiteral("Status"));
+  bar->setSizeGripEnabled(false);
   status_ = new QLabel(QString::fromLatin1(InitialStatus));
   status_->setObjectName(QStringLiteral("StatusText"));
   bar->addWidget(status_, 1);
@@ -247,6 +249,7 @@ QWidget* PerformanceEditor::buildColumn(int column) {
   auto* frame = new QFrame;
   frame->setObjectName(QStringLiteral("Column") + n);
   frame->setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
+  frame->setAccessibleName(QStringLiteral("Column ") + n);
   auto* g = new QGridLayout(frame);
   g->setContentsMargins(4, 4, 4, 4);
   g->setHorizontalSpacing(4);
@@ -264,7 +267,7 @@ QWidget* PerformanceEditor::buildColumn(int column) {
   c.l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   c.stP = flatCaption(QStringLiteral("StP") + n, QStringLiteral("Click to select patch"));
   setColours(c.stP, PatchCaptionColour, palette().color(QPalette::WindowText));
-  c.stP->setMinimumWidth(c.stP->fontMetrics().horizontalAdvance(QStringLiteral("WWWWWWWWWWWW")));
+  c.stP->setMinimumWidth(c.stP->fontMetrics().averageCharWidth() * PerformanceNameLength + 8);  // a 12-character patch name
 
   c.spPan = rollSpin(QStringLiteral("SpPan") + n, column == 0 ? QStringLiteral("Press and Roll") : QString());
   c.spPan->setLedOffCol(PanLedOff);
@@ -299,8 +302,13 @@ QWidget* PerformanceEditor::buildColumn(int column) {
   g->addWidget(c.lPanH, row++, 0, 1, 2);
   g->addWidget(caption(QStringLiteral("Chan")), row, 0);
   g->addWidget(c.spCh, row++, 1);
-  g->addWidget(c.cbOut, row++, 0, 1, 2);
-  g->addWidget(c.cbEfxOut, row++, 0, 1, 2);
+  // On Linux a screen reader names a list by the label it is the buddy of.
+  for (auto [text, combo] : {std::pair{"Out", c.cbOut}, std::pair{"EFX", c.cbEfxOut}}) {
+    auto* l = caption(QString::fromLatin1(text));
+    l->setBuddy(combo);
+    g->addWidget(l, row, 0);
+    g->addWidget(combo, row++, 1);
+  }
 
   auto* sends = new QVBoxLayout;
   sends->setSpacing(2);
