@@ -14,6 +14,7 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTest>
@@ -137,6 +138,18 @@ class PerformanceEditorTest : public QObject {
     QVERIFY(feed->isEnabled());
     QCOMPARE(r.partByte(5, part::OutputAssign), 1);
     QCOMPARE(r.get<QTableWidget>(QStringLiteral("StGr1"))->item(2, 6)->text(), QStringLiteral("EFX"));
+
+    // The patch caption asks for the column's part; SpPlay is the menu's setting; Done goes back.
+    QSignalSpy patchSelect(&r.ed(), &PerformanceEditor::patchSelectRequested);
+    r.click(QStringLiteral("StP3"));
+    QCOMPARE(patchSelect.takeFirst().at(0).toInt(), 6);
+    QCOMPARE(r.ctx().store.PartSlot, 2);
+    r.click(QStringLiteral("SpPlay"));
+    QVERIFY(r.ctx().engineSettings.noteOn);
+    QVERIFY(r.windows->mainWindow->playNoteAction()->isChecked());
+    r.click(QStringLiteral("Bdone"));
+    QVERIFY(!r.ed().isVisible());
+    QVERIFY(r.windows->mainWindow->isVisible());
   }
 
   void changeAlwaysDecidesWhetherDragStepsLeave() {
