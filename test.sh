@@ -22,6 +22,8 @@ status=0
 ctest --test-dir build --output-on-failure -j"$JOBS" || status=1
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
   ctest --test-dir build-asan --output-on-failure -j"$JOBS" || status=1
+# Third build: every fuzz target (clang, libFuzzer) runs for a short fixed time.
+fuzz/run.sh 15 || status=1
 if [ "$status" -ne 0 ]; then
   echo "SOME TESTS FAILED" >&2
 else

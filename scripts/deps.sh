@@ -6,6 +6,7 @@ QUILLON_PACKAGES=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   librtmidi-dev jackd2 libjack-jackd2-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  clang libclang-rt-14-dev
   xvfb xauth fonts-dejavu-core
   # the Debian package and the checks of what it installs
   dpkg-dev file desktop-file-utils appstream shared-mime-info

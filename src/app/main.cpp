@@ -19,6 +19,7 @@
 
 namespace {
 constexpr int ScreenshotDelayMs = 2500;  // after the splash has closed and the names were evaluated
+constexpr int EditorPaintDelayMs = 500;
 
 // For the start-up benchmark: the wall clock when the main window is shown,
 // and the resident memory then.
@@ -53,6 +54,12 @@ int main(int argc, char** argv) {
                                              QStringLiteral("Save a picture of the note and controller monitor to <png> and quit."),
                                              QStringLiteral("png"));
   parser.addOption(screenshotMonitor);
+  const QCommandLineOption screenshotEditor(
+      QStringLiteral("screenshot-editor"),
+      QStringLiteral("Fetch the module's Temporary Performance, save a picture of the performance editor on the page "
+                     "\"9 ~ 12\" to <png> and quit."),
+      QStringLiteral("png"));
+  parser.addOption(screenshotEditor);
   const QCommandLineOption reportStartup(QStringLiteral("report-startup"),
                                          QStringLiteral("Print when the main window is shown and the memory used, then quit."));
   parser.addOption(reportStartup);
@@ -148,6 +155,18 @@ int main(int argc, char** argv) {
     QTimer::singleShot(ScreenshotDelayMs, [&windows, png] {
       windows.monitorWindow->grab().save(png);
       QApplication::exit(0);
+    });
+  }
+  if (parser.isSet(screenshotEditor)) {
+    const QString png = parser.value(screenshotEditor);
+    QTimer::singleShot(ScreenshotDelayMs, [&windows, png] {
+      windows.mainWindow->getTemp();
+      windows.mainWindow->editPerformance();
+      windows.performanceEditor->showPage(quillon::PerformanceEditor::DrumPage);
+      QTimer::singleShot(EditorPaintDelayMs, [&windows, png] {
+        windows.performanceEditor->grab().save(png);
+        QApplication::exit(0);
+      });
     });
   }
   return QApplication::exec();

@@ -517,10 +517,16 @@ void MainWindow::evaluatePatchNames() {
   for (int p = 0; p < address::PartCount; ++p) {
     ctx_.store.PartPatchNames[p] = names[p];
     g_->setValue(p);
-    stPatchGr_->item(patchGridRow(p), patchGridColumn(p))->setText(toQ(patchGridCellText(p, names[p])));
   }
+  showPatchesUsed();
   g_->hide();
   setStatus(QStringLiteral("Done"));
+}
+
+void MainWindow::showPatchesUsed() {
+  for (int p = 0; p < address::PartCount; ++p)
+    stPatchGr_->item(patchGridRow(p), patchGridColumn(p))
+        ->setText(toQ(patchGridCellText(p, ctx_.store.PartPatchNames[static_cast<std::size_t>(p)])));
 }
 
 void MainWindow::openFile() {

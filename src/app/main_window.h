@@ -73,6 +73,8 @@ class MainWindow : public QMainWindow {
   void selectCell(int column, int row);
   void evaluateSelection();
   void evaluatePatchNames();
+  // The "Patches Used" grid from PartPatchNames, as the editors left them.
+  void showPatchesUsed();
   void fillPerformanceGrid();
   void resetPerformanceGrid();
   void copyListEntryToTemp(int index);
@@ -89,6 +91,7 @@ class MainWindow : public QMainWindow {
   QTimer* timerMidiIn() const { return timerMidiIn_; }
   QAction* playNoteAction() const { return playNote_; }
   QAction* midiThruAction() const { return midiThru_; }
+  QAction* changeNameAlwaysAction() const { return changeNameAlways_; }
 
  signals:
   // Commands whose windows or transfers are attached later.

@@ -16,6 +16,7 @@ ProgramWindows::ProgramWindows(AppContext& context)
           context, [this](int panel, const QString& text) { mainWindow->setStatusPanel(panel, text); })),
       messageLog(std::make_unique<MessageLogWindow>()),
       saveDialog(std::make_unique<SaveChoiceDialog>()),
+      performanceEditor(std::make_unique<PerformanceEditor>(context.editing)),
       partSwitches(std::make_unique<PartSwitchesWindow>(context.editing)),
       keyRange(std::make_unique<KeyRangeWindow>(context.editing)),
       mixer(std::make_unique<MidiMixer>(context.editing)),
@@ -28,6 +29,7 @@ ProgramWindows::ProgramWindows(AppContext& context)
   routePortsToMonitor();
   context.host.onMixerControlChange = [this](Byte s, Byte d1, Byte d2) { mixer->controlChangeArrived(s, d1, d2); };
   QObject::connect(mainWindow.get(), &MainWindow::mixerRequested, mixer.get(), &MidiMixer::showAndRaise);
+  connectPerformanceEditor();
   connectEditingWindows();
   // Queued: the first activation asks from inside an event handler.
   QObject::connect(mainWindow.get(), &MainWindow::settingsRequested, mainWindow.get(),
@@ -42,15 +44,45 @@ void ProgramWindows::routePortsToMonitor() {
   closePorts = [this] { monitorWindow->link().close(); };
 }
 
+void ProgramWindows::connectPerformanceEditor() {
+  PerformanceEditor* editor = performanceEditor.get();
+  MainWindow* main = mainWindow.get();
+  QObject::connect(main, &MainWindow::editRequested, editor, &PerformanceEditor::showEditor);
+  QObject::connect(editor, &PerformanceEditor::closed, main, [main] {
+    main->showPatchesUsed();
+    main->show();
+    main->raise();
+  });
+  QObject::connect(editor, &PerformanceEditor::reloadTempRequested, main, &MainWindow::getTempRequested);
+  QObject::connect(editor, &PerformanceEditor::noteMonitorRequested, monitorWindow.get(), [this] {
+    monitorWindow->show();
+    monitorWindow->raise();
+  });
+  // The editor's SpPlay and the menu's "Play Note On/Off" are one setting.
+  QObject::connect(editor, &PerformanceEditor::playNoteChanged, main, [this, main](bool on) {
+    context_.applySettings();
+    main->playNoteAction()->setChecked(on);
+  });
+  QObject::connect(main->playNoteAction(), &QAction::toggled, editor, &PerformanceEditor::showPlayNote);
+  editor->setChangeNameAlwaysItem(main->changeNameAlwaysAction());
+  QObject::connect(editor, &PerformanceEditor::switchesRequested, partSwitches.get(), &PartSwitchesWindow::showAndRaise);
+  QObject::connect(editor, &PerformanceEditor::keyRangeRequested, keyRange.get(), &KeyRangeWindow::showAndRaise);
+  QObject::connect(editor, &PerformanceEditor::done, partSwitches.get(), &QWidget::hide);
+}
+
 void ProgramWindows::openSettingsDialog() {
   MidiSettingsDialog dialog(context_, {reopenPorts, closePorts}, midi::systemMidiBackend(), mainWindow.get());
   dialog.exec();
 }
 
 void ProgramWindows::connectEditingWindows() {
-  // The effect windows open each other, and the main window opens both.
+  // The effect windows open each other; the main window and the performance editor open both.
   QObject::connect(mainWindow.get(), &MainWindow::efxRequested, efxWindow.get(), &EfxWindow::showAndRaise);
   QObject::connect(mainWindow.get(), &MainWindow::chorusReverbRequested, chorusReverbWindow.get(),
+                   &ChorusReverbWindow::showAndRaise);
+  QObject::connect(performanceEditor.get(), &PerformanceEditor::efxRequested, efxWindow.get(),
+                   &EfxWindow::showAndRaise);
+  QObject::connect(performanceEditor.get(), &PerformanceEditor::chorusReverbRequested, chorusReverbWindow.get(),
                    &ChorusReverbWindow::showAndRaise);
   QObject::connect(efxWindow.get(), &EfxWindow::chorusReverbRequested, chorusReverbWindow.get(),
                    &ChorusReverbWindow::showAndRaise);
@@ -60,7 +92,7 @@ void ProgramWindows::connectEditingWindows() {
 
 std::vector<QWidget*> ProgramWindows::allWindows() const {
   return {mainWindow.get(), progressDialog.get(), splashScreen.get(), debugWindow.get(), monitorWindow.get(),
-          messageLog.get(), saveDialog.get(), partSwitches.get(), keyRange.get(),
+          messageLog.get(), saveDialog.get(), performanceEditor.get(), partSwitches.get(), keyRange.get(),
           mixer.get(), efxWindow.get(), chorusReverbWindow.get()};
 }
 
@@ -72,6 +104,7 @@ ProgramWindows::~ProgramWindows() {
   mixer.reset();
   keyRange.reset();
   partSwitches.reset();
+  performanceEditor.reset();
   saveDialog.reset();
   messageLog.reset();
   monitorWindow.reset();

@@ -15,6 +15,7 @@
 #include "app/splash_screen.h"
 #include "app/main_window.h"
 #include "app/transfer_progress_dialog.h"
+#include "editors/performance_editor.h"
 #include "editors/key_range_window.h"
 #include "editors/midi_mixer.h"
 #include "editors/part_switches_window.h"
@@ -42,6 +43,7 @@ class ProgramWindows {
   std::unique_ptr<MessageLogWindow> messageLog;
   std::unique_ptr<SaveChoiceDialog> saveDialog;
   // Editing windows.
+  std::unique_ptr<PerformanceEditor> performanceEditor;
   std::unique_ptr<PartSwitchesWindow> partSwitches;
   std::unique_ptr<KeyRangeWindow> keyRange;
   std::unique_ptr<MidiMixer> mixer;
@@ -62,6 +64,7 @@ class ProgramWindows {
  private:
   void connectHost(AppContext& context);
   void routePortsToMonitor();
+  void connectPerformanceEditor();
   void connectEditingWindows();
 
   AppContext& context_;

@@ -72,6 +72,11 @@ class ChorusReverbWindowTest : public QObject {
     w->hide();
     rig.find<QPushButton>(rig.windows.efxWindow.get(), "Bchorev")->click();
     QVERIFY(w->isVisible() && rig.windows.efxWindow->isVisible());
+    w->hide();
+    rig.windows.efxWindow->hide();
+    for (const char* button : {"Bchorev", "Befx"})  // and the performance editor opens both
+      rig.find<QPushButton>(rig.windows.performanceEditor.get(), button)->click();
+    QVERIFY(w->isVisible() && rig.windows.efxWindow->isVisible());
   }
 
   void aSilentModuleIsAskedOncePerShowing() {

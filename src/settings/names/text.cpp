@@ -65,7 +65,8 @@ std::string firstCharacters(std::string_view utf8, std::size_t count) {
 }
 
 std::string_view trimmed(std::string_view text) {
-  constexpr std::string_view Blanks = " \t";
+  // A CR is a line break left over (CR CR LF, or a lone CR at the end of a file), never text.
+  constexpr std::string_view Blanks = " \t\r";
   const auto first = text.find_first_not_of(Blanks);
   if (first == std::string_view::npos) return {};
   return text.substr(first, text.find_last_not_of(Blanks) - first + 1);

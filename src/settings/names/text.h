@@ -15,6 +15,7 @@ std::string lineAsUtf8(std::string_view line);
 // The first `count` characters (not bytes) of UTF-8 text.
 std::string firstCharacters(std::string_view utf8, std::size_t count);
 
+// Without blanks, tabs and carriage returns at either end.
 std::string_view trimmed(std::string_view text);
 std::string asciiLower(std::string_view text);
 
