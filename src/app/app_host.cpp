@@ -38,5 +38,6 @@ void AppHost::debugLine(const std::string& text) {
 }
 
 void AppHost::waitMs(int ms) { waitInEventLoop(ms); }
+void AppHost::endWaitEarly() { endWaitsEarly(); }
 
 }  // namespace quillon

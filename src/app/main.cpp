@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QCommandLineParser>
 #include <QIcon>
+#include <QScreen>
 #include <QTimer>
 
 #include <chrono>
@@ -20,6 +21,7 @@
 namespace {
 constexpr int ScreenshotDelayMs = 2500;  // after the splash has closed and the names were evaluated
 constexpr int EditorPaintDelayMs = 500;
+constexpr int TransferPictureMs = 500;   // into a Get Temp at the default SysEx delay
 
 // For the start-up benchmark: the wall clock when the main window is shown,
 // and the resident memory then.
@@ -82,6 +84,15 @@ int main(int argc, char** argv) {
                                    QStringLiteral("With the EFX editor (TEFXForm) shown, choose EFX type <number> (1..40) in it."),
                                    QStringLiteral("number"));
   parser.addOption(efxType);
+  const QCommandLineOption screenshotScreen(QStringLiteral("screenshot-screen"),
+                                            QStringLiteral("Save a picture of the whole screen to <png> and quit."),
+                                            QStringLiteral("png"));
+  parser.addOption(screenshotScreen);
+  const QCommandLineOption screenshotTransfer(
+      QStringLiteral("screenshot-transfer"),
+      QStringLiteral("Run Get Temp and save a picture of the wait window during it to <png>, then quit."),
+      QStringLiteral("png"));
+  parser.addOption(screenshotTransfer);
   const quillon::DataFolder dataFolder(parser);
   parser.process(app);
   const QStringList files = dataFolder.enter(parser);
@@ -148,6 +159,22 @@ int main(int argc, char** argv) {
           QApplication::exit(0);
         });
       });
+    });
+  }
+  if (parser.isSet(screenshotScreen)) {
+    const QString png = parser.value(screenshotScreen);
+    QTimer::singleShot(ScreenshotDelayMs, [png] {
+      QApplication::primaryScreen()->grabWindow(0).save(png);
+      QApplication::exit(0);
+    });
+  }
+  if (parser.isSet(screenshotTransfer)) {
+    const QString png = parser.value(screenshotTransfer);
+    // The picture is taken from inside the transfer's waits, half way through.
+    QTimer::singleShot(ScreenshotDelayMs, [&windows, png] {
+      QTimer::singleShot(TransferPictureMs, [&windows, png] { windows.progressDialog->grab().save(png); });
+      windows.mainWindow->getTemp();
+      QApplication::exit(0);
     });
   }
   if (parser.isSet(screenshotMonitor)) {

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -18,6 +19,8 @@
 #include <QTableWidget>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include <utility>
 
 #include "app/app_context.h"
 #include "app/message_log_window.h"
@@ -39,6 +42,8 @@ constexpr int PerformanceColumnWidth = 110;
 constexpr int PerformanceRowHeight = 17;
 constexpr int PatchColumnWidth = 146;
 constexpr int PatchRowHeight = 16;
+constexpr int CellPadding = 8;       // room beside a cell's text
+constexpr int GridSideMargins = 24;  // the layout's margins beside the grid
 constexpr int CreationWaitMs = 5;
 constexpr std::array<int, StatusPanelCount> PanelWidths{80, 175, 175, 50};
 constexpr std::array<const char*, StatusPanelCount> PanelTexts{"Found", "In", "Out", "In2"};
@@ -84,6 +89,8 @@ class MainWindow::WaitingView : public TransferView {
     if (!wait()) return;
     wait()->setProgressMaximum(maximum);
     wait()->setProgress(0);
+    // Each transfer counts afresh; a send collects nothing.
+    wait()->setCollected(QString::number(0));
     wait()->showBeside(&form_);
     QApplication::processEvents();
   }
@@ -128,15 +135,19 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent)
       ldrop_(new QLabel(QStringLiteral("None"))),
       lnamesel_(new QLabel),
       timer1_(new QTimer(this)),
-      timerMidiIn_(new QTimer(this)) {
+      timerMidiIn_(new QTimer(this)),
+      recentFiles_(context.settings.location()) {
   setObjectName(QStringLiteral("MainWindow"));
   setWindowTitle(QStringLiteral("Perform Editor"));
   resize(FormWidth, FormHeight);
   chooseOpenFile = [this] {
-    return QFileDialog::getOpenFileName(this, QStringLiteral("Open Syx"), QString(), QString::fromLatin1(SysexFilter));
+    return QFileDialog::getOpenFileName(this, QStringLiteral("Open Syx"), fileDialogFolder(),
+                                        QString::fromLatin1(SysexFilter));
   };
   chooseSaveFile = [this](const QString& proposed) {
-    return QFileDialog::getSaveFileName(this, QStringLiteral("Save Syx"), proposed, QString::fromLatin1(SaveFilter));
+    // A bare name ("TempPerfom.syx") is offered in the folder last used.
+    const QString start = QFileInfo(proposed).isAbsolute() ? proposed : QDir(fileDialogFolder()).filePath(proposed);
+    return QFileDialog::getSaveFileName(this, QStringLiteral("Save Syx"), start, QString::fromLatin1(SaveFilter));
   };
   waitingView_ = std::make_unique<WaitingView>(*this);
   buildControls();
@@ -152,8 +163,12 @@ void MainWindow::getTemp() {
   // Whatever arrived replaced the performance the history spoke of.
   ctx_.store.notifyReloaded(ChangeOrigin::Incoming);
   if (!fetched) return;
+  pcmReported_ = false;
   setStatusPanel(KindPanel, QStringLiteral("Temp"));
   showTemporaryName();
+  // Also after a silent or cancelled fetch: the patches shown are those of
+  // the record as it now is, not of the one before.
+  evaluatePatchNames();
 }
 
 void MainWindow::showTemporaryName() {
@@ -220,9 +235,9 @@ void MainWindow::buildControls() {
   layout->addLayout(sourceRow);
 
   stGr_->setObjectName(QStringLiteral("StGr"));
-  sizeGrid(stGr_, GridColumns, GridRows,
-           std::max(PerformanceColumnWidth, stGr_->fontMetrics().horizontalAdvance(QStringLiteral(" 32 = Dance Layers")) + 8),
-           PerformanceRowHeight);
+  performanceColumnWidth_ = std::max(
+      PerformanceColumnWidth, stGr_->fontMetrics().horizontalAdvance(QStringLiteral(" 32 = Dance Layers")) + CellPadding);
+  sizeGrid(stGr_, GridColumns, GridRows, performanceColumnWidth_, PerformanceRowHeight);
   stGr_->setSelectionMode(QAbstractItemView::SingleSelection);
   stGr_->setAccessibleName(QStringLiteral("Performances"));
   connect(stGr_, &QTableWidget::cellClicked, this, [this](int row, int column) {
@@ -241,23 +256,23 @@ void MainWindow::buildControls() {
   selectedRow->addWidget(label2);
   selectedRow->addWidget(beditp_, 1);
   selectedRow->addWidget(lnamesel_);
-  QPushButton* chorusReverb = addButton("Bchorev", QStringLiteral("Chorus Reverb EFX"), nullptr);
-  connect(chorusReverb, &QPushButton::clicked, this, &MainWindow::chorusReverbRequested);
-  selectedRow->addWidget(chorusReverb);
-  QPushButton* efx = addButton("Button1", QStringLiteral("E F X   Edit"), nullptr);
-  connect(efx, &QPushButton::clicked, this, &MainWindow::efxRequested);
-  selectedRow->addWidget(efx);
-  selectedRow->addWidget(addButton("Bmidimix", QStringLiteral("Midi Mixer"), &MainWindow::mixerRequested));
-  selectedRow->addWidget(addButton("Btune", QStringLiteral("ScaleTune"), nullptr));
   layout->addLayout(selectedRow);
+  // The editing windows' buttons in a row of their own, so the window stays
+  // narrow enough to stand beside the monitor on a small screen.
+  auto* toolRow = new QHBoxLayout;
+  toolRow->addWidget(addButton("Bchorev", QStringLiteral("Chorus Reverb EFX"), &MainWindow::chorusReverbRequested));
+  toolRow->addWidget(addButton("Button1", QStringLiteral("E F X   Edit"), &MainWindow::efxRequested));
+  toolRow->addWidget(addButton("Bmidimix", QStringLiteral("Midi Mixer"), &MainWindow::mixerRequested));
+  toolRow->addWidget(addButton("Btune", QStringLiteral("ScaleTune"), nullptr));
+  toolRow->addStretch();
+  layout->addLayout(toolRow);
 
   auto* label3 = new QLabel(QStringLiteral("Patches Used :"));
   label3->setObjectName(QStringLiteral("Label3"));
   layout->addWidget(label3);
   stPatchGr_->setObjectName(QStringLiteral("StPatchGr"));
-  sizeGrid(stPatchGr_, PatchGridColumns, PatchGridRows,
-           std::max(PatchColumnWidth, stPatchGr_->fontMetrics().horizontalAdvance(QStringLiteral(" P 16  WWWWWWWWWWW")) + 8),
-           PatchRowHeight);
+  // Narrowed to the names once the lists are loaded.
+  sizeGrid(stPatchGr_, PatchGridColumns, PatchGridRows, PatchColumnWidth, PatchRowHeight);
   // Display only; kept enabled so the names stay as readable as the grid above.
   stPatchGr_->setSelectionMode(QAbstractItemView::NoSelection);
   stPatchGr_->setFocusPolicy(Qt::NoFocus);
@@ -303,6 +318,9 @@ void MainWindow::buildMenus() {
 
   QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
   item(file, QStringLiteral("Open Syx"), &MainWindow::openFile, QKeySequence(QKeySequence::Open));
+  recentMenu_ = file->addMenu(QStringLiteral("Open Recent"));
+  recentMenu_->setObjectName(QStringLiteral("MOpenRecent"));
+  rebuildRecentMenu();
   item(file, QStringLiteral("Save Syx"), &MainWindow::saveFile, QKeySequence(QKeySequence::Save));
   inert(file, QStringLiteral("Save To JV XP"));
   item(file, QStringLiteral("Exit"), &QWidget::close, QKeySequence(Qt::Key_F12));
@@ -360,6 +378,7 @@ void MainWindow::create() {
   droppedPath_.clear();
   ctx_.store.FileDropped = false;
   ctx_.names.LoadPatchNames(ctx_.settings.dataFolder(), ctx_.settings.expansionChoices());
+  fitPatchGridToNames();
   auto& s = ctx_.store;
   s.LogEnabled = true;
   s.NoPerformance = true;
@@ -368,6 +387,28 @@ void MainWindow::create() {
   playNote_->setChecked(ctx_.settings.NoteOn);
   resetPerformanceGrid();
   timer1_->start();
+}
+
+void MainWindow::fitPatchGridToNames() {
+  // As wide as the widest name the lists hold, not as a row of the widest letter:
+  // the window has to fit beside the monitor on a small screen.
+  const QFontMetrics metrics = stPatchGr_->fontMetrics();
+  int widest = metrics.horizontalAdvance(toQ(patchGridCellText(RhythmPart, {})));
+  // The module's names have 12 characters; a longer one typed into a list is
+  // whole in the cell's tooltip.
+  const auto measure = [&](const NameList& list) {
+    for (const IniLine& line : list.lines())
+      if (line.value.size() <= static_cast<std::size_t>(PerformanceNameLength))
+        widest = std::max(widest, metrics.horizontalAdvance(toQ(patchGridCellText(address::PartCount - 1, line.value))));
+  };
+  for (int group = 0; group < InternalGroupCount; ++group) measure(ctx_.names.bankList(group));
+  for (int slot = 0; slot < ExpansionSlotCount; ++slot) {
+    measure(ctx_.names.slot(slot).patches);
+    measure(ctx_.names.slot(slot).upperPatches);
+  }
+  const int width = widest + CellPadding;
+  stPatchGr_->horizontalHeader()->setDefaultSectionSize(width);
+  stPatchGr_->setFixedWidth(PatchGridColumns * width + 2 * stPatchGr_->frameWidth());
 }
 
 void MainWindow::changeEvent(QEvent* event) {
@@ -391,7 +432,7 @@ void MainWindow::activate() {
     ctx_.settings.WriteDefaultSettings();
     // FirstRun stays set until the settings dialog is confirmed.
     ctx_.applySettings();
-    emit settingsRequested();
+    emit firstRunSettingsRequested();
   }
   if (!splashShown_ && windows.splash) {
     splashShown_ = true;
@@ -436,6 +477,7 @@ void MainWindow::resetPerformanceGrid() {
   for (int i = 0; i < PerformanceListSize; ++i) {
     const GridCell cell = gridCellOf(i);
     stGr_->item(cell.row, cell.column)->setText(toQ(emptyGridCellText(i)));
+    stGr_->item(cell.row, cell.column)->setToolTip({});
   }
 }
 
@@ -445,9 +487,26 @@ void MainWindow::fillPerformanceGrid() {
   resetPerformanceGrid();
   for (int i = 0; i < std::min(count, PerformanceListSize); ++i) {
     const GridCell cell = gridCellOf(i);
-    stGr_->item(cell.row, cell.column)->setText(toQ(filledGridCellText(i, entryName(i))));
+    QTableWidgetItem* item = stGr_->item(cell.row, cell.column);
+    item->setText(toQ(filledGridCellText(i, entryName(i))));
+    item->setToolTip(item->text().trimmed());
   }
+  fitGridColumnsToNames();
   setStatusPanel(FoundPanel, QStringLiteral("Found : ") + QString::number(count));
+}
+
+void MainWindow::fitGridColumnsToNames() {
+  int widest = performanceColumnWidth_;
+  for (int c = 0; c < GridColumns; ++c)
+    for (int r = 0; r < GridRows; ++r)
+      widest = std::max(widest, stGr_->fontMetrics().horizontalAdvance(stGr_->item(r, c)->text()) + CellPadding);
+  // As wide as the names need, as far as the window has room beside the grid;
+  // a name cut even then is whole in its tooltip.
+  const int room = (width() - 2 * stGr_->frameWidth() - GridSideMargins) / GridColumns;
+  const int width = std::min(widest, std::max(performanceColumnWidth_, room));
+  if (width == stGr_->horizontalHeader()->defaultSectionSize()) return;
+  stGr_->horizontalHeader()->setDefaultSectionSize(width);
+  stGr_->setFixedWidth(GridColumns * width + 2 * stGr_->frameWidth());
 }
 
 void MainWindow::copyListEntryToTemp(int index) {
@@ -493,9 +552,8 @@ void MainWindow::evaluateSelection() {
       ctx_.host.debugLine("OK, syx");
       s.FileDropped = false;
       setStatus(QStringLiteral("File Read"));
-      loadSyxFile(droppedPath_);
-      setWindowTitle(QStringLiteral(" Perform Edit: [") + droppedPath_ + QStringLiteral("]"));
-      setStatus(QStringLiteral("Done"));
+      // The same routine as Open: a drop must not keep the flags of the list before.
+      openPath(droppedPath_);
     }
   }
   if (s.FromTemp) {
@@ -513,10 +571,20 @@ void MainWindow::evaluateSelection() {
 void MainWindow::evaluatePatchNames() {
   setStatus(QStringLiteral("Evaluating"));
   setGauge(address::PartCount - 1, 0, true);
+  // The grid is evaluated again and again for one list; its "PCM" box is said once per file or fetch.
+  const PatchNameLibrary::InfoSink tell = ctx_.names.infoSink();
+  ctx_.names.setInfoSink([this, &tell](std::string_view text) {
+    if (text == PcmCardMessage && std::exchange(pcmReported_, true)) return;
+    if (tell) tell(text);
+  });
   const auto names = quillon::evaluatePatchNames(ctx_.store.TempPerformance, ctx_.names);
+  ctx_.names.setInfoSink(tell);
   for (int p = 0; p < address::PartCount; ++p) {
     ctx_.store.PartPatchNames[p] = names[p];
     g_->setValue(p);
+    QTableWidgetItem* cell = stPatchGr_->item(patchGridRow(p), patchGridColumn(p));
+    cell->setText(toQ(patchGridCellText(p, names[p])));
+    cell->setToolTip(cell->text().trimmed());
   }
   showPatchesUsed();
   g_->hide();
@@ -529,6 +597,28 @@ void MainWindow::showPatchesUsed() {
         ->setText(toQ(patchGridCellText(p, ctx_.store.PartPatchNames[static_cast<std::size_t>(p)])));
 }
 
+QString MainWindow::fileDialogFolder() const { return recentFiles_.folder(); }
+
+void MainWindow::rebuildRecentMenu() {
+  recentMenu_->clear();
+  for (const QString& path : recentFiles_.files()) {
+    QAction* a = recentMenu_->addAction(QDir::toNativeSeparators(path));
+    connect(a, &QAction::triggered, this, [this, path] { openRecent(path); });
+  }
+  recentMenu_->setEnabled(!recentFiles_.files().isEmpty());
+}
+
+void MainWindow::openRecent(const QString& path) {
+  if (!QFileInfo(path).isFile()) {
+    recentFiles_.remove(path);
+    rebuildRecentMenu();
+    ctx_.host.showInfo("The file \"" + QDir::toNativeSeparators(path).toStdString() +
+                       "\" is not there any more; it was taken off the recent files.");
+    return;
+  }
+  openPath(path);
+}
+
 void MainWindow::openFile() {
   const QString path = chooseOpenFile ? chooseOpenFile() : QString();
   if (!path.isEmpty()) openPath(path);
@@ -536,17 +626,39 @@ void MainWindow::openFile() {
 
 void MainWindow::openPath(const QString& path) {
   timer1_->stop();
-  // The engine reads the file before it clears anything, so a file that
-  // cannot be read leaves the list as it was.
-  showRead(path, openSyxFile(ctx_.store, path.toStdString(), readProgress()));
+  // The engine reads the file before it clears anything (and every source
+  // flag with it), so a file that cannot be read leaves the list as it was.
+  const SyxFileResult result = openSyxFile(ctx_.store, path.toStdString(), readProgress());
+  if (result.ok()) {
+    // Another performance: the undo history starts anew.
+    ctx_.store.notifyReloaded(ChangeOrigin::File);
+    pcmReported_ = false;
+    recentFiles_.add(path);
+    rebuildRecentMenu();
+  }
+  showRead(path, result);
+  if (result.ok()) showNewList();
   timer1_->start();
 }
 
-void MainWindow::loadSyxFile(const QString& path) {
-  const SyxFileResult result = readSyxFile(ctx_.store, path.toStdString(), readProgress());
-  if (result.ok()) ctx_.store.CurrentFileName = path.toStdString();
-  ctx_.store.notifyReloaded(ChangeOrigin::File);
-  showRead(path, result);
+void MainWindow::showNewList() {
+  // Nothing of the list before may stay on show: selection, captions, patches.
+  for (int c = 0; c < PatchGridColumns; ++c)
+    for (int r = 0; r < PatchGridRows; ++r) {
+      stPatchGr_->item(r, c)->setText({});
+      stPatchGr_->item(r, c)->setToolTip({});
+    }
+  stGr_->clearSelection();
+  auto& s = ctx_.store;
+  s.SelectedIndex = 0;
+  if (s.NoPerformance) {
+    beditp_->setText(QStringLiteral("Edit Performance"));
+    lnamesel_->clear();
+    setStatusPanel(KindPanel, {});
+    return;
+  }
+  stGr_->setCurrentCell(0, 0);
+  selectCell(0, 0);
 }
 
 ScanProgress MainWindow::readProgress() {
@@ -604,6 +716,7 @@ bool MainWindow::writeSyx(const std::vector<Byte>& bytes) {
     return false;
   }
   ctx_.store.CurrentFileName = name;
+  recentFiles_.useFolderOf(toQ(name));
   setStatus(QStringLiteral(" File : ") + toQ(name) + QStringLiteral(" written."));
   setWindowTitle(QStringLiteral("Perform edit [") + toQ(name) + QStringLiteral("]"));
   ctx_.store.UnsavedChanges = false;
@@ -661,6 +774,12 @@ void MainWindow::dropFile(const QString& path) {
   ldrop_->setText(path);
   ctx_.store.FileDropped = true;
   timer1_->start();
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  // More room may show more of a long name.
+  fitGridColumnsToNames();
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent* event) {

@@ -9,10 +9,12 @@
 #include <memory>
 
 #include "engine/store.h"
+#include "app/recent_files.h"
 #include "engine/syx_reader.h"
 
 class QAction;
 class QLabel;
+class QMenu;
 class QProgressBar;
 class QPushButton;
 class QTableWidget;
@@ -53,10 +55,10 @@ class MainWindow : public QMainWindow {
 
   // Commands.
   void openFile();
-  // Open without the dialog: a path given on the command line.
+  // The one open routine: the menu, the button, a dropped file and the
+  // command line all come here.
   void openPath(const QString& path);
   void saveFile();
-  void loadSyxFile(const QString& path);
   bool writeTempSyx();
   bool writeListSyx();
   void editPerformance();
@@ -76,6 +78,9 @@ class MainWindow : public QMainWindow {
   // The "Patches Used" grid from PartPatchNames, as the editors left them.
   void showPatchesUsed();
   void fillPerformanceGrid();
+  // Where the file dialogs start: the folder last used, else the documents folder.
+  QString fileDialogFolder() const;
+  QMenu* recentMenu() const { return recentMenu_; }
   void resetPerformanceGrid();
   void copyListEntryToTemp(int index);
   void activate();
@@ -83,6 +88,7 @@ class MainWindow : public QMainWindow {
   void ensureActivated();
 
   QString statusText() const;
+  void setStatus(const QString& text);
   QString statusPanel(int panel) const;
   void setStatusPanel(int panel, const QString& text);
   QTableWidget* performanceGrid() const { return stGr_; }
@@ -102,21 +108,29 @@ class MainWindow : public QMainWindow {
   void chorusReverbRequested();
   void efxRequested();
   void mixerRequested();
+  // The first activation of a new install: the monitor's message, then the settings.
+  void firstRunSettingsRequested();
 
  protected:
   void changeEvent(QEvent* event) override;
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
 
  private:
   void buildControls();
+  void fitPatchGridToNames();
+  void fitGridColumnsToNames();
+  // After Open: selection, captions and patches from the new list.
+  void showNewList();
+  void rebuildRecentMenu();
+  void openRecent(const QString& path);
   void buildMenus();
   QPushButton* addButton(const char* name, const QString& caption, void (MainWindow::*action)());
   void create();
   void prepareShow();
-  void setStatus(const QString& text);
   void setGauge(int maximum, int value, bool visible);
   bool writeSyx(const std::vector<Byte>& bytes);
   QString proposedFileName() const;
@@ -146,6 +160,10 @@ class MainWindow : public QMainWindow {
   QAction* midiThru_ = nullptr;
   QAction* changeNameAlways_ = nullptr;
   QString droppedPath_;
+  RecentFiles recentFiles_;
+  QMenu* recentMenu_ = nullptr;
+  int performanceColumnWidth_ = 0;
+  bool pcmReported_ = false;  // the "PCM" box was shown for this file or fetch
   bool splashShown_ = false;
   bool activated_ = false;
   bool firstRunAsked_ = false;

@@ -31,10 +31,10 @@ MessageLogWindow::MessageLogWindow(QWidget* parent)
   received_->setObjectName(QStringLiteral("MemoIn"));
   sent_->setObjectName(QStringLiteral("MemoOut"));
   clear_->setObjectName(QStringLiteral("Bclear"));
+  // Only the memos: the line counters go back to 0 at the line limit alone.
   connect(clear_, &QPushButton::clicked, this, [this] {
     clearReceived();
     clearSent();
-    emit cleared();
   });
 
   upperPanel_ = panelWith(QStringLiteral("  Last Sysex In Message:"), received_, clear_);
@@ -70,6 +70,11 @@ void MessageLogWindow::resizeEvent(QResizeEvent* event) {
 void MessageLogWindow::closeEvent(QCloseEvent* event) {
   emit closedByUser();
   QWidget::closeEvent(event);
+}
+
+void MessageLogWindow::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  emit opened();
 }
 
 void MessageLogWindow::appendReceived(const QString& line) { received_->appendPlainText(line); }

@@ -23,14 +23,15 @@ class MessageLogWindow : public QWidget {
   QPlainTextEdit* sentMemo() const { return sent_; }
 
  signals:
-  // The user emptied both memos with the Clear button.
-  void cleared();
-  // The window was closed: logging stops until the program starts again.
+  // The window was closed: logging stops while it stays closed.
   void closedByUser();
+  // The window is shown again: logging goes on.
+  void opened();
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
   QWidget* panelWith(const QString& caption, QPlainTextEdit* memo, QWidget* extra);

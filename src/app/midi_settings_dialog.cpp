@@ -1,4 +1,5 @@
 #include "app/midi_settings_dialog.h"
+#include "app/window_placement.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -25,6 +26,8 @@ const QString RestartText = QStringLiteral(
     "If you select or reselect expansionboards, you'll have to exit and restart  Quillon to let changes have effect.");
 constexpr int BoardNameLength = 15;
 constexpr int BoardListLines = 20;
+constexpr int DeviceListWidth = 230;
+constexpr int DeviceListHeight = 90;
 
 const std::array<const char*, 15> PcmCards{"None",        "Piano Selection", "Guitar Brass", "Rock Drums",
                                            "Grand Piano", "Accordion",       "Baroque",      "Orchestral FX",
@@ -44,6 +47,23 @@ void fillList(QListWidget* list, const std::vector<std::string>& names) {
 
 void selectRow(QListWidget* list, int row) {
   if (row >= 0 && row < list->count()) list->setCurrentRow(row);
+}
+
+// A board list's items carry the board ID they stand for; a stored ID that the
+// name list lacks gets an item of its own, shown by number, so it is kept.
+void selectBoard(QComboBox* box, int board) {
+  if (board < 0) return;
+  int index = box->findData(board);
+  if (index < 0) {
+    box->addItem(QStringLiteral("Board %1").arg(board), board);
+    index = box->count() - 1;
+  }
+  box->setCurrentIndex(index);
+}
+
+int boardOf(const QComboBox* box) {
+  const QVariant id = box->currentData();
+  return id.isValid() ? id.toInt() : box->currentIndex();
 }
 
 }  // namespace
@@ -82,6 +102,7 @@ MidiSettingsDialog::MidiSettingsDialog(AppContext& context, PortCallbacks ports,
       backend_(backend) {
   setWindowTitle(QStringLiteral("Preferences:  Midi In-Out and Expansion Boards"));
   setModal(true);
+  placement::keepOnScreen(this);
   buildControls();
   if (ctx_.settings.FirstRun) info(FirstRunText);
   const QString readMessage = ctx_.settings.ReadSettings();
@@ -100,20 +121,21 @@ void MidiSettingsDialog::buildControls() {
   LiJVin = new QListWidget;
   LiJVout = new QListWidget;
   LiKbIn = new QListWidget;
-  for (QListWidget* list : {LiJVin, LiJVout, LiKbIn}) list->setFixedSize(260, 110);
+  // The three lists side by side: the dialog has to fit a small screen at scale 2.
+  for (QListWidget* list : {LiJVin, LiJVout, LiKbIn}) list->setFixedSize(DeviceListWidth, DeviceListHeight);
   LNumInDev = new QLabel;
   Lnumoutdev = new QLabel;
   ChSepKB = new QCheckBox(QStringLiteral("Separate Keyboard"));
   ChSepKB->setToolTip(QStringLiteral("Only use this when you have more than 1 midi Input"));
   grid->addWidget(new QLabel(QStringLiteral("Midi-In  (JV-XP)")), 0, 0);
   grid->addWidget(new QLabel(QStringLiteral("Midi-Out  (JV-XP)")), 0, 1);
+  grid->addWidget(new QLabel(QStringLiteral("Instrument or Keyboard Input")), 0, 2);
   grid->addWidget(LiJVin, 1, 0);
   grid->addWidget(LiJVout, 1, 1);
+  grid->addWidget(LiKbIn, 1, 2);
   grid->addWidget(LNumInDev, 2, 0);
   grid->addWidget(Lnumoutdev, 2, 1);
-  grid->addWidget(new QLabel(QStringLiteral("Instrument or Keyboard Input")), 3, 0);
-  grid->addWidget(ChSepKB, 3, 1);
-  grid->addWidget(LiKbIn, 4, 0);
+  grid->addWidget(ChSepKB, 2, 2);
 
   auto* moduleBox = new QGroupBox(QStringLiteral("Module"));
   auto* moduleGrid = new QGridLayout(moduleBox);
@@ -201,9 +223,15 @@ void MidiSettingsDialog::fillFromSettings() {
   for (int slot = 0; slot < SlotCount; ++slot) {
     QComboBox* box = CbExp[slot];
     box->clear();
-    for (const IniLine& line : boardList.lines()) box->addItem(QString::fromStdString(line.value));
+    // The line's key is the board ID; a list without "None" still offers it.
+    if (!boardList.find("0")) box->addItem(QStringLiteral("None"), 0);
+    for (const IniLine& line : boardList.lines()) {
+      bool numbered = false;
+      const int id = QString::fromStdString(line.key).toInt(&numbered);
+      if (numbered && box->findData(id) < 0) box->addItem(QString::fromStdString(line.value), id);
+    }
     choices_[slot] = s.Exp[slot + 1];
-    if (choices_[slot] >= 0 && choices_[slot] < box->count()) box->setCurrentIndex(choices_[slot]);
+    selectBoard(box, choices_[slot]);
   }
   CbJVtype->setCurrentIndex(isValidModuleType(s.JVtype) ? s.JVtype : static_cast<int>(FirstRunModuleType));
   applyModuleType(CbJVtype->currentIndex());
@@ -242,7 +270,7 @@ void MidiSettingsDialog::applyModuleType(int index) {
   }
   for (std::size_t slot = 0; slot < setup.presetChoices.size(); ++slot) {
     const int choice = setup.presetChoices[slot];
-    if (choice >= 0 && choice < CbExp[slot]->count()) CbExp[slot]->setCurrentIndex(choice);
+    if (choice >= 0 && CbExp[slot]->findData(choice) >= 0) CbExp[slot]->setCurrentIndex(CbExp[slot]->findData(choice));
   }
 }
 
@@ -262,10 +290,8 @@ void MidiSettingsDialog::showEvent(QShowEvent* event) {
   ChSepKB->setVisible(inputs_.size() >= 2);
   CbPCM->setCurrentIndex(0);
   const int lastSlot = std::min(ctx_.settings.ExpMax, SlotCount);
-  for (int slot = 0; slot < lastSlot; ++slot)
-    if (choices_[slot] >= 0 && choices_[slot] < CbExp[slot]->count()) CbExp[slot]->setCurrentIndex(choices_[slot]);
-  if (const QScreen* screen = QGuiApplication::primaryScreen())
-    move(screen->availableGeometry().center() - rect().center());
+  for (int slot = 0; slot < lastSlot; ++slot) selectBoard(CbExp[slot], choices_[slot]);
+  placement::centreOnScreen(this, parentWidget());
   if (ports_.closePorts) ports_.closePorts();
 }
 
@@ -315,7 +341,7 @@ void MidiSettingsDialog::storeControls(DeviceSettings& target) const {
   store(LiJVout, outputs_, target.Midi_Out, target.Midi_OutName);
   // Slot 0 (the PCM card) keeps its choice: the PCM list offers none.
   for (int slot = 0; slot < SlotCount; ++slot) {
-    const int choice = CbExp[slot]->currentIndex();
+    const int choice = boardOf(CbExp[slot]);
     if (choice <= 0) {
       target.ExpMax = slot + 1;
       break;

@@ -15,6 +15,7 @@
 #include <algorithm>
 
 #include "app/app_context.h"
+#include "app/window_placement.h"
 #include "controls/led_gauge.h"
 #include "controls/value_fader.h"
 #include "controls/text_fader.h"
@@ -78,8 +79,12 @@ MonitorWindow::MonitorWindow(AppContext& context, StatusPanelSink statusPanel, Q
   setWindowTitle(QStringLiteral("Send Note - Controller"));
   buildControls();
 
-  const WindowPosition& place = ctx_.settings.windowPositions[NoteOutFormPosition];
-  move(place.x, place.y);
+  // A stored place is taken as far as it lies on the screen (the screen may be another now).
+  if (hasStoredPosition()) {
+    const WindowPosition& place = ctx_.settings.windowPositions[NoteOutFormPosition];
+    adjustSize();
+    placement::placeOnScreen(this, {place.x, place.y});
+  }
 
   // The link sets MidiClosed until a port opens.
   link_ = backend ? std::make_unique<ModuleLink>(ctx_.store, ctx_.incoming, *backend, this)
@@ -96,6 +101,11 @@ MonitorWindow::MonitorWindow(AppContext& context, StatusPanelSink statusPanel, Q
 }
 
 void MonitorWindow::setMidiThru(bool on) { cbMiditrue_->setChecked(on); }
+
+bool MonitorWindow::hasStoredPosition() const {
+  const WindowPosition& place = ctx_.settings.windowPositions[NoteOutFormPosition];
+  return place.x != 0 || place.y != 0;
+}
 
 MonitorWindow::~MonitorWindow() {
   AppHost& host = ctx_.host;
@@ -128,9 +138,10 @@ void MonitorWindow::buildControls() {
   lgIn_->setCount(GaugeSegments);
   lgIn_->setYellowPercent(GaugeYellowPercent);
   lgIn_->setRedPercent(GaugeRedPercent);
-  lgIn_->setStyle(LedGauge::stSolid);
+  // By position: lime, then yellow and red towards full velocity.
+  lgIn_->setStyle(LedGauge::stStereo);
   lgIn_->setFixedHeight(12);
-  lgIn_->setMinimumWidth(200);
+  lgIn_->setMinimumWidth(GaugeMinWidth);
 
   sbNoteH_ = new TextFader(this);
   name(sbNoteH_, "SbNoteH");
@@ -197,6 +208,9 @@ void MonitorWindow::buildControls() {
   switches->addWidget(spAllOff_);
   switches->addWidget(chCord_);
   switches->addWidget(chAlways_);
+  // Here rather than beside the controller sliders: the window stays narrow
+  // enough to stand beside the main window on a small screen.
+  switches->addWidget(cbMiditrue_);
   switches->addStretch(1);
   switches->addWidget(lkb_);
   switches->addWidget(bReset_);
@@ -213,10 +227,7 @@ void MonitorWindow::buildControls() {
 
   auto* lower = new QHBoxLayout;
   lower->addLayout(ctrls);
-  auto* thruCol = new QVBoxLayout;
-  thruCol->addStretch(1);
-  thruCol->addWidget(cbMiditrue_);
-  lower->addLayout(thruCol);
+  lower->addStretch(1);
 
   auto* main = new QVBoxLayout(this);
   main->setContentsMargins(6, 6, 6, 6);

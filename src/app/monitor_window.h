@@ -63,6 +63,8 @@ class MonitorWindow : public QWidget, public MonitorState {
   static constexpr int GaugeSegments = 61;
   static constexpr int GaugeYellowPercent = 51;
   static constexpr int GaugeRedPercent = 80;
+  static constexpr int GaugeMinWidth = 183;  // 61 LEDs of 2 px with 1 px between
+  static constexpr const char* FirstRunText = "First time use Quillon, run settings first.";
 
   using StatusPanelSink = std::function<void(int panel, const QString& text)>;
 
@@ -93,6 +95,9 @@ class MonitorWindow : public QWidget, public MonitorState {
   void lightOut(LedColour colour);
   void lightIn(LedColour colour);
   void indicatorsBackToGreen();
+
+  // A place kept from an earlier run (a new install has none: its entry reads 0, 0).
+  bool hasStoredPosition() const;
 
   ActivityLed* ledIn() const { return ledIn_; }
   ActivityLed* ledOut() const { return ledOut_; }

@@ -8,6 +8,7 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include "app/window_placement.h"
 #include "engine/store.h"
 
 namespace quillon {
@@ -28,7 +29,9 @@ constexpr ChoiceRow Rows[] = {
 };
 }  // namespace
 
-SaveChoiceDialog::SaveChoiceDialog(QWidget* parent) : QDialog(parent), text_(new QLabel) {
+SaveChoiceDialog::SaveChoiceDialog(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+      text_(new QLabel) {
   setObjectName(QStringLiteral("SaveChoiceDialog"));
   setWindowTitle(QStringLiteral(" Save To"));
   text_->setObjectName(QStringLiteral("LAttention"));
@@ -84,8 +87,7 @@ int SaveChoiceDialog::ask(const PerformanceStore& store, const QString& warning)
   text_->setText(text);
   preselect(store);
   adjustSize();
-  if (const QScreen* screen = QApplication::primaryScreen())
-    move(screen->availableGeometry().center() - rect().center());
+  placement::centreOnScreen(this, parentWidget());
   QApplication::beep();
   return exec();
 }

@@ -1,5 +1,7 @@
 #include "app/splash_screen.h"
 
+#include "app/window_placement.h"
+
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -54,7 +56,7 @@ SplashScreen::SplashScreen(QWidget* parent)
 }
 
 void SplashScreen::placeBeside(const QWidget* mainWindow) {
-  if (mainWindow) move(mainWindow->frameGeometry().topLeft() + OffsetFromMain);
+  if (mainWindow) placement::placeOnScreen(this, mainWindow->frameGeometry().topLeft() + OffsetFromMain);
 }
 
 void SplashScreen::showAtStart(const QWidget* mainWindow) {

@@ -1,5 +1,7 @@
 #include "app/transfer_progress_dialog.h"
 
+#include "app/window_placement.h"
+
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
@@ -26,6 +28,8 @@ TransferLamp::TransferLamp(const QString& caption, QWidget* parent) : QWidget(pa
     update();
   });
   setAccessibleName(caption.trimmed() + QStringLiteral(" lamp"));
+  // The layout must never squeeze the caption beside the lamp.
+  setFixedSize(sizeHint());
 }
 
 void TransferLamp::flash() {
@@ -64,8 +68,11 @@ TransferProgressDialog::TransferProgressDialog(QWidget* parent)
   stx1_->setObjectName(QStringLiteral("Stx1"));
   cancel_->setObjectName(QStringLiteral("Bcancel"));
   setAutoFillBackground(true);
+  // Room for the largest count (a bank of 128 names), so a longer count never pushes the lamps.
+  stx1_->setMinimumWidth(stx1_->fontMetrics().horizontalAdvance(QStringLiteral("0000")));
 
   auto* layout = new QVBoxLayout(this);
+  layout->setSizeConstraint(QLayout::SetMinimumSize);
   auto* title = new QLabel(windowTitle());
   QFont bold = title->font();
   bold.setBold(true);
@@ -92,7 +99,8 @@ void TransferProgressDialog::lightOut() { wo_->flash(); }
 void TransferProgressDialog::lightIn() { wi_->flash(); }
 
 void TransferProgressDialog::showBeside(const QWidget* mainWindow) {
-  if (mainWindow) move(mainWindow->frameGeometry().topLeft() + QPoint(OffsetRight, OffsetDown));
+  adjustSize();
+  if (mainWindow) placement::placeOnScreen(this, mainWindow->frameGeometry().topLeft() + QPoint(OffsetRight, OffsetDown));
   show();
   raise();
 }

@@ -4,6 +4,7 @@
 #include <QTimer>
 
 #include "app/midi_settings_dialog.h"
+#include "app/window_placement.h"
 
 namespace quillon {
 
@@ -27,6 +28,11 @@ ProgramWindows::ProgramWindows(AppContext& context)
                         saveDialog.get()};
   connectHost(context);
   routePortsToMonitor();
+  for (QWidget* window : std::initializer_list<QWidget*>{mainWindow.get(), progressDialog.get(), splashScreen.get(),
+                                                         debugWindow.get(), monitorWindow.get(), messageLog.get(),
+                                                         saveDialog.get(), performanceEditor.get(), partSwitches.get(),
+                                                         keyRange.get(), mixer.get()})
+    placement::keepOnScreen(window);
   context.host.onMixerControlChange = [this](Byte s, Byte d1, Byte d2) { mixer->controlChangeArrived(s, d1, d2); };
   QObject::connect(mainWindow.get(), &MainWindow::mixerRequested, mixer.get(), &MidiMixer::showAndRaise);
   connectPerformanceEditor();
@@ -34,6 +40,13 @@ ProgramWindows::ProgramWindows(AppContext& context)
   // Queued: the first activation asks from inside an event handler.
   QObject::connect(mainWindow.get(), &MainWindow::settingsRequested, mainWindow.get(),
                    [this] { openSettingsDialog(); }, Qt::QueuedConnection);
+  QObject::connect(mainWindow.get(), &MainWindow::firstRunSettingsRequested, mainWindow.get(),
+                   [this] { runFirstTimeSettings(); }, Qt::QueuedConnection);
+}
+
+void ProgramWindows::runFirstTimeSettings() {
+  context_.host.showInfo(MonitorWindow::FirstRunText);
+  openSettingsDialog();
 }
 
 void ProgramWindows::routePortsToMonitor() {
@@ -119,11 +132,17 @@ void ProgramWindows::connectHost(AppContext& context) {
   host.attachLog(messageLog.get());
   host.attachDebug(debugWindow.get());
   host.setInfoParent(mainWindow.get());
-  QObject::connect(messageLog.get(), &MessageLogWindow::cleared, [&context] {
-    context.log.SendLogCount = context.log.ReceiveLogCount = 0;
+  // Logging runs while the log window can be opened to read it: closing it stops
+  // the log (and says so), opening it again goes on.
+  QObject::connect(messageLog.get(), &MessageLogWindow::closedByUser, mainWindow.get(), [this, &context] {
+    context.store.LogEnabled = false;
+    mainWindow->setStatus(QStringLiteral("The SysEx log is off while its window is closed (Options > Syx Message View)."));
   });
-  QObject::connect(messageLog.get(), &MessageLogWindow::closedByUser, [&context] { context.store.LogEnabled = false; });
+  QObject::connect(messageLog.get(), &MessageLogWindow::opened, [&context] { context.store.LogEnabled = true; });
   TransferProgressDialog* waiting = progressDialog.get();
+  // Cancel in the wait window stops the running transfer at once.
+  QObject::connect(waiting, &TransferProgressDialog::cancelRequested, mainWindow.get(),
+                   [&context] { context.tempTransfer.Cancel(); });
   // The menu's MIDI-thru item and the monitor's check box are one switch.
   QAction* thruItem = mainWindow->midiThruAction();
   thruItem->setChecked(monitorWindow->midiThru());
@@ -138,7 +157,48 @@ void ProgramWindows::connectHost(AppContext& context) {
   host.onStopResponseTimer = [this] { mainWindow->timerMidiIn()->stop(); };
 }
 
+void ProgramWindows::placeAtStart() {
+  MainWindow* main = mainWindow.get();
+  MonitorWindow* monitor = monitorWindow.get();
+  monitor->adjustSize();
+  // The size each will show with: a layout never lets a window below its minimum.
+  main->resize(main->size().expandedTo(main->minimumSizeHint()));
+  const QRect area = placement::availableArea(main->pos());
+  if (monitor->hasStoredPosition()) {
+    // Where the user last had it (placed on the screen when it was created).
+    placement::placeOnScreen(main, area.topLeft());
+    return;
+  }
+  // First placement: side by side. On a narrow screen the main window, then
+  // the monitor, give up width (down to their minimum), then the gap between them.
+  fitInto(main, area);
+  fitInto(monitor, area);
+  int excess = placement::frameOf(main).width() + WindowGap + placement::frameOf(monitor).width() - area.width();
+  for (QWidget* window : std::initializer_list<QWidget*>{main, monitor}) {
+    const int spare = std::min(std::max(excess, 0), window->width() - window->minimumSizeHint().width());
+    if (spare > 0) window->resize(window->width() - spare, window->height());
+    excess -= std::max(spare, 0);
+  }
+  const int gap = std::clamp(WindowGap - excess, 0, WindowGap);
+  placement::placeOnScreen(main, area.topLeft());
+  const QRect mainFrame = placement::frameOf(main);
+  const QRect monitorFrame = placement::frameOf(monitor);
+  if (mainFrame.width() + gap + monitorFrame.width() <= area.width())
+    placement::placeOnScreen(monitor, {mainFrame.right() + 1 + gap, area.top()});
+  else if (mainFrame.height() + WindowGap + monitorFrame.height() <= area.height())
+    placement::placeOnScreen(monitor, {area.left(), mainFrame.bottom() + 1 + WindowGap});
+  else  // no room for both: the corner farthest from the main window's menus and buttons
+    placement::placeOnScreen(monitor, area.bottomRight() - QPoint(monitorFrame.width() - 1, monitorFrame.height() - 1));
+}
+
+void ProgramWindows::fitInto(QWidget* window, const QRect& area) {
+  const QMargins m = placement::frameMargins(window);
+  const QSize room = area.size().shrunkBy(m);
+  window->resize(window->size().boundedTo(room).expandedTo(window->minimumSizeHint()));
+}
+
 void ProgramWindows::showAtStart() {
+  placeAtStart();
   mainWindow->show();
   mainWindow->activateWindow();
   monitorWindow->show();

@@ -2,6 +2,8 @@
 // Every window of the program, created once in start-up order (each may rely
 // on what the windows before it prepared) and destroyed in reverse.
 
+#include <QWidget>
+
 #include <functional>
 #include <memory>
 #include <optional>
@@ -60,9 +62,17 @@ class ProgramWindows {
 
   // Creates the settings dialog afresh and runs it modally.
   void openSettingsDialog();
+  // A new install: the ports are open on the virtual module already; the
+  // monitor says to make the settings, then the dialog comes.
+  void runFirstTimeSettings();
 
  private:
   void connectHost(AppContext& context);
+  // Main window and monitor wholly on the screen, side by side at first.
+  void placeAtStart();
+  // No larger than the screen, no smaller than its minimum.
+  static void fitInto(QWidget* window, const QRect& area);
+  static constexpr int WindowGap = 8;
   void routePortsToMonitor();
   void connectPerformanceEditor();
   void connectEditingWindows();

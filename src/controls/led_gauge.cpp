@@ -16,6 +16,7 @@ const QColor Red = QColor(0xFF, 0x00, 0x00);
 const QColor Green = QColor(0x00, 0x80, 0x00);
 constexpr int MinDecayInterval = 1;
 constexpr double RoundedCornerShare = 0.3;
+constexpr int MinOutlinedLed = 4;  // room for a 1 px outline on each side and some light
 
 using geometry::mulDiv;
 
@@ -156,6 +157,12 @@ void LedGauge::paintEvent(QPaintEvent*) {
     const QColor fill = ledColour(led);
     switch (shape_) {
       case shRectangular:
+        // Many LEDs in a short row are a pixel or two wide: an outline would
+        // leave no room for the light, so they are drawn as light alone.
+        if (std::min(box.width(), box.height()) < MinOutlinedLed) {
+          painter.fillRect(box, fill);
+          break;
+        }
         painter.fillRect(box, Outline);
         painter.fillRect(box.adjusted(1, 1, -1, -1), fill);
         break;

@@ -55,6 +55,8 @@ class EngineHost {
 
   // Blocks for `ms` while the event loop runs (incoming MIDI, timers, input).
   virtual void waitMs(int ms) = 0;
+  // Ends the waitMs that is running now, before its deadline (the user cancelled).
+  virtual void endWaitEarly() {}
 
   // Hands bytes to the module output port; port errors are thrown from here.
   virtual void sendLong(std::span<const Byte> message) = 0;

@@ -33,7 +33,28 @@ int TempTransfer::receivedBlocks() const { return std::popcount(sender_.store().
 std::string TempTransfer::partialTransferText() const {
   if (!sender_.store().PartialTransfer) return {};
   return "Only " + std::to_string(receivedBlocks()) + " of " + std::to_string(TempBlockCount) +
-         " blocks of the Temporary Performance arrived; the rest keep their old contents.";
+         " blocks of the Temporary Performance arrived; the missing ones are empty.";
+}
+
+std::string TempTransfer::cancelledText(bool sending, int blocks) const {
+  const std::string counted = std::to_string(blocks) + " of " + std::to_string(TempBlockCount);
+  if (sending)
+    return "The transfer was cancelled: " + counted +
+           " blocks were sent, so the module's Temporary Performance is only partly replaced.";
+  return "The transfer was cancelled: " + counted + " blocks of the Temporary Performance had arrived.";
+}
+
+void TempTransfer::Cancel() {
+  cancelledByUser_ = true;
+  sender_.store().TransferCancelled = true;
+  host_.stopResponseTimer();
+  host_.endWaitEarly();
+}
+
+bool TempTransfer::paceUnlessCancelled(bool fetching) {
+  sender_.pace();
+  // A fetch also stops on the response timeout; a send only on the user's Cancel.
+  return !(cancelledByUser_ || (fetching && sender_.store().TransferCancelled));
 }
 
 bool TempTransfer::GetTemp(TransferView& view) {
@@ -58,6 +79,7 @@ bool TempTransfer::GetTemp(TransferView& view) {
   s.ReceivedTempBlocks = 0;
   s.ReceivedTempBytes = {};
   timedOut_ = false;
+  cancelledByUser_ = false;
   view.collected(0);
   view.begin(ProgressSteps);
   requestBlocks(view);
@@ -73,27 +95,33 @@ bool TempTransfer::GetTemp(TransferView& view) {
   view.busy(false);
   s.TempSent = false;
   s.PartialTransfer = receivedBlocks() < TempBlockCount;
-  // With all 17 blocks in, the repeated request for part 16 was a spare: its
-  // answer is not awaited, so the module is not reported as silent for it.
-  if (!s.PartialTransfer) host_.stopResponseTimer();
-  // A silent module was reported by the timeout; blocks lost among answers are reported here.
-  if (s.PartialTransfer && !timedOut_) host_.showInfo(partialTransferText());
+  // All 17 blocks in: the repeated request for part 16 was a spare, its answer is
+  // not awaited. Blocks missing: one message says so, and a running response
+  // timer would add a second box on top of it. Either way the timer ends here.
+  host_.stopResponseTimer();
+  if (cancelledByUser_)
+    host_.showInfo(cancelledText(false, receivedBlocks()));
+  else if (s.PartialTransfer && !timedOut_ && receivedBlocks() == 0)
+    ResponseTimeout(view);
+  else if (s.PartialTransfer && !timedOut_)
+    host_.showInfo(partialTransferText());
   view.resumeEvaluation();
   return true;
 }
 
 void TempTransfer::requestBlocks(TransferView& view) {
   const BlockSizes sizes = sender_.settings().sizes;
+  constexpr bool Fetching = true;
   view.messageGoesOut();
   sender_.RequestSysexData(address::temporaryCommon(), static_cast<std::uint32_t>(sizes.commonLength()));
   view.progress(1);
-  sender_.pace();
+  if (!paceUnlessCancelled(Fetching)) return;
   for (int p = 0; p < address::PartCount; ++p) {
     view.messageGoesOut();
     view.progress(p);
     sender_.RequestSysexData(address::temporaryPart(p), static_cast<std::uint32_t>(sizes.partLength()));
     view.collected(p);
-    sender_.pace();
+    if (!paceUnlessCancelled(Fetching)) return;
   }
   // Part 16 is asked for a second time: 18 requests in all; the second answer only overwrites the first.
   sender_.RequestSysexData(address::temporaryPart(address::PartCount - 1),
@@ -113,32 +141,36 @@ bool TempTransfer::SendTemp(TransferView& view) {
   }
   view.busy(true);
   s.BulkSending = true;
+  cancelledByUser_ = false;
   view.begin(ProgressSteps);
   view.progress(0);
-  sendBlocks(view);
+  const int sent = sendBlocks(view);
   s.TempSent = true;
   view.busy(false);
   view.end();
   s.BulkSending = false;
+  if (cancelledByUser_) host_.showInfo(cancelledText(true, sent));
   return true;
 }
 
-void TempTransfer::sendBlocks(TransferView& view) {
+int TempTransfer::sendBlocks(TransferView& view) {
   PerformanceStore& s = sender_.store();
   const BlockSizes sizes = sender_.settings().sizes;
   // The sender mirrors each block into the record it came from; copy first
   // so that mirroring never reads what it is writing.
   const PerformanceRecord record = s.TempPerformance;
+  constexpr bool Fetching = false;
   view.messageGoesOut();
   sender_.SendSysexData(address::temporaryCommon(), record.common, sizes.commonLength());
   view.progress(1);
-  sender_.pace();
+  if (!paceUnlessCancelled(Fetching)) return 1;
   for (int p = 0; p < address::PartCount; ++p) {
     view.messageGoesOut();
     view.progress(p);
     sender_.SendSysexData(address::temporaryPart(p), record.parts[p], sizes.partLength());
-    sender_.pace();
+    if (!paceUnlessCancelled(Fetching)) return p + 2;
   }
+  return TempBlockCount;
 }
 
 void TempTransfer::ResponseTimeout(TransferView& view) {

@@ -57,19 +57,27 @@ class TempTransfer {
   bool SendTemp(TransferView& view);
   // The response timer ran out: report once, stop the rest of the transfer.
   void ResponseTimeout(TransferView& view);
+  // Cancel in the wait window: nothing more leaves, and the running wait ends now.
+  void Cancel();
 
   // Blocks of the last Get Temp that arrived, 0..17.
   int receivedBlocks() const;
   // The text naming a partial Get Temp, empty when it was complete.
   std::string partialTransferText() const;
+  // What the user is told when Get Temp or Send Temp was cancelled.
+  std::string cancelledText(bool sending, int blocks) const;
 
  private:
-  void sendBlocks(TransferView& view);
+  // Returns how many blocks left before a cancel stopped it.
+  int sendBlocks(TransferView& view);
   void requestBlocks(TransferView& view);
+  // Paces one message; false when the transfer was cancelled meanwhile.
+  bool paceUnlessCancelled(bool fetching);
 
   Sender& sender_;
   EngineHost& host_;
   bool timedOut_ = false;  // this transfer was already reported as unanswered
+  bool cancelledByUser_ = false;
 };
 
 }  // namespace quillon

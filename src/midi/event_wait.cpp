@@ -4,21 +4,39 @@
 #include <QEventLoop>
 #include <QTimer>
 
+#include <algorithm>
+#include <vector>
+
 namespace quillon {
 
-void waitInEventLoop(int ms) {
-  if (ms <= 0) return;
+namespace {
+// Both live on the GUI thread, the only thread that waits.
+unsigned wakeCount = 0;
+std::vector<QEventLoop*> runningWaits;
+}  // namespace
+
+bool waitInEventLoop(int ms) {
+  if (ms <= 0) return false;
+  const unsigned wakeAtStart = wakeCount;
   const QDeadlineTimer deadline(ms, Qt::PreciseTimer);
   QEventLoop loop;
   QTimer timer;
   timer.setTimerType(Qt::PreciseTimer);
   timer.setSingleShot(true);
   QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+  runningWaits.push_back(&loop);
   // A nested wait may return after this deadline; then this one is over too.
-  while (!deadline.hasExpired()) {
+  while (!deadline.hasExpired() && wakeCount == wakeAtStart) {
     timer.start(static_cast<int>(std::max<qint64>(1, deadline.remainingTime())));
     loop.exec();
   }
+  std::erase(runningWaits, &loop);
+  return wakeCount != wakeAtStart;
+}
+
+void endWaitsEarly() {
+  ++wakeCount;
+  for (QEventLoop* loop : runningWaits) loop->quit();
 }
 
 }  // namespace quillon

@@ -4,8 +4,13 @@
 
 namespace quillon {
 
-// Returns after `ms` milliseconds. Waits may nest (a handler that runs during
-// one wait may wait itself); each returns at its own deadline or later.
-void waitInEventLoop(int ms);
+// Returns after `ms` milliseconds, or earlier when endWaitsEarly() is called
+// meanwhile; true in that case. Waits may nest (a handler that runs during one
+// wait may wait itself); each returns at its own deadline or later.
+bool waitInEventLoop(int ms);
+
+// Makes every wait running now return at once (a transfer was cancelled).
+// Waits started afterwards keep their deadlines. GUI thread only.
+void endWaitsEarly();
 
 }  // namespace quillon

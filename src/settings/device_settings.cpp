@@ -36,8 +36,10 @@ QString joinedErrors(const QString& first, const QString& second) {
 
 }  // namespace
 
-QString settingsReadFailedMessage() {
-  return QStringLiteral("Could not read registery Ok.\nPlease Make Midi and Exp settings first.");
+QString settingsReadFailedMessage(const QStringList& fallbacks) {
+  return QStringLiteral("Could not read registery Ok.\nPlease Make Midi and Exp settings first.\n"
+                        "Back at the default: %1; the other settings are as stored.")
+      .arg(fallbacks.join(QStringLiteral(", ")));
 }
 
 // One value of the store: its name, how to read and set the field, what it accepts.
@@ -92,7 +94,7 @@ QString DeviceSettings::currentFolderPath() {
 
 std::filesystem::path DeviceSettings::dataFolder() const { return std::filesystem::path(Path.toStdU16String()); }
 
-std::vector<DeviceSettings::Field> DeviceSettings::fieldsInReadOrder(int boards) {
+std::vector<DeviceSettings::Field> DeviceSettings::fieldsInReadOrder() {
   namespace v = settings_value;
   const auto integer = [](QLatin1StringView name, int& field, std::function<bool(int)> accepts) {
     return Field{name, [&field] { return field; }, [&field](int n) { field = n; }, std::move(accepts)};
@@ -100,8 +102,9 @@ std::vector<DeviceSettings::Field> DeviceSettings::fieldsInReadOrder(int boards)
   const auto flag = [](QLatin1StringView name, bool& field) {
     return Field{name, [&field] { return field ? 1 : 0; }, [&field](int n) { field = n != 0; }, anyValue};
   };
-  // Choice 0 ("None") stays valid when Expansion.ini lists no boards.
-  const auto isBoardChoice = [boards](int choice) { return choice == 0 || (choice > 0 && choice < boards); };
+  // A board is named by its patch group ID, one data byte. The name lists may
+  // lack it (another folder, an edited file); the choice stays all the same.
+  const auto isBoardChoice = [](int choice) { return choice >= 0 && choice <= MaxBoardId; };
 
   // The block sizes are those of the module type read just before them, or
   // every transfer would ask for, and write, lengths no module has.
@@ -120,33 +123,29 @@ std::vector<DeviceSettings::Field> DeviceSettings::fieldsInReadOrder(int boards)
   return fields;
 }
 
-int DeviceSettings::boardCount() const {
-  return static_cast<int>(readIniFile(dataFolder() / names_file::Expansion)
-                              .sectionOrEmpty(names_section::ExpansionBoards)
-                              .size());
-}
-
-// Reads in the store's order and stops at the first value that cannot be used,
-// so it and every later field keep what they held. The module type and its
-// two block sizes change together or not at all: a refused size also puts
-// back the type (and size) read before it.
-bool DeviceSettings::readFields(const QSettings& store) {
-  namespace v = settings_value;
-  const auto isBlockSize = [](QLatin1StringView name) { return name == v::EOC || name == v::EOP; };
-  const std::vector<Field> fields = fieldsInReadOrder(boardCount());
-  std::vector<int> before;  // what each field read so far held
-  for (const Field& field : fields) {
-    const auto value = integerValue(store, field.name);
-    if (!value || !field.accepts(*value)) {
-      if (isBlockSize(field.name))
-        for (std::size_t k = 0; k < before.size(); ++k)
-          if (fields[k].name == v::JVtype || isBlockSize(fields[k].name)) fields[k].set(before[k]);
-      return false;
-    }
-    before.push_back(field.get());
-    field.set(*value);
+// Reads every value in the store's order. One that is missing or cannot be
+// used falls back to its default alone; the names of those are returned.
+QStringList DeviceSettings::readFields(const QSettings& store) {
+  DeviceSettings defaults;
+  const std::vector<Field> fields = fieldsInReadOrder();
+  const std::vector<Field> fallbacks = defaults.fieldsInReadOrder();
+  QStringList bad;
+  for (std::size_t i = 0; i < fields.size(); ++i) {
+    const auto value = integerValue(store, fields[i].name);
+    const bool usable = value && fields[i].accepts(*value);
+    fields[i].set(usable ? *value : fallbacks[i].get());
+    if (!usable) bad << QString(fields[i].name);
   }
-  return true;
+  // The module type and its two block sizes belong together: sizes that are
+  // not the type's pair fall back with the type.
+  if (blockSizes() != blockSizesFor(moduleType())) {
+    JVtype = defaults.JVtype;
+    EOC = defaults.EOC;
+    EOP = defaults.EOP;
+    for (QLatin1StringView name : {settings_value::JVtype, settings_value::EOC, settings_value::EOP})
+      if (!bad.contains(QString(name))) bad << QString(name);
+  }
+  return bad;
 }
 
 // The names are optional: a store without them still reads, and the numbers alone count.
@@ -165,12 +164,15 @@ QString DeviceSettings::ReadSettings() {
   }
   QString message;
   const auto store = location_.open();
-  if (store->status() == QSettings::NoError && store->allKeys().isEmpty()) {
+  // Only the device values count: other program state lives in groups of its own.
+  if (store->status() == QSettings::NoError && store->childKeys().isEmpty()) {
     FirstRun = true;
-  } else if (store->status() != QSettings::NoError || !readFields(*store)) {
-    FirstRun = true;
-    message = settingsReadFailedMessage();
+  } else if (store->status() != QSettings::NoError) {
+    // Unreadable is not empty: writing the first-run defaults over it could lose it.
+    message = settingsReadFailedMessage({QStringLiteral("every setting")});
   } else {
+    // A bad value is no first run: the defaults written then would wipe what was stored.
+    if (const QStringList bad = readFields(*store); !bad.isEmpty()) message = settingsReadFailedMessage(bad);
     readDeviceNames(*store);
   }
   ReadWindowPositions();
@@ -182,8 +184,7 @@ QString DeviceSettings::writeFields() {
   const auto store = location_.open();
   store->setValue(settings_value::Path, Path);
   // Each value is written once: a second write of the same name would only repeat it.
-  constexpr int BoardsUnusedWhenWriting = 0;
-  for (const Field& field : fieldsInReadOrder(BoardsUnusedWhenWriting)) store->setValue(field.name, field.get());
+  for (const Field& field : fieldsInReadOrder()) store->setValue(field.name, field.get());
   store->setValue(settings_value::Midi_In1Name, Midi_In1Name);
   store->setValue(settings_value::Midi_In2Name, Midi_In2Name);
   store->setValue(settings_value::Midi_OutName, Midi_OutName);

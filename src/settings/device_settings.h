@@ -5,6 +5,7 @@
 
 #include <QLatin1StringView>
 #include <QString>
+#include <QStringList>
 #include <array>
 #include <filesystem>
 #include <memory>
@@ -56,8 +57,12 @@ constexpr bool isValidSysDly(int ms) { return ms >= MinSysDly && ms <= MaxSysDly
 constexpr bool isValidModuleType(int index) { return index >= 0 && index < ModuleTypeCount; }
 constexpr bool isValidExpMax(int slot) { return slot >= 0 && slot <= LastExpansionSlot; }
 
-// What ReadSettings asks the caller to show when a value cannot be used.
-QString settingsReadFailedMessage();
+// A board choice is a patch group ID: one data byte.
+inline constexpr int MaxBoardId = midi_byte::DataMask;
+
+// What ReadSettings asks the caller to show when values cannot be used; it
+// names the values that fell back to their defaults.
+QString settingsReadFailedMessage(const QStringList& fallbacks);
 
 // The values kept in the store, with their first-run defaults.
 struct DeviceSettingsFields {
@@ -106,9 +111,9 @@ class DeviceSettings : public DeviceSettingsFields {
   static QString currentFolderPath();
 
   // Fills the fields from the store, then reads the window positions. No store
-  // sets FirstRun; a value missing, unreadable or out of range sets FirstRun
-  // too, keeps that field and the ones after it as they were, and returns the
-  // information box text for the caller to show. Empty when nothing is to show.
+  // sets FirstRun. A value missing, unreadable or out of range falls back to
+  // its default alone (the others are read as stored), and the returned
+  // information box text names it. Empty when nothing is to show.
   QString ReadSettings();
   // Writes every field and "Path", then the window positions. Returns an error
   // text, empty on success.
@@ -127,6 +132,8 @@ class DeviceSettings : public DeviceSettingsFields {
   BlockSizes blockSizes() const { return {EOC, EOP}; }
   ExpansionChoices expansionChoices() const { return {ExpMax, Exp}; }
   std::filesystem::path dataFolder() const;
+  // Where the values are kept; other program state (the recent files) is kept there too.
+  const SettingsLocation& location() const { return location_; }
 
   QString Path;  // written to the store, never read back
   WindowPositions windowPositions{};
@@ -134,9 +141,8 @@ class DeviceSettings : public DeviceSettingsFields {
 
  private:
   struct Field;
-  std::vector<Field> fieldsInReadOrder(int boardCount);
-  int boardCount() const;
-  bool readFields(const QSettings& store);
+  std::vector<Field> fieldsInReadOrder();
+  QStringList readFields(const QSettings& store);
   void readDeviceNames(const QSettings& store);
   QString writeFields();
 

@@ -3,12 +3,16 @@
 // information boxes recorded instead of shown.
 
 #include <QDir>
+#include <QFile>
+#include <functional>
 #include <QTemporaryDir>
 
 #include <string>
 #include <vector>
 
 #include "app/app_context.h"
+#include "engine/demo_performances.h"
+#include "engine/syx_writer.h"
 
 namespace quillon::testing {
 
@@ -27,5 +31,26 @@ struct TestContext {
   }
   QString path(const QString& name) const { return dir.filePath(name); }
 };
+
+// A .syx dump of `count` demo performances in `area` (temporary, User or Card).
+inline Bytes bankBytes(Byte area, int count, BlockSizes sizes = StandardBlockSizes,
+                       const std::function<void(PerformanceRecord&)>& change = {}) {
+  PerformanceStore store;
+  store.FromUser = area == address::AreaUserPerformance;
+  store.FromCard = area == address::AreaCardPerformance;
+  store.FromTemp = area == address::AreaTemporary;
+  store.PerformanceCount = count;
+  for (int i = 0; i < count; ++i) {
+    store.PerformanceList[i] = demoPerformance(i % DemoPerformanceCount);
+    if (change) change(store.PerformanceList[i]);
+  }
+  return listSyxBytes(store, sizes);
+}
+
+inline void writeBytes(const QString& path, const Bytes& bytes) {
+  QFile f(path);
+  if (!f.open(QIODevice::WriteOnly)) qFatal("cannot write %s", qPrintable(path));
+  f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
+}
 
 }  // namespace quillon::testing

@@ -149,7 +149,7 @@ class StartFormTest : public QObject {
     form.evaluateSelection();
     QVERIFY(!t.context->store.FileDropped);
     QCOMPARE(t.context->store.PerformanceCount, 4);
-    QCOMPARE(form.windowTitle(), QStringLiteral(" Perform Edit: [") + file + QStringLiteral("]"));
+    QCOMPARE(form.windowTitle(), QStringLiteral("Perform edit: [") + file + QStringLiteral("]"));  // as Open
 
     const QString other = t.path(QStringLiteral("notes.txt"));
     writeFile(other, bankBytes(address::AreaUserPerformance, 1, StandardBlockSizes));

@@ -94,20 +94,23 @@ TEST_F(SettingsStore, WrittenSettingsReadBackAndHoldEachValueOnce) {
   EXPECT_EQ(QSettings(storeFile(), QSettings::IniFormat).value(v::Path).toString(), dataFolder());
 }
 
-TEST_F(SettingsStore, ValuesReadBeforeAMissingOneKeepTheirNewContents) {
+// Only the bad value falls back, and the message names it; the rest is read as
+// stored and no first run follows (its defaults would overwrite everything).
+TEST_F(SettingsStore, AMissingValueFallsBackAloneAndIsNamed) {
   writeChangedValues();
   QSettings(storeFile(), QSettings::IniFormat).remove(v::SysDly);
   DeviceSettings s = settings();
-  EXPECT_EQ(s.ReadSettings(), "Could not read registery Ok.\nPlease Make Midi and Exp settings first.");
-  EXPECT_TRUE(s.FirstRun);
+  const QString message = s.ReadSettings();
+  EXPECT_EQ(message, settingsReadFailedMessage({"SysDly"}));
+  EXPECT_TRUE(message.contains("SysDly")) << message.toStdString();
+  EXPECT_FALSE(s.FirstRun);
   EXPECT_EQ(s.JVID, 20);
   EXPECT_EQ(s.EOC, 67);
   EXPECT_EQ(s.Midi_In2, 4);
   EXPECT_FALSE(s.NoteOn);
-  const DeviceSettingsFields defaults;
-  EXPECT_EQ(s.SysDly, defaults.SysDly);
-  EXPECT_EQ(s.ExpMax, defaults.ExpMax);
-  EXPECT_EQ(s.Exp, defaults.Exp);
+  EXPECT_EQ(s.SysDly, DeviceSettingsFields{}.SysDly);
+  EXPECT_EQ(s.ExpMax, 8);
+  EXPECT_EQ(s.Exp[8], 9);
 }
 
 struct BadValue {
@@ -120,15 +123,17 @@ void PrintTo(const BadValue& bad, std::ostream* os) { *os << bad.name << "=" << 
 
 class OutOfRange : public SettingsStore, public ::testing::WithParamInterface<BadValue> {};
 
-// Every value the engine uses as a length, index or wait is refused like a failed read.
-TEST_P(OutOfRange, IsRefusedLikeAFailedRead) {
+// Every value the engine uses as a length, index or wait is refused: it alone
+// falls back to its default, and is named.
+TEST_P(OutOfRange, FallsBackAloneAndIsNamed) {
   const BadValue& bad = GetParam();
   writeChangedValues();
   setStoreValue(QLatin1StringView(bad.name), bad.value);
   DeviceSettings s = settings();
-  EXPECT_EQ(s.ReadSettings(), settingsReadFailedMessage());
-  EXPECT_TRUE(s.FirstRun);
-  EXPECT_EQ(bad.field(s), bad.field(DeviceSettingsFields{})) << "the field keeps its previous value";
+  EXPECT_EQ(s.ReadSettings(), settingsReadFailedMessage({bad.name}));
+  EXPECT_FALSE(s.FirstRun);
+  EXPECT_EQ(bad.field(s), bad.field(DeviceSettingsFields{}));
+  EXPECT_EQ(s.Midi_Out, 5) << "the other values are read as stored";
 }
 
 int slotA(const DeviceSettingsFields& f) { return f.Exp[1]; }
@@ -146,11 +151,11 @@ INSTANTIATE_TEST_SUITE_P(
                       BadValue{"SysDly", 501, &DeviceSettingsFields::SysDly},
                       BadValue{"SysDly", "fifty", &DeviceSettingsFields::SysDly},
                       BadValue{"ExpMax", 9, &DeviceSettingsFields::ExpMax},
-                      BadValue{"ExpMax", -1, &DeviceSettingsFields::ExpMax}, BadValue{"ExpA", 20, slotA},
+                      BadValue{"ExpMax", -1, &DeviceSettingsFields::ExpMax}, BadValue{"ExpA", 128, slotA},
                       BadValue{"ExpH", -1, slotH}));
 
 // The sizes are the pair of the type read with them, or every transfer would
-// ask for, and write, lengths no module has. They change together or not at all.
+// ask for, and write, lengths no module has: a mismatch falls back with the type.
 TEST_F(SettingsStore, BlockSizesMustBeThePairOfTheStoredType) {
   for (const auto& [type, eoc, eop] : {std::tuple{2, 63, 25}, std::tuple{2, 67, 18}, std::tuple{1, 67, 25}}) {
     writeChangedValues();
@@ -158,23 +163,33 @@ TEST_F(SettingsStore, BlockSizesMustBeThePairOfTheStoredType) {
     setStoreValue(v::EOC, eoc);
     setStoreValue(v::EOP, eop);
     DeviceSettings s = settings();
-    s.JVtype = static_cast<int>(ModuleType::JV1010);
-    EXPECT_EQ(s.ReadSettings(), settingsReadFailedMessage()) << eoc << "/" << eop;
-    EXPECT_EQ(s.moduleType(), ModuleType::JV1010);
-    EXPECT_EQ(s.blockSizes(), StandardBlockSizes);
+    EXPECT_TRUE(s.ReadSettings().contains(QStringLiteral("JVtype"))) << eoc << "/" << eop;
+    EXPECT_EQ(s.moduleType(), FirstRunModuleType);
+    EXPECT_EQ(s.blockSizes(), blockSizesFor(FirstRunModuleType));
+    EXPECT_EQ(s.JVID, 20);  // the other values stay as stored
   }
 }
 
-TEST_F(SettingsStore, BoardChoicesNeedTheBoardListExceptNone) {
+// A board is checked against what a board number can be, not against the name
+// list of the folder the program happens to start in.
+TEST_F(SettingsStore, BoardChoicesDoNotDependOnTheNameLists) {
   writeChangedValues();
+  setStoreValue(v::Exp[2], 100);  // a board no list names
   ASSERT_TRUE(QFile::remove(dataFolder() + "Expansion.ini"));
   DeviceSettings s = settings();
-  EXPECT_EQ(s.ReadSettings(), settingsReadFailedMessage());
-  EXPECT_EQ(s.ExpMax, 8) << "read before the first board choice";
+  EXPECT_EQ(s.ReadSettings(), "");
+  EXPECT_FALSE(s.FirstRun);
+  EXPECT_EQ(s.Exp[2], 100);
+  EXPECT_EQ(s.Exp[8], 9);
+  EXPECT_EQ(s.JVID, 20);
+}
 
-  for (int slot = 0; slot < ExpansionSlotCount; ++slot) setStoreValue(v::Exp[slot], 0);
-  DeviceSettings none = settings();
-  EXPECT_EQ(none.ReadSettings(), "");
+// Other program state kept in the store does not make it a store of settings.
+TEST_F(SettingsStore, OnlyDeviceValuesEndTheFirstRun) {
+  setStoreValue(QLatin1StringView("Files/Recent"), QStringList{"/tmp/a.syx"});
+  DeviceSettings s = settings();
+  EXPECT_EQ(s.ReadSettings(), "");
+  EXPECT_TRUE(s.FirstRun);
 }
 
 TEST_F(SettingsStore, FirstRunDefaultsAgreeOnModuleTypeAndBlockSizes) {

@@ -153,9 +153,7 @@ EngineSettings engineSettings(const TransferOptions& o) {
   DeviceSettings stored;
   const QString problem = stored.ReadSettings();
   if (!problem.isEmpty())
-    std::cerr << "quillon-syx: " << (problem == settingsReadFailedMessage() ? "the settings could not all be read"
-                                                                           : problem.toStdString())
-              << "; defaults stand in for the rest\n";
+    std::cerr << "quillon-syx: " << problem.simplified().toStdString() << "\n";
   EngineSettings s;
   s.unitId = o.unitId.value_or(stored.JVID);
   s.sizes = o.type ? blockSizesFor(*o.type) : stored.blockSizes();

@@ -106,6 +106,7 @@ class PatchNameLibrary {
 
   // Where a message meant for the user goes (an information box in the program).
   void setInfoSink(InfoSink sink) { infoSink_ = std::move(sink); }
+  const InfoSink& infoSink() const { return infoSink_; }
 
   // The entries last fetched from User or Card memory, written by WriteUserNames.
   std::vector<std::string> FetchedNames;

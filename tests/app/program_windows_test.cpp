@@ -1,0 +1,251 @@
+// The program as start-up wires it: Cancel, the one open routine, a silent
+// module, the monitor's switch and gauge, the wait window, the log, recent
+// files, the PCM box, long names, stored boards and the dialogs' title bars.
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <QTest>
+#include <QUrl>
+
+#include <set>
+
+#include "app/midi_settings_dialog.h"
+#include "app/recent_files.h"
+#include "controls/led_gauge.h"
+#include "program_fixture.h"
+
+using namespace quillon;
+using testing::onNextDialog;
+using testing::Program;
+
+namespace {
+
+// Drops `path` on the main window and lets its timer take the file.
+void drop(Program& p, const QString& path) {
+  QMimeData mime;
+  mime.setUrls({QUrl::fromLocalFile(path)});
+  // As the platform delivers it: the enter makes the window the drop target.
+  QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+  QDropEvent event(QPointF(20, 20), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(&p.main(), &enter);
+  QApplication::sendEvent(&p.main(), &event);
+  QVERIFY(p.ctx().store.FileDropped);
+  QTRY_VERIFY(!p.ctx().store.FileDropped);
+}
+
+QString bank(Program& p, const char* name, Byte area, int count, std::function<void(PerformanceRecord&)> change = {}) {
+  const QString path = p.t.path(QLatin1String(name));
+  testing::writeBytes(path, testing::bankBytes(area, count, StandardBlockSizes, std::move(change)));
+  return path;
+}
+
+Bytes readAll(const QString& path) { return readFileBytes(path.toStdString()).bytes; }
+QString firstName() { return QStringLiteral("Edit: 1 = ") + QString::fromLatin1(demoPerformanceName(0).data(), 12); }
+
+}  // namespace
+
+class ProgramWindowsTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void cancelEndsTheRunningWaitAndNothingLeavesAfterIt() {
+    Program p;
+    // After the first request the waits outlast the test's time limit: only an early end lets it finish.
+    p.onSent = [&](const Bytes& m) {
+      if (m[roland::PosCommand] != roland::CommandRQ1) return;
+      p.ctx().engineSettings.sysDly = 10 * 60 * 1000;
+      QTimer::singleShot(0, [&] { p.windows->progressDialog->findChild<QPushButton*>("Bcancel")->click(); });
+    };
+    p.main().getTemp();
+    QCOMPARE(p.count(roland::CommandRQ1), 1);
+    QVERIFY(!p.windows->progressDialog->isVisible() && !p.main().timerMidiIn()->isActive());
+    QCOMPARE(p.t.infos.size(), std::size_t{1});
+    QVERIFY2(p.t.infos[0].starts_with("The transfer was cancelled"), p.t.infos[0].c_str());
+  }
+
+  void everyWayOfOpeningStartsTheListAfresh() {
+    Program p;
+    midi::virtualModuleBackend().module().temporary() = demoPerformance(5);
+    p.main().getTemp();
+    const QString user = bank(p, "user.syx", address::AreaUserPerformance, 3);
+    const QString card = bank(p, "card.syx", address::AreaCardPerformance, 3);
+    QString savedTo;
+    p.main().chooseSaveFile = [&](const QString&) { return savedTo; };
+    auto* edit = p.main().findChild<QPushButton*>(QStringLiteral("Beditp"));
+    // A drop after Get Temp: the bank is saved whole, the captions are the bank's.
+    drop(p, user);
+    QCOMPARE(edit->text(), firstName());
+    QCOMPARE(p.main().statusPanel(1), QStringLiteral("User"));
+    savedTo = p.t.path("saved-user.syx");
+    p.main().saveFile();
+    QCOMPARE(readAll(savedTo), readAll(user));
+    // A User drop, then a Card drop: the Card bank keeps the Card area.
+    drop(p, card);
+    savedTo = p.t.path("saved-card.syx");
+    onNextDialog<SaveChoiceDialog>([](SaveChoiceDialog* d) {
+      d->setChoice(SaveChoiceDialog::Choice::SaveListFile);
+      d->findChild<QPushButton*>(QStringLiteral("BokSave"))->click();
+    });
+    p.main().saveFile();
+    QCOMPARE(readAll(savedTo), readAll(card));
+    // A smaller file after the third cell was chosen: choice and patches start from its first entry.
+    p.main().selectCell(0, 2);
+    p.main().openPath(bank(p, "small.syx", address::AreaUserPerformance, 2));
+    QCOMPARE(edit->text(), firstName());
+    QTRY_VERIFY(!p.main().timer1()->isActive());  // evaluated
+    QCOMPARE(p.ctx().store.TempPerformance.common, p.ctx().store.PerformanceList[0].common);
+    for (int part = 0; part < address::PartCount; ++part)
+      QCOMPARE(p.patchCell(part), QString::fromStdString(patchGridCellText(part, p.ctx().store.PartPatchNames[part])));
+  }
+
+  void aSilentModuleGivesOneMessageAndTheGridsShowTheStore() {
+    Program p([](DeviceSettings& s) { s.JVID = roland::DefaultUnitId + 1; });  // the module answers 17 only
+    p.main().openPath(bank(p, "bank.syx", address::AreaUserPerformance, 2));
+    p.main().evaluateSelection();
+    const QString before = p.patchCell(0);
+    p.main().getTemp();
+    QCOMPARE(p.t.infos, std::vector<std::string>{transfer_text::NotResponding});
+    QVERIFY2(!p.main().timerMidiIn()->isActive(), "a second box would follow");
+    const auto names = evaluatePatchNames(p.ctx().store.TempPerformance, p.ctx().names);
+    QVERIFY(p.patchCell(0) != before);
+    for (int part = 0; part < address::PartCount; ++part)
+      QCOMPARE(p.patchCell(part), QString::fromStdString(patchGridCellText(part, names[part])));
+  }
+
+  void monitorSwitchAndGaugeFollowTheProgram() {
+    Program p;
+    MonitorWindow& monitor = *p.windows->monitorWindow;
+    auto* box = monitor.findChild<QCheckBox*>(QStringLiteral("CbMiditrue"));
+    p.main().midiThruAction()->trigger();  // the menu
+    QVERIFY(!box->isChecked() && !p.ctx().host.midiThru());
+    box->click();  // the monitor
+    QVERIFY(p.main().midiThruAction()->isChecked() && p.ctx().host.midiThru());
+    // Full velocity lights the row: lime, yellow from 51 %, red from 80 %.
+    monitor.resize(monitor.minimumSizeHint());
+    p.ctx().sender.SendShortMidi(0x90, 60, 127);
+    const QImage picture = monitor.findChild<LedGauge*>(QStringLiteral("LGIn"))->grab().toImage();
+    std::set<QRgb> seen;
+    for (int x = 0; x < picture.width(); ++x) seen.insert(picture.pixel(x, picture.height() / 2) & 0xFFFFFF);
+    for (QRgb colour : {0x00FF00u, 0xFFFF00u, 0xFF0000u}) QVERIFY2(seen.count(colour), qPrintable(QString::number(colour, 16)));
+  }
+
+  void waitWindowCountsEachTransferAfresh() {
+    Program p;
+    TransferProgressDialog& wait = *p.windows->progressDialog;
+    p.main().getTemp();
+    QCOMPARE(wait.collected(), QStringLiteral("15"));
+    QString duringSend;
+    p.onSent = [&](const Bytes&) { duringSend = wait.collected(); };
+    p.main().sendTemp();
+    QCOMPARE(duringSend, QStringLiteral("0"));
+    for (TransferLamp* lamp : wait.findChildren<TransferLamp*>()) QCOMPARE(lamp->size(), lamp->sizeHint());
+  }
+
+  void logRunsWhileItsWindowCanBeOpened() {
+    Program p;
+    MessageLogWindow& log = *p.windows->messageLog;
+    QAction* view = nullptr;
+    for (QAction* a : p.main().menuBar()->findChildren<QAction*>())
+      if (a->text() == QStringLiteral("Syx Message View")) view = a;
+    view->trigger();
+    log.close();
+    QVERIFY(!p.ctx().store.LogEnabled);
+    QVERIFY(p.main().statusText().contains(QStringLiteral("log is off")));
+    view->trigger();
+    QVERIFY(p.ctx().store.LogEnabled);
+    // Clear empties the memos; the counters go back to 0 at the line limit only.
+    p.ctx().log.AddSentLine("x");
+    log.findChild<QPushButton*>(QStringLiteral("Bclear"))->click();
+    QVERIFY(log.sentMemo()->toPlainText().isEmpty());
+    QCOMPARE(p.ctx().log.SendLogCount, 1);
+  }
+
+  void recentFilesAndTheDialogFolderAreKept() {
+    Program p;
+    QVERIFY(QDir(p.t.dir.path()).mkdir("bank"));
+    QStringList opened;
+    for (int i = 0; i <= RecentFiles::MaxFiles; ++i) {
+      opened.prepend(bank(p, qPrintable(QStringLiteral("bank/%1.syx").arg(i)), address::AreaUserPerformance, 1));
+      p.main().openPath(opened.front());
+    }
+    p.windows.reset();  // the next start
+    p.start();
+    QMenu* recent = p.main().recentMenu();
+    QCOMPARE(recent->actions().size(), RecentFiles::MaxFiles);
+    QCOMPARE(recent->actions().front()->text(), QDir::toNativeSeparators(opened.front()));
+    QCOMPARE(p.main().fileDialogFolder(), p.t.path("bank"));
+    QVERIFY(QFile::remove(opened.front()));
+    recent->actions().front()->trigger();
+    QCOMPARE(p.t.infos.size(), std::size_t{1});
+    QVERIFY(QString::fromStdString(p.t.infos[0]).contains(QDir::toNativeSeparators(opened.front())));
+    QCOMPARE(recent->actions().front()->text(), QDir::toNativeSeparators(opened[1]));
+  }
+
+  void thePcmBoxComesOncePerFile() {
+    Program p;
+    const QString file = bank(p, "pcm.syx", address::AreaUserPerformance, 2,
+                              [](PerformanceRecord& r) { r.parts[0][part::PatchGroupType] = group_type::PcmCard; });
+    for (int open = 1; open <= 2; ++open) {
+      p.main().openPath(file);
+      for (int cell = 0; cell < 2; ++cell) {
+        p.main().selectCell(0, cell);
+        p.main().evaluateSelection();
+      }
+      QCOMPARE(std::count(p.t.infos.begin(), p.t.infos.end(), std::string(PcmCardMessage)), open);
+    }
+  }
+
+  void gridCellsShowTheirNamesWhole() {
+    Program p;
+    QTableWidget* grid = p.main().performanceGrid();
+    const int narrow = grid->columnWidth(1);
+    const auto wide = [](PerformanceRecord& r) { setPerformanceName(r.common, "MMMMMMMMMMMM"); };
+    const QString file = bank(p, "wide.syx", address::AreaUserPerformance, 12, wide);
+    p.main().openPath(file);
+    const QTableWidgetItem* cell = grid->item(3, 1);  // performance 12
+    QCOMPARE(cell->toolTip(), QStringLiteral("12 = MMMMMMMMMMMM"));
+    const int text = grid->fontMetrics().horizontalAdvance(cell->text());
+    QVERIFY(text > narrow && grid->width() <= p.main().width());
+    p.main().resize(GridColumns * (text + 20), p.main().height());
+    p.main().openPath(file);
+    QVERIFY(grid->columnWidth(1) > text);
+  }
+
+  void aStoredBoardTheListsLackIsKept() {
+    Program p([&](DeviceSettings& s) {
+      s.JVID = 20;
+      s.Exp[1] = 100;
+      QFile::remove(QString::fromStdString((s.dataFolder() / names_file::Expansion).string()));
+    });
+    QVERIFY(p.t.infos.empty());
+    QVERIFY2(!p.ctx().settings.FirstRun, "a first run would write the defaults over the store");
+    QString shown;
+    onNextDialog<MidiSettingsDialog>([&](MidiSettingsDialog* d) {
+      shown = d->CbExp[0]->currentText();
+      d->BOk1->click();
+    });
+    p.windows->openSettingsDialog();
+    QCOMPARE(shown, QStringLiteral("Board 100"));
+    const QSettings stored(p.t.path("Quillon.conf"), QSettings::IniFormat);
+    QCOMPARE(stored.value("ExpA").toInt(), 100);
+    QCOMPARE(stored.value("JVID").toInt(), 20);
+  }
+
+  void dialogsHaveNoMinimiseOrMaximise() {
+    Program p;
+    MidiSettingsDialog settings(p.ctx(), {});
+    for (QWidget* d : std::initializer_list<QWidget*>{p.windows->saveDialog.get(), p.windows->splashScreen.get(), &settings}) {
+      const Qt::WindowFlags f = d->windowFlags();
+      QVERIFY(f.testFlag(Qt::CustomizeWindowHint) || f.testFlag(Qt::FramelessWindowHint));
+      QVERIFY(!f.testFlag(Qt::WindowMinimizeButtonHint) && !f.testFlag(Qt::WindowMaximizeButtonHint));
+    }
+  }
+};
+
+QTEST_MAIN(ProgramWindowsTest)
+#include "program_windows_test.moc"

@@ -1,0 +1,72 @@
+// Where the windows appear, frames included. CTest runs this on a 1366 x 768
+// screen at scale 1 and on a 1600 x 1000 screen at scale 2, with frames.
+
+#include <QPushButton>
+#include <QScreen>
+#include <QTest>
+
+#include "app/midi_settings_dialog.h"
+#include "program_fixture.h"
+
+using namespace quillon;
+using testing::onNextDialog;
+using testing::Program;
+
+namespace {
+
+// Empty when the window's frame (once the platform has framed it) is wholly on the screen, else what it is.
+QString offScreen(const QWidget* w) {
+  const QRect f = w->frameGeometry(), a = QGuiApplication::primaryScreen()->availableGeometry();
+  const bool framed = f != w->geometry() || w->windowFlags().testFlag(Qt::FramelessWindowHint);
+  if (a.contains(f) && framed) return {};
+  return QStringLiteral("%1 frame %2,%3 %4x%5 on %6x%7")
+      .arg(QLatin1String(w->metaObject()->className()))
+      .arg(f.x()).arg(f.y()).arg(f.width()).arg(f.height()).arg(a.width()).arg(a.height());
+}
+
+}  // namespace
+
+class WindowPlacementTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void windowsAppearWhollyOnTheScreen() {
+    Program p;
+    QString splash = QStringLiteral("not seen");
+    onNextDialog<SplashScreen>([&](SplashScreen* s) { splash = offScreen(s); });
+    p.windows->showAtStart();
+    QWidget& main = p.main();
+    QWidget& monitor = *p.windows->monitorWindow;
+    QTRY_COMPARE(offScreen(&main), QString());
+    QCOMPARE(offScreen(&monitor), QString());
+    QVERIFY2(!main.frameGeometry().intersects(monitor.frameGeometry()), "at first placement none overlap");
+    QTRY_COMPARE_WITH_TIMEOUT(splash, QString(), 5000);
+
+    QString settings = QStringLiteral("not seen"), save = settings, wait = settings;
+    onNextDialog<MidiSettingsDialog>([&](MidiSettingsDialog* d) {
+      QTRY_COMPARE(settings = offScreen(d), QString());
+      d->BCan1->click();
+    });
+    p.windows->openSettingsDialog();
+    QCOMPARE(settings, QString());
+    onNextDialog<SaveChoiceDialog>([&](SaveChoiceDialog* d) {
+      QTRY_COMPARE(save = offScreen(d), QString());
+      d->findChild<QPushButton*>(QStringLiteral("Bcancel"))->click();
+    });
+    p.windows->saveDialog->ask(p.ctx().store, QStringLiteral("Only 3 of 17 blocks arrived."));
+    QCOMPARE(save, QString());
+    // The wait window beside a main window in the screen's far corner.
+    main.move(QGuiApplication::primaryScreen()->availableGeometry().bottomRight() - QPoint(40, 40));
+    p.onSent = [&](const Bytes&) { wait = offScreen(p.windows->progressDialog.get()); };
+    p.main().getTemp();
+    QCOMPARE(wait, QString());
+  }
+
+  void aStoredPlaceOffTheScreenIsBroughtBack() {
+    Program p([](DeviceSettings& s) { s.windowPositions[NoteOutFormPosition] = {5000, -400, 0, 0}; });
+    p.windows->monitorWindow->show();
+    QTRY_COMPARE(offScreen(p.windows->monitorWindow.get()), QString());
+  }
+};
+
+QTEST_MAIN(WindowPlacementTest)
+#include "window_placement_test.moc"
