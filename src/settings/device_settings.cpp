@@ -106,14 +106,14 @@ std::vector<DeviceSettings::Field> DeviceSettings::fieldsInReadOrder() {
   // lack it (another folder, an edited file); the choice stays all the same.
   const auto isBoardChoice = [](int choice) { return choice >= 0 && choice <= MaxBoardId; };
 
-  // The block sizes are those of the module type read just before them, or
-  // every transfer would ask for, and write, lengths no module has.
-  const auto isTypesCommonEnd = [this](int eoc) { return eoc == blockSizesFor(moduleType()).eoc; };
-  const auto isTypesPartEnd = [this](int eop) { return eop == blockSizesFor(moduleType()).eop; };
+  // A size is first checked alone against the lengths some module has; whether
+  // it is the pair of the stored type is settled once all three are read.
+  const auto isSomeCommonEnd = [](int eoc) { return eoc == StandardBlockSizes.eoc || eoc == JV2080BlockSizes.eoc; };
+  const auto isSomePartEnd = [](int eop) { return eop == StandardBlockSizes.eop || eop == JV2080BlockSizes.eop; };
 
   std::vector<Field> fields{
       integer(v::JVID, JVID, isValidUnitId),     integer(v::JVtype, JVtype, isValidModuleType),
-      integer(v::EOC, EOC, isTypesCommonEnd),    integer(v::EOP, EOP, isTypesPartEnd),
+      integer(v::EOC, EOC, isSomeCommonEnd),     integer(v::EOP, EOP, isSomePartEnd),
       integer(v::Midi_In2, Midi_In2, anyValue),  integer(v::Midi_In1, Midi_In1, anyValue),
       integer(v::Midi_Out, Midi_Out, anyValue),  flag(v::SepKB, SepKB),
       flag(v::NoteOn, NoteOn),                   integer(v::SysDly, SysDly, isValidSysDly),
@@ -136,16 +136,25 @@ QStringList DeviceSettings::readFields(const QSettings& store) {
     fields[i].set(usable ? *value : fallbacks[i].get());
     if (!usable) bad << QString(fields[i].name);
   }
-  // The module type and its two block sizes belong together: sizes that are
-  // not the type's pair fall back with the type.
-  if (blockSizes() != blockSizesFor(moduleType())) {
-    JVtype = defaults.JVtype;
-    EOC = defaults.EOC;
-    EOP = defaults.EOP;
-    for (QLatin1StringView name : {settings_value::JVtype, settings_value::EOC, settings_value::EOP})
-      if (!bad.contains(QString(name))) bad << QString(name);
-  }
+  matchBlockSizesToType(bad);
   return bad;
+}
+
+// The module type and its two block sizes belong together, or every transfer
+// would ask for, and write, lengths no module has. The type is the user's
+// choice and decides: a size that is not the type's is replaced by it and
+// named, unless the type itself fell back (then the sizes simply follow it).
+void DeviceSettings::matchBlockSizesToType(QStringList& bad) {
+  namespace v = settings_value;
+  const BlockSizes typeSizes = blockSizesFor(moduleType());
+  const bool typeFellBack = bad.contains(QString(v::JVtype));
+  const auto take = [&](QLatin1StringView name, int& field, int typeValue) {
+    if (field == typeValue) return;
+    field = typeValue;
+    if (!typeFellBack && !bad.contains(QString(name))) bad << QString(name);
+  };
+  take(v::EOC, EOC, typeSizes.eoc);
+  take(v::EOP, EOP, typeSizes.eop);
 }
 
 // The names are optional: a store without them still reads, and the numbers alone count.

@@ -143,6 +143,7 @@ class DeviceSettings : public DeviceSettingsFields {
   struct Field;
   std::vector<Field> fieldsInReadOrder();
   QStringList readFields(const QSettings& store);
+  void matchBlockSizesToType(QStringList& bad);
   void readDeviceNames(const QSettings& store);
   QString writeFields();
 

@@ -145,8 +145,6 @@ INSTANTIATE_TEST_SUITE_P(
                       BadValue{"JVID", "x17", &DeviceSettingsFields::JVID},  // a value of the wrong type
                       BadValue{"JVtype", -1, &DeviceSettingsFields::JVtype},
                       BadValue{"JVtype", 7, &DeviceSettingsFields::JVtype},
-                      BadValue{"EOC", 64, &DeviceSettingsFields::EOC}, BadValue{"EOC", 319, &DeviceSettingsFields::EOC},
-                      BadValue{"EOP", 26, &DeviceSettingsFields::EOP}, BadValue{"EOP", 0, &DeviceSettingsFields::EOP},
                       BadValue{"SysDly", 19, &DeviceSettingsFields::SysDly},
                       BadValue{"SysDly", 501, &DeviceSettingsFields::SysDly},
                       BadValue{"SysDly", "fifty", &DeviceSettingsFields::SysDly},
@@ -155,18 +153,33 @@ INSTANTIATE_TEST_SUITE_P(
                       BadValue{"ExpH", -1, slotH}));
 
 // The sizes are the pair of the type read with them, or every transfer would
-// ask for, and write, lengths no module has: a mismatch falls back with the type.
-TEST_F(SettingsStore, BlockSizesMustBeThePairOfTheStoredType) {
-  for (const auto& [type, eoc, eop] : {std::tuple{2, 63, 25}, std::tuple{2, 67, 18}, std::tuple{1, 67, 25}}) {
+// ask for, and write, lengths no module has: the type decides, and each size
+// that disagrees with it is named.
+TEST_F(SettingsStore, BlockSizesFollowTheStoredType) {
+  for (const auto& [type, eoc, eop, named] :
+       {std::tuple{2, 63, 25, QStringList{"EOC"}}, std::tuple{2, 67, 18, QStringList{"EOP"}},
+        std::tuple{1, 67, 25, QStringList{"EOC", "EOP"}}}) {
     writeChangedValues();
     setStoreValue(v::JVtype, type);
     setStoreValue(v::EOC, eoc);
     setStoreValue(v::EOP, eop);
     DeviceSettings s = settings();
-    EXPECT_TRUE(s.ReadSettings().contains(QStringLiteral("JVtype"))) << eoc << "/" << eop;
-    EXPECT_EQ(s.moduleType(), FirstRunModuleType);
-    EXPECT_EQ(s.blockSizes(), blockSizesFor(FirstRunModuleType));
+    EXPECT_EQ(s.ReadSettings(), settingsReadFailedMessage(named)) << eoc << "/" << eop;
+    EXPECT_EQ(s.moduleType(), static_cast<ModuleType>(type));
+    EXPECT_EQ(s.blockSizes(), blockSizesFor(static_cast<ModuleType>(type)));
     EXPECT_EQ(s.JVID, 20);  // the other values stay as stored
+  }
+}
+
+// A size no module has falls back alone, to the stored type's own size.
+TEST_F(SettingsStore, ASizeNoModuleHasTakesTheStoredTypesSize) {
+  for (const auto& [name, value] : {std::pair{v::EOC, 64}, std::pair{v::EOC, 319}, std::pair{v::EOP, 26}, std::pair{v::EOP, 0}}) {
+    writeChangedValues();  // a JV 2080 with its sizes
+    setStoreValue(name, value);
+    DeviceSettings s = settings();
+    EXPECT_EQ(s.ReadSettings(), settingsReadFailedMessage({QString(name)})) << value;
+    EXPECT_EQ(s.moduleType(), ModuleType::JV2080);
+    EXPECT_EQ(s.blockSizes(), JV2080BlockSizes);
   }
 }
 
