@@ -326,6 +326,18 @@ void PatchSelectWindow::bankChanged(BankSource source) {
   showFirstPanel();
 }
 
+bool PatchSelectWindow::chooseBankNamed(const QString& name) {
+  for (BankSource source : {BankSource::Presets, BankSource::Boards}) {
+    QComboBox* box = source == BankSource::Presets ? presets_ : boards_;
+    const int item = box->findText(name);
+    if (item < 0) continue;
+    box->setCurrentIndex(item);
+    bankChanged(source);
+    return true;
+  }
+  return false;
+}
+
 void PatchSelectWindow::fillGrid() {
   // The grid has 128 cells: a longer list shows its first 128 names, and no cell beyond can be chosen.
   const int count = shown_ ? static_cast<int>(std::min<std::size_t>(shown_->size(), GridCells)) : 0;
