@@ -58,6 +58,7 @@ void PatchFinder::buildControls() {
   edFind_->setMaxVisibleItems(DroppedLines);
   edFind_->setToolTip(QStringLiteral("Enter minimal 3 characters here (or more)."));
   edFind_->setAccessibleName(QStringLiteral("Find patches containing"));
+  edFind_->lineEdit()->setAccessibleName(QStringLiteral("Find patches containing"));
   for (const char* text : StartSearches) edFind_->addItem(QString::fromLatin1(text));
   edFind_->setCurrentIndex(-1);
   edFind_->lineEdit()->installEventFilter(this);
@@ -67,7 +68,6 @@ void PatchFinder::buildControls() {
   auto* state = new QHBoxLayout;
   label2_ = named(new QLabel(QStringLiteral("Enter 3 chars")), "Label2");
   lfound_ = named(new QLabel, "lfound");
-  lfound_->setAccessibleName(QStringLiteral("Patches found"));
   state->addWidget(label2_);
   state->addWidget(lfound_);
   state->addStretch();
@@ -88,7 +88,6 @@ void PatchFinder::buildControls() {
   auto* code = new QHBoxLayout;
   auto* label5 = named(new QLabel(QStringLiteral("Patch name(s):")), "Label5");
   lkeus_ = named(new QLabel, "lkeus");
-  lkeus_->setAccessibleName(QStringLiteral("Code of the patch heard"));
   code->addWidget(label5);
   code->addWidget(lkeus_);
   code->addStretch();

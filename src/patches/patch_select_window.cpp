@@ -84,13 +84,12 @@ void PatchSelectWindow::buildControls() {
   buildGrid();
   layout->addWidget(grid_);
   auto* status = named(new QStatusBar, "Status");
+  status->setAccessibleName(QStringLiteral("Status"));
   status->setSizeGripEnabled(false);
   panels_[0] = new QLabel;
   panels_[0]->setMinimumWidth(FirstPanelWidth);
-  panels_[0]->setAccessibleName(QStringLiteral("Previous and current patch"));
   panels_[1] = new QLabel;
   panels_[1]->setMinimumWidth(SecondPanelWidth);
-  panels_[1]->setAccessibleName(QStringLiteral("Selected number"));
   status->addWidget(panels_[0], 1);
   status->addPermanentWidget(panels_[1]);
   layout->addWidget(status);
