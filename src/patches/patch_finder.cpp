@@ -81,7 +81,9 @@ void PatchFinder::buildControls() {
   list1_->setResizeMode(QListView::Adjust);
   list1_->setUniformItemSizes(true);
   list1_->setFixedSize(ListWidth, ListHeight);
-  list1_->setGridSize(QSize(ListWidth / ListColumns - 2, list1_->fontMetrics().height() + 2));
+  // Rounded up, so that no sliver of a fourth column shows at the right edge.
+  const int columnWidth = (ListWidth - 2 * list1_->frameWidth() + ListColumns - 1) / ListColumns;
+  list1_->setGridSize(QSize(columnWidth, list1_->fontMetrics().height() + 2));
   picks_ = new ItemPicks(list1_);
   connect(picks_, &ItemPicks::picked, this, &PatchFinder::audition);
 
