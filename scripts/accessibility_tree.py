@@ -2,7 +2,8 @@
 """Lists every control of the running Quillon windows as a screen reader sees
 them: role, name and, for value controls, the value and its range. With
 --set NAME=VALUE it sets a value control by its accessible name; with
---press NAME it presses a button. Run inside the session bus the program uses."""
+--press NAME it presses a button; with --choose NAME it selects the list item
+or grid cell of that name as a screen reader user does. Run inside the session bus the program uses."""
 import sys
 import time
 
@@ -24,6 +25,13 @@ def walk(node, depth, out):
     out.append((node, role, name, line))
     for i in range(node.childCount):
         walk(node.getChildAtIndex(i), depth + 1, out)
+
+
+def choose(node):
+    """Selects an item by its own action (Qt's "Toggle"), the way a screen reader does."""
+    action = node.queryAction()
+    names = [action.getName(i) for i in range(action.nActions)]
+    action.doAction(names.index("Toggle") if "Toggle" in names else 0)
 
 
 def find_app(timeout=20):
@@ -58,6 +66,13 @@ def main(argv):
                 if n == name and "button" in role:
                     node.queryAction().doAction(0)
                     print(f"pressed {name}")
+        elif arg.startswith("--choose="):
+            name = arg[9:]
+            for node, role, n, _ in out:
+                if n == name and role in ("table cell", "list item"):
+                    choose(node)
+                    print(f"chose {name}")
+                    break
     time.sleep(0.5)
     out = []
     walk(app, 0, out)

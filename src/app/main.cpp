@@ -6,6 +6,7 @@
 #include <QIcon>
 #include <QScreen>
 #include <QTimer>
+#include <QToolButton>
 
 #include <chrono>
 #include <cstdio>
@@ -34,6 +35,22 @@ void reportShown() {
   std::printf("shown_at_ns=%lld\nrss=%s\n",
               static_cast<long long>(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()), rss.c_str());
   std::fflush(stdout);
+}
+// What the patch windows show in a picture, chosen as the user chooses it.
+struct PictureChoices {
+  QString bank;
+  bool upperHalf = false;
+  QString findText;
+};
+
+void choosePatches(quillon::ProgramWindows& windows, QWidget* window, const PictureChoices& choices) {
+  if (window == windows.patchSelect.get()) {
+    if (!choices.bank.isEmpty() && !windows.patchSelect->chooseBankNamed(choices.bank))
+      std::fprintf(stderr, "no bank named %s\n", qPrintable(choices.bank));
+    if (choices.upperHalf) window->findChild<QToolButton*>(QStringLiteral("SpDeel2"))->click();
+  }
+  if (window == windows.patchFinder.get() && !choices.findText.isEmpty())
+    window->findChild<QComboBox*>(QStringLiteral("EdFind"))->setEditText(choices.findText);
 }
 }  // namespace
 
@@ -84,6 +101,18 @@ int main(int argc, char** argv) {
                                    QStringLiteral("With the EFX editor (TEFXForm) shown, choose EFX type <number> (1..40) in it."),
                                    QStringLiteral("number"));
   parser.addOption(efxType);
+  const QCommandLineOption patchBank(QStringLiteral("patch-bank"),
+                                     QStringLiteral("With the patch select window (TPatchSelectForm) shown, choose bank <name> "
+                                                    "in it (\"Preset B\", a board's name)."),
+                                     QStringLiteral("name"));
+  parser.addOption(patchBank);
+  const QCommandLineOption upperHalf(QStringLiteral("upper-half"),
+                                     QStringLiteral("With the patch select window shown, press \"129-255\"."));
+  parser.addOption(upperHalf);
+  const QCommandLineOption findText(QStringLiteral("find-text"),
+                                    QStringLiteral("With the patch finder (TFindForm) shown, search for <text>."),
+                                    QStringLiteral("text"));
+  parser.addOption(findText);
   const QCommandLineOption screenshotScreen(QStringLiteral("screenshot-screen"),
                                             QStringLiteral("Save a picture of the whole screen to <png> and quit."),
                                             QStringLiteral("png"));
@@ -136,10 +165,11 @@ int main(int argc, char** argv) {
     const QString png = spec.value(1);
     const bool fromFile = !files.isEmpty();
     const int type = parser.value(efxType).toInt();
-    QTimer::singleShot(ScreenshotDelayMs, [&windows, name, png, fromFile, picture, type] {
+    const PictureChoices choices{parser.value(patchBank), parser.isSet(upperHalf), parser.value(findText)};
+    QTimer::singleShot(ScreenshotDelayMs, [&windows, name, png, fromFile, picture, type, choices] {
       if (!fromFile) windows.mainWindow->getTemp();
       // After the main window has worked out the patch names.
-      QTimer::singleShot(ScreenshotDelayMs, [&windows, name, png, picture, type] {
+      QTimer::singleShot(ScreenshotDelayMs, [&windows, name, png, picture, type, choices] {
         QWidget* window = nullptr;
         for (QWidget* w : windows.allWindows())
           if (w->objectName() == name) window = w;
@@ -153,6 +183,7 @@ int main(int argc, char** argv) {
         // Chosen as the user chooses it: the type goes out and its parameters come back.
         if (window == windows.efxWindow.get() && type >= 1 && type <= quillon::EfxTypeCount)
           windows.efxWindow->findChild<QComboBox*>(QStringLiteral("CbEFXType"))->setCurrentIndex(type - 1);
+        choosePatches(windows, window, choices);
         if (!picture) return;
         QTimer::singleShot(ScreenshotDelayMs, [window, png] {
           window->grab().save(png);

@@ -5,6 +5,7 @@
 
 #include "app/midi_settings_dialog.h"
 #include "app/window_placement.h"
+#include "controls/fader_base.h"
 
 namespace quillon {
 
@@ -23,6 +24,8 @@ ProgramWindows::ProgramWindows(AppContext& context)
       mixer(std::make_unique<MidiMixer>(context.editing)),
       efxWindow(std::make_unique<EfxWindow>(context.editing)),
       chorusReverbWindow(std::make_unique<ChorusReverbWindow>(context.editing)),
+      patchFinder(std::make_unique<PatchFinder>(context.editing)),
+      patchSelect(std::make_unique<PatchSelectWindow>(context.editing, *patchFinder)),
       context_(context) {
   mainWindow->windows = {progressDialog.get(), splashScreen.get(), debugWindow.get(), monitorWindow.get(), messageLog.get(),
                         saveDialog.get()};
@@ -31,12 +34,14 @@ ProgramWindows::ProgramWindows(AppContext& context)
   for (QWidget* window : std::initializer_list<QWidget*>{mainWindow.get(), progressDialog.get(), splashScreen.get(),
                                                          debugWindow.get(), monitorWindow.get(), messageLog.get(),
                                                          saveDialog.get(), performanceEditor.get(), partSwitches.get(),
-                                                         keyRange.get(), mixer.get()})
+                                                         keyRange.get(), mixer.get(), patchSelect.get(),
+                                                         patchFinder.get()})
     placement::keepOnScreen(window);
   context.host.onMixerControlChange = [this](Byte s, Byte d1, Byte d2) { mixer->controlChangeArrived(s, d1, d2); };
   QObject::connect(mainWindow.get(), &MainWindow::mixerRequested, mixer.get(), &MidiMixer::showAndRaise);
   connectPerformanceEditor();
   connectEditingWindows();
+  connectPatchWindows();
   // Queued: the first activation asks from inside an event handler.
   QObject::connect(mainWindow.get(), &MainWindow::settingsRequested, mainWindow.get(),
                    [this] { openSettingsDialog(); }, Qt::QueuedConnection);
@@ -72,15 +77,30 @@ void ProgramWindows::connectPerformanceEditor() {
     monitorWindow->raise();
   });
   // The editor's SpPlay and the menu's "Play Note On/Off" are one setting.
-  QObject::connect(editor, &PerformanceEditor::playNoteChanged, main, [this, main](bool on) {
-    context_.applySettings();
-    main->playNoteAction()->setChecked(on);
-  });
+  QObject::connect(editor, &PerformanceEditor::playNoteChanged, main, [this](bool on) { playNoteSet(on); });
   QObject::connect(main->playNoteAction(), &QAction::toggled, editor, &PerformanceEditor::showPlayNote);
   editor->setChangeNameAlwaysItem(main->changeNameAlwaysAction());
   QObject::connect(editor, &PerformanceEditor::switchesRequested, partSwitches.get(), &PartSwitchesWindow::showAndRaise);
   QObject::connect(editor, &PerformanceEditor::keyRangeRequested, keyRange.get(), &KeyRangeWindow::showAndRaise);
   QObject::connect(editor, &PerformanceEditor::done, partSwitches.get(), &QWidget::hide);
+}
+
+void ProgramWindows::playNoteSet(bool on) {
+  context_.applySettings();
+  mainWindow->playNoteAction()->setChecked(on);
+}
+
+void ProgramWindows::connectPatchWindows() {
+  PerformanceEditor* editor = performanceEditor.get();
+  PatchSelectWindow* select = patchSelect.get();
+  QObject::connect(editor, &PerformanceEditor::patchSelectRequested, select, &PatchSelectWindow::showForPart);
+  QObject::connect(editor, &PerformanceEditor::done, select, &QWidget::hide);
+  // The finder's "Sound for .. sec." is the same setting as the menu's "Play Note On/Off".
+  QObject::connect(patchFinder.get(), &PatchFinder::playNoteChanged, mainWindow.get(),
+                   [this](bool on) { playNoteSet(on); });
+  // The monitor's own breath slider sends the controller.
+  auto* breath = monitorWindow->findChild<FaderBase*>(QStringLiteral("SbNoteB"));
+  QObject::connect(patchFinder.get(), &PatchFinder::breathChanged, breath, &FaderBase::setPosition);
 }
 
 void ProgramWindows::openSettingsDialog() {
@@ -106,11 +126,13 @@ void ProgramWindows::connectEditingWindows() {
 std::vector<QWidget*> ProgramWindows::allWindows() const {
   return {mainWindow.get(), progressDialog.get(), splashScreen.get(), debugWindow.get(), monitorWindow.get(),
           messageLog.get(), saveDialog.get(), performanceEditor.get(), partSwitches.get(), keyRange.get(),
-          mixer.get(), efxWindow.get(), chorusReverbWindow.get()};
+          mixer.get(), efxWindow.get(), chorusReverbWindow.get(), patchSelect.get(), patchFinder.get()};
 }
 
 ProgramWindows::~ProgramWindows() {
   // Each window is owned here alone (none has a Qt parent); the main window goes last.
+  patchSelect.reset();
+  patchFinder.reset();
   chorusReverbWindow.reset();
   efxWindow.reset();
   context_.host.onMixerControlChange = nullptr;

@@ -24,6 +24,8 @@
 #include "effects/chorus_reverb_window.h"
 #include "effects/efx_window.h"
 #include "midi/module_link.h"
+#include "patches/patch_finder.h"
+#include "patches/patch_select_window.h"
 
 namespace quillon {
 
@@ -51,6 +53,9 @@ class ProgramWindows {
   std::unique_ptr<MidiMixer> mixer;
   std::unique_ptr<EfxWindow> efxWindow;
   std::unique_ptr<ChorusReverbWindow> chorusReverbWindow;
+  // Patch choice: the finder first, since the select window opens it.
+  std::unique_ptr<PatchFinder> patchFinder;
+  std::unique_ptr<PatchSelectWindow> patchSelect;
 
   // Every top-level window the program made, for finding one by its name.
   std::vector<QWidget*> allWindows() const;
@@ -76,6 +81,8 @@ class ProgramWindows {
   void routePortsToMonitor();
   void connectPerformanceEditor();
   void connectEditingWindows();
+  void connectPatchWindows();
+  void playNoteSet(bool on);
 
   AppContext& context_;
 };

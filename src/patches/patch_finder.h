@@ -1,0 +1,73 @@
+#pragma once
+// The patch finder: every internal bank and installed board list searched by
+// a part of the patch name as it is typed; a click on a hit sends that patch
+// to the part being edited so the user hears it, and a timer silences it.
+// Opened modally by the patch select window: "Select" keeps the last patch
+// heard, "Cancel" leaves it to the select window to send the earlier one.
+
+#include <QDialog>
+
+#include "editors/binding/editing_context.h"
+#include "settings/names/patch_search.h"
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QListWidget;
+class QSlider;
+class QSpinBox;
+class QTimer;
+
+namespace quillon {
+
+class ItemPicks;
+
+class PatchFinder : public QDialog {
+  Q_OBJECT
+ public:
+  static constexpr int SoundOffMs = 1800;  // until the seconds field is changed
+  static constexpr int MaxSoundSeconds = 30;
+  static constexpr int InitialSoundSeconds = 2;
+  static constexpr int ListColumns = 3;
+
+  explicit PatchFinder(EditingContext& context, QWidget* parent = nullptr);
+  ~PatchFinder() override;
+
+  // Searches with the text of the find field; runs on every change of it.
+  void search();
+  const PatchSearchResult& result() const { return result_; }
+  QTimer* soundTimer() const { return timer1_; }
+
+ signals:
+  // "Sound for .. sec." was clicked: the NoteOn setting is already `on`.
+  void playNoteChanged(bool on);
+  // The test breath slider moved; the monitor's breath slider sends it.
+  void breathChanged(int value);
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void buildControls();
+  void showHits();
+  void audition(const QModelIndex& index);
+  void soundOff();
+  void select();
+  void rememberSearchText();
+
+  EditingContext& ctx_;
+  PatchSearchResult result_;
+  QComboBox* edFind_ = nullptr;
+  QListWidget* list1_ = nullptr;
+  ItemPicks* picks_ = nullptr;
+  QLabel* label2_ = nullptr;
+  QLabel* lfound_ = nullptr;
+  QLabel* lkeus_ = nullptr;
+  QCheckBox* chSound_ = nullptr;
+  QSpinBox* spsec_ = nullptr;
+  QSlider* bsl_ = nullptr;
+  QTimer* timer1_ = nullptr;
+};
+
+}  // namespace quillon
