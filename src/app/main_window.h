@@ -28,6 +28,8 @@ class MessageLogWindow;
 class SplashScreen;
 class TransferProgressDialog;
 class SaveChoiceDialog;
+class StoreToModuleDialog;
+class PerformanceKindDialog;
 
 // The windows the main window shows or hides; filled in as start-up creates them.
 struct WindowSet {
@@ -37,6 +39,8 @@ struct WindowSet {
   QWidget* monitor = nullptr;
   MessageLogWindow* log = nullptr;
   SaveChoiceDialog* saveDialog = nullptr;
+  StoreToModuleDialog* storeDialog = nullptr;
+  PerformanceKindDialog* kindDialog = nullptr;
 };
 
 inline constexpr int StatusPanelCount = 4;

@@ -17,6 +17,8 @@ ProgramWindows::ProgramWindows(AppContext& context)
           context, [this](int panel, const QString& text) { mainWindow->setStatusPanel(panel, text); })),
       messageLog(std::make_unique<MessageLogWindow>()),
       saveDialog(std::make_unique<SaveChoiceDialog>()),
+      storeDialog(std::make_unique<StoreToModuleDialog>(context.store)),
+      kindDialog(std::make_unique<PerformanceKindDialog>(context.store)),
       performanceEditor(std::make_unique<PerformanceEditor>(context.editing)),
       partSwitches(std::make_unique<PartSwitchesWindow>(context.editing)),
       keyRange(std::make_unique<KeyRangeWindow>(context.editing)),
@@ -25,12 +27,13 @@ ProgramWindows::ProgramWindows(AppContext& context)
       chorusReverbWindow(std::make_unique<ChorusReverbWindow>(context.editing)),
       context_(context) {
   mainWindow->windows = {progressDialog.get(), splashScreen.get(), debugWindow.get(), monitorWindow.get(), messageLog.get(),
-                        saveDialog.get()};
+                        saveDialog.get(), storeDialog.get(), kindDialog.get()};
   connectHost(context);
   routePortsToMonitor();
   for (QWidget* window : std::initializer_list<QWidget*>{mainWindow.get(), progressDialog.get(), splashScreen.get(),
                                                          debugWindow.get(), monitorWindow.get(), messageLog.get(),
-                                                         saveDialog.get(), performanceEditor.get(), partSwitches.get(),
+                                                         saveDialog.get(), storeDialog.get(), kindDialog.get(),
+                                                         performanceEditor.get(), partSwitches.get(),
                                                          keyRange.get(), mixer.get()})
     placement::keepOnScreen(window);
   context.host.onMixerControlChange = [this](Byte s, Byte d1, Byte d2) { mixer->controlChangeArrived(s, d1, d2); };
@@ -105,8 +108,8 @@ void ProgramWindows::connectEditingWindows() {
 
 std::vector<QWidget*> ProgramWindows::allWindows() const {
   return {mainWindow.get(), progressDialog.get(), splashScreen.get(), debugWindow.get(), monitorWindow.get(),
-          messageLog.get(), saveDialog.get(), performanceEditor.get(), partSwitches.get(), keyRange.get(),
-          mixer.get(), efxWindow.get(), chorusReverbWindow.get()};
+          messageLog.get(), saveDialog.get(), storeDialog.get(), kindDialog.get(), performanceEditor.get(),
+          partSwitches.get(), keyRange.get(), mixer.get(), efxWindow.get(), chorusReverbWindow.get()};
 }
 
 ProgramWindows::~ProgramWindows() {
@@ -118,6 +121,8 @@ ProgramWindows::~ProgramWindows() {
   keyRange.reset();
   partSwitches.reset();
   performanceEditor.reset();
+  kindDialog.reset();
+  storeDialog.reset();
   saveDialog.reset();
   messageLog.reset();
   monitorWindow.reset();

@@ -156,6 +156,14 @@ void DeviceSettings::readDeviceNames(const QSettings& store) {
   for (const auto& [name, field] : names) *field = store.value(name).toString();
 }
 
+void DeviceSettings::readStoreCheck(const QSettings& store) {
+  VerifyStore = integerValue(store, settings_value::VerifyStore).value_or(DeviceSettingsFields{}.VerifyStore) != 0;
+}
+
+void DeviceSettings::writeStoreCheck(QSettings& store) const {
+  store.setValue(settings_value::VerifyStore, VerifyStore ? 1 : 0);
+}
+
 QString DeviceSettings::ReadSettings() {
   if (QString problem = location_.problem(); !problem.isEmpty()) {
     FirstRun = true;
@@ -174,6 +182,7 @@ QString DeviceSettings::ReadSettings() {
     // A bad value is no first run: the defaults written then would wipe what was stored.
     if (const QStringList bad = readFields(*store); !bad.isEmpty()) message = settingsReadFailedMessage(bad);
     readDeviceNames(*store);
+    readStoreCheck(*store);
   }
   ReadWindowPositions();
   return message;
@@ -188,6 +197,7 @@ QString DeviceSettings::writeFields() {
   store->setValue(settings_value::Midi_In1Name, Midi_In1Name);
   store->setValue(settings_value::Midi_In2Name, Midi_In2Name);
   store->setValue(settings_value::Midi_OutName, Midi_OutName);
+  writeStoreCheck(*store);
   store->sync();
   if (store->status() == QSettings::NoError) return {};
   return QStringLiteral("Cannot write the settings to \"%1\".").arg(store->fileName());

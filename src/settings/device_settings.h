@@ -39,6 +39,8 @@ inline constexpr QLatin1StringView ExpMax{"ExpMax"};
 inline constexpr QLatin1StringView Midi_In1Name{"Midi_In1Name"};
 inline constexpr QLatin1StringView Midi_In2Name{"Midi_In2Name"};
 inline constexpr QLatin1StringView Midi_OutName{"Midi_OutName"};
+// 1: after storing a performance into a memory slot, read the slot back and compare.
+inline constexpr QLatin1StringView VerifyStore{"VerifyStore"};
 // The PCM card slot first, then slots A..H.
 inline constexpr std::array<QLatin1StringView, ExpansionSlotCount> Exp{
     QLatin1StringView{"ExpP"}, QLatin1StringView{"ExpA"}, QLatin1StringView{"ExpB"},
@@ -82,6 +84,8 @@ struct DeviceSettingsFields {
   QString Midi_In1Name;
   QString Midi_In2Name;
   QString Midi_OutName;
+  // The module acknowledges no data set: read a stored slot back to be sure.
+  bool VerifyStore = false;
   bool operator==(const DeviceSettingsFields&) const = default;
 };
 
@@ -144,6 +148,9 @@ class DeviceSettings : public DeviceSettingsFields {
   std::vector<Field> fieldsInReadOrder();
   QStringList readFields(const QSettings& store);
   void readDeviceNames(const QSettings& store);
+  // Optional like the device names: a store of an older version reads without it.
+  void readStoreCheck(const QSettings& store);
+  void writeStoreCheck(QSettings& store) const;
   QString writeFields();
 
   SettingsLocation location_;
