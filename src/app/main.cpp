@@ -84,6 +84,10 @@ int main(int argc, char** argv) {
                                    QStringLiteral("With the EFX editor (TEFXForm) shown, choose EFX type <number> (1..40) in it."),
                                    QStringLiteral("number"));
   parser.addOption(efxType);
+  const QCommandLineOption getUserAll(
+      QStringLiteral("get-user-all"),
+      QStringLiteral("With --screenshot-window or --show-window: Get User All from the module instead of Get Temp."));
+  parser.addOption(getUserAll);
   const QCommandLineOption screenshotScreen(QStringLiteral("screenshot-screen"),
                                             QStringLiteral("Save a picture of the whole screen to <png> and quit."),
                                             QStringLiteral("png"));
@@ -136,8 +140,12 @@ int main(int argc, char** argv) {
     const QString png = spec.value(1);
     const bool fromFile = !files.isEmpty();
     const int type = parser.value(efxType).toInt();
-    QTimer::singleShot(ScreenshotDelayMs, [&windows, name, png, fromFile, picture, type] {
-      if (!fromFile) windows.mainWindow->getTemp();
+    const bool userBank = parser.isSet(getUserAll);
+    QTimer::singleShot(ScreenshotDelayMs, [&windows, name, png, fromFile, picture, type, userBank] {
+      if (userBank)
+        windows.mainWindow->getBank(quillon::BankArea::User);
+      else if (!fromFile)
+        windows.mainWindow->getTemp();
       // After the main window has worked out the patch names.
       QTimer::singleShot(ScreenshotDelayMs, [&windows, name, png, picture, type] {
         QWidget* window = nullptr;
@@ -148,6 +156,8 @@ int main(int argc, char** argv) {
           QApplication::exit(1);
           return;
         }
+        // The store dialog shows the chosen slot's name as the module holds it.
+        if (window == windows.storeDialog.get()) windows.storeDialog->prepare();
         window->show();
         window->raise();
         // Chosen as the user chooses it: the type goes out and its parameters come back.

@@ -38,6 +38,9 @@ ProgramWindows::ProgramWindows(AppContext& context)
     placement::keepOnScreen(window);
   context.host.onMixerControlChange = [this](Byte s, Byte d1, Byte d2) { mixer->controlChangeArrived(s, d1, d2); };
   QObject::connect(mainWindow.get(), &MainWindow::mixerRequested, mixer.get(), &MidiMixer::showAndRaise);
+  storeDialog->readSlotName = [&context](bool card, int slot) {
+    return context.bankTransfer.readSlotName(card ? BankArea::Card : BankArea::User, slot);
+  };
   connectPerformanceEditor();
   connectEditingWindows();
   // Queued: the first activation asks from inside an event handler.
@@ -70,6 +73,8 @@ void ProgramWindows::connectPerformanceEditor() {
     main->raise();
   });
   QObject::connect(editor, &PerformanceEditor::reloadTempRequested, main, &MainWindow::getTempRequested);
+  // Between hiding and showing the editor again.
+  QObject::connect(editor, &PerformanceEditor::saveToModuleRequested, main, &MainWindow::storeToModule);
   QObject::connect(editor, &PerformanceEditor::noteMonitorRequested, monitorWindow.get(), [this] {
     monitorWindow->show();
     monitorWindow->raise();
@@ -146,8 +151,7 @@ void ProgramWindows::connectHost(AppContext& context) {
   QObject::connect(messageLog.get(), &MessageLogWindow::opened, [&context] { context.store.LogEnabled = true; });
   TransferProgressDialog* waiting = progressDialog.get();
   // Cancel in the wait window stops the running transfer at once.
-  QObject::connect(waiting, &TransferProgressDialog::cancelRequested, mainWindow.get(),
-                   [&context] { context.tempTransfer.Cancel(); });
+  QObject::connect(waiting, &TransferProgressDialog::cancelRequested, mainWindow.get(), &MainWindow::cancelTransfer);
   // The menu's MIDI-thru item and the monitor's check box are one switch.
   QAction* thruItem = mainWindow->midiThruAction();
   thruItem->setChecked(monitorWindow->midiThru());
