@@ -39,6 +39,8 @@ inline constexpr QLatin1StringView ExpMax{"ExpMax"};
 inline constexpr QLatin1StringView Midi_In1Name{"Midi_In1Name"};
 inline constexpr QLatin1StringView Midi_In2Name{"Midi_In2Name"};
 inline constexpr QLatin1StringView Midi_OutName{"Midi_OutName"};
+// Fast transfers (0 or 1), optional: a store of an older version reads as off.
+inline constexpr QLatin1StringView FastTransfers{"FastTransfers"};
 // The PCM card slot first, then slots A..H.
 inline constexpr std::array<QLatin1StringView, ExpansionSlotCount> Exp{
     QLatin1StringView{"ExpP"}, QLatin1StringView{"ExpA"}, QLatin1StringView{"ExpB"},
@@ -82,6 +84,8 @@ struct DeviceSettingsFields {
   QString Midi_In1Name;
   QString Midi_In2Name;
   QString Midi_OutName;
+  // A fetch goes on as soon as each answer is in, rather than after SysDly.
+  bool FastTransfers = false;
   bool operator==(const DeviceSettingsFields&) const = default;
 };
 
@@ -144,6 +148,7 @@ class DeviceSettings : public DeviceSettingsFields {
   std::vector<Field> fieldsInReadOrder();
   QStringList readFields(const QSettings& store);
   void readDeviceNames(const QSettings& store);
+  void readOptionalFlags(const QSettings& store);
   QString writeFields();
 
   SettingsLocation location_;
