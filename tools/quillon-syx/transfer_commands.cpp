@@ -87,6 +87,7 @@ class ConsoleHost : public BasicHost {
   }
   void stopResponseTimer() override { responseTimer_.stop(); }
   void waitMs(int ms) override { waitInEventLoop(ms); }
+  void waitMsUntil(int ms, const std::function<bool()>& done) override { waitInEventLoopUntil(ms, done); }
   void sendLong(std::span<const Byte> message) override { link_->sendLong(message); }
   void sendShort(Byte status, Byte data1, Byte data2) override { link_->sendShort(status, data1, data2); }
 
