@@ -168,8 +168,6 @@ class MainWindow : public QMainWindow {
   // Which transfer the response timer and Cancel speak to.
   enum class Running { None, Temp, Bank };
   Running running_ = Running::None;
-  // Each fetched performance is of the bank's kind; those with blocks missing are marked incomplete.
-  void recordBankListInfo(BankArea area);
   // What Save and closing warn of: a partial Get Temp, incomplete listed performances.
   std::string unsavedWarning() const;
   // Names the listed performances that are incomplete; empty when none is.

@@ -13,15 +13,6 @@
 
 namespace quillon {
 
-namespace {
-const char* const StoreMidiClosed = "BSmem Midi Closed\rSelect Midi Devices";
-const char* const NothingToStore = "There is no performance to Save.";
-const char* const SendBankMidiClosed = "SBA Midi Closed\rSelect Midi Devices";
-
-QString toQ(const std::string& s) { return QString::fromStdString(s); }
-const char* bankName(BankArea area) { return area == BankArea::Card ? "Card" : "User"; }
-}  // namespace
-
 void MainWindow::getBank(BankArea area) {
   running_ = Running::Bank;
   const bool fetched = ctx_.bankTransfer.getBank(area, transferView());
@@ -30,33 +21,17 @@ void MainWindow::getBank(BankArea area) {
   // Whatever arrived replaced the list the history and the editors spoke of.
   ctx_.store.notifyReloaded(ChangeOrigin::Incoming);
   pcmReported_ = false;
-  recordBankListInfo(area);
   rebuildNamesFromRecords();
   showNewList();
 }
 
-void MainWindow::recordBankListInfo(BankArea area) {
-  auto& s = ctx_.store;
-  const PerformanceKind kind = area == BankArea::Card ? PerformanceKind::Card : PerformanceKind::User;
-  for (int n = 0; n < PerformanceListSize; ++n) s.ListInfo[static_cast<std::size_t>(n)] = {kind, n, 0, true, {}};
-  for (int n : ctx_.bankTransfer.incompletePerformances()) {
-    ListEntryInfo& info = s.ListInfo[static_cast<std::size_t>(n)];
-    info.complete = false;
-    info.problem = "blocks did not arrive from the module";
-  }
-}
-
 std::string MainWindow::incompleteListText() const {
   const auto& s = ctx_.store;
-  std::string numbers;
-  int count = 0;
+  std::vector<int> incomplete;
   for (int i = 0; i < std::min(s.PerformanceCount, PerformanceListSize); ++i)
-    if (!s.ListInfo[static_cast<std::size_t>(i)].complete) {
-      numbers += (count++ ? ", " : "") + std::to_string(i + 1);
-    }
-  if (count == 0) return {};
-  return (count == 1 ? "Performance " + numbers + " is" : "Performances " + numbers + " are") +
-         " incomplete: their missing blocks are empty.";
+    if (!s.ListInfo[static_cast<std::size_t>(i)].complete) incomplete.push_back(i);
+  if (incomplete.empty()) return {};
+  return "Performance(s) " + performanceNumbers(incomplete) + " incomplete: their missing blocks are empty.";
 }
 
 void MainWindow::getPatchNames(BankArea area) {
@@ -64,14 +39,8 @@ void MainWindow::getPatchNames(BankArea area) {
   running_ = Running::Bank;
   const bool complete = ctx_.bankTransfer.getPatchNames(area, transferView(), entries);
   running_ = Running::None;
-  const int arrived = ctx_.bankTransfer.namesArrived();
-  if (!complete) {
-    // The list the user has stays as it is: blanks are no names.
-    if (arrived > 0 || !ctx_.store.MidiClosed)
-      ctx_.host.showInfo("Only " + std::to_string(arrived) + " of " + std::to_string(address::MemoryPatchCount) +
-                         " patch names arrived; User.ini was not changed.");
-    return;
-  }
+  // Fewer than all: the engine said how many came; the user's list stays as it is.
+  if (!complete) return;
   ctx_.names.FetchedNames = entries;
   const std::string error = ctx_.names.WriteUserNames(area == BankArea::Card);
   if (!error.empty()) {
@@ -85,7 +54,7 @@ void MainWindow::getPatchNames(BankArea area) {
 void MainWindow::sendBank(BankArea area) {
   auto& s = ctx_.store;
   if (s.MidiClosed) {
-    ctx_.host.showInfo(SendBankMidiClosed);
+    ctx_.host.showInfo(bank_text::SendAllMidiClosed);
     return;
   }
   if (s.NoPerformance) {
@@ -107,11 +76,11 @@ void MainWindow::sendBank(BankArea area) {
 void MainWindow::storeToModule() {
   auto& s = ctx_.store;
   if (s.MidiClosed) {
-    ctx_.host.showInfo(StoreMidiClosed);
+    ctx_.host.showInfo(bank_text::StoreMidiClosed);
     return;
   }
   if (s.NoPerformance) {
-    ctx_.host.showInfo(NothingToStore);
+    ctx_.host.showInfo(bank_text::NothingToSave);
     return;
   }
   StoreToModuleDialog* dialog = windows.storeDialog;
@@ -125,6 +94,19 @@ void MainWindow::storeToModule() {
   const QString where = QStringLiteral("%1 %2").arg(QString::fromLatin1(bankName(area))).arg(dialog->slot());
   setStatus(QStringLiteral("Stored into ") + where);
   if (ctx_.settings.VerifyStore) verifyStored(area, dialog->slot(), where);
+}
+
+void MainWindow::verifyStored(BankArea area, int slot, const QString& where) {
+  const PerformanceRecord sent = ctx_.store.TempPerformance;
+  running_ = Running::Bank;
+  const BankCheck check = ctx_.bankTransfer.verifyStore(area, slot, sent, transferView());
+  running_ = Running::None;
+  if (check.ok()) {
+    setStatus(QStringLiteral("Stored into ") + where + QStringLiteral(" and read back identical"));
+    return;
+  }
+  // A silent module was reported by the response timeout already.
+  if (check.answered) ctx_.host.showInfo(ctx_.bankTransfer.verifyText(check));
 }
 
 void MainWindow::applyStoredName(const std::string& name) {
@@ -146,7 +128,7 @@ void MainWindow::chooseKind() {
   auto& s = ctx_.store;
   const PerformanceKind kind = s.FromCard ? PerformanceKind::Card : s.FromUser ? PerformanceKind::User : PerformanceKind::Temp;
   for (int i = 0; i < std::min(s.PerformanceCount, PerformanceListSize); ++i) s.ListInfo[static_cast<std::size_t>(i)].kind = kind;
-  setStatusPanel(KindPanel, QString::fromLatin1(kindText(kind)));
+  setStatusPanel(KindStatusPanel, QString::fromLatin1(kindText(kind)));
 }
 
 void MainWindow::cancelTransfer() {
