@@ -22,6 +22,7 @@ void MainWindow::getBank(BankArea area) {
   ctx_.store.notifyReloaded(ChangeOrigin::Incoming);
   pcmReported_ = false;
   rebuildNamesFromRecords();
+  fillPerformanceGrid();
   showNewList();
 }
 
