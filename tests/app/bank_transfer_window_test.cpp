@@ -115,6 +115,38 @@ class BankTransferWindowTest : public QObject {
     QCOMPARE(s.PerformanceList[6], cleared);
   }
 
+  void aLossyFetchNamesMarksAndAsksBeforeSaving() {
+    ModuleOfTest module;
+    Program p(fastSettings);
+    // A module that loses one answer: part 5 of performance 4 never comes back.
+    const Byte lost[] = {address::AreaUserPerformance, 3, address::partBlock(4)};
+    AppHost& host = p.ctx().host;
+    host.onSendLong = [out = host.onSendLong, &lost](std::span<const Byte> m) {
+      if (!std::equal(std::begin(lost), std::end(lost), m.begin() + roland::PosAddress)) out(m);
+    };
+    trigger(p, QStringLiteral("Get User All"));
+    QCOMPARE(p.t.infos.size(), std::size_t{1});
+    QVERIFY2(p.t.infos[0].find("performance(s) 4 arrived incomplete") != std::string::npos, p.t.infos[0].c_str());
+    const GridCell cell = gridCellOf(3);
+    QTableWidgetItem* marked = p.main().performanceGrid()->item(cell.row, cell.column);
+    QVERIFY(marked->font().italic() && marked->toolTip().contains(QStringLiteral("part 5")));
+    QVERIFY(!p.main().performanceGrid()->item(cell.row + 1, cell.column)->font().italic());
+    // Save asks first, and says which; Cancel writes nothing.
+    bool written = false;
+    p.main().chooseSaveFile = [&](const QString&) {
+      written = true;
+      return QString();
+    };
+    QString warning;
+    onNextDialog<SaveChoiceDialog>([&](SaveChoiceDialog* d) {
+      warning = d->findChild<QLabel*>(QStringLiteral("LAttention"))->text();
+      d->findChild<QPushButton*>(QStringLiteral("Bcancel"))->click();
+    });
+    p.main().saveFile();
+    QVERIFY2(warning.contains(QStringLiteral("Performance(s) 4 incomplete")), qPrintable(warning));
+    QVERIFY(!written);
+  }
+
   void theEditorStoresIntoCardSlot32UnderAShortName() {
     ModuleOfTest module;
     Program p([](DeviceSettings& s) {
