@@ -71,10 +71,9 @@ void StoreToModuleDialog::buildControls() {
   eNewName_->setAccessibleName(QStringLiteral("New name"));
   // Room for 12 of the widest letters: a name is never cut while typed.
   eNewName_->setMinimumWidth(eNewName_->fontMetrics().horizontalAdvance(QString(PerformanceNameLength, QLatin1Char('W'))) + 12);
-  stCur_->setAccessibleName(QStringLiteral("Current old name"));
+  stCur_->setAccessibleDescription(QStringLiteral("Current old name"));
   stCur_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   stCur_->setMinimumWidth(eNewName_->minimumWidth());
-  lType_->setAccessibleName(QStringLiteral("Bank"));
   auto* fields = new QGridLayout;
   const auto label = [fields](const char* text, QWidget* buddy, int row) {
     auto* l = new QLabel(QString::fromLatin1(text));
