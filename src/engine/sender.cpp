@@ -117,10 +117,9 @@ void RequestPacer::afterRequest() {
     sender_.pace();
     return;
   }
+  // An answer that does not come within SysDly is given up as the paced
+  // transfer would give it up; a late one is still stored when it comes.
   sender_.host().waitMsUntil(sender_.settings().sysDly, [&store] { return store.PendingAnswered; });
-  // A module that let one answer run late may be busy or losing messages:
-  // the rest of the run keeps the pace it can surely follow.
-  if (!store.PendingAnswered) fast_ = false;
 }
 
 }  // namespace quillon

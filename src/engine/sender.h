@@ -57,18 +57,15 @@ class Sender {
 
 // Paces one run of requests (a fetch). By default SysDly after each; with
 // fast transfers on, the wait ends as soon as the answer has arrived whole,
-// and after an answer that did not come within SysDly the rest of the run
-// goes back to SysDly. Data sets are always paced by SysDly (Sender::pace).
+// and lasts SysDly at most. Data sets are always paced by SysDly (Sender::pace).
 class RequestPacer {
  public:
   explicit RequestPacer(Sender& sender) : sender_(sender), fast_(sender.settings().fastTransfers) {}
   void afterRequest();
-  // True while answers are awaited rather than timed.
-  bool fast() const { return fast_; }
 
  private:
   Sender& sender_;
-  bool fast_;
+  const bool fast_;
 };
 
 // " F0 41 ..." : a blank and two upper-case hex digits per byte.

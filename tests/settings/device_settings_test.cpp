@@ -305,5 +305,18 @@ TEST_F(SettingsStore, AStoreWithoutDeviceNamesStillReads) {
   EXPECT_TRUE(s.Midi_OutName.isEmpty()) << "no stored name: the number alone counts";
 }
 
+TEST_F(SettingsStore, FastTransfersAreKeptAndAnOlderStoreReadsThemAsOff) {
+  writeChangedValues();  // no FastTransfers value, as an older version wrote it
+  DeviceSettings s = settings();
+  s.FastTransfers = true;
+  EXPECT_EQ(s.ReadSettings(), "") << "a value added later is no fallback to report";
+  EXPECT_FALSE(s.FastTransfers);
+  s.FastTransfers = true;
+  ASSERT_EQ(s.WriteSettings(), "");
+  DeviceSettings read = settings();
+  read.ReadSettings();
+  EXPECT_TRUE(read.FastTransfers);
+}
+
 }  // namespace
 }  // namespace quillon

@@ -44,9 +44,8 @@ const char* const TransferOptionsUsage =
     "                   Defaults come from Quillon's settings when they exist, else\n"
     "                   unit ID 17, JV 1080 and 50 ms.\n"
     "  --fast           Fast transfers: each request follows as soon as the answer to\n"
-    "                   the last one has arrived whole, rather than after the delay;\n"
-    "                   after an answer that takes longer than the delay the rest of\n"
-    "                   the transfer goes back to the delay. Data sets keep the delay.\n"
+    "                   the last one has arrived whole, and after the delay at the\n"
+    "                   latest. Data sets keep the delay (the module needs it).\n"
     "                   Also on when Quillon's settings turn fast transfers on.\n";
 
 namespace {
