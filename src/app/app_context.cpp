@@ -11,6 +11,7 @@ void AppContext::applySettings() {
   engineSettings.sizes = settings.blockSizes();
   engineSettings.noteOn = settings.NoteOn;
   engineSettings.sysDly = settings.SysDly;
+  engineSettings.fastTransfers = settings.FastTransfers;
 }
 
 }  // namespace quillon

@@ -10,6 +10,7 @@
 #include "editors/binding/editing_context.h"
 #include "editors/binding/store_notifier.h"
 #include "engine/editing/performance_edit.h"
+#include "engine/bank_transfer.h"
 #include "engine/engine_settings.h"
 #include "engine/incoming.h"
 #include "engine/sender.h"
@@ -37,6 +38,7 @@ class AppContext {
   Sender sender{store, host, engineSettings, log};
   IncomingHandler incoming{store, host, sender, log};
   TempTransfer tempTransfer{sender, host};
+  BankTransfer bankTransfer{sender, host};
   // The editing road: the one edit path, the store's notices as a signal, the undo history.
   PerformanceEdit edit{store, sender};
   StoreNotifier notices{store};

@@ -38,6 +38,7 @@ void AppHost::debugLine(const std::string& text) {
 }
 
 void AppHost::waitMs(int ms) { waitInEventLoop(ms); }
+void AppHost::waitMsUntil(int ms, const std::function<bool()>& done) { waitInEventLoopUntil(ms, done); }
 void AppHost::endWaitEarly() { endWaitsEarly(); }
 
 }  // namespace quillon

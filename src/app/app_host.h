@@ -74,6 +74,7 @@ class AppHost : public BasicHost {
   void startResponseTimer() override { call(onStartResponseTimer); }
   void stopResponseTimer() override { call(onStopResponseTimer); }
   void waitMs(int ms) override;
+  void waitMsUntil(int ms, const std::function<bool()>& done) override;
   void endWaitEarly() override;
   void sendLong(std::span<const Byte> message) override { call(onSendLong, message); }
   void sendShort(Byte s, Byte d1, Byte d2) override { call(onSendShort, s, d1, d2); }

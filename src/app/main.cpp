@@ -113,6 +113,10 @@ int main(int argc, char** argv) {
                                     QStringLiteral("With the patch finder (TFindForm) shown, search for <text>."),
                                     QStringLiteral("text"));
   parser.addOption(findText);
+  const QCommandLineOption getUserAll(
+      QStringLiteral("get-user-all"),
+      QStringLiteral("With --screenshot-window or --show-window: Get User All from the module instead of Get Temp."));
+  parser.addOption(getUserAll);
   const QCommandLineOption screenshotScreen(QStringLiteral("screenshot-screen"),
                                             QStringLiteral("Save a picture of the whole screen to <png> and quit."),
                                             QStringLiteral("png"));
@@ -166,8 +170,12 @@ int main(int argc, char** argv) {
     const bool fromFile = !files.isEmpty();
     const int type = parser.value(efxType).toInt();
     const PictureChoices choices{parser.value(patchBank), parser.isSet(upperHalf), parser.value(findText)};
-    QTimer::singleShot(ScreenshotDelayMs, [&windows, name, png, fromFile, picture, type, choices] {
-      if (!fromFile) windows.mainWindow->getTemp();
+    const bool userBank = parser.isSet(getUserAll);
+    QTimer::singleShot(ScreenshotDelayMs, [&windows, name, png, fromFile, picture, type, choices, userBank] {
+      if (userBank)
+        windows.mainWindow->getBank(quillon::BankArea::User);
+      else if (!fromFile)
+        windows.mainWindow->getTemp();
       // After the main window has worked out the patch names.
       QTimer::singleShot(ScreenshotDelayMs, [&windows, name, png, picture, type, choices] {
         QWidget* window = nullptr;
@@ -178,6 +186,8 @@ int main(int argc, char** argv) {
           QApplication::exit(1);
           return;
         }
+        // The store dialog shows the chosen slot's name as the module holds it.
+        if (window == windows.storeDialog.get()) windows.storeDialog->prepare();
         window->show();
         window->raise();
         // Chosen as the user chooses it: the type goes out and its parameters come back.

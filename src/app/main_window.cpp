@@ -12,6 +12,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
@@ -47,13 +48,14 @@ constexpr int GridSideMargins = 24;  // the layout's margins beside the grid
 constexpr int CreationWaitMs = 5;
 constexpr std::array<int, StatusPanelCount> PanelWidths{80, 175, 175, 50};
 constexpr std::array<const char*, StatusPanelCount> PanelTexts{"Found", "In", "Out", "In2"};
-constexpr int KindPanel = 1;
+constexpr int KindPanel = KindStatusPanel;
 constexpr int FoundPanel = 0;
 const char* const SysexFilter = "Sysex (*.syx);;All (*)";
 const char* const SaveFilter = "Sysex (*.syx);;All (*);;Performance (*.prf)";
 const char* const NoPerformanceToEdit = "There is no performance to edit.";
 const char* const WhatToSave = "What to save??";
 const char* const TempFileName = "TempPerfom.syx";
+const QColor IncompleteColour(0xb0, 0, 0);
 
 QString toQ(const std::string& s) { return QString::fromStdString(s); }
 
@@ -149,6 +151,10 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent)
     const QString start = QFileInfo(proposed).isAbsolute() ? proposed : QDir(fileDialogFolder()).filePath(proposed);
     return QFileDialog::getSaveFileName(this, QStringLiteral("Save Syx"), start, QString::fromLatin1(SaveFilter));
   };
+  confirm = [this](const QString& question) {
+    return QMessageBox::question(this, windowTitle(), question, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) ==
+           QMessageBox::Yes;
+  };
   waitingView_ = std::make_unique<WaitingView>(*this);
   buildControls();
   buildMenus();
@@ -158,8 +164,12 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent)
   create();
 }
 
+TransferView& MainWindow::transferView() { return *waitingView_; }
+
 void MainWindow::getTemp() {
+  running_ = Running::Temp;
   const bool fetched = ctx_.tempTransfer.GetTemp(*waitingView_);
+  running_ = Running::None;
   // Whatever arrived replaced the performance the history spoke of.
   ctx_.store.notifyReloaded(ChangeOrigin::Incoming);
   if (!fetched) return;
@@ -184,9 +194,18 @@ void MainWindow::startResponseTimer() {
   if (!timerMidiIn_->isActive()) timerMidiIn_->start();
 }
 
-void MainWindow::sendTemp() { ctx_.tempTransfer.SendTemp(*waitingView_); }
+void MainWindow::sendTemp() {
+  running_ = Running::Temp;
+  ctx_.tempTransfer.SendTemp(*waitingView_);
+  running_ = Running::None;
+}
 
-void MainWindow::responseTimedOut() { ctx_.tempTransfer.ResponseTimeout(*waitingView_); }
+void MainWindow::responseTimedOut() {
+  if (running_ == Running::Bank)
+    ctx_.bankTransfer.responseTimeout(*waitingView_);
+  else
+    ctx_.tempTransfer.ResponseTimeout(*waitingView_);
+}
 
 QPushButton* MainWindow::addButton(const char* name, const QString& caption, void (MainWindow::*action)()) {
   auto* b = new QPushButton(caption);
@@ -213,6 +232,10 @@ void MainWindow::buildControls() {
     QPushButton* hidden = addButton(name, QString::fromLatin1(caption), nullptr);
     hidden->hide();
     fileRow->addWidget(hidden);
+    if (hidden->objectName() == QStringLiteral("BsaveJVmem"))
+      connect(hidden, &QPushButton::clicked, this, &MainWindow::storeToModule);
+    if (hidden->objectName() == QStringLiteral("Busercard"))
+      connect(hidden, &QPushButton::clicked, this, &MainWindow::chooseKind);
     if (hidden->objectName() == QStringLiteral("Ballin"))
       connect(hidden, &QPushButton::clicked, this, [this] {
         auto& s = ctx_.store;
@@ -322,26 +345,27 @@ void MainWindow::buildMenus() {
   recentMenu_->setObjectName(QStringLiteral("MOpenRecent"));
   rebuildRecentMenu();
   item(file, QStringLiteral("Save Syx"), &MainWindow::saveFile, QKeySequence(QKeySequence::Save));
-  inert(file, QStringLiteral("Save To JV XP"));
+  item(file, QStringLiteral("Save To JV XP"), &MainWindow::storeToModule);
+  item(file, QStringLiteral("Temp / User / Card"), &MainWindow::chooseKind);
   item(file, QStringLiteral("Exit"), &QWidget::close, QKeySequence(Qt::Key_F12));
 
   ctx_.history.addEditMenu(menuBar(), this);
 
   QMenu* retrieve = menuBar()->addMenu(QStringLiteral("Retrieve"));
   item(retrieve, QStringLiteral("Get Temp"), &MainWindow::getTempRequested);
-  inert(retrieve, QStringLiteral("Get User All"));
-  inert(retrieve, QStringLiteral("Get Card All"));
+  item(retrieve, QStringLiteral("Get User All"), [this] { getBank(BankArea::User); });
+  item(retrieve, QStringLiteral("Get Card All"), [this] { getBank(BankArea::Card); });
 
   QMenu* send = menuBar()->addMenu(QStringLiteral("Send"));
   item(send, QStringLiteral("Send Temp"), &MainWindow::sendTempRequested);
-  inert(send, QStringLiteral("Send User All"));
-  inert(send, QStringLiteral("Send Card All"));
-  inert(send, QStringLiteral("Save To JV"));
+  item(send, QStringLiteral("Send User All"), [this] { sendBank(BankArea::User); });
+  item(send, QStringLiteral("Send Card All"), [this] { sendBank(BankArea::Card); });
+  item(send, QStringLiteral("Save To JV"), &MainWindow::storeToModule);
 
   QMenu* options = menuBar()->addMenu(QStringLiteral("Options"));
   item(options, QStringLiteral("Settings Midi Exp Dly"), &MainWindow::settingsRequested);
-  inert(options, QStringLiteral("Get Usernames"));
-  inert(options, QStringLiteral("Get Cardnames"));
+  item(options, QStringLiteral("Get Usernames"), [this] { getPatchNames(BankArea::User); });
+  item(options, QStringLiteral("Get Cardnames"), [this] { getPatchNames(BankArea::Card); });
   QAction* monitor = item(options, QStringLiteral("Note CTRL View"), [this] {
     if (windows.monitor) windows.monitor->show(), windows.monitor->raise();
   });
@@ -489,7 +513,15 @@ void MainWindow::fillPerformanceGrid() {
     const GridCell cell = gridCellOf(i);
     QTableWidgetItem* item = stGr_->item(cell.row, cell.column);
     item->setText(toQ(filledGridCellText(i, entryName(i))));
-    item->setToolTip(item->text().trimmed());
+    const ListEntryInfo& info = ctx_.store.ListInfo[static_cast<std::size_t>(i)];
+    // An incomplete performance stands out, and its tooltip says why.
+    QFont font = stGr_->font();
+    font.setItalic(!info.complete);
+    item->setFont(font);
+    item->setForeground(info.complete ? stGr_->palette().text() : QBrush(IncompleteColour));
+    const QString why = info.complete ? QString() : QStringLiteral("  (incomplete: ") + toQ(info.problem) + QLatin1Char(')');
+    item->setToolTip(item->text().trimmed() + why);
+    item->setData(Qt::AccessibleDescriptionRole, why.trimmed());
   }
   fitGridColumnsToNames();
   setStatusPanel(FoundPanel, QStringLiteral("Found : ") + QString::number(count));
@@ -532,9 +564,7 @@ void MainWindow::selectCell(int column, int row) {
   }
   s.SelectedIndex = index;
   if (s.FromUser || s.FromCard) copyListEntryToTemp(index);
-  const QString name = toQ(entryName(index));
-  lnamesel_->setText(name);
-  beditp_->setText(QStringLiteral("Edit: ") + QString::number(index + 1) + QStringLiteral(" = ") + name);
+  setSelectedCaption(index);
   const PerformanceKind kind = s.ListInfo[static_cast<std::size_t>(index)].kind;
   setStatusPanel(KindPanel, kind == PerformanceKind::Card   ? QStringLiteral("Card")
                             : kind == PerformanceKind::User ? QStringLiteral("User")
@@ -542,6 +572,12 @@ void MainWindow::selectCell(int column, int row) {
   QApplication::processEvents();
   s.Updating = false;
   s.TempSent = false;
+}
+
+void MainWindow::setSelectedCaption(int index) {
+  const QString name = toQ(entryName(index));
+  lnamesel_->setText(name);
+  beditp_->setText(QStringLiteral("Edit: ") + QString::number(index + 1) + QStringLiteral(" = ") + name);
 }
 
 void MainWindow::evaluateSelection() {
@@ -731,12 +767,12 @@ void MainWindow::saveFile() {
   // A Temporary Performance or a User bank is written at once; asking
   // afterwards whether to save would question a file just written.
   // A Get Temp with blocks missing is never written without saying so.
-  const std::string partial = ctx_.tempTransfer.partialTransferText();
+  const std::string partial = unsavedWarning();
   if (s.FromTemp && partial.empty()) {
     writeTempSyx();
     return;
   }
-  if (s.FromUser) {
+  if (s.FromUser && partial.empty()) {
     writeListSyx();
     return;
   }
@@ -746,13 +782,17 @@ void MainWindow::saveFile() {
   if (answer == SaveChoiceDialog::Discarded) ctx_.host.showInfo(WhatToSave);
 }
 
+std::string MainWindow::unsavedWarning() const {
+  return ctx_.store.FromTemp ? ctx_.tempTransfer.partialTransferText() : incompleteListText();
+}
+
 void MainWindow::chooseFromSaveDialog() {
   switch (windows.saveDialog->choice()) {
     case SaveChoiceDialog::Choice::SaveSelectedFile: writeTempSyx(); break;
     case SaveChoiceDialog::Choice::SaveListFile: writeListSyx(); break;
-    case SaveChoiceDialog::Choice::SaveSelectedToModule:  // storing into module memory arrives with the bank transfers
-    case SaveChoiceDialog::Choice::SaveAllToModule:
-    case SaveChoiceDialog::Choice::SaveAllToCard: break;
+    case SaveChoiceDialog::Choice::SaveSelectedToModule: storeToModule(); break;
+    case SaveChoiceDialog::Choice::SaveAllToModule: sendBank(BankArea::User); break;
+    case SaveChoiceDialog::Choice::SaveAllToCard: sendBank(BankArea::Card); break;
   }
 }
 
@@ -796,7 +836,7 @@ void MainWindow::dropEvent(QDropEvent* event) {
 void MainWindow::closeEvent(QCloseEvent* event) {
   ctx_.settings.WriteSettings();
   if (ctx_.store.UnsavedChanges && windows.saveDialog) {
-    const int answer = windows.saveDialog->ask(ctx_.store, toQ(ctx_.tempTransfer.partialTransferText()));
+    const int answer = windows.saveDialog->ask(ctx_.store, toQ(unsavedWarning()));
     if (answer == QDialog::Accepted) chooseFromSaveDialog();
     if (answer != SaveChoiceDialog::Discarded) {
       event->ignore();

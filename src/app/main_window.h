@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 
+#include "engine/bank_transfer.h"
 #include "engine/store.h"
 #include "app/recent_files.h"
 #include "engine/syx_reader.h"
@@ -28,6 +29,8 @@ class MessageLogWindow;
 class SplashScreen;
 class TransferProgressDialog;
 class SaveChoiceDialog;
+class StoreToModuleDialog;
+class PerformanceKindDialog;
 
 // The windows the main window shows or hides; filled in as start-up creates them.
 struct WindowSet {
@@ -37,9 +40,12 @@ struct WindowSet {
   QWidget* monitor = nullptr;
   MessageLogWindow* log = nullptr;
   SaveChoiceDialog* saveDialog = nullptr;
+  StoreToModuleDialog* storeDialog = nullptr;
+  PerformanceKindDialog* kindDialog = nullptr;
 };
 
 inline constexpr int StatusPanelCount = 4;
+inline constexpr int KindStatusPanel = 1;  // "Temp", "User" or "Card" of the chosen performance
 
 class MainWindow : public QMainWindow {
   Q_OBJECT
@@ -52,6 +58,8 @@ class MainWindow : public QMainWindow {
   // File dialogs, replaceable so that tests choose paths without a dialog.
   std::function<QString()> chooseOpenFile;
   std::function<QString(const QString& proposed)> chooseSaveFile;
+  // A yes/no question before the module's memory is overwritten; replaceable for tests.
+  std::function<bool(const QString& question)> confirm;
 
   // Commands.
   void openFile();
@@ -66,6 +74,18 @@ class MainWindow : public QMainWindow {
   void getTemp();
   void sendTemp();
   void responseTimedOut();
+  // Get User All / Get Card All: the 32 performances of the bank replace the list.
+  void getBank(BankArea area);
+  // Get Usernames / Get Cardnames: the bank's 128 patch names into "User.ini", when all arrived.
+  void getPatchNames(BankArea area);
+  // Send User All / Send Card All: every listed performance into the bank, after a question.
+  void sendBank(BankArea area);
+  // Save To JV-XP: the edited performance into the slot the store dialog names.
+  void storeToModule();
+  // Temp / User / Card: what kind of performance the list holds.
+  void chooseKind();
+  // Cancel in the wait window: the transfer running now stops.
+  void cancelTransfer();
   // A request enables the response timer; one already running keeps its interval.
   void startResponseTimer();
   void showAbout();
@@ -144,6 +164,17 @@ class MainWindow : public QMainWindow {
   void showRead(const QString& path, const SyxFileResult& result);
   class WaitingView;
   std::unique_ptr<WaitingView> waitingView_;
+  TransferView& transferView();
+  // Which transfer the response timer and Cancel speak to.
+  enum class Running { None, Temp, Bank };
+  Running running_ = Running::None;
+  // What Save and closing warn of: a partial Get Temp, incomplete listed performances.
+  std::string unsavedWarning() const;
+  // Names the listed performances that are incomplete; empty when none is.
+  std::string incompleteListText() const;
+  void applyStoredName(const std::string& name);
+  void setSelectedCaption(int index);
+  void verifyStored(BankArea area, int slot, const QString& where);
 
   AppContext& ctx_;
   QTableWidget* stGr_;

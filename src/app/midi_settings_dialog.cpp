@@ -152,6 +152,15 @@ void MidiSettingsDialog::buildControls() {
   moduleGrid->addWidget(CbJVtype, 1, 1);
   moduleGrid->addWidget(new QLabel(QStringLiteral("Syx Delay")), 2, 0);
   moduleGrid->addWidget(syxDelay, 2, 1);
+  ChFastTransfers = new QCheckBox(QStringLiteral("Fast transfers"));
+  ChFastTransfers->setObjectName(QStringLiteral("ChFastTransfers"));
+  ChFastTransfers->setToolTip(
+      QStringLiteral("Ask for the next block as soon as the last one has arrived whole, not after the Syx Delay"));
+  moduleGrid->addWidget(ChFastTransfers, 3, 0, 1, 3);
+  ChVerifyStore = new QCheckBox(QStringLiteral("Read back after Save To JV-XP"));
+  ChVerifyStore->setObjectName(QStringLiteral("ChVerifyStore"));
+  ChVerifyStore->setToolTip(QStringLiteral("The module acknowledges nothing it stores: read the slot back and compare"));
+  moduleGrid->addWidget(ChVerifyStore, 4, 0, 1, 3);
   moduleGrid->setColumnStretch(2, 1);
 
   auto* boards = new QGroupBox(QStringLiteral("Expansion Boards"));
@@ -217,6 +226,8 @@ void MidiSettingsDialog::fillFromSettings() {
   if (s.JVID < 1) s.JVID = roland::DefaultUnitId;
   EdJVID->setText(QString::number(s.JVID));
   syxDelay->setText(QString::number(s.SysDly));
+  ChFastTransfers->setChecked(s.FastTransfers);
+  ChVerifyStore->setChecked(s.VerifyStore);
 
   // Boards before the type, so the type's presets land on filled lists.
   const NameList& boardList = ctx_.names.expansionBoards();
@@ -349,6 +360,8 @@ void MidiSettingsDialog::storeControls(DeviceSettings& target) const {
     target.Exp[slot + 1] = choice;
   }
   target.SepKB = ChSepKB->isChecked();
+  target.FastTransfers = ChFastTransfers->isChecked();
+  target.VerifyStore = ChVerifyStore->isChecked();
 }
 
 void MidiSettingsDialog::saveSettings() {

@@ -84,6 +84,8 @@ class MidiSettingsDialog : public QDialog {
   std::array<QComboBox*, SlotCount> CbExp{};  // CbExpA .. CbExpH
   QComboBox* CbPCM = nullptr;
   QLineEdit* syxDelay = nullptr;
+  QCheckBox* ChFastTransfers = nullptr;  // a fetch goes on as soon as each answer is in
+  QCheckBox* ChVerifyStore = nullptr;  // read a stored memory slot back and compare
   QLabel* Labelrestart = nullptr;
   QLabel* LError = nullptr;  // why the ports did not open
   QPushButton* BOk1 = nullptr;

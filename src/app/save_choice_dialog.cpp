@@ -17,15 +17,14 @@ namespace {
 struct ChoiceRow {
   const char* name;
   const char* caption;
-  bool enabled;
 };
 // In the order of SaveChoiceDialog::Choice.
 constexpr ChoiceRow Rows[] = {
-    {"RBSaveSelJV", "Save selected to JV - XP memory", true},
-    {"RBSaveAllToJV", "Save All to JV - XP   int. memory", false},
-    {"RBsaveAllcard", "Save All to JV - XP card memory", false},
-    {"RBSaveSelFile", "Save selected to new single File", true},
-    {"RBSaveNew32File", "Save to new 32 Perfomance  File", true},
+    {"RBSaveSelJV", "Save selected to JV - XP memory"},
+    {"RBSaveAllToJV", "Save All to JV - XP   int. memory"},
+    {"RBsaveAllcard", "Save All to JV - XP card memory"},
+    {"RBSaveSelFile", "Save selected to new single File"},
+    {"RBSaveNew32File", "Save to new 32 Perfomance  File"},
 };
 }  // namespace
 
@@ -40,7 +39,6 @@ SaveChoiceDialog::SaveChoiceDialog(QWidget* parent)
   for (std::size_t i = 0; i < std::size(Rows); ++i) {
     buttons_[i] = new QRadioButton(QString::fromLatin1(Rows[i].caption));
     buttons_[i]->setObjectName(QString::fromLatin1(Rows[i].name));
-    buttons_[i]->setEnabled(Rows[i].enabled);
     layout->addWidget(buttons_[i]);
   }
   auto* ok = new QPushButton(QStringLiteral("Ok,  Save"));

@@ -18,6 +18,8 @@ ProgramWindows::ProgramWindows(AppContext& context)
           context, [this](int panel, const QString& text) { mainWindow->setStatusPanel(panel, text); })),
       messageLog(std::make_unique<MessageLogWindow>()),
       saveDialog(std::make_unique<SaveChoiceDialog>()),
+      storeDialog(std::make_unique<StoreToModuleDialog>(context.store)),
+      kindDialog(std::make_unique<PerformanceKindDialog>(context.store)),
       performanceEditor(std::make_unique<PerformanceEditor>(context.editing)),
       partSwitches(std::make_unique<PartSwitchesWindow>(context.editing)),
       keyRange(std::make_unique<KeyRangeWindow>(context.editing)),
@@ -28,17 +30,20 @@ ProgramWindows::ProgramWindows(AppContext& context)
       patchSelect(std::make_unique<PatchSelectWindow>(context.editing, *patchFinder)),
       context_(context) {
   mainWindow->windows = {progressDialog.get(), splashScreen.get(), debugWindow.get(), monitorWindow.get(), messageLog.get(),
-                        saveDialog.get()};
+                        saveDialog.get(), storeDialog.get(), kindDialog.get()};
   connectHost(context);
   routePortsToMonitor();
   for (QWidget* window : std::initializer_list<QWidget*>{mainWindow.get(), progressDialog.get(), splashScreen.get(),
                                                          debugWindow.get(), monitorWindow.get(), messageLog.get(),
-                                                         saveDialog.get(), performanceEditor.get(), partSwitches.get(),
-                                                         keyRange.get(), mixer.get(), patchSelect.get(),
-                                                         patchFinder.get()})
+                                                         saveDialog.get(), storeDialog.get(), kindDialog.get(),
+                                                         performanceEditor.get(), partSwitches.get(), keyRange.get(),
+                                                         mixer.get(), patchSelect.get(), patchFinder.get()})
     placement::keepOnScreen(window);
   context.host.onMixerControlChange = [this](Byte s, Byte d1, Byte d2) { mixer->controlChangeArrived(s, d1, d2); };
   QObject::connect(mainWindow.get(), &MainWindow::mixerRequested, mixer.get(), &MidiMixer::showAndRaise);
+  storeDialog->readSlotName = [&context](bool card, int slot) {
+    return context.bankTransfer.readSlotName(card ? BankArea::Card : BankArea::User, slot);
+  };
   connectPerformanceEditor();
   connectEditingWindows();
   connectPatchWindows();
@@ -72,6 +77,8 @@ void ProgramWindows::connectPerformanceEditor() {
     main->raise();
   });
   QObject::connect(editor, &PerformanceEditor::reloadTempRequested, main, &MainWindow::getTempRequested);
+  // Between hiding and showing the editor again.
+  QObject::connect(editor, &PerformanceEditor::saveToModuleRequested, main, &MainWindow::storeToModule);
   QObject::connect(editor, &PerformanceEditor::noteMonitorRequested, monitorWindow.get(), [this] {
     monitorWindow->show();
     monitorWindow->raise();
@@ -125,8 +132,9 @@ void ProgramWindows::connectEditingWindows() {
 
 std::vector<QWidget*> ProgramWindows::allWindows() const {
   return {mainWindow.get(), progressDialog.get(), splashScreen.get(), debugWindow.get(), monitorWindow.get(),
-          messageLog.get(), saveDialog.get(), performanceEditor.get(), partSwitches.get(), keyRange.get(),
-          mixer.get(), efxWindow.get(), chorusReverbWindow.get(), patchSelect.get(), patchFinder.get()};
+          messageLog.get(), saveDialog.get(), storeDialog.get(), kindDialog.get(), performanceEditor.get(),
+          partSwitches.get(), keyRange.get(), mixer.get(), efxWindow.get(), chorusReverbWindow.get(),
+          patchSelect.get(), patchFinder.get()};
 }
 
 ProgramWindows::~ProgramWindows() {
@@ -140,6 +148,8 @@ ProgramWindows::~ProgramWindows() {
   keyRange.reset();
   partSwitches.reset();
   performanceEditor.reset();
+  kindDialog.reset();
+  storeDialog.reset();
   saveDialog.reset();
   messageLog.reset();
   monitorWindow.reset();
@@ -163,8 +173,7 @@ void ProgramWindows::connectHost(AppContext& context) {
   QObject::connect(messageLog.get(), &MessageLogWindow::opened, [&context] { context.store.LogEnabled = true; });
   TransferProgressDialog* waiting = progressDialog.get();
   // Cancel in the wait window stops the running transfer at once.
-  QObject::connect(waiting, &TransferProgressDialog::cancelRequested, mainWindow.get(),
-                   [&context] { context.tempTransfer.Cancel(); });
+  QObject::connect(waiting, &TransferProgressDialog::cancelRequested, mainWindow.get(), &MainWindow::cancelTransfer);
   // The menu's MIDI-thru item and the monitor's check box are one switch.
   QAction* thruItem = mainWindow->midiThruAction();
   thruItem->setChecked(monitorWindow->midiThru());

@@ -13,7 +13,9 @@
 #include "app/debug_window.h"
 #include "app/monitor_window.h"
 #include "app/message_log_window.h"
+#include "app/performance_kind_dialog.h"
 #include "app/save_choice_dialog.h"
+#include "app/store_to_module_dialog.h"
 #include "app/splash_screen.h"
 #include "app/main_window.h"
 #include "app/transfer_progress_dialog.h"
@@ -46,6 +48,8 @@ class ProgramWindows {
   std::unique_ptr<MonitorWindow> monitorWindow;  // opens the MIDI ports
   std::unique_ptr<MessageLogWindow> messageLog;
   std::unique_ptr<SaveChoiceDialog> saveDialog;
+  std::unique_ptr<StoreToModuleDialog> storeDialog;
+  std::unique_ptr<PerformanceKindDialog> kindDialog;
   // Editing windows.
   std::unique_ptr<PerformanceEditor> performanceEditor;
   std::unique_ptr<PartSwitchesWindow> partSwitches;

@@ -15,6 +15,9 @@ struct EngineSettings {
   BlockSizes sizes = StandardBlockSizes;
   bool noteOn = false;  // a test note after each parameter change
   int sysDly = DefaultSysDly;
+  // Fast transfers: a fetch sends its next request as soon as the last answer
+  // arrived whole, instead of after SysDly. Off by default.
+  bool fastTransfers = false;
 
   Byte device() const { return deviceByte(unitId); }
 };

@@ -2,6 +2,7 @@
 // The engine's one door to windows, timers and the output port. The program's
 // windows implement it; tests and command-line tools implement it too.
 
+#include <functional>
 #include <span>
 #include <string>
 
@@ -57,6 +58,11 @@ class EngineHost {
   virtual void waitMs(int ms) = 0;
   // Ends the waitMs that is running now, before its deadline (the user cancelled).
   virtual void endWaitEarly() {}
+  // As waitMs, but ends as soon as `done` holds; hosts check it after each
+  // incoming message. A host that cannot waits the whole time.
+  virtual void waitMsUntil(int ms, const std::function<bool()>& done) {
+    if (!done()) waitMs(ms);
+  }
 
   // Hands bytes to the module output port; port errors are thrown from here.
   virtual void sendLong(std::span<const Byte> message) = 0;

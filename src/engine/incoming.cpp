@@ -85,7 +85,9 @@ void IncomingHandler::HandleModuleInput(MidiEventSource& source) {
       logIgnored(event->sysex, check);
       continue;
     }
-    if (decodeSysex(event->sysex) == Walk::StopRun) return;
+    const Walk walk = decodeSysex(event->sysex);
+    notePendingAnswer(dt1);
+    if (walk == Walk::StopRun) return;
   }
 }
 
@@ -131,12 +133,29 @@ void IncomingHandler::logIgnored(const Bytes& message, DT1Check check) {
 
 // A block counts as arrived once every byte up to the length requested came:
 // a short answer (another model, a cut message) leaves it missing.
-void IncomingHandler::noteTempByte(int block, int offset) {
-  auto& arrived = store_.ReceivedTempBytes[static_cast<std::size_t>(block)];
+namespace {
+void noteArrivedByte(std::bitset<CommonRecordSize>& arrived, std::uint32_t& blocks, int block, int offset,
+                     BlockSizes sizes) {
   arrived.set(static_cast<std::size_t>(offset));
-  const BlockSizes sizes = sender_.settings().sizes;
   const std::size_t length = static_cast<std::size_t>(block == 0 ? sizes.commonLength() : sizes.partLength());
-  if ((arrived << (arrived.size() - length)).count() == length) store_.ReceivedTempBlocks |= 1u << block;
+  if ((arrived << (arrived.size() - length)).count() == length) blocks |= 1u << block;
+}
+}  // namespace
+
+void IncomingHandler::noteTempByte(int block, int offset) {
+  noteArrivedByte(store_.ReceivedTempBytes[static_cast<std::size_t>(block)], store_.ReceivedTempBlocks, block, offset,
+                  sender_.settings().sizes);
+}
+
+void IncomingHandler::noteBankByte(int number, int block, int offset) {
+  const auto n = static_cast<std::size_t>(number);
+  noteArrivedByte(store_.ReceivedBankBytes[n][static_cast<std::size_t>(block)], store_.ReceivedBankBlocks[n], block,
+                  offset, sender_.settings().sizes);
+}
+
+// The whole answer to the request last sent: its address and every byte asked for.
+void IncomingHandler::notePendingAnswer(const DT1Message& dt1) {
+  if (dt1.address == store_.PendingRequest && dt1.data.size() == store_.PendingSize) store_.PendingAnswered = true;
 }
 
 void IncomingHandler::flushDetail(Lines& lines) {
@@ -204,13 +223,16 @@ void IncomingHandler::routePerformanceByte(const SysexAddress& a, int o, Byte b,
     } else {
       stored = storeAt(entry.common, o, b);
       if (stored) store_.PerformanceCount = number + 1;
+      if (stored && a.block() == address::BlockCommon) noteBankByte(number, 0, o);
     }
     if (stored) {
       store_.NoPerformance = false;
       lines.entry("PC", o, true, entry.common[static_cast<std::size_t>(o)]);
     }
   } else if (address::isPartBlock(a.block())) {
-    stored = storeAt(entry.parts[a.block() - address::BlockPartFirst], o, b);
+    const int p = a.block() - address::BlockPartFirst;
+    stored = storeAt(entry.parts[p], o, b);
+    if (stored) noteBankByte(number, 1 + p, o);
     if (stored) lines.entry("PP", o, true, b);
   } else {
     return;

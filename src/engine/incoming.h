@@ -72,6 +72,8 @@ class IncomingHandler {
   void flushDetail(Lines& lines);
   void logIgnored(const Bytes& message, DT1Check check);
   void noteTempByte(int block, int offset);
+  void noteBankByte(int number, int block, int offset);
+  void notePendingAnswer(const DT1Message& dt1);
 
   PerformanceStore& store_;
   EngineHost& host_;

@@ -62,6 +62,7 @@ void Sender::RequestSysexData(const SysexAddress& address, std::uint32_t size) {
   host_.lightOut(LedColour::Lime);
   store_.Updating = true;
   store_.NoResponse = false;
+  store_.PendingAnswered = false;
   Bytes message;
   try {
     message = buildRQ1(settings_.device(), address, size);
@@ -75,6 +76,8 @@ void Sender::RequestSysexData(const SysexAddress& address, std::uint32_t size) {
     return;
   }
   if (store_.TransferCancelled) return;
+  store_.PendingRequest = address;
+  store_.PendingSize = size;
   host_.startResponseTimer();
   host_.sendLong(message);
 }
@@ -102,6 +105,21 @@ void Sender::PlayTestNote() {
   host_.sendShort(onChannel(status::ControlChange, channel), controller::AllSoundOff, 0);
   host_.sendShort(onChannel(status::NoteOn, channel), static_cast<Byte>(host_.testNote() & midi_byte::DataMask),
                   static_cast<Byte>(host_.testVelocity() & midi_byte::DataMask));
+}
+
+}  // namespace quillon
+
+namespace quillon {
+
+void RequestPacer::afterRequest() {
+  const PerformanceStore& store = sender_.store();
+  if (!fast_) {
+    sender_.pace();
+    return;
+  }
+  // An answer that does not come within SysDly is given up as the paced
+  // transfer would give it up; a late one is still stored when it comes.
+  sender_.host().waitMsUntil(sender_.settings().sysDly, [&store] { return store.PendingAnswered; });
 }
 
 }  // namespace quillon

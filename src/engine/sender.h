@@ -43,6 +43,7 @@ class Sender {
 
   const EngineSettings& settings() const { return settings_; }
   PerformanceStore& store() { return store_; }
+  EngineHost& host() { return host_; }
 
  private:
   void followEditedPartChannel();
@@ -52,6 +53,19 @@ class Sender {
   EngineHost& host_;
   const EngineSettings& settings_;
   MessageLogLines& log_;
+};
+
+// Paces one run of requests (a fetch). By default SysDly after each; with
+// fast transfers on, the wait ends as soon as the answer has arrived whole,
+// and lasts SysDly at most. Data sets are always paced by SysDly (Sender::pace).
+class RequestPacer {
+ public:
+  explicit RequestPacer(Sender& sender) : sender_(sender), fast_(sender.settings().fastTransfers) {}
+  void afterRequest();
+
+ private:
+  Sender& sender_;
+  const bool fast_;
 };
 
 // " F0 41 ..." : a blank and two upper-case hex digits per byte.

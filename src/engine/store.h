@@ -110,6 +110,15 @@ struct PerformanceStore {
   std::array<std::bitset<CommonRecordSize>, TempBlockCount> ReceivedTempBytes{};
   // The last Get Temp ended with blocks missing.
   bool PartialTransfer = false;
+  // The same for each listed performance since the last bank fetch began.
+  std::array<std::uint32_t, PerformanceListSize> ReceivedBankBlocks{};
+  std::array<std::array<std::bitset<CommonRecordSize>, TempBlockCount>, PerformanceListSize> ReceivedBankBytes{};
+
+  // The request last handed to the port, and whether a data set of its
+  // address and length has come back since: fast transfers go on at once.
+  SysexAddress PendingRequest{};
+  std::uint32_t PendingSize = 0;
+  bool PendingAnswered = false;
 
   // How the sender reports the bytes it mirrors (an undo says so).
   ChangeOrigin SendOrigin = ChangeOrigin::UserEdit;

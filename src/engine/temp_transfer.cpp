@@ -51,10 +51,13 @@ void TempTransfer::Cancel() {
   host_.endWaitEarly();
 }
 
-bool TempTransfer::paceUnlessCancelled(bool fetching) {
-  sender_.pace();
+bool TempTransfer::paceUnlessCancelled(RequestPacer* fetch) {
+  if (fetch)
+    fetch->afterRequest();
+  else
+    sender_.pace();
   // A fetch also stops on the response timeout; a send only on the user's Cancel.
-  return !(cancelledByUser_ || (fetching && sender_.store().TransferCancelled));
+  return !(cancelledByUser_ || (fetch && sender_.store().TransferCancelled));
 }
 
 bool TempTransfer::GetTemp(TransferView& view) {
@@ -111,22 +114,23 @@ bool TempTransfer::GetTemp(TransferView& view) {
 
 void TempTransfer::requestBlocks(TransferView& view) {
   const BlockSizes sizes = sender_.settings().sizes;
-  constexpr bool Fetching = true;
+  RequestPacer pacer(sender_);
+  RequestPacer* const fetching = &pacer;
   view.messageGoesOut();
   sender_.RequestSysexData(address::temporaryCommon(), static_cast<std::uint32_t>(sizes.commonLength()));
   view.progress(1);
-  if (!paceUnlessCancelled(Fetching)) return;
+  if (!paceUnlessCancelled(fetching)) return;
   for (int p = 0; p < address::PartCount; ++p) {
     view.messageGoesOut();
     view.progress(p);
     sender_.RequestSysexData(address::temporaryPart(p), static_cast<std::uint32_t>(sizes.partLength()));
     view.collected(p);
-    if (!paceUnlessCancelled(Fetching)) return;
+    if (!paceUnlessCancelled(fetching)) return;
   }
   // Part 16 is asked for a second time: 18 requests in all; the second answer only overwrites the first.
   sender_.RequestSysexData(address::temporaryPart(address::PartCount - 1),
                            static_cast<std::uint32_t>(sizes.partLength()));
-  sender_.pace();
+  pacer.afterRequest();
 }
 
 bool TempTransfer::SendTemp(TransferView& view) {
@@ -159,29 +163,43 @@ int TempTransfer::sendBlocks(TransferView& view) {
   // The sender mirrors each block into the record it came from; copy first
   // so that mirroring never reads what it is writing.
   const PerformanceRecord record = s.TempPerformance;
-  constexpr bool Fetching = false;
+  RequestPacer* const sending = nullptr;
   view.messageGoesOut();
   sender_.SendSysexData(address::temporaryCommon(), record.common, sizes.commonLength());
   view.progress(1);
-  if (!paceUnlessCancelled(Fetching)) return 1;
+  if (!paceUnlessCancelled(sending)) return 1;
   for (int p = 0; p < address::PartCount; ++p) {
     view.messageGoesOut();
     view.progress(p);
     sender_.SendSysexData(address::temporaryPart(p), record.parts[p], sizes.partLength());
-    if (!paceUnlessCancelled(Fetching)) return p + 2;
+    if (!paceUnlessCancelled(sending)) return p + 2;
   }
   return TempBlockCount;
 }
 
-void TempTransfer::ResponseTimeout(TransferView& view) {
-  PerformanceStore& s = sender_.store();
-  s.NoResponse = true;
-  timedOut_ = true;
+void reportNoResponse(PerformanceStore& store, EngineHost& host, TransferView& view) {
+  store.NoResponse = true;
   view.beep();
-  host_.stopResponseTimer();
-  host_.showInfo(transfer_text::NotResponding);
-  s.TransferCancelled = true;
+  host.stopResponseTimer();
+  host.showInfo(transfer_text::NotResponding);
+  store.TransferCancelled = true;
   view.resumeEvaluation();
+}
+
+SysexAddress performanceBlockAddress(Byte area, int number, int block) {
+  return block == 0 ? address::memoryCommon(area, number) : address::memoryPart(area, number, block - 1);
+}
+
+int blockLength(BlockSizes sizes, int block) { return block == 0 ? sizes.commonLength() : sizes.partLength(); }
+
+std::span<const Byte> blockBytes(const PerformanceRecord& record, int block) {
+  if (block == 0) return record.common;
+  return record.parts[static_cast<std::size_t>(block - 1)];
+}
+
+void TempTransfer::ResponseTimeout(TransferView& view) {
+  timedOut_ = true;
+  reportNoResponse(sender_.store(), host_, view);
 }
 
 }  // namespace quillon

@@ -46,7 +46,18 @@ class TransferView {
   virtual void listCleared() {}  // the grid is reset
   virtual void sourceLabel(const std::string& /*text*/) {}
   virtual void beep() {}
+  // A bank transfer finished performance `number` (0-based), whole or not.
+  virtual void performanceDone(int /*number*/) {}
 };
+
+// The response timeout of every transfer: NoResponse, a beep, the one box,
+// and TransferCancelled so that no further request leaves.
+void reportNoResponse(PerformanceStore& store, EngineHost& host, TransferView& view);
+
+// The address of block 0 (common) or 1 + p (part p) of a performance in `area`.
+SysexAddress performanceBlockAddress(Byte area, int number, int block);
+int blockLength(BlockSizes sizes, int block);
+std::span<const Byte> blockBytes(const PerformanceRecord& record, int block);
 
 class TempTransfer {
  public:
@@ -71,8 +82,9 @@ class TempTransfer {
   // Returns how many blocks left before a cancel stopped it.
   int sendBlocks(TransferView& view);
   void requestBlocks(TransferView& view);
-  // Paces one message; false when the transfer was cancelled meanwhile.
-  bool paceUnlessCancelled(bool fetching);
+  // Paces one message (a request by `fetch`, a data set by SysDly when it is
+  // null); false when the transfer was cancelled meanwhile.
+  bool paceUnlessCancelled(RequestPacer* fetch);
 
   Sender& sender_;
   EngineHost& host_;

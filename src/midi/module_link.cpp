@@ -1,5 +1,6 @@
 #include "midi/module_link.h"
 
+#include "midi/event_wait.h"
 #include "midi/midi_backend.h"
 
 namespace quillon {
@@ -84,6 +85,7 @@ void ModuleLink::connectInput(TMidiInput& port, bool fromModule) {
     connect(p, &TMidiInput::OnMidiInput, this, [this, p] {
       PortEventSource source(*p);
       incoming_.HandleModuleInput(source);
+      recheckWaits();  // a fast transfer's wait may end now that its answer is in
     });
     connect(p, &TMidiInput::OnOverflow, this, [this] { incoming_.HandleOverflow(); });
   } else {

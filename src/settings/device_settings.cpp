@@ -165,6 +165,19 @@ void DeviceSettings::readDeviceNames(const QSettings& store) {
   for (const auto& [name, field] : names) *field = store.value(name).toString();
 }
 
+void DeviceSettings::readStoreCheck(const QSettings& store) {
+  VerifyStore = integerValue(store, settings_value::VerifyStore).value_or(DeviceSettingsFields{}.VerifyStore) != 0;
+}
+
+void DeviceSettings::writeStoreCheck(QSettings& store) const {
+  store.setValue(settings_value::VerifyStore, VerifyStore ? 1 : 0);
+}
+
+// Settings added later: missing means off, with nothing to tell the user.
+void DeviceSettings::readOptionalFlags(const QSettings& store) {
+  FastTransfers = store.value(settings_value::FastTransfers, 0).toInt() != 0;
+}
+
 QString DeviceSettings::ReadSettings() {
   if (QString problem = location_.problem(); !problem.isEmpty()) {
     FirstRun = true;
@@ -183,6 +196,8 @@ QString DeviceSettings::ReadSettings() {
     // A bad value is no first run: the defaults written then would wipe what was stored.
     if (const QStringList bad = readFields(*store); !bad.isEmpty()) message = settingsReadFailedMessage(bad);
     readDeviceNames(*store);
+    readStoreCheck(*store);
+    readOptionalFlags(*store);
   }
   ReadWindowPositions();
   return message;
@@ -197,6 +212,8 @@ QString DeviceSettings::writeFields() {
   store->setValue(settings_value::Midi_In1Name, Midi_In1Name);
   store->setValue(settings_value::Midi_In2Name, Midi_In2Name);
   store->setValue(settings_value::Midi_OutName, Midi_OutName);
+  writeStoreCheck(*store);
+  store->setValue(settings_value::FastTransfers, FastTransfers ? 1 : 0);
   store->sync();
   if (store->status() == QSettings::NoError) return {};
   return QStringLiteral("Cannot write the settings to \"%1\".").arg(store->fileName());

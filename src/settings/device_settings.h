@@ -39,6 +39,10 @@ inline constexpr QLatin1StringView ExpMax{"ExpMax"};
 inline constexpr QLatin1StringView Midi_In1Name{"Midi_In1Name"};
 inline constexpr QLatin1StringView Midi_In2Name{"Midi_In2Name"};
 inline constexpr QLatin1StringView Midi_OutName{"Midi_OutName"};
+// 1: after storing a performance into a memory slot, read the slot back and compare.
+inline constexpr QLatin1StringView VerifyStore{"VerifyStore"};
+// Fast transfers (0 or 1), optional: a store of an older version reads as off.
+inline constexpr QLatin1StringView FastTransfers{"FastTransfers"};
 // The PCM card slot first, then slots A..H.
 inline constexpr std::array<QLatin1StringView, ExpansionSlotCount> Exp{
     QLatin1StringView{"ExpP"}, QLatin1StringView{"ExpA"}, QLatin1StringView{"ExpB"},
@@ -82,6 +86,10 @@ struct DeviceSettingsFields {
   QString Midi_In1Name;
   QString Midi_In2Name;
   QString Midi_OutName;
+  // The module acknowledges no data set: read a stored slot back to be sure.
+  bool VerifyStore = false;
+  // A fetch goes on as soon as each answer is in, rather than after SysDly.
+  bool FastTransfers = false;
   bool operator==(const DeviceSettingsFields&) const = default;
 };
 
@@ -145,6 +153,10 @@ class DeviceSettings : public DeviceSettingsFields {
   QStringList readFields(const QSettings& store);
   void matchBlockSizesToType(QStringList& bad);
   void readDeviceNames(const QSettings& store);
+  // Optional like the device names: a store of an older version reads without it.
+  void readStoreCheck(const QSettings& store);
+  void writeStoreCheck(QSettings& store) const;
+  void readOptionalFlags(const QSettings& store);
   QString writeFields();
 
   SettingsLocation location_;

@@ -207,7 +207,7 @@ class StartFormTest : public QObject {
     QVERIFY(QString::fromStdString(t.infos[0]).contains(QStringLiteral("/proc/quillon-cannot-write.syx")));
   }
 
-  void cardListsAskTheDialogWhichPreselectsTheDisabledCardChoice() {
+  void cardListsAskTheDialogWhichPreselectsTheCardChoice() {
     testing::TestContext t;
     MainWindow form(*t.context);
     SaveChoiceDialog dialog(&form);
@@ -220,16 +220,22 @@ class StartFormTest : public QObject {
       asked = true;
       return QString();
     };
+    QString question;
+    form.confirm = [&](const QString& q) {
+      question = q;
+      return false;
+    };
     QTimer::singleShot(0, [&] {
       auto* d = qobject_cast<SaveChoiceDialog*>(QApplication::activeModalWidget());
       QVERIFY(d);
       auto* card = d->findChild<QRadioButton*>(QStringLiteral("RBsaveAllcard"));
       QVERIFY(card->isChecked());
-      QVERIFY(!card->isEnabled());
       d->findChild<QPushButton*>(QStringLiteral("BokSave"))->click();
     });
     form.saveFile();
-    QVERIFY(!asked);  // "Ok,  Save" on the card choice writes nothing
+    // "Ok,  Save" on the card choice is Send Card All: it asks first, and writes no file.
+    QVERIFY(!asked);
+    QVERIFY2(question.startsWith(QStringLiteral("Send Card All: the 2 performance(s)")), qPrintable(question));
   }
 
   void closingWithChangesAsksAndOnlyDiscardCloses() {

@@ -229,7 +229,10 @@ TEST_F(SettingsStore, FirstRunDefaultsAgreeOnModuleTypeAndBlockSizes) {
     EXPECT_TRUE(store.contains(name)) << name;
     EXPECT_EQ(store.value(name).toString(), "") << name;
   }
-  EXPECT_EQ(store.allKeys().size(), static_cast<int>(expected.size() + names.size()) + 1)
+  // The transfer options added later start off.
+  const std::vector<const char*> options{"FastTransfers", "VerifyStore"};
+  for (const char* option : options) EXPECT_EQ(store.value(option, -1).toInt(), 0) << option;
+  EXPECT_EQ(store.allKeys().size(), static_cast<int>(expected.size() + names.size() + options.size()) + 1)
       << "no other values, SysDly once";
   EXPECT_FALSE(QFile::exists(dataFolder() + "windpos.ini")) << "defaults touch only the store";
 }
@@ -313,6 +316,19 @@ TEST_F(SettingsStore, AStoreWithoutDeviceNamesStillReads) {
   EXPECT_FALSE(s.FirstRun);
   EXPECT_EQ(s.Midi_Out, 5);
   EXPECT_TRUE(s.Midi_OutName.isEmpty()) << "no stored name: the number alone counts";
+}
+
+TEST_F(SettingsStore, FastTransfersAreKeptAndAnOlderStoreReadsThemAsOff) {
+  writeChangedValues();  // no FastTransfers value, as an older version wrote it
+  DeviceSettings s = settings();
+  s.FastTransfers = true;
+  EXPECT_EQ(s.ReadSettings(), "") << "a value added later is no fallback to report";
+  EXPECT_FALSE(s.FastTransfers);
+  s.FastTransfers = true;
+  ASSERT_EQ(s.WriteSettings(), "");
+  DeviceSettings read = settings();
+  read.ReadSettings();
+  EXPECT_TRUE(read.FastTransfers);
 }
 
 }  // namespace

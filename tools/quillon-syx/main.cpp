@@ -12,6 +12,7 @@
 #include "engine/syx_reader.h"
 #include "engine/syx_writer.h"
 #ifdef QUILLON_SYX_TRANSFERS
+#include "bank_commands.h"
 #include "transfer_commands.h"
 #endif
 
@@ -40,15 +41,16 @@ const char* const ExitCodes =
     "or N out of range"
 #ifdef QUILLON_SYX_TRANSFERS
     ", a bad option or port; 2 the module did not respond\n"
-    "(no block arrived), 3 some blocks arrived and others did not (they are named),\n"
-    "4 send-temp --verify read back blocks that differ from what was sent or lacks some"
+    "(nothing arrived), 3 some blocks, performances or names arrived and others did not\n"
+    "(they are named; no file is written), 4 --verify read back something that differs\n"
+    "from what was sent or lacks some of it (the blocks or performances are named)"
 #endif
     ".\n";
 
 void printUsage(std::ostream& out) {
   out << Usage;
 #ifdef QUILLON_SYX_TRANSFERS
-  out << quillon::cli::TransferCommandsUsage << HelpLine << quillon::cli::TransferOptionsUsage;
+  out << quillon::cli::TransferCommandsUsage << quillon::cli::BankCommandsUsage << HelpLine << quillon::cli::TransferOptionsUsage;
 #else
   out << HelpLine;
 #endif

@@ -1,25 +1,20 @@
 #include "transfer_commands.h"
 
+#include "bank_commands.h"
 #include "cli_common.h"
+#include "transfer_session.h"
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QElapsedTimer>
-#include <QEventLoop>
-#include <QTimer>
 
 #include <algorithm>
 #include <cctype>
-#include <functional>
 #include <iostream>
 
-#include "engine/incoming.h"
 #include "engine/syx_reader.h"
 #include "engine/syx_writer.h"
 #include "engine/temp_transfer.h"
 #include "midi/midi_backend.h"
-#include "midi/event_wait.h"
-#include "midi/module_link.h"
 #include "settings/device_settings.h"
 
 namespace quillon::cli {
@@ -47,172 +42,14 @@ const char* const TransferOptionsUsage =
     "                   XP 80, or the bare model (1080, 2080, ...).\n"
     "  --delay MS       The pause after each message, 20..500 ms.\n"
     "                   Defaults come from Quillon's settings when they exist, else\n"
-    "                   unit ID 17, JV 1080 and 50 ms.\n";
+    "                   unit ID 17, JV 1080 and 50 ms.\n"
+    "  --fast           Fast transfers: each request follows as soon as the answer to\n"
+    "                   the last one has arrived whole, and after the delay at the\n"
+    "                   latest. Data sets keep the delay (the module needs it).\n"
+    "                   Also on when Quillon's settings turn fast transfers on.\n";
 
 namespace {
 
-constexpr int ResponseTimeoutMs = 1500;
-
-
-// The engine's host without windows: messages go to stderr, the log stays off,
-// and the response timer is a plain Qt timer. MIDI thru stays off: a tool has
-// no keyboard to pass on, and in a MIDI loop every message would bounce back.
-class ConsoleHost : public BasicHost {
- public:
-  ConsoleHost() {
-    setMidiThru(false);
-    responseTimer_.setInterval(ResponseTimeoutMs);
-    responseTimer_.setSingleShot(true);
-    QObject::connect(&responseTimer_, &QTimer::timeout, [this] {
-      if (onTimeout_) onTimeout_();
-    });
-  }
-  void attach(ModuleLink& link) { link_ = &link; }
-  void onResponseTimeout(std::function<void()> f) { onTimeout_ = std::move(f); }
-
-  void showInfo(const std::string& text) override {
-    std::string shown = text;
-    std::replace(shown.begin(), shown.end(), '\r', '\n');
-    std::cerr << shown << '\n';
-    if (text == transfer_text::NotResponding) ++timeoutsShown_;
-  }
-  void appendLogLine(LogMemo, const std::string&) override {}
-  void clearLog(LogMemo) override {}
-  void debugLine(const std::string&) override {}
-  void lightOut(LedColour) override {}
-  void lightIn(LedColour) override {}
-  void showShortMessage(Byte, Byte, Byte) override {}
-  void startResponseTimer() override {
-    if (!responseTimer_.isActive()) responseTimer_.start();
-  }
-  void stopResponseTimer() override { responseTimer_.stop(); }
-  void waitMs(int ms) override { waitInEventLoop(ms); }
-  void sendLong(std::span<const Byte> message) override { link_->sendLong(message); }
-  void sendShort(Byte status, Byte data1, Byte data2) override { link_->sendShort(status, data1, data2); }
-
-  bool responseTimerRunning() const { return responseTimer_.isActive(); }
-  int timeoutsShown() const { return timeoutsShown_; }
-
- private:
-  ModuleLink* link_ = nullptr;
-  QTimer responseTimer_;
-  std::function<void()> onTimeout_;
-  int timeoutsShown_ = 0;
-};
-
-struct TransferOptions {
-  std::string in, out;
-  std::optional<int> unitId;
-  std::optional<ModuleType> type;
-  std::optional<int> delay;
-  bool verify = false;
-  std::vector<std::string> positional;
-};
-
-
-// Options and positional arguments after the command; an error text on failure.
-std::string parseTransferOptions(const std::vector<std::string>& args, TransferOptions& o) {
-  for (std::size_t i = 1; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    if (a.rfind("--", 0) != 0) {
-      o.positional.push_back(a);
-      continue;
-    }
-    if (a == "--verify" && args[0] == "send-temp") {
-      o.verify = true;
-      continue;
-    }
-    if (i + 1 >= args.size()) return "option " + a + " needs a value";
-    const std::string& v = args[++i];
-    int n = 0;
-    if (a == "--in") {
-      o.in = v;
-    } else if (a == "--out") {
-      o.out = v;
-    } else if (a == "--unit-id") {
-      if (!parseNumber(v, n) || !isValidUnitId(n))
-        return "unit ID \"" + v + "\" is not 17..32";
-      o.unitId = n;
-    } else if (a == "--type") {
-      o.type = moduleTypeByName(v);
-      if (!o.type) return "unknown module type \"" + v + "\"";
-    } else if (a == "--delay") {
-      if (!parseNumber(v, n) || n < MinSysDly || n > MaxSysDly)
-        return "delay \"" + v + "\" is not " + std::to_string(MinSysDly) + ".." + std::to_string(MaxSysDly) + " ms";
-      o.delay = n;
-    } else {
-      return "unknown option " + a;
-    }
-  }
-  if (o.in.empty() || o.out.empty()) return "--in and --out name the module's ports";
-  return {};
-}
-
-// The settings' values under the options given on the command line.
-EngineSettings engineSettings(const TransferOptions& o) {
-  DeviceSettings stored;
-  const QString problem = stored.ReadSettings();
-  if (!problem.isEmpty())
-    std::cerr << "quillon-syx: " << problem.simplified().toStdString() << "\n";
-  EngineSettings s;
-  s.unitId = o.unitId.value_or(stored.JVID);
-  s.sizes = o.type ? blockSizesFor(*o.type) : stored.blockSizes();
-  s.sysDly = o.delay.value_or(stored.SysDly);
-  s.noteOn = false;  // no preview notes from a batch transfer
-  return s;
-}
-
-// The engine wired to the two ports the options name.
-class Session {
- public:
-  explicit Session(const EngineSettings& settings)
-      : settings_(settings),
-        log_(host_),
-        sender_(store_, host_, settings_, log_),
-        incoming_(store_, host_, sender_, log_),
-        link_(store_, incoming_),
-        transfer_(sender_, host_) {
-    store_.LogEnabled = false;
-    host_.attach(link_);
-    host_.onResponseTimeout([this] { transfer_.ResponseTimeout(view_); });
-  }
-
-  // "" or why the ports could not be opened.
-  std::string open(const TransferOptions& o) {
-    auto& backend = midi::systemMidiBackend();
-    std::string error;
-    const auto outputs = backend.outputNames();
-    const auto out = findPort(outputs, o.out, "output", error);
-    if (!out) return error;
-    const auto inputs = backend.inputNames();
-    const auto in = findPort(inputs, o.in, "input", error);
-    if (!in) return error;
-    return link_.open({static_cast<int>(*out), outputs[*out]}, {static_cast<int>(*in), inputs[*in]});
-  }
-
-  // The response timer may still run when the last request went unanswered:
-  // let it decide before the program ends, as the windows would.
-  void settle() {
-    while (host_.responseTimerRunning()) waitInEventLoop(10);
-  }
-
-  PerformanceStore& store() { return store_; }
-  TempTransfer& transfer() { return transfer_; }
-  const IncomingHandler& incoming() const { return incoming_; }
-  TransferView& view() { return view_; }
-  ConsoleHost& host() { return host_; }
-
- private:
-  EngineSettings settings_;
-  PerformanceStore store_;
-  ConsoleHost host_;
-  MessageLogLines log_;
-  Sender sender_;
-  IncomingHandler incoming_;
-  ModuleLink link_;
-  TempTransfer transfer_;
-  TransferView view_;
-};
 
 int portsCommand() {
   auto& backend = midi::systemMidiBackend();
@@ -242,9 +79,7 @@ int reportMissingBlocks(Session& session, const std::string& tail) {
   if (cutShort != 0)
     std::cerr << "quillon-syx: shorter than requested (is the module type right?): " << tempBlockNames(cutShort)
               << '\n';
-  if (const IncomingHandler& in = session.incoming(); in.IgnoredCount > 0)
-    std::cerr << "quillon-syx: " << in.IgnoredCount << " incoming message(s) ignored, the last: "
-              << in.LastIgnoredReason << '\n';
+  reportIgnored(session);
   return blocks == 0 ? ExitNoResponse : ExitMissingBlocks;
 }
 
@@ -370,7 +205,7 @@ std::optional<std::size_t> findPort(const std::vector<std::string>& names, const
 }
 
 bool isTransferCommand(const std::string& command) {
-  return command == "ports" || command == "get-temp" || command == "send-temp";
+  return command == "ports" || command == "get-temp" || command == "send-temp" || isBankCommand(command);
 }
 
 int runTransferCommand(int argc, char** argv, const std::vector<std::string>& args) {
@@ -379,6 +214,7 @@ int runTransferCommand(int argc, char** argv, const std::vector<std::string>& ar
   if (command == "ports") return args.size() == 1 ? portsCommand() : fail("ports takes no arguments");
   TransferOptions options;
   if (const auto error = parseTransferOptions(args, options); !error.empty()) return fail(error);
+  if (isBankCommand(command)) return runBankCommand(command, options);
   return command == "get-temp" ? getTempCommand(options) : sendTempCommand(options);
 }
 

@@ -1,0 +1,142 @@
+// The main window's commands on the module's memory: fetching and sending a
+// whole User or Card bank, fetching the bank's patch names, storing the edited
+// performance into one slot, and telling what kind of performance the list holds.
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QTableWidget>
+
+#include "app/app_context.h"
+#include "app/main_window.h"
+#include "app/performance_kind_dialog.h"
+#include "app/store_to_module_dialog.h"
+
+namespace quillon {
+
+void MainWindow::getBank(BankArea area) {
+  running_ = Running::Bank;
+  const bool fetched = ctx_.bankTransfer.getBank(area, transferView());
+  running_ = Running::None;
+  if (!fetched) return;
+  // Whatever arrived replaced the list the history and the editors spoke of.
+  ctx_.store.notifyReloaded(ChangeOrigin::Incoming);
+  pcmReported_ = false;
+  rebuildNamesFromRecords();
+  fillPerformanceGrid();
+  showNewList();
+}
+
+std::string MainWindow::incompleteListText() const {
+  const auto& s = ctx_.store;
+  std::vector<int> incomplete;
+  for (int i = 0; i < std::min(s.PerformanceCount, PerformanceListSize); ++i)
+    if (!s.ListInfo[static_cast<std::size_t>(i)].complete) incomplete.push_back(i);
+  if (incomplete.empty()) return {};
+  return "Performance(s) " + performanceNumbers(incomplete) + " incomplete: their missing blocks are empty.";
+}
+
+void MainWindow::getPatchNames(BankArea area) {
+  std::vector<std::string> entries;
+  running_ = Running::Bank;
+  const bool complete = ctx_.bankTransfer.getPatchNames(area, transferView(), entries);
+  running_ = Running::None;
+  // Fewer than all: the engine said how many came; the user's list stays as it is.
+  if (!complete) return;
+  ctx_.names.FetchedNames = entries;
+  const std::string error = ctx_.names.WriteUserNames(area == BankArea::Card);
+  if (!error.empty()) {
+    ctx_.host.showInfo(error);
+    return;
+  }
+  setStatus(QStringLiteral("%1 patch names written to User.ini; the lists show them at the next start.")
+                .arg(address::MemoryPatchCount));
+}
+
+void MainWindow::sendBank(BankArea area) {
+  auto& s = ctx_.store;
+  if (s.MidiClosed) {
+    ctx_.host.showInfo(bank_text::SendAllMidiClosed);
+    return;
+  }
+  if (s.NoPerformance) {
+    ctx_.host.showInfo(transfer_text::NothingToSend);
+    return;
+  }
+  const int count = std::min(s.PerformanceCount, PerformanceListSize);
+  const QString question =
+      QStringLiteral("Send %1 All: the %2 performance(s) of the list overwrite %1 performances 1 to %2 in the module.\n"
+                     "Go on?")
+          .arg(QString::fromLatin1(bankName(area)))
+          .arg(count);
+  if (!confirm || !confirm(question)) return;
+  running_ = Running::Bank;
+  ctx_.bankTransfer.sendBank(area, transferView());
+  running_ = Running::None;
+}
+
+void MainWindow::storeToModule() {
+  auto& s = ctx_.store;
+  if (s.MidiClosed) {
+    ctx_.host.showInfo(bank_text::StoreMidiClosed);
+    return;
+  }
+  if (s.NoPerformance) {
+    ctx_.host.showInfo(bank_text::NothingToSave);
+    return;
+  }
+  StoreToModuleDialog* dialog = windows.storeDialog;
+  if (!dialog || !dialog->ask()) return;
+  const BankArea area = dialog->toCard() ? BankArea::Card : BankArea::User;
+  applyStoredName(dialog->newName());
+  running_ = Running::Bank;
+  const bool stored = ctx_.bankTransfer.storePerformance(area, dialog->slot(), transferView());
+  running_ = Running::None;
+  if (!stored) return;
+  const QString where = QStringLiteral("%1 %2").arg(QString::fromLatin1(bankName(area))).arg(dialog->slot());
+  setStatus(QStringLiteral("Stored into ") + where);
+  if (ctx_.settings.VerifyStore) verifyStored(area, dialog->slot(), where);
+}
+
+void MainWindow::verifyStored(BankArea area, int slot, const QString& where) {
+  const PerformanceRecord sent = ctx_.store.TempPerformance;
+  running_ = Running::Bank;
+  const BankCheck check = ctx_.bankTransfer.verifyStore(area, slot, sent, transferView());
+  running_ = Running::None;
+  if (check.ok()) {
+    setStatus(QStringLiteral("Stored into ") + where + QStringLiteral(" and read back identical"));
+    return;
+  }
+  // A silent module was reported by the response timeout already.
+  if (check.answered) ctx_.host.showInfo(ctx_.bankTransfer.verifyText(check));
+}
+
+void MainWindow::applyStoredName(const std::string& name) {
+  auto& s = ctx_.store;
+  auto& listed = s.PerformanceList[static_cast<std::size_t>(std::clamp(s.SelectedIndex, 0, PerformanceListSize - 1))];
+  if (performanceName(s.TempPerformance.common) == name && performanceName(listed.common) == name) return;
+  setPerformanceName(s.TempPerformance.common, name);
+  setPerformanceName(listed.common, name);
+  s.UnsavedChanges = true;
+  s.notifyChanged({address::AreaTemporary, 0, address::BlockCommon, common::Name, PerformanceNameLength,
+                   ChangeOrigin::UserEdit});
+  fillPerformanceGrid();
+  setSelectedCaption(s.SelectedIndex);
+}
+
+void MainWindow::chooseKind() {
+  PerformanceKindDialog* dialog = windows.kindDialog;
+  if (!dialog || !dialog->ask()) return;
+  auto& s = ctx_.store;
+  const PerformanceKind kind = s.FromCard ? PerformanceKind::Card : s.FromUser ? PerformanceKind::User : PerformanceKind::Temp;
+  for (int i = 0; i < std::min(s.PerformanceCount, PerformanceListSize); ++i) s.ListInfo[static_cast<std::size_t>(i)].kind = kind;
+  setStatusPanel(KindStatusPanel, QString::fromLatin1(kindText(kind)));
+}
+
+void MainWindow::cancelTransfer() {
+  if (running_ == Running::Bank)
+    ctx_.bankTransfer.cancel();
+  else
+    ctx_.tempTransfer.Cancel();
+}
+
+}  // namespace quillon

@@ -1,0 +1,209 @@
+// User and Card bank transfers against the virtual module: what the module
+// holds arrives byte for byte, cancel and lost answers leave the list as they
+// should, a stored slot lands at its addresses, names come only when whole.
+
+#include "engine/bank_transfer.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "engine/incoming.h"
+#include "midi/model/virtual_module.h"
+#include "recording_host.h"
+
+namespace quillon {
+namespace {
+
+constexpr int TimeoutMs = 1500;
+
+// The module behind the port: answers are handed to the incoming handler
+// during the waits, as the event loop would. Every `dropEvery`th answer is lost.
+class ModuleHost : public testing::RecordingHost {
+ public:
+  explicit ModuleHost(jv::VirtualModule& module) : module_(module) {}
+  void attach(IncomingHandler& incoming, std::function<void()> onTimeout) {
+    incoming_ = &incoming;
+    onTimeout_ = std::move(onTimeout);
+  }
+  void sendLong(std::span<const Byte> m) override {
+    RecordingHost::sendLong(m);
+    for (Bytes& answer : module_.receive(m).answers)
+      if (!silent && !(dropEvery > 0 && ++answers_ % dropEvery == 0)) pending_.events.push_back({0xF0, 0, 0, 0, answer});
+  }
+  void startResponseTimer() override {
+    if (!timerRunning) silentMs_ = 0;
+    RecordingHost::startResponseTimer();
+  }
+  void waitMs(int ms) override {
+    RecordingHost::waitMs(ms);
+    deliver(ms);
+  }
+  void waitMsUntil(int ms, const std::function<bool()>& done) override {
+    ++fastWaits;
+    deliver(ms);
+    if (!done()) RecordingHost::waitMs(ms);
+  }
+
+  bool silent = false;
+  int dropEvery = 0;
+  int fastWaits = 0;
+
+ private:
+  void deliver(int ms) {
+    if (!pending_.events.empty()) incoming_->HandleModuleInput(pending_);
+    if (timerRunning && (silentMs_ += ms) >= TimeoutMs) onTimeout_();
+  }
+  jv::VirtualModule& module_;
+  IncomingHandler* incoming_ = nullptr;
+  std::function<void()> onTimeout_;
+  testing::QueueSource pending_;
+  int answers_ = 0;
+  int silentMs_ = 0;
+};
+
+struct DoneView : TransferView {
+  std::function<void(int)> onDone;
+  void performanceDone(int n) override {
+    if (onDone) onDone(n);
+  }
+};
+
+// Bytes no two blocks share, so a block stored at the wrong place shows.
+void fillBank(jv::VirtualModule& module, Byte area) {
+  for (int n = 0; n < BankPerformanceCount; ++n)
+    for (int block = 0; block < TempBlockCount; ++block) {
+      auto bytes = module.blockAt(performanceBlockAddress(area, n, block));
+      for (std::size_t k = 0; k < bytes.size(); ++k)
+        bytes[k] = static_cast<Byte>((n * 37 + block * 11 + static_cast<int>(k)) & midi_byte::DataMask);
+    }
+}
+
+class BankTransferTest : public ::testing::TestWithParam<ModuleType> {
+ protected:
+  BankTransferTest() : module(GetParam()), host(module) {
+    settings.sizes = blockSizesFor(GetParam());
+    settings.noteOn = false;
+    host.attach(incoming, [this] { bank.responseTimeout(view); });
+    fillBank(module, address::AreaUserPerformance);
+    fillBank(module, address::AreaCardPerformance);
+  }
+  // The list entry n holds what the module holds in `area`, at this type's lengths.
+  bool entryMatchesModule(Byte area, int n) {
+    for (int block = 0; block < TempBlockCount; ++block) {
+      const auto held = module.blockAt(performanceBlockAddress(area, n, block));
+      const auto got = blockBytes(store.PerformanceList[static_cast<std::size_t>(n)], block);
+      if (!std::equal(held.begin(), held.end(), got.begin())) return false;
+    }
+    return true;
+  }
+
+  jv::VirtualModule module;
+  ModuleHost host;
+  PerformanceStore store;
+  EngineSettings settings;
+  MessageLogLines log{host};
+  Sender sender{store, host, settings, log};
+  IncomingHandler incoming{store, host, sender, log};
+  BankTransfer bank{sender, host};
+  DoneView view;
+};
+
+TEST_P(BankTransferTest, GetAllFetchesEveryByteOfTheBankPacedAndFast) {
+  for (bool fast : {false, true}) {
+    settings.fastTransfers = fast;
+    for (BankArea b : {BankArea::User, BankArea::Card}) {
+      ASSERT_TRUE(bank.getBank(b, view));
+      for (int n = 0; n < BankPerformanceCount; ++n) EXPECT_TRUE(entryMatchesModule(performanceAreaOf(b), n)) << n;
+      EXPECT_EQ(store.PerformanceCount, BankPerformanceCount);
+      EXPECT_EQ(store.FromCard, b == BankArea::Card);
+      EXPECT_TRUE(bank.incompletePerformances().empty());
+      EXPECT_TRUE(store.ListInfo[31].complete);
+      EXPECT_FALSE(store.Updating);
+    }
+  }
+  EXPECT_EQ(host.fastWaits, 2 * BankPerformanceCount * TempBlockCount);
+  EXPECT_TRUE(host.infos.empty());
+}
+
+TEST_P(BankTransferTest, CancelAfterPerformanceSixLeavesTheFirstSixAndClearsTheRest) {
+  store.PerformanceList[20].parts[3][part::Level] = 99;  // an older list must not show through
+  view.onDone = [this](int n) {
+    if (n == 5) bank.cancel();
+  };
+  ASSERT_TRUE(bank.getBank(BankArea::User, view));
+  for (int n = 0; n <= 5; ++n) EXPECT_TRUE(entryMatchesModule(address::AreaUserPerformance, n));
+  for (int n = 6; n < BankPerformanceCount; ++n) EXPECT_EQ(store.PerformanceList[n], PerformanceRecord{}) << n;
+  EXPECT_EQ(store.PerformanceCount, 6);
+  EXPECT_TRUE(bank.incompletePerformances().empty());
+  EXPECT_EQ(host.wire.size(), 6u * TempBlockCount);
+  // The next command is not silenced by the cancel.
+  EXPECT_EQ(bank.readSlotName(BankArea::User, 7), performanceName(module.performance(address::AreaUserPerformance, 6).common));
+}
+
+TEST_P(BankTransferTest, LostAnswersAreNamedAndMarkedIncomplete) {
+  host.dropEvery = 100;
+  ASSERT_TRUE(bank.getBank(BankArea::Card, view));
+  const auto incomplete = bank.incompletePerformances();
+  ASSERT_EQ(incomplete.size(), 5u);  // answers 100, 200 .. 500 of 544
+  EXPECT_EQ(incomplete[0], 99 / TempBlockCount);
+  EXPECT_FALSE(store.ListInfo[incomplete[0]].complete);
+  EXPECT_NE(store.ListInfo[incomplete[0]].problem.find("part"), std::string::npos);
+  EXPECT_TRUE(store.ListInfo[0].complete);
+  ASSERT_EQ(host.infos.size(), 1u);
+  EXPECT_NE(host.infos[0].find(performanceNumbers(incomplete)), std::string::npos);
+}
+
+TEST_P(BankTransferTest, StoringIntoCardSlot32UsesItsAddressesAndTheModuleHoldsIt) {
+  ASSERT_TRUE(bank.getBank(BankArea::User, view));
+  store.TempPerformance = store.PerformanceList[4];
+  host.wire.clear();
+  ASSERT_TRUE(bank.storePerformance(BankArea::Card, LastSlot, view));
+  ASSERT_EQ(host.wire.size(), static_cast<std::size_t>(TempBlockCount));
+  EXPECT_EQ(Bytes(host.wire[0].begin() + 5, host.wire[0].begin() + 9), (Bytes{0x20, 0x1F, 0x00, 0x00}));
+  for (int p = 0; p < address::PartCount; ++p)
+    EXPECT_EQ(Bytes(host.wire[1 + p].begin() + 5, host.wire[1 + p].begin() + 9),
+              (Bytes{0x20, 0x1F, static_cast<Byte>(0x10 + p), 0x00}));
+  const BankCheck check = bank.verifyStore(BankArea::Card, LastSlot, store.TempPerformance, view);
+  EXPECT_TRUE(check.ok());
+  EXPECT_TRUE(store.FromUser);  // the read-back left the list as it was
+  module.performance(address::AreaCardPerformance, 31).parts[7][part::Pan] ^= 1;
+  const BankCheck changed = bank.verifyStore(BankArea::Card, LastSlot, store.TempPerformance, view);
+  EXPECT_EQ(changed.differing, std::vector<int>{31});
+}
+
+TEST_P(BankTransferTest, PatchNamesComeOnlyWhenAll128Arrived) {
+  std::vector<std::string> entries;
+  ASSERT_TRUE(bank.getPatchNames(BankArea::Card, view, entries));
+  ASSERT_EQ(entries.size(), 128u);
+  EXPECT_EQ(entries[127], "R:128 " + nameText(module.patchName(address::AreaCardPatch, 127)));
+  host.dropEvery = 40;
+  EXPECT_FALSE(bank.getPatchNames(BankArea::User, view, entries));
+  EXPECT_EQ(bank.namesArrived(), 125);
+  EXPECT_EQ(host.infos, std::vector<std::string>{bank.namesMissingText()});
+}
+
+TEST_P(BankTransferTest, ASilentModuleIsReportedOnceAndClosedPortsStopAtOnce) {
+  host.silent = true;
+  std::vector<std::string> entries;
+  EXPECT_FALSE(bank.getPatchNames(BankArea::User, view, entries));
+  EXPECT_EQ(bank.namesArrived(), 0);
+  EXPECT_EQ(std::count(host.infos.begin(), host.infos.end(), transfer_text::NotResponding), 1);
+  const std::size_t requests = host.wire.size();
+  EXPECT_LT(requests, 128u);
+  ASSERT_TRUE(bank.getBank(BankArea::User, view));  // cleared the flag the timeout left, and asked again
+  EXPECT_GT(host.wire.size(), requests);
+  EXPECT_EQ(store.PerformanceCount, 0);
+  EXPECT_EQ(bank.incompletePerformances().size(), 32u);
+  host.infos.clear();
+  host.wire.clear();
+  store.MidiClosed = true;
+  EXPECT_FALSE(bank.getPatchNames(BankArea::Card, view, entries));
+  EXPECT_EQ(host.infos, std::vector<std::string>{bank_text::GetNamesMidiClosed});
+  EXPECT_TRUE(host.wire.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, BankTransferTest, ::testing::Values(ModuleType::JV1080, ModuleType::JV2080));
+
+}  // namespace
+}  // namespace quillon

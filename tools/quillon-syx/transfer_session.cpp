@@ -1,0 +1,112 @@
+#include "transfer_session.h"
+
+#include "cli_common.h"
+#include "midi/midi_backend.h"
+#include "settings/device_settings.h"
+#include "transfer_commands.h"
+
+namespace quillon::cli {
+
+namespace {
+
+bool acceptsVerify(const std::string& command) {
+  return command == "send-temp" || command == "send-bank" || command == "store";
+}
+
+std::optional<BankArea> bankByName(const std::string& name) {
+  if (name == "user") return BankArea::User;
+  if (name == "card") return BankArea::Card;
+  return std::nullopt;
+}
+
+}  // namespace
+
+// Options and positional arguments after the command; an error text on failure.
+std::string parseTransferOptions(const std::vector<std::string>& args, TransferOptions& o) {
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (a.rfind("--", 0) != 0) {
+      o.positional.push_back(a);
+      continue;
+    }
+    if (a == "--verify" && acceptsVerify(args[0])) {
+      o.verify = true;
+      continue;
+    }
+    if (a == "--fast") {
+      o.fast = true;
+      continue;
+    }
+    if (i + 1 >= args.size()) return "option " + a + " needs a value";
+    const std::string& v = args[++i];
+    int n = 0;
+    if (a == "--in") {
+      o.in = v;
+    } else if (a == "--out") {
+      o.out = v;
+    } else if (a == "--unit-id") {
+      if (!parseNumber(v, n) || !isValidUnitId(n))
+        return "unit ID \"" + v + "\" is not 17..32";
+      o.unitId = n;
+    } else if (a == "--type") {
+      o.type = moduleTypeByName(v);
+      if (!o.type) return "unknown module type \"" + v + "\"";
+    } else if (a == "--delay") {
+      if (!parseNumber(v, n) || n < MinSysDly || n > MaxSysDly)
+        return "delay \"" + v + "\" is not " + std::to_string(MinSysDly) + ".." + std::to_string(MaxSysDly) + " ms";
+      o.delay = n;
+    } else if (a == "--bank") {
+      o.bank = bankByName(v);
+      if (!o.bank) return "bank \"" + v + "\" is not user or card";
+    } else if (a == "--slot") {
+      if (!parseNumber(v, n) || n < FirstSlot || n > LastSlot)
+        return "slot \"" + v + "\" is not " + std::to_string(FirstSlot) + ".." + std::to_string(LastSlot);
+      o.slot = n;
+    } else if (a == "--write-ini") {
+      o.iniFolder = v;
+    } else {
+      return "unknown option " + a;
+    }
+  }
+  if (o.in.empty() || o.out.empty()) return "--in and --out name the module's ports";
+  return {};
+}
+
+// The settings' values under the options given on the command line.
+EngineSettings engineSettings(const TransferOptions& o) {
+  DeviceSettings stored;
+  const QString problem = stored.ReadSettings();
+  if (!problem.isEmpty())
+    std::cerr << "quillon-syx: " << problem.simplified().toStdString() << "\n";
+  EngineSettings s;
+  s.unitId = o.unitId.value_or(stored.JVID);
+  s.sizes = o.type ? blockSizesFor(*o.type) : stored.blockSizes();
+  s.sysDly = o.delay.value_or(stored.SysDly);
+  s.fastTransfers = o.fast || stored.FastTransfers;
+  s.noteOn = false;  // no preview notes from a batch transfer
+  return s;
+}
+
+std::string Session::open(const TransferOptions& o) {
+  auto& backend = midi::systemMidiBackend();
+  std::string error;
+  const auto outputs = backend.outputNames();
+  const auto out = findPort(outputs, o.out, "output", error);
+  if (!out) return error;
+  const auto inputs = backend.inputNames();
+  const auto in = findPort(inputs, o.in, "input", error);
+  if (!in) return error;
+  return link_.open({static_cast<int>(*out), outputs[*out]}, {static_cast<int>(*in), inputs[*in]});
+}
+
+void reportIgnored(const Session& session) {
+  if (const IncomingHandler& in = session.incoming(); in.IgnoredCount > 0)
+    std::cerr << "quillon-syx: " << in.IgnoredCount << " incoming message(s) ignored, the last: "
+              << in.LastIgnoredReason << '\n';
+}
+
+void Session::settle() {
+  while (host_.responseTimerRunning()) waitInEventLoop(10);
+}
+
+}  // namespace quillon::cli
