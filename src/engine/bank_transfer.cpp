@@ -138,6 +138,7 @@ bool BankTransfer::fetchPerformances(BankArea bank, int first, int count, Transf
   const Byte area = performanceAreaOf(bank);
   RequestPacer pacer(sender_);
   requested_ = 0;
+  const Byte editorsSub = s.SysexAddressBuffer.bytes[1];
   for (int n = first; n < first + count && !s.TransferCancelled; ++n) {
     s.ReceivedBankBlocks[static_cast<std::size_t>(n)] = 0;
     s.ReceivedBankBytes[static_cast<std::size_t>(n)] = {};
@@ -154,6 +155,8 @@ bool BankTransfer::fetchPerformances(BankArea bank, int first, int count, Transf
     }
     view.performanceDone(n);
   }
+  // The editors send through the same buffer: their edits go to the Temporary Performance again.
+  s.SysexAddressBuffer.bytes[1] = editorsSub;
   return !s.TransferCancelled;
 }
 

@@ -120,6 +120,7 @@ TEST_P(BankTransferTest, GetAllFetchesEveryByteOfTheBankPacedAndFast) {
       EXPECT_TRUE(bank.incompletePerformances().empty());
       EXPECT_TRUE(store.ListInfo[31].complete);
       EXPECT_FALSE(store.Updating);
+      EXPECT_EQ(store.SysexAddressBuffer.sub(), 0) << "the editors' buffer points at the Temporary Performance again";
     }
   }
   EXPECT_EQ(host.fastWaits, 2 * BankPerformanceCount * TempBlockCount);
