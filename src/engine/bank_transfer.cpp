@@ -155,6 +155,7 @@ bool BankTransfer::fetchPerformances(BankArea bank, int first, int count, Transf
     }
     view.performanceDone(n);
   }
+  pacer.awaitLastAnswer();
   // The editors send through the same buffer: their edits go to the Temporary Performance again.
   s.SysexAddressBuffer.bytes[1] = editorsSub;
   return !s.TransferCancelled;
@@ -239,6 +240,7 @@ bool BankTransfer::getPatchNames(BankArea bank, TransferView& view, std::vector<
     view.progress(m);
     view.collected(m + 1);
     pacer.afterRequest();
+    if (m + 1 == BankPatchCount) pacer.awaitLastAnswer();
     if (s.PendingAnswered) ++namesArrived_;
     entries.push_back(patchNameEntry(bank, m, s.ReceivedPatchNames[static_cast<std::size_t>(m)]));
   }
@@ -269,8 +271,8 @@ std::string BankTransfer::readSlotName(BankArea bank, int slot) {
   s.NamesOnly = true;
   name.fill(Blank);
   sender_.RequestSysexData(address::memoryCommon(performanceAreaOf(bank), slot - 1), PerformanceNameLength);
+  // The response timer goes on: a silent module is reported as for any request.
   RequestPacer(sender_).afterRequest();
-  host_.stopResponseTimer();
   s.NamesOnly = false;
   s.Updating = false;
   s.FromUser = fromUser;
