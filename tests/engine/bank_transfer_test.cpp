@@ -127,7 +127,7 @@ TEST_P(BankTransferTest, GetAllFetchesEveryByteOfTheBankPacedAndFast) {
   EXPECT_TRUE(host.infos.empty());
 }
 
-TEST_P(BankTransferTest, CancelAfterPerformanceSixLeavesTheFirstSixAndClearsTheRest) {
+TEST_P(BankTransferTest, CancelAfterPerformance5LeavesEntries0To5AndClearsTheRest) {
   store.PerformanceList[20].parts[3][part::Level] = 99;  // an older list must not show through
   view.onDone = [this](int n) {
     if (n == 5) bank.cancel();
@@ -139,7 +139,8 @@ TEST_P(BankTransferTest, CancelAfterPerformanceSixLeavesTheFirstSixAndClearsTheR
   EXPECT_TRUE(bank.incompletePerformances().empty());
   EXPECT_EQ(host.wire.size(), 6u * TempBlockCount);
   // The next command is not silenced by the cancel.
-  EXPECT_EQ(bank.readSlotName(BankArea::User, 7), performanceName(module.performance(address::AreaUserPerformance, 6).common));
+  EXPECT_EQ(bank.readSlotName(BankArea::User, 7),
+            performanceName(module.performance(address::AreaUserPerformance, 6).common));
 }
 
 TEST_P(BankTransferTest, LostAnswersAreNamedAndMarkedIncomplete) {
