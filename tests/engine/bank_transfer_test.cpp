@@ -29,7 +29,7 @@ class ModuleHost : public testing::RecordingHost {
   void sendLong(std::span<const Byte> m) override {
     RecordingHost::sendLong(m);
     for (Bytes& answer : module_.receive(m).answers)
-      if (!silent && !(dropEvery > 0 && ++answers_ % dropEvery == 0)) pending_.events.push_back({0xF0, 0, 0, 0, answer});
+      if (!silent && !(dropEvery > 0 && ++answers_ % dropEvery == 0)) pending_.pushSysex(std::move(answer));
   }
   void startResponseTimer() override {
     if (!timerRunning) silentMs_ = 0;
