@@ -9,32 +9,11 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
 runs=${2:-5}
-syx="$build/tools/quillon-syx/quillon-syx"
-jvsim="$build/tools/quillon-jvsim/quillon-jvsim"
-jack_lsp >/dev/null 2>&1 || { echo "no JACK server answers (jack_lsp failed)"; exit 1; }
-work=$(mktemp -d)
-name="qbench-$$"
-"$jvsim" --api jack --name "$name" >"$work/jvsim.log" 2>&1 &
-sim=$!
-trap 'kill $sim 2>/dev/null; wait $sim 2>/dev/null; rm -rf "$work"' EXIT
-for _ in $(seq 100); do grep -q ready "$work/jvsim.log" && break; sleep 0.05; done
-export XDG_CONFIG_HOME="$work/config"
-ports=(--in "$name-out" --out "$name-in")
-"$syx" demo "$work/demo.syx" >/dev/null
+source bench/jvsim_bench.sh
+bench_start_sim qbench
 
 # elapsed COMMAND...: the transfer's own milliseconds as the tool reports them.
 elapsed() { "$@" 2>/dev/null | sed -n 's/.* blocks in \([0-9]*\) ms.*/\1/p'; }
-
-report() {  # report LABEL FLOOR_MS TIMES...
-  local label="$1" floor="$2"
-  shift 2
-  awk -v label="$label" -v floor="$floor" 'BEGIN {
-    n = split(ARGV[1], t, " "); worst = 0; sum = 0
-    for (i = 1; i <= n; i++) { sum += t[i]; if (t[i] > worst) worst = t[i] }
-    printf "%-22s floor %4d ms  mean %7.1f ms  worst %5d ms  mean/floor %.3f  worst/floor %.3f  (%d runs)\n",
-           label, floor, sum / n, worst, sum / n / floor, worst / floor, n
-  }' "$*"
-}
 
 for delay in 20 50; do
   gets=() sends=()

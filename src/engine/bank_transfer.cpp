@@ -138,6 +138,7 @@ bool BankTransfer::fetchPerformances(BankArea bank, int first, int count, Transf
   const Byte area = performanceAreaOf(bank);
   RequestPacer pacer(sender_);
   requested_ = 0;
+  const Byte editorsSub = s.SysexAddressBuffer.bytes[1];
   for (int n = first; n < first + count && !s.TransferCancelled; ++n) {
     s.ReceivedBankBlocks[static_cast<std::size_t>(n)] = 0;
     s.ReceivedBankBytes[static_cast<std::size_t>(n)] = {};
@@ -154,6 +155,9 @@ bool BankTransfer::fetchPerformances(BankArea bank, int first, int count, Transf
     }
     view.performanceDone(n);
   }
+  pacer.awaitLastAnswer();
+  // The editors send through the same buffer: their edits go to the Temporary Performance again.
+  s.SysexAddressBuffer.bytes[1] = editorsSub;
   return !s.TransferCancelled;
 }
 
@@ -236,6 +240,7 @@ bool BankTransfer::getPatchNames(BankArea bank, TransferView& view, std::vector<
     view.progress(m);
     view.collected(m + 1);
     pacer.afterRequest();
+    if (m + 1 == BankPatchCount) pacer.awaitLastAnswer();
     if (s.PendingAnswered) ++namesArrived_;
     entries.push_back(patchNameEntry(bank, m, s.ReceivedPatchNames[static_cast<std::size_t>(m)]));
   }
@@ -266,8 +271,8 @@ std::string BankTransfer::readSlotName(BankArea bank, int slot) {
   s.NamesOnly = true;
   name.fill(Blank);
   sender_.RequestSysexData(address::memoryCommon(performanceAreaOf(bank), slot - 1), PerformanceNameLength);
+  // The response timer goes on: a silent module is reported as for any request.
   RequestPacer(sender_).afterRequest();
-  host_.stopResponseTimer();
   s.NamesOnly = false;
   s.Updating = false;
   s.FromUser = fromUser;

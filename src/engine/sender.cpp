@@ -122,4 +122,11 @@ void RequestPacer::afterRequest() {
   sender_.host().waitMsUntil(sender_.settings().sysDly, [&store] { return store.PendingAnswered; });
 }
 
+void RequestPacer::awaitLastAnswer() {
+  const PerformanceStore& store = sender_.store();
+  if (store.TransferCancelled) return;
+  sender_.host().stopResponseTimer();
+  sender_.host().waitMsUntil(LastAnswerGraceMs, [&store] { return store.PendingAnswered; });
+}
+
 }  // namespace quillon

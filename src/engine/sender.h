@@ -20,6 +20,7 @@ inline constexpr const char* RequestMidiClosed = "RQ sys Midi Closed ";
 }  // namespace sender_text
 
 inline constexpr std::size_t SentLogLineLength = 250;  // line 1 grows while shorter
+inline constexpr int LastAnswerGraceMs = 500;  // far above a round trip, well below the response timeout
 inline constexpr int ChordIntervals[] = {0, 10, 14, 15, 19};
 
 class Sender {
@@ -62,6 +63,11 @@ class RequestPacer {
  public:
   explicit RequestPacer(Sender& sender) : sender_(sender), fast_(sender.settings().fastTransfers) {}
   void afterRequest();
+  // At the end of a run: the answer to the last request may still be on its
+  // way (the next request's wait would have taken it in). Waits for it a
+  // little, with the response timer stopped, so that a lost last answer is
+  // counted as lost, not reported as a silent module.
+  void awaitLastAnswer();
 
  private:
   Sender& sender_;

@@ -163,6 +163,8 @@ else
     run 0 -- "$syx" ports
     has "$base-a-in:in"
     fetch "$work/first.syx" "${ports[@]}"
+    fetch "$work/first-fast.syx" "${ports[@]}" --fast
+    cmp -s "$work/first.syx" "$work/first-fast.syx" || failed "Get Temp in fast mode fetched other bytes"
     # Another performance goes in and comes back field for field.
     run 0 -- "$syx" send-temp "${ports[@]}" "$work/demo.syx" 3
     fetch "$work/third.syx" "${ports[@]}"

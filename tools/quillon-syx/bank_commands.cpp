@@ -154,8 +154,8 @@ int getNamesCommand(const TransferOptions& o) {
   for (const auto& entry : entries) std::cout << entry << '\n';
   if (o.iniFolder.empty()) return ExitOk;
   if (const auto error = writeNames(o.iniFolder, *o.bank, entries); !error.empty()) return fail(error);
-  std::cout << "Wrote " << entries.size() << " names into " << (std::filesystem::path(o.iniFolder) / "User.ini").string()
-            << '\n';
+  const auto ini = std::filesystem::path(o.iniFolder) / "User.ini";
+  std::cout << "Wrote " << entries.size() << " names into " << ini.string() << '\n';
   return ExitOk;
 }
 
