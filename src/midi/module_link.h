@@ -27,7 +27,7 @@ class PortEventSource : public MidiEventSource {
 // The device choices of the settings: numbers, and names looked up first.
 struct PortChoice {
   int number = 0;
-  std::string name;  // empty: use the number
+  std::string name;  // empty: use the number; a name not found opens nothing
 };
 
 class ModuleLink : public QObject {

@@ -236,6 +236,18 @@ class ProgramWindowsTest : public QObject {
     QCOMPARE(stored.value("JVID").toInt(), 20);
   }
 
+  void aStoredPortThatIsGoneOpensNothingElse() {
+    // Number 0 is the virtual module now; the name is what the user chose.
+    const QString gone = QStringLiteral("quillon-jvsim-in:in");
+    Program p([&](DeviceSettings& s) { s.Midi_OutName = gone; });
+    QVERIFY(p.ctx().store.MidiClosed);
+    QCOMPARE(p.t.infos.size(), std::size_t{1});
+    QVERIFY2(QString::fromStdString(p.t.infos[0]).contains("MIDI output '" + gone + "' is not available"),
+             p.t.infos[0].c_str());
+    p.main().openPath(bank(p, "bank.syx", address::AreaUserPerformance, 3));
+    QCOMPARE(p.main().statusPanel(0), QStringLiteral("Midi Closed"));
+  }
+
   void closingTheOutputSilencesEveryChannel() {
     Program p;
     jv::VirtualModule& module = midi::virtualModuleBackend().module();
