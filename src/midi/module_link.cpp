@@ -32,7 +32,7 @@ namespace {
 // A stored name is the device the user chose: when it is not there, the
 // stored number may name another device by now, so nothing opens.
 template <typename Port, typename Error>
-void chooseDevice(Port& port, const PortChoice& choice, const char* direction) {
+void chooseDevice(Port& port, const PortChoice& choice, const char* direction, const midi::MidiBackend& backend) {
   if (choice.name.empty()) {
     port.SetDeviceID(static_cast<std::uint16_t>(choice.number));
     return;
@@ -40,18 +40,20 @@ void chooseDevice(Port& port, const PortChoice& choice, const char* direction) {
   try {
     port.SetProductName(choice.name);
   } catch (const Error&) {
-    throw Error(std::string("MIDI ") + direction + " '" + choice.name + "' is not available");
+    const std::string why = backend.unavailableReason();
+    throw Error(std::string("MIDI ") + direction + " '" + choice.name + "' is not available" +
+                (why.empty() ? "" : " (" + why + ")"));
   }
 }
 
 }  // namespace
 
 void ModuleLink::choose(TMidiOutput& port, const PortChoice& choice) {
-  chooseDevice<TMidiOutput, EmidioutputError>(port, choice, "output");
+  chooseDevice<TMidiOutput, EmidioutputError>(port, choice, "output", backend_);
 }
 
 void ModuleLink::choose(TMidiInput& port, const PortChoice& choice) {
-  chooseDevice<TMidiInput, EMidiInputError>(port, choice, "input");
+  chooseDevice<TMidiInput, EMidiInputError>(port, choice, "input", backend_);
 }
 
 std::string ModuleLink::open(const PortChoice& out, const PortChoice& in, std::optional<PortChoice> keyboard) {

@@ -59,8 +59,8 @@ class ModuleLink : public QObject {
 
  private:
   void connectInput(TMidiInput& port, bool fromModule);
-  static void choose(TMidiOutput& port, const PortChoice& choice);
-  static void choose(TMidiInput& port, const PortChoice& choice);
+  void choose(TMidiOutput& port, const PortChoice& choice);
+  void choose(TMidiInput& port, const PortChoice& choice);
 
   PerformanceStore& store_;
   IncomingHandler& incoming_;

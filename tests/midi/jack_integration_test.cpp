@@ -6,6 +6,8 @@
 
 #include <functional>
 
+#include <jack/jack.h>
+
 #include "jvsim_process.h"
 #include "midi/model/virtual_module.h"
 
@@ -225,6 +227,46 @@ TEST_F(JackJvsim, SilentModuleAnswersNothing) {
   QThread::msleep(50);
   for (int i = 0; i < 5; ++i) link_->out.SendLongMessage(TemporaryCommonRequest);
   EXPECT_FALSE(processEventsUntil([&] { return !events_.empty(); }, 300));
+}
+
+// The JACK clients called `base` or a numbered variant of it, as JACK names
+// a second client that asks for a name in use.
+int jackClientsNamed(const std::string& base) {
+  jack_client_t* self = jack_client_open("quillon-client-count", JackNoStartServer, nullptr);
+  if (!self) return -1;
+  int count = 0;
+  for (int n = 0; n < 10; ++n) {
+    const std::string name = n == 0 ? base : base + QString::asprintf("-%02d", n).toStdString();
+    if (char* uuid = jack_get_uuid_for_client_name(self, name.c_str())) {
+      ++count;
+      jack_free(uuid);
+    }
+  }
+  jack_client_close(self);
+  return count;
+}
+
+TEST_F(JackJvsim, PortsOpenOnTheClientsThatListThem) {
+  startWith({});
+  requestUntilAnswered(TemporaryCommonRequest);
+  // One client for the outputs, one for the inputs: each wakes every cycle.
+  EXPECT_EQ(jackClientsNamed("quillon-test"), 2);
+  // A second input at the same time (the keyboard) needs a client of its own, for as long as it is open.
+  {
+    TMidiInput keyboard(link_->backend);
+    keyboard.SetProductName(jvsim_.outputPort());
+    keyboard.Open();
+    EXPECT_EQ(jackClientsNamed("quillon-test"), 3);
+  }
+  EXPECT_EQ(jackClientsNamed("quillon-test"), 2);
+  // Closed and opened again, the ports still carry traffic.
+  link_->in.Close();
+  link_->in.Open();
+  link_->in.Start();
+  link_->out.Close();
+  link_->out.Open();
+  events_.clear();
+  EXPECT_EQ(requestUntilAnswered(TemporaryCommonRequest), expectedAnswer(TemporaryCommonRequest));
 }
 
 TEST_F(JackJvsim, VanishedDeviceGivesAClearErrorAndMissingNamesAreNotInstalled) {

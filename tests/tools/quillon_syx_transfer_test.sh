@@ -78,6 +78,14 @@ run 0 -- timeout 60 "$syx" get-temp --in virtual --out virtual "$work/fifo.syx"
 has "is not a regular file"
 rm -rf "$XDG_CONFIG_HOME/Harborlab"
 
+# Without a MIDI system the libraries under the ports say nothing on stderr;
+# the reason comes once, with a port that was asked for and is not there.
+err=$(JACK_DEFAULT_SERVER=quillon-none "$syx" ports 2>&1 >/dev/null)
+[ -z "$err" ] || failed "listing the ports printed: $err"
+run 1 -- env JACK_DEFAULT_SERVER=quillon-none "$syx" get-temp --in nosuch --out virtual "$work/x.syx"
+[ "$(wc -l <<<"$out")" -eq 1 ] || failed "a missing port took $(wc -l <<<"$out") lines: $out"
+[ -e /dev/snd/seq ] || has "the JACK server is not running"  # with a sequencer, ALSA starts instead
+
 # Refusals before anything is sent.
 run 1 -- "$syx" get-temp --in nosuch --out virtual "$work/x.syx"
 has "no MIDI input is named \"nosuch\""
