@@ -1,6 +1,10 @@
 #!/usr/bin/env bash
 # Start-up time (process start to main window shown; target under 0.5 s) and
 # resident memory after opening a 32-performance file (target under 80 MB).
+# Then, with JACK ports open to quillon-jvsim: idle CPU (target under 0.5 % of
+# a core), private memory (target under 60 MB; the JACK server's shared memory,
+# which every client maps, does not count), threads, and the time from File >
+# Exit to the end of the process (target under 0.5 s).
 # Runs under xvfb when no display is there. Usage: bench/startup.sh [RUNS]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -8,7 +12,8 @@ runs=${1:-10}
 quillon=build/src/app/quillon
 syx=build/tools/quillon-syx/quillon-syx
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+sim=""
+trap '[ -n "$sim" ] && kill "$sim" 2>/dev/null; rm -rf "$work"' EXIT
 cp data/*.ini "$work/"
 "$syx" demo "$work/demo8.syx" >/dev/null
 # 32 performances: the demo bank four times, renumbered by the reader's order.
@@ -42,3 +47,38 @@ fi
 measure >/dev/null  # the first run writes the default settings
 run_all "empty start"
 run_all "32-perf file (+2 s splash)" "$work/bank32.syx"
+
+# --- idle with JACK ports open ---
+idle_settle_s=4   # ports open, splash gone
+idle_window_s=10
+if ! jack_lsp >/dev/null 2>&1; then
+  echo "JACK idle: skipped (no JACK server; scripts/jack.sh starts one)"
+  exit 0
+fi
+jvsim=build/tools/quillon-jvsim/quillon-jvsim
+name="qbench-$$"
+"$jvsim" --api jack --name "$name" >"$work/jvsim.log" 2>&1 &
+sim=$!
+for _ in $(seq 100); do grep -q ready "$work/jvsim.log" && break; sleep 0.05; done
+conf="$XDG_CONFIG_HOME/Harborlab/Quillon.conf"
+sed -i '/^Midi_In1Name=/d; /^Midi_OutName=/d' "$conf"
+sed -i "s/^\[General\]$/[General]\nMidi_In1Name=$name-out:out\nMidi_OutName=$name-in:in/" "$conf"
+cd "$work"
+"$OLDPWD/$quillon" --exit-after $(((idle_settle_s + idle_window_s) * 1000 + 500)) >"$work/idle.out" 2>"$work/idle.err" &
+pid=$!
+cd "$OLDPWD"
+sleep "$idle_settle_s"
+# CPU time in ns of all its threads (the scheduler's count: finer than clock ticks).
+ticks() { cat /proc/"$pid"/task/*/schedstat | awk '{s += $1} END {printf "%d", s}'; }
+before=$(ticks)
+sleep "$idle_window_s"
+after=$(ticks)
+private_kb=$(awk '/^Private_(Clean|Dirty):/ {s += $2} END {print s}' "/proc/$pid/smaps_rollup")
+threads=$(awk '/^Threads:/ {print $2}' "/proc/$pid/status")
+wait "$pid"
+ended=$(date +%s%N)
+exit_at=$(sed -n 's/^exit_at_ns=//p' "$work/idle.out")
+grep -q "Midi Closed\|could not be opened" "$work/idle.err" && echo "note: the ports did not open"
+awk -v d=$((after - before)) -v s="$idle_window_s" -v p="$private_kb" -v t="$threads" \
+  -v e=$(((ended - exit_at) / 1000000)) -v l="$(wc -l <"$work/idle.err")" \
+  'BEGIN {printf "JACK ports open, idle    CPU %.2f %% of a core over %d s, private memory %.1f MB, %d threads, %d stderr lines\nExit to process end      %d ms\n", 100 * d / 1e9 / s, s, p / 1024, t, l, e}'

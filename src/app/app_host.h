@@ -13,6 +13,9 @@ class QWidget;
 
 namespace quillon {
 
+// Main status panel 0 while the MIDI ports are closed.
+inline constexpr const char* MidiClosedPanelText = "Midi Closed";
+
 class DebugWindow;
 class MessageLogWindow;
 

@@ -26,14 +26,19 @@ constexpr int TransferPictureMs = 500;   // into a Get Temp at the default SysEx
 
 // For the start-up benchmark: the wall clock when the main window is shown,
 // and the resident memory then.
-void reportShown() {
+void printWallClock(const char* key) {
   const auto now = std::chrono::system_clock::now().time_since_epoch();
+  std::printf("%s=%lld\n", key, static_cast<long long>(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()));
+  std::fflush(stdout);
+}
+
+void reportShown() {
+  printWallClock("shown_at_ns");
   std::ifstream status("/proc/self/status");
   std::string line, rss = "unknown";
   while (std::getline(status, line))
     if (line.rfind("VmRSS:", 0) == 0) rss = line.substr(6);
-  std::printf("shown_at_ns=%lld\nrss=%s\n",
-              static_cast<long long>(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()), rss.c_str());
+  std::printf("rss=%s\n", rss.c_str());
   std::fflush(stdout);
 }
 // What the patch windows show in a picture, chosen as the user chooses it.
@@ -82,6 +87,11 @@ int main(int argc, char** argv) {
   const QCommandLineOption reportStartup(QStringLiteral("report-startup"),
                                          QStringLiteral("Print when the main window is shown and the memory used, then quit."));
   parser.addOption(reportStartup);
+  const QCommandLineOption exitAfter(
+      QStringLiteral("exit-after"),
+      QStringLiteral("Choose File > Exit after <ms> milliseconds and print when (for the benchmark)."),
+      QStringLiteral("ms"));
+  parser.addOption(exitAfter);
   const QCommandLineOption screenshotSettings(
       QStringLiteral("screenshot-settings"),
       QStringLiteral("Save a picture of the MIDI and expansion settings dialog to <png> and quit."),
@@ -153,6 +163,12 @@ int main(int argc, char** argv) {
     QTimer::singleShot(0, [] {
       reportShown();
       QApplication::exit(0);
+    });
+  }
+  if (parser.isSet(exitAfter)) {
+    QTimer::singleShot(parser.value(exitAfter).toInt(), [&windows] {
+      printWallClock("exit_at_ns");
+      windows.mainWindow->close();
     });
   }
   if (parser.isSet(screenshot)) {

@@ -524,7 +524,15 @@ void MainWindow::fillPerformanceGrid() {
     item->setData(Qt::AccessibleDescriptionRole, why.trimmed());
   }
   fitGridColumnsToNames();
-  setStatusPanel(FoundPanel, QStringLiteral("Found : ") + QString::number(count));
+  showFoundCount(count);
+}
+
+void MainWindow::showFoundCount(int count) {
+  // The panel is shared with the ports' state; closed ports are the more
+  // urgent news, so the count then waits in the tooltip.
+  const QString found = QStringLiteral("Found : ") + QString::number(count);
+  panels_[FoundPanel]->setToolTip(found);
+  setStatusPanel(FoundPanel, ctx_.store.MidiClosed ? QString::fromLatin1(MidiClosedPanelText) : found);
 }
 
 void MainWindow::fitGridColumnsToNames() {

@@ -140,6 +140,7 @@ class MainWindow : public QMainWindow {
   void dropEvent(QDropEvent* event) override;
 
  private:
+  void showFoundCount(int count);
   void buildControls();
   void fitPatchGridToNames();
   void fitGridColumnsToNames();

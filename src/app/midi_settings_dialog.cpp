@@ -83,8 +83,9 @@ ModuleTypeSetup moduleTypeSetup(ModuleType type) {
 
 int findDevice(const std::vector<std::string>& names, const QString& name, int number) {
   if (!name.isEmpty()) {
+    // A device that is gone is not stood in for by whatever has its number now.
     const auto it = std::find(names.begin(), names.end(), name.toStdString());
-    if (it != names.end()) return static_cast<int>(it - names.begin());
+    return it != names.end() ? static_cast<int>(it - names.begin()) : -1;
   }
   return number >= 0 && number < static_cast<int>(names.size()) ? number : -1;
 }

@@ -42,7 +42,7 @@ struct SettingsPorts {
 };
 SettingsPorts settingsPorts(const DeviceSettings& settings);
 
-// Where `name` (looked up first) or else `number` is in `names`; -1 when neither is.
+// The row of `name` in `names`, or with no name stored `number`; -1 when it is not there.
 int findDevice(const std::vector<std::string>& names, const QString& name, int number);
 
 struct PortCallbacks {

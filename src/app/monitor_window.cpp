@@ -323,7 +323,7 @@ std::string MonitorWindow::reopenPorts(const PortChoice& out, const PortChoice& 
   const std::string error = link_->open(out, in, keyboard);
   if (!error.empty()) {
     lkb_->clear();
-    setPanel(0, QStringLiteral("Midi Closed"));
+    setPanel(0, QString::fromLatin1(MidiClosedPanelText));
     for (int panel = 1; panel < 4; ++panel) setPanel(panel, {});
     return error;
   }

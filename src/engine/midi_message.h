@@ -33,6 +33,7 @@ inline constexpr Byte Expression = 11;
 inline constexpr Byte ReverbSend = 91;
 inline constexpr Byte ChorusSend = 93;
 inline constexpr Byte AllSoundOff = 120;
+inline constexpr Byte AllNotesOff = 123;
 }  // namespace controller
 
 inline constexpr int MidiChannels = 16;

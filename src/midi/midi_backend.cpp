@@ -44,6 +44,13 @@ std::unique_ptr<InputConnection> CombinedBackend::openInput(std::size_t device, 
   return part->openInput(local, name, std::move(handler));
 }
 
+std::string CombinedBackend::unavailableReason() const {
+  std::string reason;
+  for (const MidiBackend* part : parts_)
+    if (const std::string r = part->unavailableReason(); !r.empty()) reason += (reason.empty() ? "" : "; ") + r;
+  return reason;
+}
+
 VirtualModuleBackend& virtualModuleBackend() {
   static VirtualModuleBackend backend;
   return backend;

@@ -49,6 +49,9 @@ class MidiBackend {
   virtual std::unique_ptr<OutputConnection> openOutput(std::size_t device, const std::string& name) = 0;
   virtual std::unique_ptr<InputConnection> openInput(std::size_t device, const std::string& name,
                                                      InputHandler handler) = 0;
+  // Why the platform's devices could not be listed at all ("" when they could):
+  // the text for a port that was asked for and is not there.
+  virtual std::string unavailableReason() const { return {}; }
 };
 
 // Several backends one after the other: device numbers run through the first
@@ -61,6 +64,7 @@ class CombinedBackend : public MidiBackend {
   std::unique_ptr<OutputConnection> openOutput(std::size_t device, const std::string& name) override;
   std::unique_ptr<InputConnection> openInput(std::size_t device, const std::string& name,
                                              InputHandler handler) override;
+  std::string unavailableReason() const override;
 
  private:
   std::vector<MidiBackend*> parts_;

@@ -86,7 +86,24 @@ void TMidiOutput::Open() {
   productName_ = names[id];
 }
 
-void TMidiOutput::Close() { connection_.reset(); }
+void TMidiOutput::Close() {
+  if (!connection_) return;
+  silenceAllChannels();
+  connection_.reset();
+}
+
+void TMidiOutput::silenceAllChannels() {
+  for (int channel = 1; channel <= MidiChannels; ++channel) {
+    for (const Byte number : {controller::AllNotesOff, controller::AllSoundOff}) {
+      const std::array<Byte, 3> message{onChannel(status::ControlChange, channel), number, 0};
+      try {
+        connection_->send(message);
+      } catch (const midi::MidiBackendError&) {
+        return;  // a device that is gone has nothing left sounding
+      }
+    }
+  }
+}
 
 void TMidiOutput::send(std::span<const Byte> bytes) {
   if (!IsOpen()) throw EmidioutputError(OutputNotOpen);

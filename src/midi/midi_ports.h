@@ -48,6 +48,8 @@ class TMidiOutput : public QObject {
   std::vector<std::string> DeviceNames() const { return backend_.outputNames(); }
 
   void Open();
+  // Silences all 16 channels first, as the platform's reset would: a note
+  // still sounding is never left behind by a closed port.
   void Close();
   bool IsOpen() const { return connection_ != nullptr; }
 
@@ -62,6 +64,7 @@ class TMidiOutput : public QObject {
 
  private:
   void send(std::span<const Byte> bytes);
+  void silenceAllChannels();
 
   midi::MidiBackend& backend_;
   std::uint16_t deviceId_ = 0;

@@ -28,27 +28,33 @@ ModuleLink::ModuleLink(PerformanceStore& store, IncomingHandler& incoming, midi:
 
 ModuleLink::~ModuleLink() { close(); }
 
-void ModuleLink::choose(TMidiOutput& port, const PortChoice& choice) {
-  if (!choice.name.empty()) {
-    try {
-      port.SetProductName(choice.name);
-      return;
-    } catch (const EmidioutputError&) {
-      // A port that moved or vanished: fall back to the stored number.
-    }
+namespace {
+
+// A stored name is the device the user chose: when it is not there, the
+// stored number may name another device by now, so nothing opens.
+template <typename Port, typename Error>
+void chooseDevice(Port& port, const PortChoice& choice, const char* direction, const midi::MidiBackend& backend) {
+  if (choice.name.empty()) {
+    port.SetDeviceID(static_cast<std::uint16_t>(choice.number));
+    return;
   }
-  port.SetDeviceID(static_cast<std::uint16_t>(choice.number));
+  try {
+    port.SetProductName(choice.name);
+  } catch (const Error&) {
+    const std::string why = backend.unavailableReason();
+    throw Error(std::string("MIDI ") + direction + " '" + choice.name + "' is not available" +
+                (why.empty() ? "" : " (" + why + ")"));
+  }
+}
+
+}  // namespace
+
+void ModuleLink::choose(TMidiOutput& port, const PortChoice& choice) {
+  chooseDevice<TMidiOutput, EmidioutputError>(port, choice, "output", backend_);
 }
 
 void ModuleLink::choose(TMidiInput& port, const PortChoice& choice) {
-  if (!choice.name.empty()) {
-    try {
-      port.SetProductName(choice.name);
-      return;
-    } catch (const EMidiInputError&) {
-    }
-  }
-  port.SetDeviceID(static_cast<std::uint16_t>(choice.number));
+  chooseDevice<TMidiInput, EMidiInputError>(port, choice, "input", backend_);
 }
 
 std::string ModuleLink::open(const PortChoice& out, const PortChoice& in, std::optional<PortChoice> keyboard) {

@@ -27,7 +27,7 @@ class PortEventSource : public MidiEventSource {
 // The device choices of the settings: numbers, and names looked up first.
 struct PortChoice {
   int number = 0;
-  std::string name;  // empty: use the number
+  std::string name;  // empty: use the number; a name not found opens nothing
 };
 
 class ModuleLink : public QObject {
@@ -59,8 +59,8 @@ class ModuleLink : public QObject {
 
  private:
   void connectInput(TMidiInput& port, bool fromModule);
-  static void choose(TMidiOutput& port, const PortChoice& choice);
-  static void choose(TMidiInput& port, const PortChoice& choice);
+  void choose(TMidiOutput& port, const PortChoice& choice);
+  void choose(TMidiInput& port, const PortChoice& choice);
 
   PerformanceStore& store_;
   IncomingHandler& incoming_;

@@ -1,7 +1,9 @@
 #include "midi/rtmidi_backend.h"
 
 #include <algorithm>
+#include <mutex>
 
+#include "midi/platform_probe.h"
 #include "midi/rtmidi_apis.h"
 
 namespace quillon::midi {
@@ -28,8 +30,8 @@ auto guarded(F&& call) {
 
 // Port numbers shift whenever another program adds or removes a port, and
 // RtMidi opens by number, looking the number up again inside openPort. So the
-// connection finds its port by name in its own RtMidi object, opens it, and
-// trusts the result only when the list did not change around the open.
+// connection finds its port by name, opens it, and trusts the result only when
+// the list did not change around the open.
 template <typename Port>
 void openByName(Port& port, const std::string& name, const std::string& ourPortName) {
   constexpr int Attempts = 5;
@@ -44,76 +46,131 @@ void openByName(Port& port, const std::string& name, const std::string& ourPortN
   throw MidiBackendError("MIDI device list kept changing while opening " + name);
 }
 
+// Where an RtMidiIn delivers: the handler of the connection using it, if any.
+// RtMidi's JACK input does not wait for its thread when a port closes, so the
+// lock is what keeps a handler from running once its connection is gone.
+struct InputGate {
+  std::mutex mutex;
+  const InputHandler* handler = nullptr;
+
+  static void received(double, std::vector<unsigned char>* message, void* self) {
+    auto& gate = *static_cast<InputGate*>(self);
+    std::lock_guard lock(gate.mutex);
+    if (gate.handler && message && !message->empty()) (*gate.handler)(*message);
+  }
+  void attach(const InputHandler* h) {
+    std::lock_guard lock(mutex);
+    handler = h;
+  }
+};
+
+// One RtMidiIn with its gate; the callback is set once, for the object's life.
+struct GatedInput {
+  explicit GatedInput(std::unique_ptr<RtMidiIn> port) : in(std::move(port)) {
+    in->setCallback(&InputGate::received, &gate);
+  }
+  ~GatedInput() { in.reset(); }  // its thread ends before the gate goes
+  InputGate gate;
+  std::unique_ptr<RtMidiIn> in;
+};
+
 }  // namespace
 
+// Every RtMidi object of an API is a client of the platform's MIDI system (on
+// JACK, a client with its own thread woken every cycle). So the objects that
+// list the ports also carry the first output and the first input; only a
+// second input at the same time (the keyboard) gets an object of its own.
 struct RtMidiBackend::State {
   RtMidi::Api api = RtMidi::UNSPECIFIED;
   std::string clientName;
   std::vector<std::string> startErrors;
-  // Kept open to list ports; opened connections have their own RtMidi objects,
-  // so closing one never disturbs the lists.
-  std::unique_ptr<RtMidiOut> outLister;
-  std::unique_ptr<RtMidiIn> inLister;
+  std::unique_ptr<RtMidiOut> out;
+  std::unique_ptr<GatedInput> in;
+  bool outInUse = false;
+  bool inInUse = false;
 
-  bool started() const { return outLister && inLister; }
+  bool started() const { return out && in; }
 };
 
 class RtMidiOutputConnection : public OutputConnection {
  public:
-  RtMidiOutputConnection(RtMidiBackend::State& owner, std::string name)
-      : owner_(owner), name_(std::move(name)), out_(guarded([&] { return std::make_unique<RtMidiOut>(owner.api, owner.clientName); })) {
-    guarded([&] { openByName(*out_, name_, "out"); });
+  RtMidiOutputConnection(RtMidiBackend::State& owner, std::string name) : owner_(owner), name_(std::move(name)) {
+    if (owner_.outInUse) own_ = guarded([&] { return std::make_unique<RtMidiOut>(owner.api, owner.clientName); });
+    else owner_.outInUse = shared_ = true;
+    try {
+      guarded([&] { openByName(port(), name_, "out"); });
+    } catch (...) {
+      release();
+      throw;
+    }
   }
   ~RtMidiOutputConnection() override {
     try {
-      out_->closePort();
+      port().closePort();
     } catch (const RtMidiError&) {
       // Closing a port whose server is gone has nothing left to release.
     }
+    release();
   }
 
   void send(std::span<const Byte> message) override {
     // RtMidi hands messages to a port that may have left (device unplugged,
     // server stopped) without a word, so look for it first.
-    const auto names = guarded([&] { return portNames(*owner_.outLister); });
+    const auto names = guarded([&] { return portNames(*owner_.out); });
     if (std::find(names.begin(), names.end(), name_) == names.end())
       throw MidiBackendError("MIDI device " + name_ + " is no longer available");
-    guarded([&] { out_->sendMessage(message.data(), message.size()); });
+    guarded([&] { port().sendMessage(message.data(), message.size()); });
   }
 
  private:
+  RtMidiOut& port() { return shared_ ? *owner_.out : *own_; }
+  void release() {
+    if (shared_) owner_.outInUse = shared_ = false;
+  }
+
   RtMidiBackend::State& owner_;
   std::string name_;
-  std::unique_ptr<RtMidiOut> out_;
+  bool shared_ = false;
+  std::unique_ptr<RtMidiOut> own_;
 };
 
 class RtMidiInputConnection : public InputConnection {
  public:
   RtMidiInputConnection(RtMidiBackend::State& owner, const std::string& name, InputHandler handler)
-      : handler_(std::move(handler)), in_(guarded([&] { return std::make_unique<RtMidiIn>(owner.api, owner.clientName); })) {
-    guarded([&] {
-      // SysEx, timing clock / time code and active sensing all reach the handlers.
-      in_->ignoreTypes(false, false, false);
-      in_->setCallback(&RtMidiInputConnection::received, this);
-      openByName(*in_, name, "in");
-    });
-  }
-  ~RtMidiInputConnection() override {
-    // Destroying the RtMidi object ends its thread (or JACK client) first, so
-    // the handler is not called after this returns.
+      : owner_(owner), handler_(std::move(handler)) {
+    if (owner_.inInUse)
+      own_ = std::make_unique<GatedInput>(guarded([&] { return std::make_unique<RtMidiIn>(owner.api, owner.clientName); }));
+    else owner_.inInUse = shared_ = true;
     try {
-      in_->closePort();
-      in_.reset();
-    } catch (const RtMidiError&) {
+      guarded([&] {
+        // SysEx, timing clock / time code and active sensing all reach the handlers.
+        input().in->ignoreTypes(false, false, false);
+        input().gate.attach(&handler_);
+        openByName(*input().in, name, "in");
+      });
+    } catch (...) {
+      close();
+      throw;
     }
   }
+  ~RtMidiInputConnection() override { close(); }
 
  private:
-  static void received(double, std::vector<unsigned char>* message, void* self) {
-    if (message && !message->empty()) static_cast<RtMidiInputConnection*>(self)->handler_(*message);
+  GatedInput& input() { return shared_ ? *owner_.in : *own_; }
+  void close() {
+    input().gate.attach(nullptr);  // waits for a handler that runs now
+    try {
+      input().in->closePort();
+    } catch (const RtMidiError&) {
+    }
+    own_.reset();
+    if (shared_) owner_.inInUse = shared_ = false;
   }
+
+  RtMidiBackend::State& owner_;
   InputHandler handler_;
-  std::unique_ptr<RtMidiIn> in_;
+  bool shared_ = false;
+  std::unique_ptr<GatedInput> own_;
 };
 
 RtMidiBackend::RtMidiBackend(const std::vector<std::string>& apis, std::string clientName)
@@ -126,14 +183,18 @@ RtMidiBackend::RtMidiBackend(const std::vector<std::string>& apis, std::string c
   }
   if (apis.empty()) order = preferredRtMidiApis();
   for (RtMidi::Api api : order) {
+    if (const auto why = platformApiUnavailable(api)) {
+      state_->startErrors.push_back(rtMidiApiName(api) + ": " + *why);
+      continue;
+    }
     try {
-      state_->outLister = std::make_unique<RtMidiOut>(api, state_->clientName);
-      state_->inLister = std::make_unique<RtMidiIn>(api, state_->clientName);
+      state_->out = std::make_unique<RtMidiOut>(api, state_->clientName);
+      state_->in = std::make_unique<GatedInput>(std::make_unique<RtMidiIn>(api, state_->clientName));
       state_->api = api;
       return;
     } catch (const RtMidiError& e) {
-      state_->outLister.reset();
-      state_->inLister.reset();
+      state_->out.reset();
+      state_->in.reset();
       state_->startErrors.push_back(rtMidiApiName(api) + ": " + e.getMessage());
     }
   }
@@ -147,24 +208,31 @@ std::string RtMidiBackend::apiName() const {
 
 const std::vector<std::string>& RtMidiBackend::startErrors() const { return state_->startErrors; }
 
+std::string RtMidiBackend::unavailableReason() const {
+  if (state_->started()) return {};
+  std::string reason;
+  for (const std::string& e : state_->startErrors) reason += (reason.empty() ? "" : "; ") + e;
+  return reason;
+}
+
 std::vector<std::string> RtMidiBackend::outputNames() {
   if (!state_->started()) return {};
-  return guarded([&] { return portNames(*state_->outLister); });
+  return guarded([&] { return portNames(*state_->out); });
 }
 
 std::vector<std::string> RtMidiBackend::inputNames() {
   if (!state_->started()) return {};
-  return guarded([&] { return portNames(*state_->inLister); });
+  return guarded([&] { return portNames(*state_->in->in); });
 }
 
 std::unique_ptr<OutputConnection> RtMidiBackend::openOutput(std::size_t, const std::string& name) {
-  if (!state_->started()) throw MidiBackendError("no MIDI API is available");
+  if (!state_->started()) throw MidiBackendError("no MIDI system is available: " + unavailableReason());
   return std::make_unique<RtMidiOutputConnection>(*state_, name);
 }
 
 std::unique_ptr<InputConnection> RtMidiBackend::openInput(std::size_t, const std::string& name,
                                                           InputHandler handler) {
-  if (!state_->started()) throw MidiBackendError("no MIDI API is available");
+  if (!state_->started()) throw MidiBackendError("no MIDI system is available: " + unavailableReason());
   return std::make_unique<RtMidiInputConnection>(*state_, name, std::move(handler));
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 // The platform's MIDI ports through RtMidi. The first API in the list that
-// starts is used for everything; when none starts the lists are empty.
+// starts is used for everything; when none starts the lists are empty. APIs
+// are tried quietly: why they failed is kept for the message of a port that
+// was asked for, not printed.
 
 #include <memory>
 #include <string>
@@ -26,6 +28,7 @@ class RtMidiBackend : public MidiBackend {
   std::unique_ptr<OutputConnection> openOutput(std::size_t device, const std::string& name) override;
   std::unique_ptr<InputConnection> openInput(std::size_t device, const std::string& name,
                                              InputHandler handler) override;
+  std::string unavailableReason() const override;
 
  struct State;  // RtMidi stays out of this header
 

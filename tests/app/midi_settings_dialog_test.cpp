@@ -139,19 +139,19 @@ class MidiDevSelectTest : public QObject {
       s.Midi_OutName = QStringLiteral("USB Out");  // now at 1
       s.SepKB = true;
       s.Midi_In2 = 0;
-      s.Midi_In2Name = QStringLiteral("Gone Port");  // unplugged: the number stands
+      s.Midi_In2Name = QStringLiteral("Gone Port");  // unplugged: no other port stands in
     });
     auto d = dialog();
     QCOMPARE(d->LiJVin->currentRow(), 2);
     QCOMPARE(d->LiJVout->currentRow(), 1);
     QVERIFY(d->ChSepKB->isChecked());
     QCOMPARE(d->LiKbIn->count(), 3);
-    QCOMPARE(d->LiKbIn->currentRow(), 0);
+    QCOMPARE(d->LiKbIn->currentRow(), -1);
     d->ChSepKB->setChecked(false);
     QCOMPARE(d->LiKbIn->count(), 0);
     QVERIFY(!ctx().settings.SepKB);
 
-    QCOMPARE(findDevice({"a", "b"}, QStringLiteral("c"), 5), -1);
+    QCOMPARE(findDevice({"a", "b"}, QStringLiteral("c"), 1), -1);
     QCOMPARE(findDevice({"a", "b"}, QString(), 1), 1);
   }
 

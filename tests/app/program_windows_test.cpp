@@ -236,6 +236,47 @@ class ProgramWindowsTest : public QObject {
     QCOMPARE(stored.value("JVID").toInt(), 20);
   }
 
+  void aStoredPortThatIsGoneOpensNothingElse() {
+    // Number 0 is the virtual module now; the name is what the user chose.
+    const QString gone = QStringLiteral("quillon-jvsim-in:in");
+    Program p([&](DeviceSettings& s) { s.Midi_OutName = gone; });
+    QVERIFY(p.ctx().store.MidiClosed);
+    QCOMPARE(p.t.infos.size(), std::size_t{1});
+    QVERIFY2(QString::fromStdString(p.t.infos[0]).contains("MIDI output '" + gone + "' is not available"),
+             p.t.infos[0].c_str());
+    p.main().openPath(bank(p, "bank.syx", address::AreaUserPerformance, 3));
+    QCOMPARE(p.main().statusPanel(0), QStringLiteral("Midi Closed"));
+  }
+
+  void closingTheOutputSilencesEveryChannel() {
+    Program p;
+    jv::VirtualModule& module = midi::virtualModuleBackend().module();
+    // Ports close when the settings dialog shows and when the program ends.
+    const auto silenced = [&]() -> std::function<bool()> {
+      for (int c = 0; c < MidiChannels; ++c) {
+        module.receive(Bytes{onChannel(status::ControlChange, c + 1), controller::AllNotesOff, 1});
+        module.receive(Bytes{onChannel(status::ControlChange, c + 1), controller::AllSoundOff, 1});
+      }
+      return [&, before = module.controlChangesReceived()] {
+        for (int c = 0; c < MidiChannels; ++c)
+          if (module.controller(c, controller::AllNotesOff) != 0 || module.controller(c, controller::AllSoundOff) != 0)
+            return false;
+        return module.controlChangesReceived() - before == 2 * MidiChannels;
+      };
+    };
+    auto check = silenced();
+    bool whileShown = false;
+    onNextDialog<MidiSettingsDialog>([&](MidiSettingsDialog* d) {
+      whileShown = check();
+      d->BCan1->click();
+    });
+    p.windows->openSettingsDialog();
+    QVERIFY(whileShown);
+    check = silenced();
+    p.windows.reset();
+    QVERIFY(check());
+  }
+
   void dialogsHaveNoMinimiseOrMaximise() {
     Program p;
     MidiSettingsDialog settings(p.ctx(), {});

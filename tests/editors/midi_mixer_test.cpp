@@ -2,8 +2,10 @@
 // changes per strip, memories recalled and kept across a restart, incoming
 // control changes shown without echo, one message for a closed port.
 
+#include <QLabel>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include "app/windows.h"
 #include "app_fixture.h"
@@ -60,6 +62,12 @@ class MidiMixerTest : public QObject {
     t.context->incoming.HandleKeyboardInput(volume);
     QCOMPARE(control<ValueFader>(windows, QStringLiteral("slVol1"))->Position(), 100);
     QCOMPARE(module().controlChangesReceived(), before + (t.context->host.midiThru() ? 1 : 0));
+    // Its lamp lights and goes back to green; the timer behind it rests until the next change.
+    auto* lamp = control<QLabel>(windows, QStringLiteral("LedIn"));
+    auto* lampTimer = windows.mixer->findChild<QTimer*>(QStringLiteral("Timer1"));
+    QVERIFY(lamp->styleSheet().contains(QStringLiteral("#00ff00")) && lampTimer->isActive());
+    QTRY_VERIFY(lamp->styleSheet().contains(QStringLiteral("#008000")));
+    QVERIFY(!lampTimer->isActive());
 
     // "Update" up: incoming changes leave the strips alone.
     control<QPushButton>(windows, QStringLiteral("spMupdate"))->click();

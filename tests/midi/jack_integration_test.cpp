@@ -6,6 +6,8 @@
 
 #include <functional>
 
+#include <jack/jack.h>
+
 #include "jvsim_process.h"
 #include "midi/model/virtual_module.h"
 
@@ -95,6 +97,16 @@ class JackJvsim : public ::testing::Test {
     FAIL() << what << " with no JACK xrun";
   }
 
+  // How often jvsim's log shows note `note` (as sendNotes numbers them) coming in:
+  // tells a fault on the way there from one on the way back.
+  int jvsimReceived(int note) {
+    const std::string log = jvsim_.output();
+    const std::string line = QString::asprintf("in  3 bytes: 90 %02X %02X ", note % 128, note / 128).toStdString();
+    int count = 0;
+    for (auto at = log.find(line); at != std::string::npos; at = log.find(line, at + 1)) ++count;
+    return count;
+  }
+
   // Short messages in batches small enough for RtMidi's JACK send buffer; each
   // batch waits until `arrived` has seen it, so a loaded machine that skips
   // JACK cycles does not overrun the buffers between here and the input port.
@@ -103,7 +115,8 @@ class JackJvsim : public ::testing::Test {
     for (int i = 0; i < count; ++i) {
       link_->out.SendShortMessage(0x90, static_cast<Byte>(i % 128), static_cast<Byte>(i / 128));
       if ((i % Batch == Batch - 1 || i == count - 1) && !processEventsUntil([&] { return arrived() > i; }, 3000))
-        return lossIsAFailureUnlessJackMissedCycles("note " + std::to_string(i) + " got lost");
+        return lossIsAFailureUnlessJackMissedCycles("note " + std::to_string(arrived()) + " got lost (jvsim received it " +
+                                                    std::to_string(jvsimReceived(arrived())) + " times)");
     }
   }
 
@@ -160,12 +173,21 @@ TEST_F(JackJvsim, ThousandShortMessagesArriveInOrder) {
   sendNotes(Count, [&] { return static_cast<int>(events_.size()); });
   if (IsSkipped() || HasFailure()) return;
   ASSERT_TRUE(processEventsUntil([&] { return events_.size() >= Count; }, 5000)) << events_.size();
-  ASSERT_EQ(events_.size(), static_cast<std::size_t>(Count));
-  for (int i = 0; i < Count; ++i) {
-    ASSERT_EQ(events_[i].StatusByte, 0x90) << i;
-    ASSERT_EQ(events_[i].DataByte1, i % 128) << i;
-    ASSERT_EQ(events_[i].DataByte2, i / 128) << i;
-  }
+  // A duplicate of the last notes would still be on its way: let it come.
+  processEventsUntil([] { return false; }, 100);
+  const auto note = [](const TMyMidiEvent& e) { return e.StatusByte == 0x90 ? e.DataByte1 + 128 * e.DataByte2 : -1; };
+  int first = -1;
+  for (int i = 0; i < static_cast<int>(events_.size()) && first < 0; ++i)
+    if (i >= Count || note(events_[i]) != i) first = i;
+  if (first < 0) return;
+  // Sent once each, in order. A client that misses its cycle leaves its last
+  // output buffer in the graph, and the server hands it on again: jvsim's log
+  // then shows one note received several times (seen under load, always with
+  // xruns). Without an xrun a duplicate or a gap is the ports' fault.
+  const int seen = first < static_cast<int>(events_.size()) ? note(events_[first]) : -1;
+  lossIsAFailureUnlessJackMissedCycles("event " + std::to_string(first) + " of " + std::to_string(events_.size()) +
+                                       " carries note " + std::to_string(seen) + " (jvsim received that note " +
+                                       std::to_string(jvsimReceived(seen)) + " times)");
 }
 
 TEST_F(JackJvsim, BurstBeyondCapacityOverflowsAndLosesNothingElse) {
@@ -205,6 +227,46 @@ TEST_F(JackJvsim, SilentModuleAnswersNothing) {
   QThread::msleep(50);
   for (int i = 0; i < 5; ++i) link_->out.SendLongMessage(TemporaryCommonRequest);
   EXPECT_FALSE(processEventsUntil([&] { return !events_.empty(); }, 300));
+}
+
+// The JACK clients called `base` or a numbered variant of it, as JACK names
+// a second client that asks for a name in use.
+int jackClientsNamed(const std::string& base) {
+  jack_client_t* self = jack_client_open("quillon-client-count", JackNoStartServer, nullptr);
+  if (!self) return -1;
+  int count = 0;
+  for (int n = 0; n < 10; ++n) {
+    const std::string name = n == 0 ? base : base + QString::asprintf("-%02d", n).toStdString();
+    if (char* uuid = jack_get_uuid_for_client_name(self, name.c_str())) {
+      ++count;
+      jack_free(uuid);
+    }
+  }
+  jack_client_close(self);
+  return count;
+}
+
+TEST_F(JackJvsim, PortsOpenOnTheClientsThatListThem) {
+  startWith({});
+  requestUntilAnswered(TemporaryCommonRequest);
+  // One client for the outputs, one for the inputs: each wakes every cycle.
+  EXPECT_EQ(jackClientsNamed("quillon-test"), 2);
+  // A second input at the same time (the keyboard) needs a client of its own, for as long as it is open.
+  {
+    TMidiInput keyboard(link_->backend);
+    keyboard.SetProductName(jvsim_.outputPort());
+    keyboard.Open();
+    EXPECT_EQ(jackClientsNamed("quillon-test"), 3);
+  }
+  EXPECT_EQ(jackClientsNamed("quillon-test"), 2);
+  // Closed and opened again, the ports still carry traffic.
+  link_->in.Close();
+  link_->in.Open();
+  link_->in.Start();
+  link_->out.Close();
+  link_->out.Open();
+  events_.clear();
+  EXPECT_EQ(requestUntilAnswered(TemporaryCommonRequest), expectedAnswer(TemporaryCommonRequest));
 }
 
 TEST_F(JackJvsim, VanishedDeviceGivesAClearErrorAndMissingNamesAreNotInstalled) {

@@ -77,10 +77,19 @@ TEST(MidiOutputSend, ClosedPortRefusesEverySend) {
   EXPECT_EQ(errorText<EmidioutputError>([&] { out.SendShortMessage(0x90, 1, 2); }), "MIDI Output device not open");
   const Bytes sysex{0xF0, 0x41, 0xF7};
   EXPECT_EQ(errorText<EmidioutputError>([&] { out.SendLongMessage(sysex.data(), 3); }), "MIDI Output device not open");
+  EXPECT_TRUE(backend.sent.empty());
+  // Closing silences every channel, as a reset of the device would, and only then closes.
   out.Open();
   out.Close();
   EXPECT_EQ(errorText<EmidioutputError>([&] { out.SendEvent(note); }), "MIDI Output device not open");
-  EXPECT_TRUE(backend.sent.empty());
+  std::vector<Bytes> reset;
+  for (Byte c = 0; c < 16; ++c) {
+    reset.push_back({static_cast<Byte>(0xB0 | c), 123, 0});
+    reset.push_back({static_cast<Byte>(0xB0 | c), 120, 0});
+  }
+  EXPECT_EQ(backend.sent, reset);
+  out.Close();  // a closed port sends nothing more
+  EXPECT_EQ(backend.sent.size(), reset.size());
 }
 
 TEST(MidiOutputSend, ShortMessagesTakeTheirLengthFromTheStatus) {

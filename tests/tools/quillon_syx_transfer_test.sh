@@ -4,6 +4,7 @@
 set -u
 syx="$1"
 jvsim="$2"
+xrun_count="$3"
 work=$(mktemp -d)
 sims=()
 cleanup() {
@@ -15,6 +16,7 @@ trap cleanup EXIT
 export XDG_CONFIG_HOME="$work/config"
 mkdir -p "$XDG_CONFIG_HOME"
 failures=0
+skips=0
 virtual="Quillon virtual module"
 
 failed() { echo "FAIL: $*"; failures=$((failures + 1)); }
@@ -76,6 +78,14 @@ run 0 -- timeout 60 "$syx" get-temp --in virtual --out virtual "$work/fifo.syx"
 has "is not a regular file"
 rm -rf "$XDG_CONFIG_HOME/Harborlab"
 
+# Without a MIDI system the libraries under the ports say nothing on stderr;
+# the reason comes once, with a port that was asked for and is not there.
+err=$(JACK_DEFAULT_SERVER=quillon-none "$syx" ports 2>&1 >/dev/null)
+[ -z "$err" ] || failed "listing the ports printed: $err"
+run 1 -- env JACK_DEFAULT_SERVER=quillon-none "$syx" get-temp --in nosuch --out virtual "$work/x.syx"
+[ "$(wc -l <<<"$out")" -eq 1 ] || failed "a missing port took $(wc -l <<<"$out") lines: $out"
+[ -e /dev/snd/seq ] || has "the JACK server is not running"  # with a sequencer, ALSA starts instead
+
 # Refusals before anything is sent.
 run 1 -- "$syx" get-temp --in nosuch --out virtual "$work/x.syx"
 has "no MIDI input is named \"nosuch\""
@@ -128,70 +138,88 @@ else
     return 1
   }
   base="qsyx-$$"
-  # retried CMD...: runs a transfer up to three times while it lost answers
-  # (exit 3) or read back short (exit 4) on a busy JACK server; must end in 0.
-  retried() {
-    for try in 1 2 3; do
+  # A non-realtime JACK server on a busy machine misses cycles and drops their
+  # MIDI; the counter says when it did.
+  "$xrun_count" >"$work/xruns.log" 2>&1 &
+  sims+=($!)
+  for _ in $(seq 100); do [ -s "$work/xruns.log" ] && break; sleep 0.05; done
+  xruns() { tail -n 1 "$work/xruns.log"; }
+  # jrun CODE -- command...: as run, for a transfer through JACK. A result other
+  # than CODE from a try in which the server missed cycles says nothing about the
+  # tool: that try is repeated (four tries at most, then the check is skipped).
+  # A wrong result while no cycle was missed is a failure.
+  jrun() {
+    local code="$1" before try
+    shift 2
+    for try in 1 2 3 4; do
+      before=$(xruns)
       run_quiet "$@"
-      [ "$status" -ne 3 ] && [ "$status" -ne 4 ] && break
-      echo "note: '$1 $2' lost answers on try $try (busy JACK server?)"
+      [ "$status" -eq "$code" ] && return 0
+      if [ "$(xruns)" -eq "$before" ]; then
+        failed "'$*' exited $status, expected $code, with no missed JACK cycle"
+        echo "$out"
+        return 1
+      fi
+      echo "note: '$*' exited $status on try $try; JACK missed $(($(xruns) - before)) cycles meanwhile"
     done
-    [ "$status" -eq 0 ] || { failed "'$*' exited $status"; echo "$out"; }
+    echo "SKIP: '$*': JACK missed cycles on every try"
+    skips=$((skips + 1))
+    return 1
   }
+  # retried CMD...: a transfer that must end in 0, tried again only when the
+  # server missed cycles meanwhile.
+  retried() { jrun 0 -- "$@"; }
   # stop_sim: ends the simulator started last, which saves its User bank when asked to.
   stop_sim() {
     local pid="${sims[-1]}"
     kill "$pid" 2>/dev/null
     wait "$pid" 2>/dev/null
   }
-  # fetch FILE ARGS...: a Get Temp that must succeed. A non-realtime JACK server
-  # on a busy machine drops the MIDI of cycles it misses, so a lost answer is
-  # tried again twice (and said so); a fault of ours loses answers every time.
+  # fetch FILE ARGS...: a Get Temp that must succeed.
   fetch() {
     local file="$1"
     shift
-    for try in 1 2 3; do
-      run_quiet "$syx" get-temp "$@" "$file"
-      [ "$status" -ne 3 ] && break
-      echo "note: Get Temp lost answers on try $try (busy JACK server?)"
-    done
-    [ "$status" -eq 0 ] || { failed "'get-temp $* $file' exited $status"; echo "$out"; }
+    jrun 0 -- "$syx" get-temp "$@" "$file"
   }
 
   if start_sim "$base-a"; then
     ports=(--in "$base-a-out" --out "$base-a-in" --delay 20)
     run 0 -- "$syx" ports
     has "$base-a-in:in"
-    fetch "$work/first.syx" "${ports[@]}"
-    fetch "$work/first-fast.syx" "${ports[@]}" --fast
-    cmp -s "$work/first.syx" "$work/first-fast.syx" || failed "Get Temp in fast mode fetched other bytes"
-    # Another performance goes in and comes back field for field.
-    run 0 -- "$syx" send-temp "${ports[@]}" "$work/demo.syx" 3
-    fetch "$work/third.syx" "${ports[@]}"
-    [ "$(fields "$work/third.syx" 1)" == "$(fields "$work/demo.syx" 3)" ] ||
-      failed "performance 3 sent and fetched again differs"
+    if fetch "$work/first.syx" "${ports[@]}" && fetch "$work/first-fast.syx" "${ports[@]}" --fast; then
+      cmp -s "$work/first.syx" "$work/first-fast.syx" || failed "Get Temp in fast mode fetched other bytes"
+    fi
+    # Another performance goes in and comes back field for field; a data set
+    # lost in a missed cycle shows in the read-back, and the send is tried again.
+    if [ -e "$work/first.syx" ] && jrun 0 -- "$syx" send-temp --verify "${ports[@]}" "$work/demo.syx" 3 &&
+      fetch "$work/third.syx" "${ports[@]}"; then
+      [ "$(fields "$work/third.syx" 1)" == "$(fields "$work/demo.syx" 3)" ] ||
+        failed "performance 3 sent and fetched again differs"
+    fi
     # The first one goes back and the file comes back byte for byte.
-    run 0 -- "$syx" send-temp "${ports[@]}" "$work/first.syx"
-    fetch "$work/again.syx" "${ports[@]}"
-    cmp -s "$work/first.syx" "$work/again.syx" || failed "Temp performance sent back and fetched again differs"
+    if [ -e "$work/first.syx" ] && jrun 0 -- "$syx" send-temp --verify "${ports[@]}" "$work/first.syx" &&
+      fetch "$work/again.syx" "${ports[@]}"; then
+      cmp -s "$work/first.syx" "$work/again.syx" || failed "Temp performance sent back and fetched again differs"
+    fi
   fi
 
   # The JV 2080 blocks are longer: the whole of them goes out and comes back.
   if start_sim "$base-b" --type JV2080 --unit-id 20; then
     ports=(--in "$base-b-out" --out "$base-b-in" --delay 20 --unit-id 20 --type "JV 2080")
-    run 0 -- "$syx" send-temp "${ports[@]}" "$work/demo.syx" 5
-    fetch "$work/jv2080.syx" "${ports[@]}"
-    run 0 -- "$syx" send-temp "${ports[@]}" "$work/jv2080.syx"
-    fetch "$work/jv2080-again.syx" "${ports[@]}"
-    cmp -s "$work/jv2080.syx" "$work/jv2080-again.syx" || failed "JV 2080: Temp performance round trip differs"
-    [ "$(stat -c %s "$work/jv2080.syx" 2>/dev/null || echo 0)" -gt "$(stat -c %s "$work/first.syx" 2>/dev/null || echo 0)" ] ||
-      failed "JV 2080 file is not longer than the JV 1080 one"
+    if jrun 0 -- "$syx" send-temp --verify "${ports[@]}" "$work/demo.syx" 5 && fetch "$work/jv2080.syx" "${ports[@]}" &&
+      jrun 0 -- "$syx" send-temp --verify "${ports[@]}" "$work/jv2080.syx" &&
+      fetch "$work/jv2080-again.syx" "${ports[@]}"; then
+      cmp -s "$work/jv2080.syx" "$work/jv2080-again.syx" || failed "JV 2080: Temp performance round trip differs"
+      [ "$(stat -c %s "$work/jv2080.syx")" -gt 555 ] ||
+        failed "JV 2080 file is not longer than the 555 bytes of a JV 1080 one"
+    fi
   fi
 
   if start_sim "$base-c" --silent; then
-    run 2 -- "$syx" get-temp --in "$base-c-out" --out "$base-c-in" "$work/silent.syx"
-    [ "$(timeouts)" -eq 1 ] || failed "silent module: timeout message shown $(timeouts) times, expected once"
-    [ ! -e "$work/silent.syx" ] || failed "silent module: a file was written"
+    if jrun 2 -- "$syx" get-temp --in "$base-c-out" --out "$base-c-in" "$work/silent.syx"; then
+      [ "$(timeouts)" -eq 1 ] || failed "silent module: timeout message shown $(timeouts) times, expected once"
+      [ ! -e "$work/silent.syx" ] || failed "silent module: a file was written"
+    fi
   fi
 
   # A part that several ports share names none of them.
@@ -200,63 +228,66 @@ else
 
   # Every fifth answer lost: reported, and no file.
   if start_sim "$base-d" --drop-every 5; then
-    run 3 -- "$syx" get-temp --in "$base-d-out" --out "$base-d-in" --delay 20 "$work/dropped.syx"
-    has "of 17 blocks of the Temporary Performance arrived"
-    has "nothing written"
-    [ ! -e "$work/dropped.syx" ] || failed "lost answers: a file was written"
+    if jrun 3 -- "$syx" get-temp --in "$base-d-out" --out "$base-d-in" --delay 20 "$work/dropped.syx"; then
+      has "of 17 blocks of the Temporary Performance arrived"
+      has "nothing written"
+      [ ! -e "$work/dropped.syx" ] || failed "lost answers: a file was written"
+    fi
   fi
 
   # What arrived decides the exit code. Every second answer lost, the last one too: 3, not 2.
   if start_sim "$base-e" --drop-every 2; then
-    run 3 -- "$syx" get-temp --in "$base-e-out" --out "$base-e-in" --delay 20 "$work/halves.syx"
-    has "missing: "
+    if jrun 3 -- "$syx" get-temp --in "$base-e-out" --out "$base-e-in" --delay 20 "$work/halves.syx"; then
+      has "missing: "
+    fi
   fi
   # Only the answer to the repeated request for part 16 lost: all 17 blocks came.
   if start_sim "$base-f" --drop-every 18; then
-    fetch "$work/spare.syx" --in "$base-f-out" --out "$base-f-in" --delay 20
-    [ "$(timeouts)" -eq 0 ] || failed "all 17 blocks came, yet the module was reported silent"
+    if fetch "$work/spare.syx" --in "$base-f-out" --out "$base-f-in" --delay 20; then
+      [ "$(timeouts)" -eq 0 ] || failed "all 17 blocks came, yet the module was reported silent"
+    fi
   fi
 
   # A silent module behind a MIDI loop: its own requests come back. They are no data.
   if start_sim "$base-g" --silent --echo; then
-    run 2 -- "$syx" get-temp --in "$base-g-out" --out "$base-g-in" --delay 20 "$work/echo.syx"
-    has "ignored, the last: a data request, not data"
-    [ ! -e "$work/echo.syx" ] || failed "echoed requests were saved as a performance"
+    if jrun 2 -- "$syx" get-temp --in "$base-g-out" --out "$base-g-in" --delay 20 "$work/echo.syx"; then
+      has "ignored, the last: a data request, not data"
+      [ ! -e "$work/echo.syx" ] || failed "echoed requests were saved as a performance"
+    fi
   fi
   # Answers with a spoilt checksum are ignored; a JV 1080 asked for JV 2080 blocks answers them short.
   if start_sim "$base-h" --corrupt-every 3; then
-    run 3 -- "$syx" get-temp --in "$base-h-out" --out "$base-h-in" --delay 20 "$work/corrupt.syx"
-    has "the last: bad checksum"
+    if jrun 3 -- "$syx" get-temp --in "$base-h-out" --out "$base-h-in" --delay 20 "$work/corrupt.syx"; then
+      has "the last: bad checksum"
+    fi
   fi
   if start_sim "$base-l"; then
-    run 2 -- "$syx" get-temp --in "$base-l-out" --out "$base-l-in" --delay 20 --type 2080 "$work/short.syx"
-    has "shorter than requested (is the module type right?): "
+    if jrun 2 -- "$syx" get-temp --in "$base-l-out" --out "$base-l-in" --delay 20 --type 2080 "$work/short.syx"; then
+      has "shorter than requested (is the module type right?): "
+    fi
   fi
   [ ! -e "$work/corrupt.syx" ] && [ ! -e "$work/short.syx" ] || failed "a file was written from bad answers"
 
   # A note from the module is shown, never passed back: in a loop it would bounce for good.
+  # (The channel resets a closing port sends are control changes.)
   if start_sim "$base-i" --play-note -v; then
-    fetch "$work/note.syx" --in "$base-i-out" --out "$base-i-in" --delay 20
-    grep -q "note played" "$work/$base-i.log" && ! grep -q "(short message)" "$work/$base-i.log" ||
-      failed "no note played, or quillon-syx passed it back (MIDI thru)"
+    fetch "$work/note.syx" --in "$base-i-out" --out "$base-i-in" --delay 20 &&
+      { grep -q "note played" "$work/$base-i.log" && ! grep "(short message)" "$work/$base-i.log" | grep -qv ": B" ||
+        failed "no note played, or quillon-syx passed it back (MIDI thru)"; }
   fi
 
   # A data set has no answer: only --verify finds a module that stored nothing.
   if start_sim "$base-j"; then
     ports=(--in "$base-j-out" --out "$base-j-in" --delay 20)
-    for try in 1 2 3; do
-      run_quiet "$syx" send-temp --verify "${ports[@]}" "$work/demo.syx" 3
-      [ "$status" -ne 4 ] && break
-      echo "note: send-temp --verify lost messages on try $try (busy JACK server?)"
-    done
-    [ "$status" -eq 0 ] || { failed "send-temp --verify exited $status"; echo "$out"; }
-    has "Read back: the module holds what was sent."
-    run 2 -- "$syx" send-temp --verify "${ports[@]}" --unit-id 18 "$work/demo.syx" 4
-    has "the module may not hold what was sent"
+    jrun 0 -- "$syx" send-temp --verify "${ports[@]}" "$work/demo.syx" 3 && has "Read back: the module holds what was sent."
+    if jrun 2 -- "$syx" send-temp --verify "${ports[@]}" --unit-id 18 "$work/demo.syx" 4; then
+      has "the module may not hold what was sent"
+    fi
   fi
   if start_sim "$base-k" --lose-every 2; then
-    run 4 -- "$syx" send-temp --verify --in "$base-k-out" --out "$base-k-in" --delay 20 "$work/demo.syx" 3
-    has "these differ from what was sent: part"
+    if jrun 4 -- "$syx" send-temp --verify --in "$base-k-out" --out "$base-k-in" --delay 20 "$work/demo.syx" 3; then
+      has "these differ from what was sent: part"
+    fi
   fi
   # Banks: what the module holds arrives byte for byte at both sizes, paced and
   # fast; a bank sent is what a fetch reads back; a stored Card slot 32 is held.
@@ -295,5 +326,9 @@ fi
 if [ "$failures" -ne 0 ]; then
   echo "$failures check(s) failed"
   exit 1
+fi
+if [ "$skips" -ne 0 ]; then
+  echo "$skips check(s) skipped: the JACK server missed cycles on every try"
+  exit 77
 fi
 echo "all quillon-syx transfer checks passed"

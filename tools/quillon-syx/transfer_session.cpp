@@ -91,11 +91,16 @@ std::string Session::open(const TransferOptions& o) {
   auto& backend = midi::systemMidiBackend();
   std::string error;
   const auto outputs = backend.outputNames();
+  // Why the platform's ports are missing, if they all are: said with the port asked for.
+  const auto withReason = [&](const std::string& text) {
+    const std::string why = backend.unavailableReason();
+    return why.empty() ? text : text + " (" + why + ")";
+  };
   const auto out = findPort(outputs, o.out, "output", error);
-  if (!out) return error;
+  if (!out) return withReason(error);
   const auto inputs = backend.inputNames();
   const auto in = findPort(inputs, o.in, "input", error);
-  if (!in) return error;
+  if (!in) return withReason(error);
   return link_.open({static_cast<int>(*out), outputs[*out]}, {static_cast<int>(*in), inputs[*in]});
 }
 
