@@ -219,8 +219,7 @@ TEST_F(SettingsStore, FirstRunDefaultsAgreeOnModuleTypeAndBlockSizes) {
   const std::vector<std::pair<const char*, int>> expected{
       {"JVID", 17},  {"JVtype", 1}, {"EOC", 63},  {"EOP", 18},  {"Midi_In1", 0}, {"Midi_In2", 0}, {"Midi_Out", 0},
       {"SepKB", 0},  {"NoteOn", 1}, {"SysDly", 50}, {"ExpMax", 2}, {"ExpP", 0},   {"ExpA", 0},     {"ExpB", 0},
-      {"ExpC", 0},   {"ExpD", 0},   {"ExpE", 0},  {"ExpF", 0},  {"ExpG", 0},    {"ExpH", 0},
-      {"FastTransfers", 0}};
+      {"ExpC", 0},   {"ExpD", 0},   {"ExpE", 0},  {"ExpF", 0},  {"ExpG", 0},    {"ExpH", 0}};
   QSettings store(storeFile(), QSettings::IniFormat);
   for (const auto& [name, value] : expected) EXPECT_EQ(store.value(name).toInt(), value) << name;
   EXPECT_EQ(store.value("Path").toString(), dataFolder());
