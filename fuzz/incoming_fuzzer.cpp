@@ -137,6 +137,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   MessageLogLines log{host};
   Sender sender{store, host, settings, log};
   IncomingHandler handler{store, host, sender, log};
+  // Whatever comes is taken, as during a dump: the decoder itself is under test.
+  SessionScope listening(sender.sessions(), TransferKind::Listen);
 
   CheckedSource source(store, keyboard);
   source.events = portEvents(std::span<const Byte>(data + 1, size - 1),

@@ -113,6 +113,7 @@ class MainWindow::WaitingView : public TransferView {
       form_.setCursor(Qt::WaitCursor);
     else
       form_.unsetCursor();
+    form_.setTransferRunning(on);
   }
   void pauseEvaluation() override { form_.timer1_->stop(); }
   void resumeEvaluation() override { form_.timer1_->start(); }
@@ -155,6 +156,11 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent)
     return QMessageBox::question(this, windowTitle(), question, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) ==
            QMessageBox::Yes;
   };
+  askUnsavedChanges = [this](const QString& question) {
+    return static_cast<int>(QMessageBox::question(this, windowTitle(), question,
+                                                  QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel,
+                                                  QMessageBox::Cancel));
+  };
   waitingView_ = std::make_unique<WaitingView>(*this);
   buildControls();
   buildMenus();
@@ -167,18 +173,58 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent)
 TransferView& MainWindow::transferView() { return *waitingView_; }
 
 void MainWindow::getTemp() {
-  running_ = Running::Temp;
+  if (refuseWhileTransferring() || !mayReplaceList(true)) return;
   const bool fetched = ctx_.tempTransfer.GetTemp(*waitingView_);
-  running_ = Running::None;
+  if (!fetched) {
+    // Nothing came: the list of before is back, as it was.
+    fillPerformanceGrid();
+    return;
+  }
   // Whatever arrived replaced the performance the history spoke of.
   ctx_.store.notifyReloaded(ChangeOrigin::Incoming);
-  if (!fetched) return;
   pcmReported_ = false;
   setStatusPanel(KindPanel, QStringLiteral("Temp"));
   showTemporaryName();
-  // Also after a silent or cancelled fetch: the patches shown are those of
-  // the record as it now is, not of the one before.
+  fillPerformanceGrid();
   evaluatePatchNames();
+}
+
+bool MainWindow::transferRunning() const { return ctx_.sender.sessions().running(); }
+
+bool MainWindow::refuseWhileTransferring() {
+  if (!transferRunning()) return false;
+  setStatus(QString::fromLatin1(session_text::Busy));
+  return true;
+}
+
+void MainWindow::setTransferRunning(bool on) {
+  menuBar()->setEnabled(!on);
+  centralWidget()->setEnabled(!on);
+  setAcceptDrops(!on);
+  if (!on) updateBankSendCommands();
+}
+
+bool MainWindow::mayReplaceList(bool withTemp) {
+  // Edits of a fetched Temporary Performance went to the module as they were
+  // made: fetching it again loses nothing.
+  if (!ctx_.store.UnsavedChanges || (withTemp && ctx_.store.FromTemp)) return true;
+  const int answer = askUnsavedChanges
+                         ? askUnsavedChanges(QStringLiteral("The performances have unsaved changes.\n"
+                                                            "Save them before the fetch replaces them?"))
+                         : QMessageBox::Cancel;
+  if (answer == QMessageBox::Discard) return true;
+  if (answer != QMessageBox::Save) return false;
+  saveFile();
+  return !ctx_.store.UnsavedChanges;
+}
+
+void MainWindow::updateBankSendCommands() {
+  const std::string why = whyBankUnsendable(ctx_.store);
+  for (QAction* action : sendBankActions_) {
+    if (!action) continue;
+    action->setEnabled(why.empty());
+    action->setToolTip(toQ(why));
+  }
 }
 
 void MainWindow::showTemporaryName() {
@@ -195,17 +241,11 @@ void MainWindow::startResponseTimer() {
 }
 
 void MainWindow::sendTemp() {
-  running_ = Running::Temp;
+  if (refuseWhileTransferring()) return;
   ctx_.tempTransfer.SendTemp(*waitingView_);
-  running_ = Running::None;
 }
 
-void MainWindow::responseTimedOut() {
-  if (running_ == Running::Bank)
-    ctx_.bankTransfer.responseTimeout(*waitingView_);
-  else
-    ctx_.tempTransfer.ResponseTimeout(*waitingView_);
-}
+void MainWindow::responseTimedOut() { runningTransferTimedOut(ctx_.sender, *waitingView_); }
 
 QPushButton* MainWindow::addButton(const char* name, const QString& caption, void (MainWindow::*action)()) {
   auto* b = new QPushButton(caption);
@@ -238,6 +278,7 @@ void MainWindow::buildControls() {
       connect(hidden, &QPushButton::clicked, this, &MainWindow::chooseKind);
     if (hidden->objectName() == QStringLiteral("Ballin"))
       connect(hidden, &QPushButton::clicked, this, [this] {
+        if (refuseWhileTransferring()) return;
         auto& s = ctx_.store;
         s.NoResponse = s.Updating = s.ListLoaded = s.FromTemp = s.FromUser = s.FromCard = false;
         activate();
@@ -358,8 +399,10 @@ void MainWindow::buildMenus() {
 
   QMenu* send = menuBar()->addMenu(QStringLiteral("Send"));
   item(send, QStringLiteral("Send Temp"), &MainWindow::sendTempRequested);
-  item(send, QStringLiteral("Send User All"), [this] { sendBank(BankArea::User); });
-  item(send, QStringLiteral("Send Card All"), [this] { sendBank(BankArea::Card); });
+  sendBankActions_ = {item(send, QStringLiteral("Send User All"), [this] { sendBank(BankArea::User); }),
+                      item(send, QStringLiteral("Send Card All"), [this] { sendBank(BankArea::Card); })};
+  send->setToolTipsVisible(true);
+  updateBankSendCommands();
   item(send, QStringLiteral("Save To JV"), &MainWindow::storeToModule);
 
   QMenu* options = menuBar()->addMenu(QStringLiteral("Options"));
@@ -449,6 +492,8 @@ void MainWindow::ensureActivated() {
 }
 
 void MainWindow::activate() {
+  // The wait window closing hands the activation back mid-transfer; the list is the transfer's until it ends.
+  if (transferRunning()) return;
   activated_ = true;
   // Once only: FirstRun stays set until the dialog's "Ok", and every activation comes here.
   if (ctx_.settings.FirstRun && !firstRunAsked_) {
@@ -525,6 +570,7 @@ void MainWindow::fillPerformanceGrid() {
   }
   fitGridColumnsToNames();
   showFoundCount(count);
+  updateBankSendCommands();
 }
 
 void MainWindow::showFoundCount(int count) {
@@ -562,7 +608,7 @@ void MainWindow::copyListEntryToTemp(int index) {
 
 void MainWindow::selectCell(int column, int row) {
   auto& s = ctx_.store;
-  if (s.NoPerformance) return;
+  if (s.NoPerformance || refuseWhileTransferring()) return;
   s.Updating = true;
   stGr_->setCursor(Qt::WaitCursor);
   int index = column * GridRows + row;
@@ -590,6 +636,7 @@ void MainWindow::setSelectedCaption(int index) {
 
 void MainWindow::evaluateSelection() {
   auto& s = ctx_.store;
+  if (transferRunning()) return;
   if (s.FileDropped) {
     timer1_->stop();
     if (QFileInfo(droppedPath_).suffix().toLower() == QStringLiteral("syx")) {
@@ -604,7 +651,8 @@ void MainWindow::evaluateSelection() {
     setWindowTitle(QStringLiteral(" Temp Edit"));
     setStatus(QStringLiteral("One Temp Perform"));
   }
-  if (!s.NoPerformance && !s.NoResponse) {
+  // A silent module leaves the list as it was, so it is worked out as before.
+  if (!s.NoPerformance) {
     timer1_->stop();
     copyListEntryToTemp(s.SelectedIndex);
     evaluatePatchNames();
@@ -664,16 +712,19 @@ void MainWindow::openRecent(const QString& path) {
 }
 
 void MainWindow::openFile() {
+  if (refuseWhileTransferring()) return;
   const QString path = chooseOpenFile ? chooseOpenFile() : QString();
   if (!path.isEmpty()) openPath(path);
 }
 
 void MainWindow::openPath(const QString& path) {
+  if (refuseWhileTransferring()) return;
   timer1_->stop();
   // The engine reads the file before it clears anything (and every source
   // flag with it), so a file that cannot be read leaves the list as it was.
   const SyxFileResult result = openSyxFile(ctx_.store, path.toStdString(), readProgress());
-  if (result.ok()) {
+  const bool replaced = result.ok() && !result.report.nothingFound;
+  if (replaced) {
     // Another performance: the undo history starts anew.
     ctx_.store.notifyReloaded(ChangeOrigin::File);
     pcmReported_ = false;
@@ -681,7 +732,7 @@ void MainWindow::openPath(const QString& path) {
     rebuildRecentMenu();
   }
   showRead(path, result);
-  if (result.ok()) showNewList();
+  if (replaced) showNewList();
   timer1_->start();
 }
 
@@ -721,15 +772,15 @@ void MainWindow::showRead(const QString& path, const SyxFileResult& result) {
     return;
   }
   const SyxReadReport& report = result.report;
-  resetPerformanceGrid();
-  setWindowTitle(QStringLiteral("Perform edit: [") + path + QStringLiteral("]"));
   if (!report.scan.statusLines.empty()) ctx_.host.debugLine(report.scan.statusLines.back());
   setStatus(toQ(report.doneStatus));
   if (report.nothingFound) {
+    // The list of before stays, with its title.
     ctx_.host.showInfo(NoPerformancesMessage);
-    setWindowTitle(QStringLiteral("Perform edit: []"));
     return;
   }
+  resetPerformanceGrid();
+  setWindowTitle(QStringLiteral("Perform edit: [") + path + QStringLiteral("]"));
   ldrop_->setText(path);
   fillPerformanceGrid();
   if (report.incomplete > 0)
@@ -771,6 +822,7 @@ bool MainWindow::writeTempSyx() { return writeSyx(tempSyxBytes(ctx_.store, ctx_.
 bool MainWindow::writeListSyx() { return writeSyx(listSyxBytes(ctx_.store, ctx_.engineSettings.sizes)); }
 
 void MainWindow::saveFile() {
+  if (refuseWhileTransferring()) return;
   auto& s = ctx_.store;
   // A Temporary Performance or a User bank is written at once; asking
   // afterwards whether to save would question a file just written.
@@ -791,7 +843,9 @@ void MainWindow::saveFile() {
 }
 
 std::string MainWindow::unsavedWarning() const {
-  return ctx_.store.FromTemp ? ctx_.tempTransfer.partialTransferText() : incompleteListText();
+  const auto& s = ctx_.store;
+  if (s.FromTemp && !s.ListInfo[0].complete) return ctx_.tempTransfer.partialTransferText();
+  return incompleteListText();
 }
 
 void MainWindow::chooseFromSaveDialog() {
@@ -800,11 +854,12 @@ void MainWindow::chooseFromSaveDialog() {
     case SaveChoiceDialog::Choice::SaveListFile: writeListSyx(); break;
     case SaveChoiceDialog::Choice::SaveSelectedToModule: storeToModule(); break;
     case SaveChoiceDialog::Choice::SaveAllToModule: sendBank(BankArea::User); break;
-    case SaveChoiceDialog::Choice::SaveAllToCard: sendBank(BankArea::Card); break;
+    case SaveChoiceDialog::Choice::SaveAllToCard: break;  // the card is not written from here
   }
 }
 
 void MainWindow::editPerformance() {
+  if (refuseWhileTransferring()) return;
   if (ctx_.store.NoPerformance) {
     ctx_.host.showInfo(NoPerformanceToEdit);
     return;
@@ -818,6 +873,7 @@ void MainWindow::showAbout() {
 }
 
 void MainWindow::dropFile(const QString& path) {
+  if (refuseWhileTransferring()) return;
   droppedPath_ = path;
   ldrop_->setText(path);
   ctx_.store.FileDropped = true;
@@ -842,6 +898,13 @@ void MainWindow::dropEvent(QDropEvent* event) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+  if (transferRunning()) {
+    // The transfer's wait runs beneath this event: cancel it, and close once it has ended.
+    cancelRunningTransfer(ctx_.sender);
+    event->ignore();
+    QTimer::singleShot(0, this, &QWidget::close);
+    return;
+  }
   ctx_.settings.WriteSettings();
   if (ctx_.store.UnsavedChanges && windows.saveDialog) {
     const int answer = windows.saveDialog->ask(ctx_.store, toQ(unsavedWarning()));

@@ -60,6 +60,8 @@ class MainWindow : public QMainWindow {
   std::function<QString(const QString& proposed)> chooseSaveFile;
   // A yes/no question before the module's memory is overwritten; replaceable for tests.
   std::function<bool(const QString& question)> confirm;
+  // Save / Discard / Cancel before a fetch replaces unsaved performances; replaceable for tests.
+  std::function<int(const QString& question)> askUnsavedChanges;
 
   // Commands.
   void openFile();
@@ -86,6 +88,9 @@ class MainWindow : public QMainWindow {
   void chooseKind();
   // Cancel in the wait window: the transfer running now stops.
   void cancelTransfer();
+  // A transfer runs: the commands that send or change the store wait for it.
+  bool transferRunning() const;
+  void setTransferRunning(bool on);
   // A request enables the response timer; one already running keeps its interval.
   void startResponseTimer();
   void showAbout();
@@ -166,9 +171,13 @@ class MainWindow : public QMainWindow {
   class WaitingView;
   std::unique_ptr<WaitingView> waitingView_;
   TransferView& transferView();
-  // Which transfer the response timer and Cancel speak to.
-  enum class Running { None, Temp, Bank };
-  Running running_ = Running::None;
+  // True (and the status says why) when a transfer runs and the command must wait.
+  bool refuseWhileTransferring();
+  // Before a fetch replaces the list (`withTemp`: by the Temporary
+  // Performance): true when nothing unsaved is lost, or the user said so.
+  bool mayReplaceList(bool withTemp);
+  // Send User / Card All only for a bank of whole performances.
+  void updateBankSendCommands();
   // What Save and closing warn of: a partial Get Temp, incomplete listed performances.
   std::string unsavedWarning() const;
   // Names the listed performances that are incomplete; empty when none is.
@@ -191,6 +200,7 @@ class MainWindow : public QMainWindow {
   QAction* playNote_ = nullptr;
   QAction* midiThru_ = nullptr;
   QAction* changeNameAlways_ = nullptr;
+  std::array<QAction*, 2> sendBankActions_{};  // Send User All, Send Card All
   QString droppedPath_;
   RecentFiles recentFiles_;
   QMenu* recentMenu_ = nullptr;

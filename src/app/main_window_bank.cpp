@@ -14,10 +14,17 @@
 namespace quillon {
 
 void MainWindow::getBank(BankArea area) {
-  running_ = Running::Bank;
+  if (refuseWhileTransferring() || !mayReplaceList(false)) return;
   const bool fetched = ctx_.bankTransfer.getBank(area, transferView());
-  running_ = Running::None;
-  if (!fetched) return;
+  if (!fetched) {
+    // Nothing came: the list of before is back, as it was.
+    fillPerformanceGrid();
+    return;
+  }
+  // A list cut short is no copy of the file that was open before.
+  if (!ctx_.bankTransfer.incompletePerformances().empty() || ctx_.bankTransfer.cancelledByUser() ||
+      ctx_.bankTransfer.timedOut())
+    setWindowTitle(QStringLiteral("Perform Editor"));
   // Whatever arrived replaced the list the history and the editors spoke of.
   ctx_.store.notifyReloaded(ChangeOrigin::Incoming);
   pcmReported_ = false;
@@ -36,10 +43,9 @@ std::string MainWindow::incompleteListText() const {
 }
 
 void MainWindow::getPatchNames(BankArea area) {
+  if (refuseWhileTransferring()) return;
   std::vector<std::string> entries;
-  running_ = Running::Bank;
   const bool complete = ctx_.bankTransfer.getPatchNames(area, transferView(), entries);
-  running_ = Running::None;
   // Fewer than all: the engine said how many came; the user's list stays as it is.
   if (!complete) return;
   ctx_.names.FetchedNames = entries;
@@ -53,13 +59,14 @@ void MainWindow::getPatchNames(BankArea area) {
 }
 
 void MainWindow::sendBank(BankArea area) {
+  if (refuseWhileTransferring()) return;
   auto& s = ctx_.store;
   if (s.MidiClosed) {
     ctx_.host.showInfo(bank_text::SendAllMidiClosed);
     return;
   }
-  if (s.NoPerformance) {
-    ctx_.host.showInfo(transfer_text::NothingToSend);
+  if (const std::string why = whyBankUnsendable(s); !why.empty()) {
+    ctx_.host.showInfo(why);
     return;
   }
   const int count = std::min(s.PerformanceCount, PerformanceListSize);
@@ -69,12 +76,11 @@ void MainWindow::sendBank(BankArea area) {
           .arg(QString::fromLatin1(bankName(area)))
           .arg(count);
   if (!confirm || !confirm(question)) return;
-  running_ = Running::Bank;
   ctx_.bankTransfer.sendBank(area, transferView());
-  running_ = Running::None;
 }
 
 void MainWindow::storeToModule() {
+  if (refuseWhileTransferring()) return;
   auto& s = ctx_.store;
   if (s.MidiClosed) {
     ctx_.host.showInfo(bank_text::StoreMidiClosed);
@@ -88,20 +94,20 @@ void MainWindow::storeToModule() {
   if (!dialog || !dialog->ask()) return;
   const BankArea area = dialog->toCard() ? BankArea::Card : BankArea::User;
   applyStoredName(dialog->newName());
-  running_ = Running::Bank;
   const bool stored = ctx_.bankTransfer.storePerformance(area, dialog->slot(), transferView());
-  running_ = Running::None;
-  if (!stored) return;
   const QString where = QStringLiteral("%1 %2").arg(QString::fromLatin1(bankName(area))).arg(dialog->slot());
+  if (!stored) {
+    if (ctx_.bankTransfer.cancelledByUser())
+      setStatus(QStringLiteral("Store into ") + where + QStringLiteral(" cancelled: the slot is only partly replaced"));
+    return;
+  }
   setStatus(QStringLiteral("Stored into ") + where);
   if (ctx_.settings.VerifyStore) verifyStored(area, dialog->slot(), where);
 }
 
 void MainWindow::verifyStored(BankArea area, int slot, const QString& where) {
   const PerformanceRecord sent = ctx_.store.TempPerformance;
-  running_ = Running::Bank;
   const BankCheck check = ctx_.bankTransfer.verifyStore(area, slot, sent, transferView());
-  running_ = Running::None;
   if (check.ok()) {
     setStatus(QStringLiteral("Stored into ") + where + QStringLiteral(" and read back identical"));
     return;
@@ -124,19 +130,16 @@ void MainWindow::applyStoredName(const std::string& name) {
 }
 
 void MainWindow::chooseKind() {
+  if (refuseWhileTransferring()) return;
   PerformanceKindDialog* dialog = windows.kindDialog;
   if (!dialog || !dialog->ask()) return;
   auto& s = ctx_.store;
   const PerformanceKind kind = s.FromCard ? PerformanceKind::Card : s.FromUser ? PerformanceKind::User : PerformanceKind::Temp;
   for (int i = 0; i < std::min(s.PerformanceCount, PerformanceListSize); ++i) s.ListInfo[static_cast<std::size_t>(i)].kind = kind;
   setStatusPanel(KindStatusPanel, QString::fromLatin1(kindText(kind)));
+  updateBankSendCommands();
 }
 
-void MainWindow::cancelTransfer() {
-  if (running_ == Running::Bank)
-    ctx_.bankTransfer.cancel();
-  else
-    ctx_.tempTransfer.Cancel();
-}
+void MainWindow::cancelTransfer() { cancelRunningTransfer(ctx_.sender); }
 
 }  // namespace quillon

@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "app/window_placement.h"
+#include "engine/bank_transfer.h"
 #include "engine/store.h"
 
 namespace quillon {
@@ -72,11 +73,12 @@ SaveChoiceDialog::Choice SaveChoiceDialog::choice() const {
 }
 
 void SaveChoiceDialog::preselect(const PerformanceStore& store) {
-  Choice c = Choice::SaveListFile;
-  if (store.FromCard) c = Choice::SaveAllToCard;
-  if (store.FromUser) c = Choice::SaveListFile;
-  if (store.FromTemp) c = Choice::SaveSelectedFile;
-  setChoice(c);
+  // Writing into the module is never the default, and the card is not written at all.
+  const std::string why = whyBankUnsendable(store);
+  button(Choice::SaveAllToModule)->setEnabled(why.empty());
+  button(Choice::SaveAllToModule)->setToolTip(QString::fromStdString(why));
+  button(Choice::SaveAllToCard)->setEnabled(false);
+  setChoice(store.FromTemp ? Choice::SaveSelectedFile : Choice::SaveListFile);
 }
 
 int SaveChoiceDialog::ask(const PerformanceStore& store, const QString& warning) {

@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -89,6 +90,11 @@ TransferProgressDialog::TransferProgressDialog(QWidget* parent)
   row->addWidget(cancel_);
   layout->addLayout(row);
   connect(cancel_, &QPushButton::clicked, this, &TransferProgressDialog::cancelRequested);
+  // A transfer owns the program while it runs: nothing else takes input, and
+  // Cancel (or Escape) is always within reach.
+  setWindowModality(Qt::ApplicationModal);
+  auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+  connect(escape, &QShortcut::activated, this, &TransferProgressDialog::cancelRequested);
 }
 
 void TransferProgressDialog::setProgressMaximum(int maximum) { pb_->setMaximum(std::max(maximum, 1)); }
@@ -103,6 +109,8 @@ void TransferProgressDialog::showBeside(const QWidget* mainWindow) {
   if (mainWindow) placement::placeOnScreen(this, mainWindow->frameGeometry().topLeft() + QPoint(OffsetRight, OffsetDown));
   show();
   raise();
+  activateWindow();
+  cancel_->setFocus();
 }
 
 }  // namespace quillon

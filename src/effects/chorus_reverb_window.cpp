@@ -262,12 +262,15 @@ void ChorusReverbWindow::activated() {
   activating_ = true;
   PerformanceStore& s = ctx_.store;
   if (!s.MidiClosed && !switchesUnanswered_) {
-    switchesUnanswered_ = true;
-    setCursor(Qt::WaitCursor);
-    ctx_.sender.RequestSysexData(address::systemSwitches(), address::SystemSwitchCount);
-    ctx_.sender.pace();
-    s.Updating = false;
-    unsetCursor();
+    // While another transfer runs its answers are not ours to wait for: show what is stored.
+    SessionScope fetch(ctx_.sender.sessions(), TransferKind::EffectFetch);
+    if (fetch.started()) {
+      switchesUnanswered_ = true;
+      setCursor(Qt::WaitCursor);
+      ctx_.sender.RequestSysexData(address::systemSwitches(), address::SystemSwitchCount);
+      ctx_.sender.pace();
+      unsetCursor();
+    }
   }
   fill();
   activating_ = false;

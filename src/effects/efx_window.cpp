@@ -393,8 +393,11 @@ bool EfxWindow::sendType(int type) {
   // The module sets the new type's parameters itself: fetch them. With the
   // ports closed nothing could answer, and the send has told the user already.
   if (!ctx_.store.MidiClosed) {
-    sender.RequestSysexData(address::temporaryCommon(common::EfxRereadFirst), common::EfxRereadLength);
-    sender.pace();
+    SessionScope fetch(sender.sessions(), TransferKind::EffectFetch);
+    if (fetch.started()) {
+      sender.RequestSysexData(address::temporaryCommon(common::EfxRereadFirst), common::EfxRereadLength);
+      sender.pace();
+    }
   }
   // The parameters that came with the new type belong to the edited list entry
   // as much as the type does, or saving it would pair the type with old values.
@@ -402,7 +405,6 @@ bool EfxWindow::sendType(int type) {
   const auto reread = std::span<const Byte>(store.TempPerformance.common).subspan(common::EfxRereadFirst,
                                                                                     common::EfxRereadLength);
   store.mirrorSentData(address::temporaryCommon(common::EfxRereadFirst), Bytes(reread.begin(), reread.end()));
-  store.Updating = false;
   changingType_ = false;
   refresh();
   return true;

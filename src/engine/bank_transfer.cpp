@@ -8,38 +8,9 @@ namespace {
 
 constexpr Byte Blank = ' ';
 
-// What a read-back overwrites and puts back: the list and where it came from.
-struct ListSnapshot {
-  explicit ListSnapshot(const PerformanceStore& s)
-      : list(s.PerformanceList),
-        info(s.ListInfo),
-        count(s.PerformanceCount),
-        fromTemp(s.FromTemp),
-        fromUser(s.FromUser),
-        fromCard(s.FromCard),
-        noPerformance(s.NoPerformance),
-        blocks(s.ReceivedBankBlocks),
-        bytes(s.ReceivedBankBytes) {}
-  void restore(PerformanceStore& s) const {
-    s.PerformanceList = list;
-    s.ListInfo = info;
-    s.PerformanceCount = count;
-    s.FromTemp = fromTemp;
-    s.FromUser = fromUser;
-    s.FromCard = fromCard;
-    s.NoPerformance = noPerformance;
-    s.ReceivedBankBlocks = blocks;
-    s.ReceivedBankBytes = bytes;
-  }
-  std::array<PerformanceRecord, PerformanceListSize> list;
-  std::array<ListEntryInfo, PerformanceListSize> info;
-  std::int32_t count;
-  bool fromTemp, fromUser, fromCard, noPerformance;
-  decltype(PerformanceStore::ReceivedBankBlocks) blocks;
-  decltype(PerformanceStore::ReceivedBankBytes) bytes;
-};
-
 bool validSlot(int slot) { return slot >= FirstSlot && slot <= LastSlot; }
+
+PerformanceKind kindOf(BankArea bank) { return bank == BankArea::Card ? PerformanceKind::Card : PerformanceKind::User; }
 
 }  // namespace
 
@@ -58,34 +29,22 @@ std::string patchNameEntry(BankArea bank, int patch, const NameBytes& name) {
          std::to_string(patch + 1) + " " + nameText(name);
 }
 
-void BankTransfer::startCommand() {
-  PerformanceStore& s = sender_.store();
-  // A timeout or Cancel of an earlier command must not silence this one.
-  s.TransferCancelled = false;
-  cancelledByUser_ = false;
-  timedOut_ = false;
+void BankTransfer::resetOutcome() {
+  cancelledByUser_ = timedOut_ = false;
+  performancesSent_ = 0;
 }
 
-void BankTransfer::cancel() {
-  cancelledByUser_ = true;
-  sender_.store().TransferCancelled = true;
+void BankTransfer::endCommand(const TransferSession& session) {
+  cancelledByUser_ = session.cancelledByUser();
+  timedOut_ = session.timedOut();
   host_.stopResponseTimer();
-  host_.endWaitEarly();
 }
 
-void BankTransfer::responseTimeout(TransferView& view) {
-  timedOut_ = true;
-  reportNoResponse(sender_.store(), host_, view);
-}
-
-bool BankTransfer::isWhole(int number) const {
-  return sender_.store().ReceivedBankBlocks[static_cast<std::size_t>(number)] == AllTempBlocks;
-}
+bool BankTransfer::isWhole(int number) const { return received_[static_cast<std::size_t>(number)] == AllTempBlocks; }
 
 std::vector<int> BankTransfer::incompletePerformances() const {
   std::vector<int> incomplete;
-  const int asked = cancelledByUser_ ? requested_ : BankPerformanceCount;
-  for (int n = 0; n < asked; ++n)
+  for (int n = firstAsked_; n < requested_; ++n)
     if (!isWhole(n)) incomplete.push_back(n);
   return incomplete;
 }
@@ -113,107 +72,131 @@ std::string BankTransfer::verifyText(const BankCheck& check) const {
   return text.empty() ? "Read back: the module holds what was sent." : text;
 }
 
-void BankTransfer::clearBankList() {
+void BankTransfer::clearBankList(BankArea bank) {
   PerformanceStore& s = sender_.store();
   s.clearPerformanceData();
-  // A bank replaces the whole list: parts of an older list must not show through.
+  // A bank replaces the whole list: parts of an older list must not show
+  // through, and nothing counts as whole before all its blocks came.
   s.PerformanceList.fill({});
-  s.ListInfo.fill({});
+  s.ListInfo.fill({kindOf(bank), 0, 0, false, "not fetched"});
   s.PerformanceCount = 0;
-  s.ReceivedBankBlocks.fill(0);
-  s.ReceivedBankBytes = {};
-}
-
-bool BankTransfer::fetchBlock(const SysexAddress& address, int length, RequestPacer& pacer) {
-  sender_.RequestSysexData(address, static_cast<std::uint32_t>(length));
-  pacer.afterRequest();
-  return !sender_.store().TransferCancelled;
 }
 
 // Requests performances first .. first+count-1, each common block and then
-// its 16 parts; leaves at the next performance once cancelled.
-bool BankTransfer::fetchPerformances(BankArea bank, int first, int count, TransferView& view) {
-  PerformanceStore& s = sender_.store();
+// its 16 parts; leaves at the next performance once stopped. Notes which
+// blocks of which performance arrived whole.
+void BankTransfer::fetchPerformances(TransferSession& session, BankArea bank, int first, int count,
+                                     TransferView& view) {
   const BlockSizes sizes = sender_.settings().sizes;
   const Byte area = performanceAreaOf(bank);
-  RequestPacer pacer(sender_);
-  requested_ = 0;
-  const Byte editorsSub = s.SysexAddressBuffer.bytes[1];
-  for (int n = first; n < first + count && !s.TransferCancelled; ++n) {
-    s.ReceivedBankBlocks[static_cast<std::size_t>(n)] = 0;
-    s.ReceivedBankBytes[static_cast<std::size_t>(n)] = {};
-    s.SysexAddressBuffer.bytes[1] = static_cast<Byte>(n);  // the log labels answers with it
+  RequestPacer pacer(sender_, session);
+  firstAsked_ = first;
+  requested_ = first;
+  received_.fill(0);
+  for (int n = first; n < first + count && !session.stopped(); ++n) {
     ++requested_;
-    for (int block = 0; block < TempBlockCount; ++block) {
+    for (int block = 0; block < TempBlockCount && !session.stopped(); ++block) {
       if (block == 0) view.messageGoesOut();
-      const bool goOn = fetchBlock(performanceBlockAddress(area, n, block), blockLength(sizes, block), pacer);
+      sender_.RequestSysexData(performanceBlockAddress(area, n, block), static_cast<std::uint32_t>(blockLength(sizes, block)));
+      pacer.afterRequest();
       if (block == 0) {
         view.progress(n);
-        view.collected(n);
+        view.collected(wholeSoFar(session, bank, first, n));
       }
-      if (!goOn) break;
     }
     view.performanceDone(n);
   }
   pacer.awaitLastAnswer();
-  // The editors send through the same buffer: their edits go to the Temporary Performance again.
-  s.SysexAddressBuffer.bytes[1] = editorsSub;
-  return !s.TransferCancelled;
+  for (int n = first; n < requested_; ++n)
+    for (int block = 0; block < TempBlockCount; ++block)
+      if (session.answered(performanceBlockAddress(area, n, block))) received_[static_cast<std::size_t>(n)] |= 1u << block;
+}
+
+int BankTransfer::wholeSoFar(const TransferSession& session, BankArea bank, int first, int last) const {
+  int whole = 0;
+  for (int n = first; n < last; ++n) {
+    bool all = true;
+    for (int block = 0; block < TempBlockCount && all; ++block)
+      all = session.answered(performanceBlockAddress(performanceAreaOf(bank), n, block));
+    if (all) ++whole;
+  }
+  return whole;
 }
 
 void BankTransfer::finishBankList(BankArea bank) {
   PerformanceStore& s = sender_.store();
   int count = 0;
   for (int n = 0; n < BankPerformanceCount; ++n)
-    if (s.ReceivedBankBlocks[static_cast<std::size_t>(n)] != 0) count = n + 1;
+    if (received_[static_cast<std::size_t>(n)] != 0) count = n + 1;
   s.PerformanceCount = count;
   s.NoPerformance = count == 0;
-  const auto kind = bank == BankArea::Card ? PerformanceKind::Card : PerformanceKind::User;
   for (int n = 0; n < count; ++n) {
-    const std::uint32_t missing = AllTempBlocks & ~s.ReceivedBankBlocks[static_cast<std::size_t>(n)];
-    s.ListInfo[static_cast<std::size_t>(n)] = {kind, n, 0, missing == 0,
+    const std::uint32_t missing = AllTempBlocks & ~received_[static_cast<std::size_t>(n)];
+    s.ListInfo[static_cast<std::size_t>(n)] = {kindOf(bank), n, 0, missing == 0,
                                               missing == 0 ? std::string() : "missing: " + tempBlockNames(missing)};
   }
+  s.FromTemp = false;
+  s.FromUser = bank == BankArea::User;  // the answers set the flag of their area; the bank asked decides
+  s.FromCard = bank == BankArea::Card;
+  s.ListLoaded = false;
+  // A list that is not the whole bank is no copy of any file: Save proposes a name of its own.
+  if (!incompletePerformances().empty() || requested_ < BankPerformanceCount)
+    s.CurrentFileName = std::string(bankName(bank)) + "Bank-incomplete.syx";
+}
+
+std::string BankTransfer::cancelledFetchText() const {
+  const int whole = requested_ - static_cast<int>(incompletePerformances().size());
+  std::string text = "The transfer was cancelled: " + std::to_string(whole) + " of " +
+                     std::to_string(BankPerformanceCount) + " performances had arrived whole.";
+  if (const auto incomplete = incompletePerformances(); !incomplete.empty())
+    text += " Incomplete: performance(s) " + performanceNumbers(incomplete) + ".";
+  return text;
 }
 
 bool BankTransfer::getBank(BankArea bank, TransferView& view) {
   PerformanceStore& s = sender_.store();
+  resetOutcome();
   if (s.MidiClosed) {
     host_.showInfo(bank_text::GetAllMidiClosed);
     return false;
   }
+  SessionScope scope(sender_.sessions(), TransferKind::GetBank);
+  if (!scope.started()) {
+    host_.showInfo(session_text::Busy);
+    return false;
+  }
+  TransferSession& session = scope.session();
+  const ListSnapshot before(s);
   view.pauseEvaluation();
-  startCommand();
   s.NoResponse = false;
-  s.ListLoaded = false;
   view.busy(true);
-  s.Updating = true;
-  s.FromTemp = false;
   view.begin(BankPerformanceCount - 1);
-  s.FromUser = bank == BankArea::User;
-  s.FromCard = bank == BankArea::Card;
-  clearBankList();
+  clearBankList(bank);
   view.listCleared();
 
-  fetchPerformances(bank, 0, BankPerformanceCount, view);
+  fetchPerformances(session, bank, 0, BankPerformanceCount, view);
+  endCommand(session);
 
-  // Answers to the last request may still be on their way: the timer of a
-  // fetch that ends here would report a silence that is none.
-  host_.stopResponseTimer();
-  finishBankList(bank);
-  s.FromUser = bank == BankArea::User;  // the answers set the flag of their area; the bank asked decides
-  s.FromCard = bank == BankArea::Card;
-  view.listCleared();
-  s.Updating = false;
   view.end();
+  view.busy(false);
+  if (!session.anyAnswer()) {
+    // Nothing came: the list and edits of before stay, as if never asked.
+    before.restore(s);
+    view.listCleared();
+    requested_ = firstAsked_ = 0;
+    if (cancelledByUser_)
+      host_.showInfo(cancelledFetchText());
+    else if (!timedOut_)
+      runningTransferTimedOut(sender_, view);
+    view.resumeEvaluation();
+    return false;
+  }
+  finishBankList(bank);
+  view.listCleared();
   view.resumeEvaluation();
   view.sourceLabel(bank == BankArea::User ? bank_text::UserSourceLabel : bank_text::CardSourceLabel);
-  view.busy(false);
   if (cancelledByUser_)
-    host_.showInfo("The transfer was cancelled: " + std::to_string(s.PerformanceCount) + " of " +
-                   std::to_string(BankPerformanceCount) + " performances had arrived.");
-  else if (!timedOut_ && s.PerformanceCount == 0)
-    responseTimeout(view);
+    host_.showInfo(cancelledFetchText());
   else if (!timedOut_ && !incompletePerformances().empty())
     host_.showInfo(incompleteText());
   return true;
@@ -228,29 +211,43 @@ bool BankTransfer::getPatchNames(BankArea bank, TransferView& view, std::vector<
     host_.showInfo(bank_text::GetNamesMidiClosed);
     return false;
   }
+  SessionScope scope(sender_.sessions(), TransferKind::PatchNames);
+  if (!scope.started()) {
+    host_.showInfo(session_text::Busy);
+    return false;
+  }
+  TransferSession& session = scope.session();
   view.busy(true);
-  startCommand();
   view.pauseEvaluation();
   view.begin(BankPatchCount - 1);
   for (int m = 0; m < BankPatchCount; ++m) s.ReceivedPatchNames[static_cast<std::size_t>(m)].fill(Blank);
-  RequestPacer pacer(sender_);
-  for (int m = 0; m < BankPatchCount && !s.TransferCancelled; ++m) {
+  RequestPacer pacer(sender_, session);
+  const Byte area = patchAreaOf(bank);
+  // Counted by address: an answer a little later than its own wait still counts.
+  const auto arrived = [&session, area] {
+    int count = 0;
+    for (int m = 0; m < BankPatchCount; ++m) count += session.answered(address::memoryPatch(area, m)) ? 1 : 0;
+    return count;
+  };
+  int asked = 0;
+  for (int m = 0; m < BankPatchCount && !session.stopped(); ++m) {
     view.messageGoesOut();
-    sender_.RequestSysexData(address::memoryPatch(patchAreaOf(bank), m), address::PatchNameLength);
+    sender_.RequestSysexData(address::memoryPatch(area, m), address::PatchNameLength);
+    ++asked;
     view.progress(m);
-    view.collected(m + 1);
+    view.collected(session.requestsAnswered());
     pacer.afterRequest();
-    if (m + 1 == BankPatchCount) pacer.awaitLastAnswer();
-    if (s.PendingAnswered) ++namesArrived_;
-    entries.push_back(patchNameEntry(bank, m, s.ReceivedPatchNames[static_cast<std::size_t>(m)]));
   }
-  host_.stopResponseTimer();
-  s.Updating = false;
+  pacer.awaitLastAnswer([&session, asked] { return session.requestsAnswered() == asked; });
+  namesArrived_ = arrived();
+  for (int m = 0; m < BankPatchCount; ++m)
+    entries.push_back(patchNameEntry(bank, m, s.ReceivedPatchNames[static_cast<std::size_t>(m)]));
+  endCommand(session);
   view.end();
   view.resumeEvaluation();
   view.busy(false);
   const bool whole = namesArrived_ == BankPatchCount;
-  if (!whole && !timedOut_ && namesArrived_ == 0 && !cancelledByUser_) responseTimeout(view);
+  if (!whole && !timedOut_ && namesArrived_ == 0 && !cancelledByUser_) runningTransferTimedOut(sender_, view);
   if (!whole) host_.showInfo(namesMissingText());
   return whole;
 }
@@ -262,25 +259,26 @@ std::string BankTransfer::readSlotName(BankArea bank, int slot) {
     return {};
   }
   if (!validSlot(slot)) return {};
-  startCommand();
+  SessionScope scope(sender_.sessions(), TransferKind::SlotName);
+  if (!scope.started()) return {};
   // The answer sets the source flag of its area; a name read changes no source.
   const bool fromUser = s.FromUser;
   const bool fromCard = s.FromCard;
   auto& name = s.MemoryNames[static_cast<std::size_t>(slot - 1)];
-  s.Updating = true;
   s.NamesOnly = true;
   name.fill(Blank);
   sender_.RequestSysexData(address::memoryCommon(performanceAreaOf(bank), slot - 1), PerformanceNameLength);
   // The response timer goes on: a silent module is reported as for any request.
-  RequestPacer(sender_).afterRequest();
+  RequestPacer(sender_, scope.session()).afterRequest();
+  endCommand(scope.session());
   s.NamesOnly = false;
-  s.Updating = false;
   s.FromUser = fromUser;
   s.FromCard = fromCard;
   return nameText(name);
 }
 
-int BankTransfer::sendPerformance(BankArea bank, int number, const PerformanceRecord& record, TransferView& view) {
+int BankTransfer::sendPerformance(TransferSession& session, BankArea bank, int number, const PerformanceRecord& record,
+                                  TransferView& view) {
   const BlockSizes sizes = sender_.settings().sizes;
   for (int block = 0; block < TempBlockCount; ++block) {
     view.messageGoesOut();
@@ -289,13 +287,14 @@ int BankTransfer::sendPerformance(BankArea bank, int number, const PerformanceRe
     sender_.SendSysexData(performanceBlockAddress(performanceAreaOf(bank), number, block), bytes,
                           blockLength(sizes, block));
     sender_.pace();
-    if (cancelledByUser_) return block + 1;
+    if (session.cancelledByUser()) return block + 1;
   }
   return TempBlockCount;
 }
 
 bool BankTransfer::storePerformance(BankArea bank, int slot, TransferView& view) {
   PerformanceStore& s = sender_.store();
+  resetOutcome();
   if (s.MidiClosed) {
     host_.showInfo(bank_text::StoreMidiClosed);
     return false;
@@ -305,54 +304,88 @@ bool BankTransfer::storePerformance(BankArea bank, int slot, TransferView& view)
     return false;
   }
   if (!validSlot(slot)) return false;
-  startCommand();
+  if (std::string why; !entryIsWhole(s, s.SelectedIndex, why)) {
+    host_.showInfo(why);
+    return false;
+  }
+  SessionScope scope(sender_.sessions(), TransferKind::Store);
+  if (!scope.started()) {
+    host_.showInfo(session_text::Busy);
+    return false;
+  }
   view.busy(true);
-  s.BulkSending = true;
   view.begin(address::PartCount);
   view.progress(0);
   view.collected(0);
   const PerformanceRecord record = s.TempPerformance;  // the sender must not read what it mirrors
-  const int sent = sendPerformance(bank, slot - 1, record, view);
+  const int sent = sendPerformance(scope.session(), bank, slot - 1, record, view);
   performancesSent_ = sent == TempBlockCount ? 1 : 0;
+  view.collected(performancesSent_);
+  endCommand(scope.session());
   view.busy(false);
   view.end();
-  s.BulkSending = false;
-  if (cancelledByUser_)
+  if (cancelledByUser_) {
     host_.showInfo("The transfer was cancelled: " + std::to_string(sent) + " of " + std::to_string(TempBlockCount) +
                    " blocks were sent, so slot " + std::to_string(slot) + " is only partly replaced.");
+    return false;
+  }
   return true;
 }
 
 bool BankTransfer::sendBank(BankArea bank, TransferView& view) {
   PerformanceStore& s = sender_.store();
+  resetOutcome();
   if (s.MidiClosed) {
     host_.showInfo(bank_text::SendAllMidiClosed);
     return false;
   }
-  if (s.NoPerformance || s.PerformanceCount <= 0) {
-    host_.showInfo(transfer_text::NothingToSend);
+  if (const std::string why = whyBankUnsendable(s); !why.empty()) {
+    host_.showInfo(why);
     return false;
   }
-  startCommand();
+  SessionScope scope(sender_.sessions(), TransferKind::SendBank);
+  if (!scope.started()) {
+    host_.showInfo(session_text::Busy);
+    return false;
+  }
   view.busy(true);
-  s.BulkSending = true;
   const int count = std::min<int>(s.PerformanceCount, BankPerformanceCount);
   view.begin(count - 1);
   performancesSent_ = 0;
   const auto list = s.PerformanceList;
-  for (int n = 0; n < count && !cancelledByUser_; ++n) {
+  for (int n = 0; n < count && !scope->cancelledByUser(); ++n) {
     view.progress(n);
-    view.collected(n);
-    if (sendPerformance(bank, n, list[static_cast<std::size_t>(n)], view) == TempBlockCount) ++performancesSent_;
+    view.collected(performancesSent_);
+    if (sendPerformance(scope.session(), bank, n, list[static_cast<std::size_t>(n)], view) == TempBlockCount)
+      ++performancesSent_;
     view.performanceDone(n);
   }
+  endCommand(scope.session());
   view.busy(false);
   view.end();
-  s.BulkSending = false;
   if (cancelledByUser_)
     host_.showInfo("The transfer was cancelled: " + std::to_string(performancesSent_) + " of " +
                    std::to_string(count) + " performances were sent whole.");
   return true;
+}
+
+std::string whyBankUnsendable(const PerformanceStore& s) {
+  if (s.NoPerformance || s.PerformanceCount <= 0) return transfer_text::NothingToSend;
+  if (!listIsBank(s)) return bank_text::NotABank;
+  std::vector<int> incomplete;
+  for (int n = 0; n < std::min<int>(s.PerformanceCount, BankPerformanceCount); ++n)
+    if (!s.ListInfo[static_cast<std::size_t>(n)].complete) incomplete.push_back(n);
+  if (incomplete.empty()) return {};
+  return "Performance(s) " + performanceNumbers(incomplete) +
+         " of the list are incomplete: nothing was sent. Fetch or open the bank whole first.";
+}
+
+bool listIsBank(const PerformanceStore& s) {
+  for (int n = 0; n < std::min<int>(s.PerformanceCount, BankPerformanceCount); ++n) {
+    const PerformanceKind kind = s.ListInfo[static_cast<std::size_t>(n)].kind;
+    if (kind != PerformanceKind::User && kind != PerformanceKind::Card) return false;
+  }
+  return s.PerformanceCount > 0;
 }
 
 BankCheck BankTransfer::readBack(BankArea bank, int first, std::span<const PerformanceRecord> sent,
@@ -363,18 +396,21 @@ BankCheck BankTransfer::readBack(BankArea bank, int first, std::span<const Perfo
     host_.showInfo(bank_text::GetAllMidiClosed);
     return check;
   }
+  SessionScope scope(sender_.sessions(), TransferKind::ReadBack);
+  if (!scope.started()) {
+    host_.showInfo(session_text::Busy);
+    return check;
+  }
+  // The answers land in the list; what the user had there is put back after.
   const ListSnapshot before(s);
-  startCommand();
-  s.Updating = true;
   view.begin(static_cast<int>(sent.size()) - 1);
-  fetchPerformances(bank, first, static_cast<int>(sent.size()), view);
-  host_.stopResponseTimer();
-  s.Updating = false;
+  fetchPerformances(scope.session(), bank, first, static_cast<int>(sent.size()), view);
+  endCommand(scope.session());
   view.end();
   const BlockSizes sizes = sender_.settings().sizes;
   for (std::size_t k = 0; k < sent.size(); ++k) {
     const int n = first + static_cast<int>(k);
-    const std::uint32_t arrived = s.ReceivedBankBlocks[static_cast<std::size_t>(n)];
+    const std::uint32_t arrived = received_[static_cast<std::size_t>(n)];
     check.answered = check.answered || arrived != 0;
     if (differingTempBlocks(s.PerformanceList[static_cast<std::size_t>(n)], sent[k], sizes) & arrived)
       check.differing.push_back(n);

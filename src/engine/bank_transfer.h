@@ -40,6 +40,9 @@ inline constexpr const char* UserSourceLabel = "User Performances form Synth";
 inline constexpr const char* CardSourceLabel = "Card Performances form Synth";
 inline constexpr const char* UserNamePrefix = "U:";
 inline constexpr const char* CardNamePrefix = "R:";
+inline constexpr const char* NotABank =
+    "The list holds no User or Card performances: fetch or open a bank first (a Temporary Performance goes with Send "
+    "to Temp or Save To JV-XP).";
 }  // namespace bank_text
 
 inline constexpr int BankPerformanceCount = address::MemoryPerformanceCount;
@@ -58,6 +61,13 @@ struct BankCheck {
 // "3, 7, 12": performances numbered from 1 as the user counts them.
 std::string performanceNumbers(const std::vector<int>& performances);
 
+// Whether the list is a bank (User or Card performances), which Send User /
+// Card All may write into the module's memory.
+bool listIsBank(const PerformanceStore& s);
+// Why Send User / Card All may not send the list (no list, no bank, an
+// incomplete performance); empty when it may.
+std::string whyBankUnsendable(const PerformanceStore& s);
+
 // One fetched patch-name entry: "U:" or "R:", m + 1, a blank, the 12 characters.
 std::string patchNameEntry(BankArea bank, int patch, const NameBytes& name);
 
@@ -66,7 +76,8 @@ class BankTransfer {
   BankTransfer(Sender& sender, EngineHost& host) : sender_(sender), host_(host) {}
 
   // Get User All / Get Card All: 32 x (common + 16 parts) into the list.
-  // False when it could not start (the user was told why). Incomplete
+  // True when something arrived and replaced the list; false when it could
+  // not start or nothing came (the list is then as it was). Incomplete
   // performances are marked in ListInfo and named to the user.
   bool getBank(BankArea bank, TransferView& view);
   // Get Usernames / Get Cardnames: fills `entries` with the 128 entries; true
@@ -75,24 +86,18 @@ class BankTransfer {
   bool getPatchNames(BankArea bank, TransferView& view, std::vector<std::string>& entries);
   // The current name of slot 1..32 (12 characters; blanks when none came).
   std::string readSlotName(BankArea bank, int slot);
-  // The Temporary Performance into slot 1..32: 17 data sets.
+  // The Temporary Performance into slot 1..32: 17 data sets. False when it
+  // could not start or was cancelled (the user was told).
   bool storePerformance(BankArea bank, int slot, TransferView& view);
   // Send User All / Send Card All: list entries 0 .. PerformanceCount-1 into
-  // the bank's slots 1 .. PerformanceCount.
+  // the bank's slots 1 .. PerformanceCount; only a bank of whole performances.
   bool sendBank(BankArea bank, TransferView& view);
   // Reads back what was sent and compares it; the list and its flags are left
   // as they were. A module acknowledges no data set, so this is the only proof.
   BankCheck verifyStore(BankArea bank, int slot, const PerformanceRecord& sent, TransferView& view);
   BankCheck verifyBank(BankArea bank, std::span<const PerformanceRecord> sent, TransferView& view);
 
-  // Cancel in the wait window: a fetch stops at the next performance, a send
-  // after the block that is leaving; the running wait ends now.
-  void cancel();
-  // The response timer ran out: report once, stop the rest of the transfer.
-  void responseTimeout(TransferView& view);
-
-  // After getBank: the performances (0-based) that did not arrive whole. After
-  // a cancel only those that were asked for count.
+  // After getBank: the performances (0-based) asked for that did not arrive whole.
   std::vector<int> incompletePerformances() const;
   // Names them for the user; empty when the fetch was complete.
   std::string incompleteText() const;
@@ -106,19 +111,25 @@ class BankTransfer {
   std::string verifyText(const BankCheck& check) const;
 
  private:
-  void startCommand();
-  bool fetchPerformances(BankArea bank, int first, int count, TransferView& view);
-  bool fetchBlock(const SysexAddress& address, int length, RequestPacer& pacer);
+  // What the last command's outcome said is forgotten before a new one.
+  void resetOutcome();
+  void endCommand(const TransferSession& session);
+  void fetchPerformances(TransferSession& session, BankArea bank, int first, int count, TransferView& view);
+  int wholeSoFar(const TransferSession& session, BankArea bank, int first, int last) const;
   // Returns the blocks that left before a cancel stopped it (17 when whole).
-  int sendPerformance(BankArea bank, int number, const PerformanceRecord& record, TransferView& view);
-  void clearBankList();
+  int sendPerformance(TransferSession& session, BankArea bank, int number, const PerformanceRecord& record,
+                      TransferView& view);
+  void clearBankList(BankArea bank);
   void finishBankList(BankArea bank);
+  std::string cancelledFetchText() const;
   BankCheck readBack(BankArea bank, int first, std::span<const PerformanceRecord> sent, TransferView& view);
   bool isWhole(int number) const;
 
   Sender& sender_;
   EngineHost& host_;
-  int requested_ = 0;  // performances asked for by the last fetch
+  int firstAsked_ = 0;  // the last fetch asked for performances firstAsked_ .. requested_-1
+  int requested_ = 0;
+  std::array<std::uint32_t, BankPerformanceCount> received_{};  // blocks that arrived whole, per performance
   int namesArrived_ = 0;
   int performancesSent_ = 0;
   bool timedOut_ = false;

@@ -82,12 +82,17 @@ void IncomingHandler::HandleModuleInput(MidiEventSource& source) {
     // store as data.
     DT1Message dt1;
     if (const DT1Check check = parseDT1(event->sysex, dt1); check != DT1Check::Ok) {
-      logIgnored(event->sysex, check);
+      logIgnored(event->sysex, std::string(dt1CheckText(check, event->sysex)));
       continue;
     }
-    const Walk walk = decodeSysex(event->sysex);
-    notePendingAnswer(dt1);
-    if (walk == Walk::StopRun) return;
+    // A late answer, or one nobody asked for, must not change a list or a
+    // performance that is already whole (or being filled by another request).
+    TransferSession* session = sender_.sessions().current();
+    if (!session || !session->takeAnswer(dt1.address, dt1.data.size())) {
+      logIgnored(event->sysex, incoming::NotAskedFor);
+      continue;
+    }
+    if (decodeSysex(event->sysex) == Walk::StopRun) return;
   }
 }
 
@@ -101,7 +106,7 @@ IncomingHandler::Walk IncomingHandler::decodeSysex(const Bytes& message) {
   SysexAddress a;
   for (std::size_t k = 0; k < a.bytes.size(); ++k)
     a.bytes[k] = roland::PosAddress + k < length ? message[roland::PosAddress + k] : 0;
-  Lines lines(store_.LogEnabled, store_.SysexAddressBuffer.sub());
+  Lines lines(store_.LogEnabled, a.sub());
   for (std::size_t i = 0; i < length; ++i) {
     const Byte b = message[i];
     lines.hex(b);
@@ -121,41 +126,14 @@ IncomingHandler::Walk IncomingHandler::decodeSysex(const Bytes& message) {
   return Walk::Continue;
 }
 
-void IncomingHandler::logIgnored(const Bytes& message, DT1Check check) {
+void IncomingHandler::logIgnored(const Bytes& message, const std::string& reason) {
   ++IgnoredCount;
-  LastIgnoredReason = dt1CheckText(check, message);
+  LastIgnoredReason = reason;
   if (!store_.LogEnabled) return;
   log_.AddReceivedLine(std::to_string(SysexInCount) + " = " + incoming::Ignored + LastIgnoredReason);
   Lines lines(true, 0);
   for (Byte b : message) lines.hex(b);
   log_.AddReceivedLine(lines.summary);
-}
-
-// A block counts as arrived once every byte up to the length requested came:
-// a short answer (another model, a cut message) leaves it missing.
-namespace {
-void noteArrivedByte(std::bitset<CommonRecordSize>& arrived, std::uint32_t& blocks, int block, int offset,
-                     BlockSizes sizes) {
-  arrived.set(static_cast<std::size_t>(offset));
-  const std::size_t length = static_cast<std::size_t>(block == 0 ? sizes.commonLength() : sizes.partLength());
-  if ((arrived << (arrived.size() - length)).count() == length) blocks |= 1u << block;
-}
-}  // namespace
-
-void IncomingHandler::noteTempByte(int block, int offset) {
-  noteArrivedByte(store_.ReceivedTempBytes[static_cast<std::size_t>(block)], store_.ReceivedTempBlocks, block, offset,
-                  sender_.settings().sizes);
-}
-
-void IncomingHandler::noteBankByte(int number, int block, int offset) {
-  const auto n = static_cast<std::size_t>(number);
-  noteArrivedByte(store_.ReceivedBankBytes[n][static_cast<std::size_t>(block)], store_.ReceivedBankBlocks[n], block,
-                  offset, sender_.settings().sizes);
-}
-
-// The whole answer to the request last sent: its address and every byte asked for.
-void IncomingHandler::notePendingAnswer(const DT1Message& dt1) {
-  if (dt1.address == store_.PendingRequest && dt1.data.size() == store_.PendingSize) store_.PendingAnswered = true;
 }
 
 void IncomingHandler::flushDetail(Lines& lines) {
@@ -179,14 +157,12 @@ IncomingHandler::Walk IncomingHandler::routeDataByte(const SysexAddress& a, int 
     if (isCommonBlock(a.block())) {
       if (storeAt(store_.TempPerformance.common, o, b)) {
         store_.NoPerformance = false;
-        if (a.block() == address::BlockCommon) noteTempByte(0, o);
         lines.entry("PC", o, true, b);
       } else {
         lines.label(incoming::RefusedTarget);
       }
     } else if (address::isPartBlock(a.block())) {
       if (storeAt(store_.TempPerformance.parts[a.block() - address::BlockPartFirst], o, b)) {
-        noteTempByte(1 + a.block() - address::BlockPartFirst, o);
         lines.entry("PP", o, true, b);
       } else {
         lines.label(incoming::RefusedTarget);
@@ -222,8 +198,7 @@ void IncomingHandler::routePerformanceByte(const SysexAddress& a, int o, Byte b,
       stored = storeAt(store_.MemoryNames[static_cast<std::size_t>(number)], o, b);
     } else {
       stored = storeAt(entry.common, o, b);
-      if (stored) store_.PerformanceCount = number + 1;
-      if (stored && a.block() == address::BlockCommon) noteBankByte(number, 0, o);
+      if (stored) store_.PerformanceCount = std::max(store_.PerformanceCount, number + 1);
     }
     if (stored) {
       store_.NoPerformance = false;
@@ -232,7 +207,6 @@ void IncomingHandler::routePerformanceByte(const SysexAddress& a, int o, Byte b,
   } else if (address::isPartBlock(a.block())) {
     const int p = a.block() - address::BlockPartFirst;
     stored = storeAt(entry.parts[p], o, b);
-    if (stored) noteBankByte(number, 1 + p, o);
     if (stored) lines.entry("PP", o, true, b);
   } else {
     return;

@@ -28,6 +28,7 @@ inline constexpr const char* UserPatch = "userpatch data";
 inline constexpr const char* CardPatch = "Cardpatch data";
 inline constexpr const char* Overflow = "Midi-Sysex Overflow";
 inline constexpr const char* Ignored = "Ignored: ";  // followed by the reason
+inline constexpr const char* NotAskedFor = "no transfer asked for this data (late, or sent unasked)";
 }  // namespace incoming
 
 class IncomingHandler {
@@ -70,10 +71,7 @@ class IncomingHandler {
   void routePerformanceByte(const SysexAddress& a, int offset, Byte b, Lines& lines, bool card);
   void routePatchNameByte(const SysexAddress& a, int offset, Byte b, Lines& lines, bool card);
   void flushDetail(Lines& lines);
-  void logIgnored(const Bytes& message, DT1Check check);
-  void noteTempByte(int block, int offset);
-  void noteBankByte(int number, int block, int offset);
-  void notePendingAnswer(const DT1Message& dt1);
+  void logIgnored(const Bytes& message, const std::string& reason);
 
   PerformanceStore& store_;
   EngineHost& host_;

@@ -60,9 +60,7 @@ void Sender::SendEditParameter(std::span<const Byte> data) {
 
 void Sender::RequestSysexData(const SysexAddress& address, std::uint32_t size) {
   host_.lightOut(LedColour::Lime);
-  store_.Updating = true;
   store_.NoResponse = false;
-  store_.PendingAnswered = false;
   Bytes message;
   try {
     message = buildRQ1(settings_.device(), address, size);
@@ -75,9 +73,14 @@ void Sender::RequestSysexData(const SysexAddress& address, std::uint32_t size) {
     host_.showInfo(sender_text::RequestMidiClosed);
     return;
   }
-  if (store_.TransferCancelled) return;
-  store_.PendingRequest = address;
-  store_.PendingSize = size;
+  TransferSession* session = sessions_.current();
+  if (!session) {
+    // An answer would be taken by no one and left out of the store.
+    host_.debugLine("A request outside a transfer was not sent");
+    return;
+  }
+  if (session->stopped()) return;
+  session->noteRequest(address, size);
   host_.startResponseTimer();
   host_.sendLong(message);
 }
@@ -99,7 +102,8 @@ void Sender::SendShortMidi(Byte s, Byte data1, Byte data2) {
 
 void Sender::PlayTestNote() {
   // A closed port has nowhere to play to; the DT1 already told the user.
-  if (store_.BulkSending || !settings_.noteOn || store_.MidiClosed) return;
+  // A transfer's data sets are no edits to listen to.
+  if (sessions_.running() || !settings_.noteOn || store_.MidiClosed) return;
   host_.lightOut(LedColour::Lime);
   const int channel = host_.monitorChannel();
   host_.sendShort(onChannel(status::ControlChange, channel), controller::AllSoundOff, 0);
@@ -112,21 +116,21 @@ void Sender::PlayTestNote() {
 namespace quillon {
 
 void RequestPacer::afterRequest() {
-  const PerformanceStore& store = sender_.store();
   if (!fast_) {
     sender_.pace();
     return;
   }
   // An answer that does not come within SysDly is given up as the paced
-  // transfer would give it up; a late one is still stored when it comes.
-  sender_.host().waitMsUntil(sender_.settings().sysDly, [&store] { return store.PendingAnswered; });
+  // transfer would give it up; a late one is still taken while the session runs.
+  const TransferSession& session = session_;
+  sender_.host().waitMsUntil(sender_.settings().sysDly, [&session] { return session.lastRequestAnswered(); });
 }
 
-void RequestPacer::awaitLastAnswer() {
-  const PerformanceStore& store = sender_.store();
-  if (store.TransferCancelled) return;
+void RequestPacer::awaitLastAnswer(const std::function<bool()>& done) {
+  if (session_.stopped()) return;
   sender_.host().stopResponseTimer();
-  sender_.host().waitMsUntil(LastAnswerGraceMs, [&store] { return store.PendingAnswered; });
+  const TransferSession& session = session_;
+  sender_.host().waitMsUntil(LastAnswerGraceMs, done ? done : [&session] { return session.lastRequestAnswered(); });
 }
 
 }  // namespace quillon

@@ -4,6 +4,7 @@
 // note. Nothing here waits; callers pace themselves with WaitMs.
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 
@@ -11,6 +12,7 @@
 #include "engine/host.h"
 #include "engine/message_log.h"
 #include "engine/store.h"
+#include "engine/transfer_session.h"
 
 namespace quillon {
 
@@ -32,6 +34,7 @@ class Sender {
   // The editors' call: nothing while a window fills its controls. Sends
   // SendLength bytes of `data` at the shared address buffer.
   void SendEditParameter(std::span<const Byte> data);
+  // One RQ1, counted by the running session; outside a session nothing is asked.
   void RequestSysexData(const SysexAddress& address, std::uint32_t size);
   void SendShortMidi(Byte status, Byte data1, Byte data2);
   void PlayTestNote();
@@ -45,6 +48,8 @@ class Sender {
   const EngineSettings& settings() const { return settings_; }
   PerformanceStore& store() { return store_; }
   EngineHost& host() { return host_; }
+  TransferSessions& sessions() { return sessions_; }
+  const TransferSessions& sessions() const { return sessions_; }
 
  private:
   void followEditedPartChannel();
@@ -54,23 +59,28 @@ class Sender {
   EngineHost& host_;
   const EngineSettings& settings_;
   MessageLogLines& log_;
+  TransferSessions sessions_;
 };
 
-// Paces one run of requests (a fetch). By default SysDly after each; with
-// fast transfers on, the wait ends as soon as the answer has arrived whole,
-// and lasts SysDly at most. Data sets are always paced by SysDly (Sender::pace).
+// Paces one run of requests of the running session. By default SysDly after
+// each; with fast transfers on, the wait ends as soon as the answer has
+// arrived whole, and lasts SysDly at most. Data sets are always paced by
+// SysDly (Sender::pace).
 class RequestPacer {
  public:
-  explicit RequestPacer(Sender& sender) : sender_(sender), fast_(sender.settings().fastTransfers) {}
+  RequestPacer(Sender& sender, TransferSession& session)
+      : sender_(sender), session_(session), fast_(sender.settings().fastTransfers) {}
   void afterRequest();
-  // At the end of a run: the answer to the last request may still be on its
-  // way (the next request's wait would have taken it in). Waits for it a
-  // little, with the response timer stopped, so that a lost last answer is
-  // counted as lost, not reported as a silent module.
-  void awaitLastAnswer();
+  // At the end of a run: answers may still be on their way (the next
+  // request's wait would have taken them in). Waits for them a little, with
+  // the response timer stopped, so that a lost answer is counted as lost, not
+  // reported as a silent module. `done` says when nothing is awaited any more;
+  // by default the last request's answer.
+  void awaitLastAnswer(const std::function<bool()>& done = {});
 
  private:
   Sender& sender_;
+  TransferSession& session_;
   const bool fast_;
 };
 

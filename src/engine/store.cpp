@@ -74,4 +74,33 @@ const char* kindText(PerformanceKind kind) {
   return "";
 }
 
+ListSnapshot::ListSnapshot(const PerformanceStore& s)
+    : temp_(s.TempPerformance),
+      list_(s.PerformanceList),
+      info_(s.ListInfo),
+      count_(s.PerformanceCount),
+      selected_(s.SelectedIndex),
+      fromTemp_(s.FromTemp),
+      fromUser_(s.FromUser),
+      fromCard_(s.FromCard),
+      noPerformance_(s.NoPerformance),
+      listLoaded_(s.ListLoaded),
+      tempSent_(s.TempSent),
+      fileName_(s.CurrentFileName) {}
+
+void ListSnapshot::restore(PerformanceStore& s) const {
+  s.TempPerformance = temp_;
+  s.PerformanceList = list_;
+  s.ListInfo = info_;
+  s.PerformanceCount = count_;
+  s.SelectedIndex = selected_;
+  s.FromTemp = fromTemp_;
+  s.FromUser = fromUser_;
+  s.FromCard = fromCard_;
+  s.NoPerformance = noPerformance_;
+  s.ListLoaded = listLoaded_;
+  s.TempSent = tempSent_;
+  s.CurrentFileName = fileName_;
+}
+
 }  // namespace quillon

@@ -97,28 +97,9 @@ struct PerformanceStore {
   bool FromCard = false;
   bool MidiClosed = false;
   bool NoResponse = false;
-  bool TransferCancelled = false;
-  bool BulkSending = false;
   bool TempSent = false;
   bool FileDropped = false;
   bool LogEnabled = false;
-
-  // Blocks of the Temporary Performance that arrived whole, at the length
-  // requested, since the last Get Temp began: bit 0 the common block, bit
-  // 1 + p part p. The bytes of each block that arrived so far, to tell.
-  std::uint32_t ReceivedTempBlocks = 0;
-  std::array<std::bitset<CommonRecordSize>, TempBlockCount> ReceivedTempBytes{};
-  // The last Get Temp ended with blocks missing.
-  bool PartialTransfer = false;
-  // The same for each listed performance since the last bank fetch began.
-  std::array<std::uint32_t, PerformanceListSize> ReceivedBankBlocks{};
-  std::array<std::array<std::bitset<CommonRecordSize>, TempBlockCount>, PerformanceListSize> ReceivedBankBytes{};
-
-  // The request last handed to the port, and whether a data set of its
-  // address and length has come back since: fast transfers go on at once.
-  SysexAddress PendingRequest{};
-  std::uint32_t PendingSize = 0;
-  bool PendingAnswered = false;
 
   // How the sender reports the bytes it mirrors (an undo says so).
   ChangeOrigin SendOrigin = ChangeOrigin::UserEdit;
@@ -152,6 +133,22 @@ struct PerformanceStore {
 
  private:
   std::vector<StoreObserver*> observers_;
+};
+
+// The performances and where they came from, kept so that a fetch or a file
+// that brought nothing leaves them all as they were.
+class ListSnapshot {
+ public:
+  explicit ListSnapshot(const PerformanceStore& s);
+  void restore(PerformanceStore& s) const;
+
+ private:
+  PerformanceRecord temp_;
+  std::array<PerformanceRecord, PerformanceListSize> list_;
+  std::array<ListEntryInfo, PerformanceListSize> info_;
+  std::int32_t count_, selected_;
+  bool fromTemp_, fromUser_, fromCard_, noPerformance_, listLoaded_, tempSent_;
+  std::string fileName_;
 };
 
 // Texts of the 4 by 8 performance grid (cells run down the columns).

@@ -289,10 +289,13 @@ SyxFileResult openSyxFile(PerformanceStore& store, const std::string& path, cons
     result.error = file.error;
     return result;
   }
+  // A file without performances (a patch bank, a picture) must not cost the list.
+  const ListSnapshot before(store);
   store.clearPerformanceData();
   store.FromTemp = store.FromUser = store.FromCard = false;
   store.CurrentFileName = path;
   result.report = readSyxIntoStore(store, file.bytes, progress);
+  if (result.report.nothingFound) before.restore(store);
   return result;
 }
 

@@ -28,10 +28,10 @@ std::uint32_t differingTempBlocks(const PerformanceRecord& a, const PerformanceR
   return blocks;
 }
 
-int TempTransfer::receivedBlocks() const { return std::popcount(sender_.store().ReceivedTempBlocks & AllTempBlocks); }
+int TempTransfer::receivedBlocks() const { return std::popcount(received_ & AllTempBlocks); }
 
 std::string TempTransfer::partialTransferText() const {
-  if (!sender_.store().PartialTransfer) return {};
+  if (received_ == AllTempBlocks) return {};
   return "Only " + std::to_string(receivedBlocks()) + " of " + std::to_string(TempBlockCount) +
          " blocks of the Temporary Performance arrived; the missing ones are empty.";
 }
@@ -44,20 +44,31 @@ std::string TempTransfer::cancelledText(bool sending, int blocks) const {
   return "The transfer was cancelled: " + counted + " blocks of the Temporary Performance had arrived.";
 }
 
-void TempTransfer::Cancel() {
-  cancelledByUser_ = true;
-  sender_.store().TransferCancelled = true;
-  host_.stopResponseTimer();
-  host_.endWaitEarly();
+void cancelRunningTransfer(Sender& sender) {
+  TransferSession* session = sender.sessions().current();
+  if (!session) return;
+  session->cancel();
+  sender.host().stopResponseTimer();
+  sender.host().endWaitEarly();
 }
 
-bool TempTransfer::paceUnlessCancelled(RequestPacer* fetch) {
-  if (fetch)
-    fetch->afterRequest();
-  else
-    sender_.pace();
-  // A fetch also stops on the response timeout; a send only on the user's Cancel.
-  return !(cancelledByUser_ || (fetch && sender_.store().TransferCancelled));
+void runningTransferTimedOut(Sender& sender, TransferView& view) {
+  sender.host().stopResponseTimer();
+  TransferSession* session = sender.sessions().current();
+  if (session && !session->stopped()) {
+    session->noAnswer();
+    reportNoResponse(sender.store(), sender.host(), view);
+  } else if (!session && sender.sessions().takeUnansweredEnd()) {
+    reportNoResponse(sender.store(), sender.host(), view);
+  }
+}
+
+bool entryIsWhole(const PerformanceStore& s, int index, std::string& why) {
+  const ListEntryInfo& info = s.ListInfo[static_cast<std::size_t>(std::clamp(index, 0, PerformanceListSize - 1))];
+  if (info.complete) return true;
+  why = "Performance " + std::to_string(index + 1) + " is incomplete (" + info.problem +
+        "): it is not sent. Fetch or open it whole first.";
+  return false;
 }
 
 bool TempTransfer::GetTemp(TransferView& view) {
@@ -66,8 +77,15 @@ bool TempTransfer::GetTemp(TransferView& view) {
     host_.showInfo(transfer_text::GetTempMidiClosed);
     return false;
   }
+  SessionScope scope(sender_.sessions(), TransferKind::GetTemp);
+  if (!scope.started()) {
+    host_.showInfo(session_text::Busy);
+    return false;
+  }
+  TransferSession& session = scope.session();
+  const ListSnapshot before(s);
   view.pauseEvaluation();
-  s.TransferCancelled = false;
+  s.NoResponse = false;
   s.clearPerformanceData();
   view.listCleared();
   const Byte mode = ModeParameterPerformance;
@@ -75,57 +93,71 @@ bool TempTransfer::GetTemp(TransferView& view) {
   sender_.pace();
 
   view.busy(true);
-  s.Updating = true;
   s.ListLoaded = false;
   s.FromTemp = true;
   s.FromUser = s.FromCard = false;
-  s.ReceivedTempBlocks = 0;
-  s.ReceivedTempBytes = {};
-  timedOut_ = false;
-  cancelledByUser_ = false;
   view.collected(0);
   view.begin(ProgressSteps);
-  requestBlocks(view);
-
-  view.listCleared();
-  s.Updating = false;
-  view.end();
-  s.PerformanceCount = 1;
-  view.sourceLabel(transfer_text::TempSourceLabel);
-  s.ListInfo[0] = {PerformanceKind::Temp, 0, 0, true, {}};
-  s.ListLoaded = false;
-  s.CurrentFileName = transfer_text::TempFileName;
-  view.busy(false);
-  s.TempSent = false;
-  s.PartialTransfer = receivedBlocks() < TempBlockCount;
+  if (!session.stopped()) requestBlocks(session, view);
   // All 17 blocks in: the repeated request for part 16 was a spare, its answer is
   // not awaited. Blocks missing: one message says so, and a running response
   // timer would add a second box on top of it. Either way the timer ends here.
   host_.stopResponseTimer();
-  if (cancelledByUser_)
+  noteArrivals(session);
+  view.end();
+  view.busy(false);
+  if (!session.anyAnswer()) {
+    // Nothing came: the performance and list of before stay, as if never asked.
+    before.restore(s);
+    view.listCleared();
+    if (session.cancelledByUser())
+      host_.showInfo(cancelledText(false, 0));
+    else if (!session.timedOut())
+      runningTransferTimedOut(sender_, view);
+    view.resumeEvaluation();
+    return false;
+  }
+  view.listCleared();
+  s.PerformanceCount = 1;
+  view.sourceLabel(transfer_text::TempSourceLabel);
+  const std::uint32_t missing = AllTempBlocks & ~received_;
+  s.ListInfo[0] = {PerformanceKind::Temp, 0, 0, missing == 0, missing ? "missing: " + tempBlockNames(missing) : ""};
+  s.ListLoaded = false;
+  s.CurrentFileName = transfer_text::TempFileName;
+  s.TempSent = false;
+  if (session.cancelledByUser())
     host_.showInfo(cancelledText(false, receivedBlocks()));
-  else if (s.PartialTransfer && !timedOut_ && receivedBlocks() == 0)
-    ResponseTimeout(view);
-  else if (s.PartialTransfer && !timedOut_)
+  else if (missing != 0 && !session.timedOut())
     host_.showInfo(partialTransferText());
   view.resumeEvaluation();
   return true;
 }
 
-void TempTransfer::requestBlocks(TransferView& view) {
+void TempTransfer::noteArrivals(const TransferSession& session) {
+  received_ = 0;
+  cutShort_ = 0;
+  for (int b = 0; b < TempBlockCount; ++b) {
+    const SysexAddress a = b == 0 ? address::temporaryCommon() : address::temporaryPart(b - 1);
+    if (session.answered(a)) received_ |= 1u << b;
+    if (session.partlyAnswered(a)) cutShort_ |= 1u << b;
+  }
+}
+
+void TempTransfer::requestBlocks(TransferSession& session, TransferView& view) {
   const BlockSizes sizes = sender_.settings().sizes;
-  RequestPacer pacer(sender_);
-  RequestPacer* const fetching = &pacer;
+  RequestPacer pacer(sender_, session);
   view.messageGoesOut();
   sender_.RequestSysexData(address::temporaryCommon(), static_cast<std::uint32_t>(sizes.commonLength()));
   view.progress(1);
-  if (!paceUnlessCancelled(fetching)) return;
+  pacer.afterRequest();
+  if (session.stopped()) return;
   for (int p = 0; p < address::PartCount; ++p) {
     view.messageGoesOut();
     view.progress(p);
     sender_.RequestSysexData(address::temporaryPart(p), static_cast<std::uint32_t>(sizes.partLength()));
     view.collected(p);
-    if (!paceUnlessCancelled(fetching)) return;
+    pacer.afterRequest();
+    if (session.stopped()) return;
   }
   // Part 16 is asked for a second time: 18 requests in all; the second answer only overwrites the first.
   sender_.RequestSysexData(address::temporaryPart(address::PartCount - 1),
@@ -143,36 +175,43 @@ bool TempTransfer::SendTemp(TransferView& view) {
     host_.showInfo(transfer_text::NothingToSend);
     return false;
   }
+  if (std::string why; !entryIsWhole(s, s.SelectedIndex, why)) {
+    host_.showInfo(why);
+    return false;
+  }
+  SessionScope scope(sender_.sessions(), TransferKind::SendTemp);
+  if (!scope.started()) {
+    host_.showInfo(session_text::Busy);
+    return false;
+  }
   view.busy(true);
-  s.BulkSending = true;
-  cancelledByUser_ = false;
   view.begin(ProgressSteps);
   view.progress(0);
-  const int sent = sendBlocks(view);
+  const int sent = sendBlocks(scope.session(), view);
   s.TempSent = true;
   view.busy(false);
   view.end();
-  s.BulkSending = false;
-  if (cancelledByUser_) host_.showInfo(cancelledText(true, sent));
+  if (scope->cancelledByUser()) host_.showInfo(cancelledText(true, sent));
   return true;
 }
 
-int TempTransfer::sendBlocks(TransferView& view) {
+int TempTransfer::sendBlocks(TransferSession& session, TransferView& view) {
   PerformanceStore& s = sender_.store();
   const BlockSizes sizes = sender_.settings().sizes;
   // The sender mirrors each block into the record it came from; copy first
   // so that mirroring never reads what it is writing.
   const PerformanceRecord record = s.TempPerformance;
-  RequestPacer* const sending = nullptr;
   view.messageGoesOut();
   sender_.SendSysexData(address::temporaryCommon(), record.common, sizes.commonLength());
   view.progress(1);
-  if (!paceUnlessCancelled(sending)) return 1;
+  sender_.pace();
+  if (session.cancelledByUser()) return 1;
   for (int p = 0; p < address::PartCount; ++p) {
     view.messageGoesOut();
     view.progress(p);
     sender_.SendSysexData(address::temporaryPart(p), record.parts[p], sizes.partLength());
-    if (!paceUnlessCancelled(sending)) return p + 2;
+    sender_.pace();
+    if (session.cancelledByUser()) return p + 2;
   }
   return TempBlockCount;
 }
@@ -182,8 +221,6 @@ void reportNoResponse(PerformanceStore& store, EngineHost& host, TransferView& v
   view.beep();
   host.stopResponseTimer();
   host.showInfo(transfer_text::NotResponding);
-  store.TransferCancelled = true;
-  view.resumeEvaluation();
 }
 
 SysexAddress performanceBlockAddress(Byte area, int number, int block) {
@@ -195,11 +232,6 @@ int blockLength(BlockSizes sizes, int block) { return block == 0 ? sizes.commonL
 std::span<const Byte> blockBytes(const PerformanceRecord& record, int block) {
   if (block == 0) return record.common;
   return record.parts[static_cast<std::size_t>(block - 1)];
-}
-
-void TempTransfer::ResponseTimeout(TransferView& view) {
-  timedOut_ = true;
-  reportNoResponse(sender_.store(), host_, view);
 }
 
 }  // namespace quillon

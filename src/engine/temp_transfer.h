@@ -50,29 +50,39 @@ class TransferView {
   virtual void performanceDone(int /*number*/) {}
 };
 
-// The response timeout of every transfer: NoResponse, a beep, the one box,
-// and TransferCancelled so that no further request leaves.
+// The response timeout of every transfer: NoResponse, a beep and the one box.
 void reportNoResponse(PerformanceStore& store, EngineHost& host, TransferView& view);
+// Cancel in the wait window: the running session asks and sends nothing
+// more, and the running wait ends now.
+void cancelRunningTransfer(Sender& sender);
+// The response timer ran out: the running fetch is told once and stops. With
+// no transfer running, the user hears of it only when the last one ended
+// unanswered (an effect window's short re-read); a late timer says nothing.
+void runningTransferTimedOut(Sender& sender, TransferView& view);
 
 // The address of block 0 (common) or 1 + p (part p) of a performance in `area`.
 SysexAddress performanceBlockAddress(Byte area, int number, int block);
 int blockLength(BlockSizes sizes, int block);
 std::span<const Byte> blockBytes(const PerformanceRecord& record, int block);
 
+// Whether an entry of the list may be sent or stored: named in `why` when not.
+bool entryIsWhole(const PerformanceStore& s, int index, std::string& why);
+
 class TempTransfer {
  public:
   TempTransfer(Sender& sender, EngineHost& host) : sender_(sender), host_(host) {}
 
-  // Returns false when the transfer could not start (the user was told why).
+  // Get Temp: true when something arrived (the Temporary Performance was
+  // replaced). False when it could not start or nothing came; the store is
+  // then as it was, and the user was told why.
   bool GetTemp(TransferView& view);
   bool SendTemp(TransferView& view);
-  // The response timer ran out: report once, stop the rest of the transfer.
-  void ResponseTimeout(TransferView& view);
-  // Cancel in the wait window: nothing more leaves, and the running wait ends now.
-  void Cancel();
 
-  // Blocks of the last Get Temp that arrived, 0..17.
+  // Blocks of the last Get Temp that arrived whole, 0..17, and which (bit 0 the
+  // common block, bit 1 + p part p); blocks that came only in part.
   int receivedBlocks() const;
+  std::uint32_t receivedBlockMask() const { return received_; }
+  std::uint32_t cutShortBlockMask() const { return cutShort_; }
   // The text naming a partial Get Temp, empty when it was complete.
   std::string partialTransferText() const;
   // What the user is told when Get Temp or Send Temp was cancelled.
@@ -80,16 +90,14 @@ class TempTransfer {
 
  private:
   // Returns how many blocks left before a cancel stopped it.
-  int sendBlocks(TransferView& view);
-  void requestBlocks(TransferView& view);
-  // Paces one message (a request by `fetch`, a data set by SysDly when it is
-  // null); false when the transfer was cancelled meanwhile.
-  bool paceUnlessCancelled(RequestPacer* fetch);
+  int sendBlocks(TransferSession& session, TransferView& view);
+  void requestBlocks(TransferSession& session, TransferView& view);
+  void noteArrivals(const TransferSession& session);
 
   Sender& sender_;
   EngineHost& host_;
-  bool timedOut_ = false;  // this transfer was already reported as unanswered
-  bool cancelledByUser_ = false;
+  std::uint32_t received_ = AllTempBlocks;
+  std::uint32_t cutShort_ = 0;
 };
 
 }  // namespace quillon

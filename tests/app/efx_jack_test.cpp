@@ -33,9 +33,9 @@ class EfxJackTest : public QObject {
     const std::string opened = windows.reopenPorts({0, jvsim.inputPort()}, {0, jvsim.outputPort()}, std::nullopt);
     QVERIFY2(opened.empty(), opened.c_str());
     // JACK links new ports at a later cycle: fetch until the whole performance came.
-    for (int attempt = 0; attempt < 5 && c.store.ReceivedTempBlocks != AllTempBlocks; ++attempt)
+    for (int attempt = 0; attempt < 5 && c.tempTransfer.receivedBlocks() != TempBlockCount; ++attempt)
       windows.mainWindow->getTemp();
-    QVERIFY2(c.store.ReceivedTempBlocks == AllTempBlocks, jvsim.output().c_str());
+    QVERIFY2(c.tempTransfer.receivedBlocks() == TempBlockCount, jvsim.output().c_str());
     // The module's parameters, and other values in the store that only a fetch can correct.
     auto& common = c.store.TempPerformance.common;
     const Byte hiLevel = common[efxParameterOffset(8)], stale = hiLevel ^ 0x40;

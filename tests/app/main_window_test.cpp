@@ -92,7 +92,11 @@ class StartFormTest : public QObject {
     writeFile(text, Bytes{'h', 'e', 'l', 'l', 'o'});
     form.openPath(text);
     QCOMPARE(t.infos.back(), std::string("No performances found\rChoose another syx-file."));
-    QCOMPARE(form.windowTitle(), QStringLiteral("Perform edit: []"));
+    // Nothing to show instead: the list, its title and its file name stay.
+    QVERIFY(form.windowTitle().contains(QStringLiteral("good.syx")));
+    QCOMPARE(t.context->store.PerformanceCount, 3);
+    QCOMPARE(cellText(form, 2), QStringLiteral(" 3 = Split Bass  "));
+    QCOMPARE(QString::fromStdString(t.context->store.CurrentFileName), good);
   }
 
   void choosingCellsPicksDownTheColumnsAndClampsToTheList() {
@@ -207,7 +211,9 @@ class StartFormTest : public QObject {
     QVERIFY(QString::fromStdString(t.infos[0]).contains(QStringLiteral("/proc/quillon-cannot-write.syx")));
   }
 
-  void cardListsAskTheDialogWhichPreselectsTheCardChoice() {
+  // The card is never written from the save dialog, and writing into the
+  // module is never the default: Ok saves the list into a file.
+  void cardListsAskTheDialogWithTheCardChoiceDisabled() {
     testing::TestContext t;
     MainWindow form(*t.context);
     SaveChoiceDialog dialog(&form);
@@ -220,22 +226,19 @@ class StartFormTest : public QObject {
       asked = true;
       return QString();
     };
-    QString question;
-    form.confirm = [&](const QString& q) {
-      question = q;
-      return false;
-    };
+    bool confirmed = false;
+    form.confirm = [&](const QString&) { return confirmed = true; };
     QTimer::singleShot(0, [&] {
       auto* d = qobject_cast<SaveChoiceDialog*>(QApplication::activeModalWidget());
       QVERIFY(d);
       auto* card = d->findChild<QRadioButton*>(QStringLiteral("RBsaveAllcard"));
-      QVERIFY(card->isChecked());
+      QVERIFY(!card->isEnabled() && !card->isChecked());
+      QVERIFY(d->findChild<QRadioButton*>(QStringLiteral("RBSaveNew32File"))->isChecked());
       d->findChild<QPushButton*>(QStringLiteral("BokSave"))->click();
     });
     form.saveFile();
-    // "Ok,  Save" on the card choice is Send Card All: it asks first, and writes no file.
-    QVERIFY(!asked);
-    QVERIFY2(question.startsWith(QStringLiteral("Send Card All: the 2 performance(s)")), qPrintable(question));
+    QVERIFY(asked);
+    QVERIFY(!confirmed);
   }
 
   void closingWithChangesAsksAndOnlyDiscardCloses() {

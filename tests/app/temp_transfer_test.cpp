@@ -107,7 +107,8 @@ class TempTransferTest : public QObject {
     QCOMPARE(rig.ctx().store.PerformanceCount, 1);
     QCOMPARE(rig.form.performanceGrid()->item(0, 0)->text(),
              QStringLiteral(" 1 = ") + QString::fromStdString(std::string(demoPerformanceName(4))));
-    QVERIFY(!rig.ctx().store.PartialTransfer);
+    QVERIFY(rig.ctx().store.ListInfo[0].complete);
+    QCOMPARE(rig.ctx().tempTransfer.receivedBlocks(), TempBlockCount);
     QVERIFY(!rig.ctx().store.Updating);
     QVERIFY(rig.t.infos.empty());
     QCOMPARE(QString::fromStdString(rig.ctx().store.CurrentFileName), QStringLiteral("TempPerfom.syx"));
@@ -126,7 +127,7 @@ class TempTransferTest : public QObject {
     QVERIFY(sameBlocks(backend.module().temporary(), demoPerformance(6), JV2080BlockSizes));
     QCOMPARE(rig.sent.size(), std::size_t{17});
     QVERIFY(rig.ctx().store.TempSent);
-    QVERIFY(!rig.ctx().store.BulkSending);
+    QVERIFY(!rig.ctx().sender.sessions().running());
   }
 
   void anEditComesBackByteIdenticalOnRequest() {
@@ -137,8 +138,10 @@ class TempTransferTest : public QObject {
     c.sender.SendSysexData(address::temporaryPart(2, part::Level), levels, 2);
     const Bytes sentCopy = rig.sent.back();
     c.store.TempPerformance.parts[2].fill(0);
+    SessionScope fetch(c.sender.sessions(), TransferKind::GetTemp);
     c.sender.RequestSysexData(address::temporaryPart(2, part::Level), 2);
     waitInEventLoop(FastDelay);
+    QVERIFY(fetch->answered(address::temporaryPart(2, part::Level)));
     QCOMPARE(int(c.store.TempPerformance.parts[2][part::Level]), 0x11);
     QCOMPARE(int(c.store.TempPerformance.parts[2][part::Pan]), 0x22);
     QCOMPARE(Bytes(backend.module().temporary().parts[2].begin() + part::Level,
@@ -155,7 +158,10 @@ class TempTransferTest : public QObject {
     const std::vector<std::string> expected{transfer_text::NotResponding};
     QCOMPARE(rig.t.infos, expected);
     QVERIFY(rig.requestsSent() < 18);
-    QVERIFY(rig.ctx().store.PartialTransfer);
+    QCOMPARE(rig.ctx().tempTransfer.receivedBlocks(), 0);
+    // Nothing came: the program is as it was before the fetch.
+    QVERIFY(rig.ctx().store.NoPerformance && !rig.ctx().store.FromTemp);
+    QCOMPARE(rig.ctx().store.PerformanceCount, 0);
     QVERIFY(!rig.form.timerMidiIn()->isActive());
   }
 };

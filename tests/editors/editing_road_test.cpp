@@ -115,16 +115,20 @@ class EditingRoadTest : public QObject {
     editor.drag(5);  // every step leaves, then the release
     QVERIFY(c.log.SendLogCount >= sentBefore + 4 + 2 * 5);
 
-    // The module changes the bound byte: the control follows and sends nothing back.
+    // The module answers with another value of the bound byte: the control follows and sends nothing back.
     const int sentNow = c.log.SendLogCount;
-    c.incoming.HandleModuleInput(*std::make_unique<ModuleSays>(
-        buildDT1(deviceByte(roland::DefaultUnitId), address::temporaryPart(5, part::Level), Bytes{9})));
-    QCOMPARE(editor.level->Position(), 9);
-    QCOMPARE(c.log.SendLogCount, sentNow);
-    // Bytes of another part leave the control alone.
-    c.store.TempPerformance.parts[5][part::Level] = 77;  // behind the binding's back
-    ModuleSays other(buildDT1(deviceByte(roland::DefaultUnitId), address::temporaryPart(2, part::Level), Bytes{3}));
-    c.incoming.HandleModuleInput(other);
+    {
+      SessionScope asked(c.sender.sessions(), TransferKind::GetTemp);
+      for (int p : {2, 5}) asked->noteRequest(address::temporaryPart(p), StandardBlockSizes.partLength());
+      c.incoming.HandleModuleInput(*std::make_unique<ModuleSays>(
+          buildDT1(deviceByte(roland::DefaultUnitId), address::temporaryPart(5, part::Level), Bytes{9})));
+      QCOMPARE(editor.level->Position(), 9);
+      QCOMPARE(c.log.SendLogCount, sentNow);
+      // Bytes of another part leave the control alone.
+      c.store.TempPerformance.parts[5][part::Level] = 77;  // behind the binding's back
+      ModuleSays other(buildDT1(deviceByte(roland::DefaultUnitId), address::temporaryPart(2, part::Level), Bytes{3}));
+      c.incoming.HandleModuleInput(other);
+    }
     QCOMPARE(editor.level->Position(), 9);
   }
 

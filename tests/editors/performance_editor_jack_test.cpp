@@ -45,8 +45,8 @@ class PerformanceEditorJackTest : public QObject {
     QCOMPARE(windows.monitorWindow->link().outputName(), jvsim.inputPort());
     auto* getTemp = windows.mainWindow->findChild<QPushButton*>(QStringLiteral("BGetJV"));
     // JACK connects the ports at its next cycle: fetch until the module answers in full.
-    for (int attempt = 0; attempt < 5 && !(ctx.store.FromTemp && !ctx.store.PartialTransfer); ++attempt) getTemp->click();
-    QVERIFY2(ctx.store.FromTemp && !ctx.store.PartialTransfer, jvsim.output().c_str());
+    for (int attempt = 0; attempt < 5 && !(ctx.store.FromTemp && ctx.store.ListInfo[0].complete); ++attempt) getTemp->click();
+    QVERIFY2(ctx.store.FromTemp && ctx.store.ListInfo[0].complete, jvsim.output().c_str());
     t.infos.clear();
 
     windows.mainWindow->findChild<QPushButton*>(QStringLiteral("Beditp"))->click();
@@ -64,7 +64,7 @@ class PerformanceEditorJackTest : public QObject {
     ctx.store.TempPerformance = PerformanceRecord{};
     editor.findChild<QPushButton*>(QStringLiteral("Button2"))->click();
     QVERIFY2(t.infos.empty(), t.infos.empty() ? "" : t.infos.front().c_str());
-    QVERIFY(!ctx.store.PartialTransfer);
+    QVERIFY(ctx.store.ListInfo[0].complete);
     QCOMPARE(ctx.store.TempPerformance, edited);
     jvsim.stop();
     QVERIFY(jvsim.endedCleanly());

@@ -44,6 +44,7 @@ TEST(IncomingFuzz, GeneratedMessagesTouchOnlyTheirOwnRecord) {
   MessageLogLines log{host};
   Sender sender{store, host, settings, log};
   IncomingHandler handler{store, host, sender, log};
+  SessionScope listening(sender.sessions(), TransferKind::Listen);
   int decodedSomething = 0;
   for (int n = 0; n < 10000; ++n) {
     store.NamesOnly = n % 7 == 0;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "recording_host.h"
 
 namespace quillon {
@@ -9,7 +11,10 @@ namespace {
 
 class IncomingTest : public ::testing::Test {
  protected:
-  IncomingTest() { store.LogEnabled = true; }
+  IncomingTest() {
+    store.LogEnabled = true;
+    listening.emplace(sender.sessions(), TransferKind::Listen);
+  }
   PerformanceStore store;
   testing::RecordingHost host;
   EngineSettings settings;
@@ -17,6 +22,8 @@ class IncomingTest : public ::testing::Test {
   Sender sender{store, host, settings, log};
   IncomingHandler handler{store, host, sender, log};
   testing::QueueSource queue;
+  // Takes whatever comes, so each test sees the decoder alone.
+  std::optional<SessionScope> listening;
 
   void receive(const SysexAddress& a, const Bytes& data) {
     queue.pushSysex(buildDT1(0x10, a, data));
@@ -101,18 +108,44 @@ TEST_F(IncomingTest, WhatIsNoValidDataSetIsIgnoredAndSaysWhy) {
                                                       sentLogText(message).substr(1) + " "}));
   }
   EXPECT_EQ(store.TempPerformance.parts[0], PerfPartRecord{});
-  EXPECT_EQ(store.ReceivedTempBlocks, 0u);
 }
 
 // A block arrived when it came at the length requested, in one answer or in pieces.
 TEST_F(IncomingTest, ABlockArrivesOnlyAtTheRequestedLength) {
-  settings.sizes = JV2080BlockSizes;
+  listening.reset();
+  SessionScope fetch(sender.sessions(), TransferKind::GetTemp);
+  fetch->noteRequest(address::temporaryCommon(), 68);
+  fetch->noteRequest(address::temporaryPart(2), 26);
   receive(address::temporaryCommon(), Bytes(64, 0x01));  // a JV 1080 answering a JV 2080 request
   receive(address::temporaryPart(2), Bytes(13, 0x02));   // half of it
-  EXPECT_EQ(store.ReceivedTempBlocks, 0u);
+  EXPECT_FALSE(fetch->answered(address::temporaryCommon()) || fetch->answered(address::temporaryPart(2)));
+  EXPECT_TRUE(fetch->partlyAnswered(address::temporaryCommon()));
   receive(address::temporaryPart(2, 13), Bytes(13, 0x03));
   receive(address::temporaryCommon(64), Bytes(4, 0x04));
-  EXPECT_EQ(store.ReceivedTempBlocks, 1u | 1u << 3);
+  EXPECT_TRUE(fetch->answered(address::temporaryCommon()) && fetch->answered(address::temporaryPart(2)));
+  EXPECT_EQ(fetch->requestsAnswered(), 2);
+}
+
+// Only the answers a transfer asked for change the store: a late one, one
+// for another slot or length, or one with no transfer running is logged and dropped.
+TEST_F(IncomingTest, AnswersNobodyAskedForChangeNothing) {
+  listening.reset();
+  const PerformanceStore before = store;
+  receive(address::temporaryPart(0), Bytes(19, 0x22));
+  EXPECT_EQ(host.received.front(), "1 = Ignored: " + std::string(incoming::NotAskedFor));
+  {
+    SessionScope slotName(sender.sessions(), TransferKind::SlotName);
+    slotName->noteRequest(address::memoryCommon(address::AreaUserPerformance, 8), PerformanceNameLength);
+    receive(address::memoryCommon(address::AreaUserPerformance, 3), Bytes(12, 'L'));  // another slot's, late
+    receive(address::memoryCommon(address::AreaUserPerformance, 8), Bytes(64, 'C'));  // a bank fetch's common block
+    EXPECT_FALSE(slotName->anyAnswer());
+  }
+  receive(address::memoryPart(address::AreaCardPerformance, 2, 0), Bytes(19, 0x33));
+  EXPECT_EQ(store.TempPerformance, before.TempPerformance);
+  EXPECT_EQ(store.PerformanceList, before.PerformanceList);
+  EXPECT_EQ(store.PerformanceCount, before.PerformanceCount);
+  EXPECT_FALSE(store.FromUser || store.FromCard);
+  EXPECT_EQ(handler.IgnoredCount, 4);
 }
 
 TEST_F(IncomingTest, AreaLabelsReplaceTheSummary) {

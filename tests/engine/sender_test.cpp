@@ -105,8 +105,9 @@ TEST_F(SenderTest, TestNoteFollowsTheDT1OnTheEditedPartsChannel) {
   EXPECT_EQ(host.wire[2], (Bytes{0x92, 65, 64}));
   EXPECT_EQ(host.monitorChannel(), 3);
 
+  // A transfer's data sets are no edits to listen to.
   host.wire.clear();
-  store.BulkSending = true;
+  SessionScope sending(sender.sessions(), TransferKind::SendTemp);
   sender.SendEditParameter(std::span(&pan, 1));
   EXPECT_EQ(host.wire.size(), 1u);
 }
@@ -129,19 +130,21 @@ TEST_F(SenderTest, ChordSendsFiveNotesAndDropsThoseAbove127) {
 }
 
 TEST_F(SenderTest, RequestsStartTheTimerUnlessCancelledOrClosed) {
+  // Outside a transfer no one would take the answer: nothing leaves.
   sender.RequestSysexData(address::temporaryCommon(), 0x40);
-  EXPECT_TRUE(store.Updating);
+  EXPECT_TRUE(host.wire.empty());
+  SessionScope fetch(sender.sessions(), TransferKind::GetTemp);
+  sender.RequestSysexData(address::temporaryCommon(), 0x40);
   EXPECT_EQ(host.timerStarts, 1);
   ASSERT_EQ(host.wire.size(), 1u);
   EXPECT_EQ(host.sent.back(), " F0 41 10 6A 11 01 00 00 00 00 00 00 40 3F F7");
 
-  store.TransferCancelled = true;
+  fetch->cancel();
   sender.RequestSysexData(address::temporaryPart(0), 0x13);
   EXPECT_EQ(host.wire.size(), 1u);
   EXPECT_EQ(host.timerStarts, 1);
-  EXPECT_EQ(host.sent.size(), 2u);  // logged all the same
+  EXPECT_EQ(host.sent.size(), 3u);  // logged all the same
 
-  store.TransferCancelled = false;
   store.MidiClosed = true;
   sender.RequestSysexData(address::temporaryPart(0), 0x13);
   EXPECT_EQ(host.infos, (std::vector<std::string>{"RQ sys Midi Closed "}));
@@ -150,6 +153,7 @@ TEST_F(SenderTest, RequestsStartTheTimerUnlessCancelledOrClosed) {
 
 TEST_F(SenderTest, UnitIdSetsTheDeviceByte) {
   settings.unitId = 32;
+  SessionScope fetch(sender.sessions(), TransferKind::GetTemp);
   sender.RequestSysexData(address::temporaryCommon(), 0x44);
   EXPECT_EQ(host.wire[0][roland::PosDevice], 0x1F);
 }

@@ -65,17 +65,14 @@ int portsCommand() {
 // After a Get Temp: ExitOk when all 17 blocks arrived; otherwise says which
 // are missing (and what was ignored), then `tail`, and returns the exit code.
 int reportMissingBlocks(Session& session, const std::string& tail) {
-  const PerformanceStore& store = session.store();
   const int blocks = session.transfer().receivedBlocks();
   if (blocks == TempBlockCount) return ExitOk;
   if (blocks == 0)
     std::cerr << "quillon-syx: no block of the Temporary Performance arrived";
   else
-    std::cerr << "quillon-syx: missing: " << tempBlockNames(AllTempBlocks & ~store.ReceivedTempBlocks);
+    std::cerr << "quillon-syx: missing: " << tempBlockNames(AllTempBlocks & ~session.transfer().receivedBlockMask());
   std::cerr << tail << '\n';
-  std::uint32_t cutShort = 0;
-  for (int b = 0; b < TempBlockCount; ++b)
-    if (store.ReceivedTempBytes[b].any() && !(store.ReceivedTempBlocks & (1u << b))) cutShort |= 1u << b;
+  const std::uint32_t cutShort = session.transfer().cutShortBlockMask();
   if (cutShort != 0)
     std::cerr << "quillon-syx: shorter than requested (is the module type right?): " << tempBlockNames(cutShort)
               << '\n';
@@ -121,7 +118,8 @@ int verifySent(Session& session, const PerformanceRecord& sent, BlockSizes sizes
   }
   session.settle();
   const PerformanceStore& store = session.store();
-  const std::uint32_t differing = differingTempBlocks(store.TempPerformance, sent, sizes) & store.ReceivedTempBlocks;
+  const std::uint32_t differing =
+      differingTempBlocks(store.TempPerformance, sent, sizes) & session.transfer().receivedBlockMask();
   if (differing != 0)
     std::cerr << "quillon-syx: read back, these differ from what was sent: " << tempBlockNames(differing) << '\n';
   const int code = reportMissingBlocks(session, "; the module may not hold what was sent");

@@ -99,12 +99,7 @@ class Session {
         bank_(sender_, host_) {
     store_.LogEnabled = false;
     host_.attach(link_);
-    host_.onResponseTimeout([this] {
-      if (bankCommand_)
-        bank_.responseTimeout(view_);
-      else
-        transfer_.ResponseTimeout(view_);
-    });
+    host_.onResponseTimeout([this] { runningTransferTimedOut(sender_, view_); });
   }
 
   // "" or why the ports could not be opened.
@@ -115,11 +110,7 @@ class Session {
 
   PerformanceStore& store() { return store_; }
   TempTransfer& transfer() { return transfer_; }
-  // The bank commands' transfer; the response timeout then goes to it.
-  BankTransfer& bank() {
-    bankCommand_ = true;
-    return bank_;
-  }
+  BankTransfer& bank() { return bank_; }
   const EngineSettings& settings() const { return settings_; }
   const IncomingHandler& incoming() const { return incoming_; }
   TransferView& view() { return view_; }
@@ -136,7 +127,6 @@ class Session {
   TempTransfer transfer_;
   BankTransfer bank_;
   TransferView view_;
-  bool bankCommand_ = false;
 };
 // Says how many incoming messages were no data for us, and the last reason.
 void reportIgnored(const Session& session);

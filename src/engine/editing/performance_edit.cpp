@@ -12,7 +12,9 @@ Byte areaByte(ParamBlock block) { return block == ParamBlock::System ? address::
 }  // namespace
 
 bool PerformanceEdit::guardHolds(SendGuard guard) const {
-  return store_.Updating || (guard == SendGuard::FormFilling && store_.FormFilling);
+  // A running transfer owns the wire and the store: an edit now would land
+  // between its blocks or be overwritten by its answers.
+  return store_.Updating || sender_.sessions().running() || (guard == SendGuard::FormFilling && store_.FormFilling);
 }
 
 Bytes PerformanceEdit::storedBytes(ParamBlock block, int part, Byte offset, int length) const {
