@@ -55,7 +55,7 @@ void cancelRunningTransfer(Sender& sender) {
 void runningTransferTimedOut(Sender& sender, TransferView& view) {
   sender.host().stopResponseTimer();
   TransferSession* session = sender.sessions().current();
-  if (session && !session->stopped()) {
+  if (session && !session->stopped() && isFetch(session->kind())) {
     session->noAnswer();
     reportNoResponse(sender.store(), sender.host(), view);
   } else if (!session && sender.sessions().takeUnansweredEnd()) {

@@ -5,12 +5,14 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTest>
 
+#include "app/store_to_module_dialog.h"
 #include "engine/bank_transfer.h"
 #include "midi/event_wait.h"
 #include "program_fixture.h"
@@ -128,6 +130,89 @@ class BankTransferWindowTest : public QObject {
     // Neither Save nor Send User All takes the list as whole.
     QVERIFY(!menuAction(p, QStringLiteral("Send User All"))->isEnabled());
     QCOMPARE(QString::fromStdString(s.CurrentFileName), QStringLiteral("UserBank-incomplete.syx"));
+  }
+
+  // While Get User All runs, whatever would send or change the store waits for it:
+  // Save, Get Tmp Perf, an editor's control, the chorus/reverb window's re-read.
+  // Afterwards a list that is only the Temporary Performance is no bank to send.
+  void aRunningFetchOwnsTheProgram() {
+    ModuleOfTest module;
+    Program p(fastSettings);
+    p.ctx().store.UnsavedChanges = true;
+    p.main().askUnsavedChanges = [](const QString&) { return int(QMessageBox::Discard); };
+    bool fileChosen = false;
+    p.main().chooseSaveFile = [&](const QString&) {
+      fileChosen = true;
+      return QString();
+    };
+    int requests = 0;
+    int dataSetsDuringFetch = 0;
+    bool tried = false;
+    p.onSent = [&](const Bytes& m) {
+      if (m[roland::PosCommand] == roland::CommandDT1) ++dataSetsDuringFetch;
+      if (m[roland::PosCommand] != roland::CommandRQ1 || ++requests != 100) return;
+      QTimer::singleShot(0, [&] {
+        QVERIFY(p.windows->progressDialog->isModal());
+        p.main().saveFile();
+        p.main().getTemp();
+        QCOMPARE(p.main().statusText(), QString::fromLatin1(session_text::Busy));
+        auto* level = p.windows->performanceEditor->findChild<QWidget*>(QStringLiteral("SlVol1"));
+        QTest::keyClick(level, Qt::Key_Up);
+        p.windows->chorusReverbWindow->activated();
+        tried = true;
+      });
+    };
+    trigger(p, QStringLiteral("Get User All"));
+    QVERIFY(tried && !fileChosen);
+    QCOMPARE(p.count(roland::CommandRQ1), BankPerformanceCount * TempBlockCount);
+    QCOMPARE(dataSetsDuringFetch, 0);
+    QVERIFY(menuAction(p, QStringLiteral("Send User All"))->isEnabled());
+
+    p.onSent = {};
+    p.main().getTemp();
+    QVERIFY(p.ctx().store.FromTemp);
+    QAction* sendUser = menuAction(p, QStringLiteral("Send User All"));
+    QVERIFY(!sendUser->isEnabled() && !sendUser->toolTip().isEmpty());
+    const int sentBefore = static_cast<int>(p.sent.size());
+    p.main().sendBank(BankArea::User);
+    QCOMPARE(static_cast<int>(p.sent.size()), sentBefore);
+    QCOMPARE(p.t.infos.back(), std::string(bank_text::NotABank));
+  }
+
+  // A module slower than the wait: the slot name read by the store dialog comes after
+  // the read ended, and lands nowhere. Cancelling the store then says so, not "Stored".
+  void aLateSlotNameLandsNowhereAndACancelledStoreSaysSo() {
+    ModuleOfTest module;
+    Program p(fastSettings);
+    trigger(p, QStringLiteral("Get User All"));
+    const PerformanceStore before = p.ctx().store;
+    AppHost& host = p.ctx().host;
+    std::vector<Bytes> held;
+    const auto toModule = host.onSendLong;
+    host.onSendLong = [&](std::span<const Byte> m) {
+      if (m[roland::PosCommand] == roland::CommandRQ1)
+        held.emplace_back(m.begin(), m.end());
+      else
+        toModule(m);
+    };
+    p.onSent = [&](const Bytes& m) {
+      if (m[roland::PosCommand] == roland::CommandDT1 && m[roland::PosAddress + 2] == address::partBlock(4))
+        QTimer::singleShot(0, [&] { p.windows->progressDialog->findChild<QPushButton*>(QStringLiteral("Bcancel"))->click(); });
+    };
+    onNextDialog<StoreToModuleDialog>([&](StoreToModuleDialog* d) {
+      d->findChild<QSpinBox*>(QStringLiteral("sp"))->setValue(7);
+      for (const Bytes& request : held) toModule(request);  // the answers come now, late
+      waitInEventLoop(50);
+      d->findChild<QPushButton*>(QStringLiteral("B_OK"))->click();
+    });
+    p.main().storeToModule();
+    const PerformanceStore& s = p.ctx().store;
+    QVERIFY(!held.empty());
+    QCOMPARE(s.PerformanceCount, before.PerformanceCount);
+    QCOMPARE(s.PerformanceList, before.PerformanceList);
+    QVERIFY(s.FromUser && !s.FromCard);
+    QVERIFY2(p.main().statusText().contains(QStringLiteral("cancelled")), qPrintable(p.main().statusText()));
+    QVERIFY(p.t.infos.back().starts_with("The transfer was cancelled"));
   }
 
   void aLossyFetchNamesMarksAndAsksBeforeSaving() {
