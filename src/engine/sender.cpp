@@ -130,7 +130,15 @@ void RequestPacer::awaitLastAnswer(const std::function<bool()>& done) {
   if (session_.stopped()) return;
   sender_.host().stopResponseTimer();
   const TransferSession& session = session_;
-  sender_.host().waitMsUntil(LastAnswerGraceMs, done ? done : [&session] { return session.lastRequestAnswered(); });
+  const std::function<bool()> finished = done ? done : [&session] { return session.lastRequestAnswered(); };
+  // A module a little slower than SysDly is still working through the
+  // requests: wait as long as answers keep coming, until none has come for a while.
+  while (!finished() && !session.stopped()) {
+    const int answered = session.requestsAnswered();
+    sender_.host().waitMsUntil(LastAnswerGraceMs,
+                               [&] { return finished() || session.requestsAnswered() != answered; });
+    if (session.requestsAnswered() == answered) break;
+  }
 }
 
 }  // namespace quillon

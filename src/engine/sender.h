@@ -72,10 +72,10 @@ class RequestPacer {
       : sender_(sender), session_(session), fast_(sender.settings().fastTransfers) {}
   void afterRequest();
   // At the end of a run: answers may still be on their way (the next
-  // request's wait would have taken them in). Waits for them a little, with
-  // the response timer stopped, so that a lost answer is counted as lost, not
-  // reported as a silent module. `done` says when nothing is awaited any more;
-  // by default the last request's answer.
+  // request's wait would have taken them in). Waits for them while they keep
+  // coming, with the response timer stopped, so that a lost answer is counted
+  // as lost, not reported as a silent module. `done` says when nothing is
+  // awaited any more; by default the last request's answer.
   void awaitLastAnswer(const std::function<bool()>& done = {});
 
  private:
