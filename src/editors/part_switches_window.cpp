@@ -24,7 +24,6 @@ namespace quillon {
 
 namespace {
 
-constexpr int RhythmRow = 1;  // part 10 in the second half
 const char* const SwitchNames[] = {"MR", "VR", "PC", "H1"};
 const char* const SwitchCaptions[] = {"Midi", "Volume", "Prog Chng", "Hold 1"};
 const char* const SwitchSpoken[] = {"MIDI receive", "volume receive", "program change receive", "hold 1 receive"};
@@ -39,16 +38,11 @@ int reserveTotal(const PerformanceStore& store) {
 
 }  // namespace
 
-PartRef switchRow(PerformanceStore& store, int row) {
-  return {[&store, row] { return store.SwitchHalf + row; },
-          [&store, row] {
-            store.SwitchPart = row;
-            store.syncPartPage();
-          }};
-}
-
 PartSwitchesWindow::PartSwitchesWindow(EditingContext& context, QWidget* parent)
-    : QWidget(parent, Qt::Window), ctx_(context), bindings_(context, SendGuard::FormFilling, this) {
+    : QWidget(parent, Qt::Window),
+      ctx_(context),
+      bindings_(context, SendGuard::FormFilling, this),
+      half_(new EightPartHalf(this, context.cursor, [this] { fill(); })) {
   setObjectName(QStringLiteral("TSwitchForm"));
   setWindowTitle(QStringLiteral(" Switches"));
   buildControls();
@@ -69,11 +63,9 @@ void PartSwitchesWindow::buildControls() {
   rest_ = named(new QLabel(this), "StRest");
   top->addWidget(rest_);
   top->addStretch(1);
-  auto* half = named(new QPushButton(QStringLiteral(" 1 ~ 8  /  9 ~ 16"), this), "B18916");
   auto* done = named(new QPushButton(QStringLiteral("Done"), this), "Bdone");
-  top->addWidget(half);
+  top->addWidget(half_->makeHalfButton(this));
   top->addWidget(done);
-  connect(half, &QPushButton::clicked, this, &PartSwitchesWindow::toggleHalf);
   connect(done, &QPushButton::clicked, this, &QWidget::close);
   layout->addLayout(top);
 
@@ -129,7 +121,7 @@ void PartSwitchesWindow::buildControls() {
 
 void PartSwitchesWindow::bindRow(int row) {
   Row& r = rows_[row];
-  const PartRef part = switchRow(ctx_.store, row);
+  const PartRef part = half_->row(row);
   for (int s = 0; s < 4; ++s)
     bindings_.bind(r.switches[s], *SwitchRows[s], part,
                    {.accessibleName = QStringLiteral("Part %1 ") + QString::fromLatin1(SwitchSpoken[s])});
@@ -145,7 +137,7 @@ void PartSwitchesWindow::bindRow(int row) {
 }
 
 std::optional<int> PartSwitchesWindow::reserveRule(int row, int voices) {
-  const int part = ctx_.store.SwitchHalf + row;
+  const int part = half_->partOf(row);
   const int old = ctx_.edit.storedValue(param::VoiceReserve, part);
   const int others = reserveTotal(ctx_.store) - old;
   const auto refuse = [this](int times) {
@@ -176,42 +168,27 @@ QString PartSwitchesWindow::sumText() const { return sum_->text(); }
 QString PartSwitchesWindow::restText() const { return rest_->text(); }
 
 void PartSwitchesWindow::fill() {
-  PerformanceStore& s = ctx_.store;
-  const bool wasFilling = s.FormFilling;
-  s.FormFilling = true;
+  fillRows();
+  // Filling touches every row in turn, so the editor follows the last part of the half.
+  ctx_.cursor.touchRow(half_->first(), EightPartRows - 1);
+}
+
+void PartSwitchesWindow::fillRows() {
+  const PerformanceStore& s = ctx_.store;
+  BindingSet::Filling filling(bindings_);
   int sum = 0;
   for (int p = 0; p < address::PartCount; ++p)
     sum = std::min(sum + s.TempPerformance.common[common::VoiceReserveFirst + p], param::VoiceReserveMax);
   showTotal(sum);
   for (int row = 0; row < EightPartRows; ++row) {
-    const int part = s.SwitchHalf + row;
+    const int part = half_->partOf(row);
     Row& r = rows_[row];
     r.part->setText(QStringLiteral("Part ") + QString::number(part + 1));
     r.number->setText(QString::number(part + 1));
-    r.patch->setText(s.SwitchHalf == EightPartRows && row == RhythmRow
-                         ? QStringLiteral("Rhythm Set")
-                         : QString::fromStdString(s.PartPatchNames[static_cast<std::size_t>(part)]));
+    r.patch->setText(half_->isRhythmRow(row) ? QStringLiteral("Rhythm Set")
+                                             : QString::fromStdString(s.PartPatchNames[static_cast<std::size_t>(part)]));
   }
   bindings_.refresh();
-  // Filling touches every row in turn, so the editor follows the last part of the half.
-  s.SwitchPart = EightPartRows - 1;
-  s.syncPartPage();
-  s.FormFilling = wasFilling;
-}
-
-void PartSwitchesWindow::prepareAndFill() {
-  ctx_.store.SwitchHalf = ctx_.store.PartPage >= EightPartRows ? EightPartRows : 0;
-  fill();
-}
-
-void PartSwitchesWindow::showEvent(QShowEvent* event) {
-  QWidget::showEvent(event);
-  prepareAndFill();
-}
-
-void PartSwitchesWindow::changeEvent(QEvent* event) {
-  QWidget::changeEvent(event);
-  if (event->type() == QEvent::ActivationChange && isActiveWindow()) prepareAndFill();
 }
 
 void PartSwitchesWindow::showAndRaise() { showWindow(this); }
@@ -227,7 +204,7 @@ void PartSwitchesWindow::allVoicesTo4() {
   for (int p = 0; p < address::PartCount; ++p) {
     sum += AllVoiceReserve;
     showTotal(sum);
-    if (ctx_.edit.set(param::VoiceReserve, p, AllVoiceReserve, SendGuard::FormFilling)) ctx_.sender.pace();
+    if (ctx_.edit.set(param::VoiceReserve, p, AllVoiceReserve, SendGuard::FormFilling)) ctx_.edit.pace();
   }
   ctx_.edit.endGroup();
   bindings_.refresh();
@@ -236,15 +213,10 @@ void PartSwitchesWindow::allVoicesTo4() {
 void PartSwitchesWindow::allPitchZero() {
   ctx_.edit.beginGroup();
   for (int p = 0; p < address::PartCount; ++p) {
-    if (ctx_.edit.set(param::PartCoarseTune, p, 0, SendGuard::FormFilling)) ctx_.sender.pace();
-    if (ctx_.edit.set(param::PartFineTune, p, 0, SendGuard::FormFilling)) ctx_.sender.pace();
+    if (ctx_.edit.set(param::PartCoarseTune, p, 0, SendGuard::FormFilling)) ctx_.edit.pace();
+    if (ctx_.edit.set(param::PartFineTune, p, 0, SendGuard::FormFilling)) ctx_.edit.pace();
   }
   ctx_.edit.endGroup();
-  fill();
-}
-
-void PartSwitchesWindow::toggleHalf() {
-  ctx_.store.SwitchHalf = ctx_.store.SwitchHalf == 0 ? EightPartRows : 0;
   fill();
 }
 

@@ -131,17 +131,6 @@ std::array<Byte, PerformanceNameLength> nameBytesToStore(const QString& text) {
   std::copy(latin.begin(), latin.end(), bytes.begin());
   return bytes;
 }
-
-// Sets a flag for the lifetime of the guard and puts back what it was.
-class FlagGuard {
- public:
-  explicit FlagGuard(bool& flag) : flag_(flag), was_(flag) { flag_ = true; }
-  ~FlagGuard() { flag_ = was_; }
-
- private:
-  bool& flag_;
-  bool was_;
-};
 }  // namespace
 
 PerformanceEditor::PerformanceEditor(EditingContext& context, QWidget* parent)
@@ -153,6 +142,10 @@ PerformanceEditor::PerformanceEditor(EditingContext& context, QWidget* parent)
   bindings_.setChangeAlways(chAlways_);
   connectButtons();
   connect(&ctx_.notices, &StoreNotifier::changed, this, &PerformanceEditor::storeChanged);
+  // Another window moved the page (a part chosen there): the columns show it before the next input.
+  connect(&ctx_.cursor, &EditingCursor::pageMoved, this, [this](int page) {
+    if (isVisible() && page != page_) fillEditor();
+  });
 
   // The part editors write only the block and offset of the shared address.
   ctx_.store.SysexAddressBuffer.bytes[0] = address::AreaTemporary;
@@ -457,7 +450,7 @@ QWidget* PerformanceEditor::buildOverview() {
 
 void PerformanceEditor::bindColumn(int column) {
   PartColumn& c = columns_[static_cast<std::size_t>(column)];
-  const PartRef part = PartRef::editorColumn(ctx_.store, column);
+  const PartRef part = PartRef::editorColumn(ctx_.cursor, [this] { return page_; }, column);
   const auto options = [](std::function<void()> after, const char* name) {
     BindOptions o;
     o.after = std::move(after);
@@ -567,34 +560,38 @@ void PerformanceEditor::closeEvent(QCloseEvent* event) {
 }
 
 void PerformanceEditor::refreshOnActivation() {
-  checkPageButton();
-  refreshOverview();
   fillEditor();
+  checkPageButton();
   spPlay_->setChecked(ctx_.settings.NoteOn);
 }
 
 void PerformanceEditor::checkPageButton() {
-  const int page = std::clamp(ctx_.store.PartPage / PartsPerPage, 0, PageCount - 1);
+  const int page = std::clamp(page_ / PartsPerPage, 0, PageCount - 1);
   pageButtons_[static_cast<std::size_t>(page)]->setChecked(true);
 }
 
 void PerformanceEditor::showPage(int page) {
-  auto& s = ctx_.store;
-  s.PartPage = std::clamp(page - page % PartsPerPage, 0, address::PartCount - PartsPerPage);
-  s.PartSlot = 0;
+  // Without a performance there is nothing to fill the columns with: they
+  // keep the parts they show and edit, and so does their page button.
+  if (ctx_.store.NoPerformance) {
+    checkPageButton();
+    return;
+  }
+  // A visible editor refills as the page moves.
+  ctx_.cursor.showPage(page);
+  if (page_ != ctx_.cursor.partPage() || !isVisible()) fillEditor();
   checkPageButton();
-  // FillEditor raises FormFilling itself and puts it back; with no
-  // performance it does nothing, so the other windows keep sending.
-  fillEditor();
 }
 
 void PerformanceEditor::fillEditor() {
   auto& s = ctx_.store;
   if (s.NoPerformance) return;
+  // Captions and bindings take the page together: a control always edits the part it is labelled with.
+  page_ = ctx_.cursor.partPage();
   refreshOverview();
   bool pcm = false;
   {
-    FlagGuard filling(s.FormFilling);
+    BindingSet::Filling filling(bindings_);
     fillColumnHeads();
     QString name;
     for (Byte b : std::span(s.TempPerformance.common).first(PerformanceNameLength)) name += QChar(b);
@@ -618,7 +615,7 @@ void PerformanceEditor::fillColumnHeads() {
     const bool on = parts[static_cast<std::size_t>(p)][part::ReceiveSwitch] != 0;
     setColours(c.lp, on ? ActiveCaption : InactiveCaption, on ? ActiveCaptionText : InactiveCaptionText);
     c.lp->setChecked(on);
-    const bool drum = ctx_.store.PartPage == DrumPage && column == DrumColumn;
+    const bool drum = page_ == DrumPage && column == DrumColumn;
     c.lp->setText(QStringLiteral("Part ") + partNumber(p) + (drum ? QStringLiteral("  Drum") : QString()));
     c.lp->setAccessibleName(QStringLiteral("Part %1 receive switch").arg(p + 1));
     c.l->setText(partNumber(p));
@@ -639,7 +636,7 @@ bool PerformanceEditor::fillPatchCaptions() {
     // A PCM-card patch has no name list; the library's box is shown once per performance instead.
     if (type == group_type::PcmCard)
       pcm = true;
-    else if (s.PartPage == DrumPage && column == DrumColumn)
+    else if (page_ == DrumPage && column == DrumColumn)
       name = ctx_.names.RhythmName(type, id, number);
     else
       name = ctx_.names.PatchName(type, id, number);
@@ -690,7 +687,7 @@ void PerformanceEditor::fillOverviewPatchNames() {
 
 void PerformanceEditor::refreshOverview() {
   const auto& parts = ctx_.store.TempPerformance.parts;
-  const int page = ctx_.store.PartPage;
+  const int page = page_;
   stGr1_->clearSelection();
   stGr1_->setRangeSelected(QTableWidgetSelectionRange(RowChannel, page + 1, RowReverb, page + PartsPerPage), true);
   bool keyRangeUsed = false;
@@ -745,8 +742,7 @@ void PerformanceEditor::showSoundingParts() {
 }
 
 void PerformanceEditor::columnReceiveClicked(int column) {
-  auto& s = ctx_.store;
-  s.PartSlot = column;
+  ctx_.cursor.touchColumn(page_, column);
   const int p = partOf(column);
   const int value = ctx_.edit.storedValue(param::PartReceiveSwitch, p) == 0 ? 1 : 0;
   ctx_.edit.set(param::PartReceiveSwitch, p, value, SendGuard::FormFilling);
@@ -757,23 +753,21 @@ void PerformanceEditor::columnReceiveClicked(int column) {
 
 void PerformanceEditor::columnSoundClicked(int column) {
   // The sender moves the test channel to this part's channel, so the pad plays it.
-  ctx_.store.PartSlot = column;
+  ctx_.cursor.touchColumn(page_, column);
   ctx_.edit.set(param::PartReceiveSwitch, partOf(column), 1, SendGuard::FormFilling);
   fillEditor();
 }
 
 void PerformanceEditor::patchClicked(int column) {
-  ctx_.store.PartSlot = column;
+  ctx_.cursor.touchColumn(page_, column);
   emit patchSelectRequested(partOf(column));
   fillEditor();
 }
 
 void PerformanceEditor::toggleFromOverview(int p) {
-  auto& s = ctx_.store;
   const int value = ctx_.edit.storedValue(param::PartReceiveSwitch, p) == 0 ? 1 : 0;
-  s.SwitchHalf = p >= 2 * PartsPerPage ? 2 * PartsPerPage : 0;
-  s.SwitchPart = p - s.SwitchHalf;
-  s.syncPartPage();
+  // The columns and the eight-part windows move to the part toggled.
+  ctx_.cursor.touchPart(p);
   ctx_.edit.set(param::PartReceiveSwitch, p, value, SendGuard::FormFilling);
   fillEditor();
   checkPageButton();

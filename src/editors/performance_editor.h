@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "editors/binding/binding_set.h"
+#include "editors/binding/editing_cursor.h"
 #include "engine/store.h"
 
 class QAction;
@@ -57,6 +58,8 @@ class PerformanceEditor : public QMainWindow {
   void showSoundingParts();
   // A page button: the columns show parts page+1 .. page+4.
   void showPage(int page);
+  // The first part the columns show and edit.
+  int page() const { return page_; }
   // The overview's "On"/"Off" of part `part` (0..15) was clicked.
   void toggleFromOverview(int part);
 
@@ -75,7 +78,7 @@ class PerformanceEditor : public QMainWindow {
   void keyRangeRequested();
   void chorusReverbRequested();
   void efxRequested();
-  // PartSlot already names the column: the patch of part `part` (0..15) is to be chosen.
+  // The column was touched: the patch of part `part` (0..15) is to be chosen.
   void patchSelectRequested(int part);
   void noteMonitorRequested();
   void reloadTempRequested();
@@ -119,7 +122,7 @@ class PerformanceEditor : public QMainWindow {
   void bindColumn(int column);
   void connectButtons();
 
-  int partOf(int column) const { return ctx_.store.PartPage + column; }
+  int partOf(int column) const { return page_ + column; }
   void refreshOnActivation();
   void fillColumnHeads();
   // Patch captions of the shown parts; returns true when one of them is a PCM-card patch.
@@ -142,6 +145,7 @@ class PerformanceEditor : public QMainWindow {
 
   EditingContext& ctx_;
   BindingSet bindings_;
+  int page_ = 0;  // the first part the columns show and edit, taken from the cursor at each fill
   QPointer<QAction> changeNameAlways_;
 
   std::array<PartColumn, PartsPerPage> columns_{};

@@ -69,6 +69,7 @@ class PatchSelectWindow : public QWidget {
   void selectCellQuietly(int index);
   int currentCellIndex() const;
   void cellPicked(const QModelIndex& index);
+  void sendPatch(const PatchRef& patch, int length);
   void upperHalfClicked();
   void findClicked();
   void highlight(std::optional<Family> family);

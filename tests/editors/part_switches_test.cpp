@@ -89,10 +89,10 @@ class PartSwitchesTest : public QObject {
 
   void quickEditPitchAndHalves() {
     Rig r;
-    r.c.store.PartPage = 0;
+    r.c.cursor.showPage(0);
     r.windows.partSwitches->showAndRaise();
     // Filling touched every row: the editor comes back on the page of part 8.
-    QCOMPARE(r.c.store.PartPage, 4);
+    QCOMPARE(r.c.cursor.partPage(), 4);
     r.setReserves({}, 0);
     QTest::mouseClick(r.in<QPushButton>(r.windows.partSwitches.get(), "BallVto4"), Qt::LeftButton);
     for (int p = 0; p < address::PartCount; ++p) QCOMPARE(moduleReserve(p), Byte{4});
@@ -115,8 +115,8 @@ class PartSwitchesTest : public QObject {
     r.in<QCheckBox>(r.windows.partSwitches.get(), "MR3")->click();  // part 11
     QCOMPARE(module().temporary().parts[10][part::ReceiveSwitch],
              Byte(r.in<QCheckBox>(r.windows.partSwitches.get(), "MR3")->isChecked()));
-    QCOMPARE(r.c.store.PartPage, 8);
-    QCOMPARE(r.c.store.PartSlot, 2);
+    QCOMPARE(r.c.cursor.partPage(), 8);
+    QCOMPARE(r.c.cursor.partSlot(), 2);
   }
 
   void keyBarsSendPairsAndPushEachOther() {

@@ -112,7 +112,7 @@ class PerformanceEditorTest : public QObject {
     QTest::keyClick(level, Qt::Key_Down);
     QCOMPARE(r.sent(), QStringList{QStringLiteral(" 01 00 15 06 63")});
     QCOMPARE(r.partByte(5, part::Level), 99);
-    QCOMPARE(r.ctx().store.PartSlot, 1);
+    QCOMPARE(r.ctx().store.editedPart(), 5);
 
     // Pan limits, and the grid's view of them.
     auto* pan = r.get<RollSpinBox>(QStringLiteral("SpPan1"));
@@ -143,7 +143,7 @@ class PerformanceEditorTest : public QObject {
     QSignalSpy patchSelect(&r.ed(), &PerformanceEditor::patchSelectRequested);
     r.click(QStringLiteral("StP3"));
     QCOMPARE(patchSelect.takeFirst().at(0).toInt(), 6);
-    QCOMPARE(r.ctx().store.PartSlot, 2);
+    QCOMPARE(r.ctx().store.editedPart(), 6);
     r.click(QStringLiteral("SpPlay"));
     QVERIFY(r.ctx().engineSettings.noteOn);
     QVERIFY(r.windows->mainWindow->playNoteAction()->isChecked());
@@ -231,7 +231,7 @@ class PerformanceEditorTest : public QObject {
     QVERIFY(r.get<QToolButton>(QStringLiteral("SpA1"))->isChecked());
     r.click(QStringLiteral("l12on"));
     QCOMPARE(r.partByte(11, part::ReceiveSwitch), 1);
-    QCOMPARE(r.ctx().store.PartPage, 8);
+    QCOMPARE(r.ed().page(), 8);
     QVERIFY(r.get<QPushButton>(QStringLiteral("Sp9_12"))->isChecked());
     QCOMPARE(r.get<QPushButton>(QStringLiteral("lp4"))->text(), QStringLiteral("Part 12"));
     QCOMPARE(r.get<QPushButton>(QStringLiteral("lp2"))->text(), QStringLiteral("Part 10  Drum"));
@@ -265,10 +265,11 @@ class PerformanceEditorTest : public QObject {
     QTRY_VERIFY(!r.windows->mainWindow->timer1()->isActive());
     QCOMPARE(r.t.infos, (std::vector<std::string>{"PCM", "PCM"}));
 
-    // No performance: the page changes and FormFilling stays as it was.
+    // No performance: the columns keep their parts, and FormFilling stays as it was.
     r.ctx().store.NoPerformance = true;
     r.click(QStringLiteral("Sp13_16"));
-    QCOMPARE(r.ctx().store.PartPage, 12);
+    QCOMPARE(r.ed().page(), 0);
+    QVERIFY(r.get<QPushButton>(QStringLiteral("sp1_4"))->isChecked());
     QVERIFY(!r.ctx().store.FormFilling);
   }
 
