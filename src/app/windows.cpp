@@ -4,6 +4,7 @@
 #include <QTimer>
 
 #include "app/midi_settings_dialog.h"
+#include "app/program_application.h"
 #include "app/window_placement.h"
 #include "controls/fader_base.h"
 
@@ -138,6 +139,7 @@ std::vector<QWidget*> ProgramWindows::allWindows() const {
 }
 
 ProgramWindows::~ProgramWindows() {
+  if (auto* app = dynamic_cast<ProgramApplication*>(QCoreApplication::instance())) app->setFailureReport({});
   // Each window is owned here alone (none has a Qt parent); the main window goes last.
   patchSelect.reset();
   patchFinder.reset();
@@ -161,6 +163,9 @@ ProgramWindows::~ProgramWindows() {
 
 void ProgramWindows::connectHost(AppContext& context) {
   AppHost& host = context.host;
+  // A failure thrown while a command runs is told like everything else.
+  if (auto* app = dynamic_cast<ProgramApplication*>(QCoreApplication::instance()))
+    app->setFailureReport([&host](const std::string& text) { host.showInfo(text); });
   host.attachLog(messageLog.get());
   host.attachDebug(debugWindow.get());
   host.setInfoParent(mainWindow.get());

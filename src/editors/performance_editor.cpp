@@ -22,13 +22,13 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <span>
 
 #include "controls/pan_indicator.h"
 #include "controls/roll_spin_box.h"
 #include "controls/value_fader.h"
 #include "editors/binding/edit_history.h"
 #include "editors/binding/store_notifier.h"
+#include "editors/name_field.h"
 #include "editors/test_pad.h"
 #include "engine/host.h"
 #include "engine/sender.h"
@@ -111,26 +111,6 @@ RollSpinBox* rollSpin(const QString& name, const QString& hint) {
   return s;
 }
 
-// The 12 name bytes as the module takes them: padded with blanks, every byte
-// outside what the module shows replaced by a blank.
-std::array<Byte, PerformanceNameLength> nameBytesToSend(const QString& text) {
-  std::array<Byte, PerformanceNameLength> bytes;
-  bytes.fill(' ');
-  for (int k = 0; k < std::min<int>(PerformanceNameLength, static_cast<int>(text.size())); ++k) {
-    const char16_t u = text.at(k).unicode();
-    bytes[static_cast<std::size_t>(k)] = u > 0xFF ? Byte{' '} : sanitizeNameChar(static_cast<Byte>(u));
-  }
-  return bytes;
-}
-
-// The 12 name bytes as typed, for the store: padded with blanks, nothing replaced.
-std::array<Byte, PerformanceNameLength> nameBytesToStore(const QString& text) {
-  std::array<Byte, PerformanceNameLength> bytes;
-  bytes.fill(' ');
-  const QByteArray latin = text.left(PerformanceNameLength).toLatin1();
-  std::copy(latin.begin(), latin.end(), bytes.begin());
-  return bytes;
-}
 }  // namespace
 
 PerformanceEditor::PerformanceEditor(EditingContext& context, QWidget* parent)
@@ -193,7 +173,7 @@ QWidget* PerformanceEditor::buildTopBar() {
   auto* nameLabel = caption(QStringLiteral("Name"));
   ePname_ = new QLineEdit;
   ePname_->setObjectName(QStringLiteral("EPname"));
-  ePname_->setMaxLength(PerformanceNameLength);
+  makeModuleNameField(ePname_);
   ePname_->setAccessibleName(QStringLiteral("Performance name"));
   ePname_->setMinimumWidth(ePname_->fontMetrics().horizontalAdvance(QString(PerformanceNameLength, QLatin1Char('W'))));
   nameLabel->setBuddy(ePname_);
@@ -593,8 +573,7 @@ void PerformanceEditor::fillEditor() {
   {
     BindingSet::Filling filling(bindings_);
     fillColumnHeads();
-    QString name;
-    for (Byte b : std::span(s.TempPerformance.common).first(PerformanceNameLength)) name += QChar(b);
+    const QString name = nameFieldText(s.TempPerformance.common);
     if (ePname_->text() != name) ePname_->setText(name);
     pcm = fillPatchCaptions();
     bindings_.refresh();
@@ -791,14 +770,14 @@ void PerformanceEditor::allPartsToFirst(const Parameter& parameter, int shown) {
 void PerformanceEditor::nameEdited(const QString& text) {
   const auto& s = ctx_.store;
   if (!changeNameAlways_ || !changeNameAlways_->isChecked() || s.Updating || s.FormFilling || text.isEmpty()) return;
-  const auto bytes = nameBytesToSend(text);
+  const NameBytes bytes = moduleNameBytes(text);
   ctx_.edit.setBytes(ParamBlock::Common, 0, common::Name, bytes, SendGuard::FormFilling);
 }
 
 void PerformanceEditor::nameLeft() {
   auto& s = ctx_.store;
   if (s.FormFilling) return;
-  const auto bytes = nameBytesToStore(ePname_->text());
+  const NameBytes bytes = moduleNameBytes(ePname_->text());
   auto& temp = s.TempPerformance.common;
   auto& listed = s.PerformanceList[static_cast<std::size_t>(std::clamp(s.SelectedIndex, 0, PerformanceListSize - 1))].common;
   const bool changed = !std::equal(bytes.begin(), bytes.end(), temp.begin() + common::Name) ||
