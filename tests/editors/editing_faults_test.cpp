@@ -4,7 +4,12 @@
 
 #include <QFile>
 #include <QLineEdit>
+#include <QScrollBar>
+#include <QSpinBox>
 #include <QTest>
+
+#include "controls/roll_spin_box.h"
+#include "controls/value_fader.h"
 
 #include "editing_fixture.h"
 
@@ -41,6 +46,60 @@ class EditingFaultsTest : public QObject {
     Editing::click(&e.main(), "BSendJV");
     QCOMPARE(performanceName(Editing::module().temporary().common), storedName());
     QCOMPARE(e.t.infos, std::vector<std::string>{});
+  }
+
+  void aValueSentTwiceEndsOnTheValueShown() {
+    Editing e([](DeviceSettings& s) { s.SysDly = 200; });
+    auto* channel = Editing::in<QSpinBox>(e.editor(), "SpCh1");
+    channel->setValue(1);
+    e.sent.clear();
+    // Two quick steps: the second arrives while the first waits to send its copy.
+    Editing::pressLater(channel, Qt::Key_Up);
+    QTest::keyClick(channel, Qt::Key_Up);
+    QCOMPARE(channel->value(), 3);
+    const std::vector<Bytes> sent = e.dataSentTo(address::temporaryPart(0, part::ReceiveChannel));
+    QVERIFY(!sent.empty());
+    QCOMPARE(sent.back(), Bytes{Byte(channel->value() - 1)});
+    QCOMPARE(int(Editing::module().temporary().parts[0][part::ReceiveChannel]), channel->value() - 1);
+  }
+
+  void aKeyBarSendsOncePerStepAndNothingOnRelease() {
+    Editing e;
+    Editing::click(e.editor(), "BKeyRange");
+    auto* upper = Editing::in<QScrollBar>(e.keyRange(), "sb3u");
+    const int top = upper->value();
+    e.sent.clear();
+    upper->setSliderDown(true);
+    for (int step = 1; step <= 5; ++step) upper->setValue(top - step);
+    upper->setSliderDown(false);
+    QCOMPARE(e.dataSentTo(address::temporaryPart(2, part::KeyRangeLower)).size(), std::size_t{5});
+  }
+
+  void aQuickEditsUndoStepHoldsOnlyItsOwnSends() {
+    Editing e;
+    auto* first = Editing::in<ValueFader>(e.editor(), "SlVol1");
+    QTest::keyClick(first, Qt::Key_PageDown);  // part 1's level now differs from the others
+    const PerformanceRecord before = Editing::module().temporary();
+    const int steps = e.ctx().history.stepCount();
+    auto* pan = Editing::in<RollSpinBox>(e.editor(), "SpPan2");
+    // The user turns a pan while "All Lev to Val 1" waits between its messages.
+    Editing::pressLater(pan, Qt::Key_Up);
+    Editing::click(e.editor(), "BAllLev");
+    QCOMPARE(Editing::module().temporary().parts[1][part::Pan], Byte(before.parts[1][part::Pan] + 1));
+    QCOMPARE(e.ctx().history.stepCount(), steps + 2);
+    // Each undo takes back one of the two, whichever went on the stack last.
+    const auto levels = [](const PerformanceRecord& r) {
+      std::vector<Byte> out;
+      for (const auto& p : r.parts) out.push_back(p[part::Level]);
+      return out;
+    };
+    e.ctx().history.undo();
+    const PerformanceRecord& now = Editing::module().temporary();
+    const bool panBack = now.parts[1][part::Pan] == before.parts[1][part::Pan];
+    const bool levelsBack = levels(now) == levels(before);
+    QVERIFY2(panBack != levelsBack, "one undo step took back the pan and the Quick Edit together");
+    e.ctx().history.undo();
+    QCOMPARE(Editing::module().temporary(), before);
   }
 };
 

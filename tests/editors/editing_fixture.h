@@ -3,6 +3,7 @@
 // Temporary Performance fetched and the performance editor opened from the
 // main window; what leaves for the module is recorded.
 
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QRegularExpression>
 
@@ -12,7 +13,7 @@ namespace quillon::testing {
 
 // The program with the module's Temporary Performance fetched and the editor opened.
 struct Editing : Program {
-  Editing() {
+  explicit Editing(const std::function<void(DeviceSettings&)>& adjust = {}) : Program(adjust) {
     main().getTemp();
     main().findChild<QPushButton*>(QStringLiteral("Beditp"))->click();
   }
@@ -58,6 +59,11 @@ struct Editing : Program {
     return out;
   }
   static jv::VirtualModule& module() { return midi::virtualModuleBackend().module(); }
+  // A key the user presses while the program is busy: it arrives at the next wait.
+  static void pressLater(QWidget* control, Qt::Key key) {
+    QCoreApplication::postEvent(control, new QKeyEvent(QEvent::KeyPress, key, Qt::NoModifier));
+    QCoreApplication::postEvent(control, new QKeyEvent(QEvent::KeyRelease, key, Qt::NoModifier));
+  }
 };
 
 }  // namespace quillon::testing
