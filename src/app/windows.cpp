@@ -45,6 +45,7 @@ ProgramWindows::ProgramWindows(AppContext& context)
   storeDialog->readSlotName = [&context](bool card, int slot) {
     return context.bankTransfer.readSlotName(card ? BankArea::Card : BankArea::User, slot);
   };
+  context.edit.setBeforeEdit([this] { return tempHoldsShownPerformance(); });
   connectPerformanceEditor();
   connectEditingWindows();
   connectPatchWindows();
@@ -138,7 +139,15 @@ std::vector<QWidget*> ProgramWindows::allWindows() const {
           patchSelect.get(), patchFinder.get()};
 }
 
+bool ProgramWindows::tempHoldsShownPerformance() {
+  const PerformanceStore& s = context_.store;
+  if (s.FromTemp || s.TempSent || s.NoPerformance) return true;
+  mainWindow->sendTemp();
+  return s.TempSent;
+}
+
 ProgramWindows::~ProgramWindows() {
+  context_.edit.setBeforeEdit({});
   if (auto* app = dynamic_cast<ProgramApplication*>(QCoreApplication::instance())) app->setFailureReport({});
   // Each window is owned here alone (none has a Qt parent); the main window goes last.
   patchSelect.reset();

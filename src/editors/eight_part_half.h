@@ -21,14 +21,11 @@ namespace quillon {
 class EightPartHalf : public QObject {
   Q_OBJECT
  public:
-  static constexpr int RhythmRow = 1;  // part 10 in the second half
-
   // `fill` refills the window's rows from the store for the half now shown.
   EightPartHalf(QWidget* window, EditingCursor& cursor, std::function<void()> fill);
 
   int first() const { return half_; }
   int partOf(int row) const { return half_ + row; }
-  bool isRhythmRow(int row) const { return partOf(row) == EightPartRows + RhythmRow; }
   // Row `row`: the part it shows; a touch makes the editor follow it.
   PartRef row(int row);
   // The " 1 ~ 8  /  9 ~ 16" button, wired to swap the halves.

@@ -140,23 +140,23 @@ std::optional<int> PartSwitchesWindow::reserveRule(int row, int voices) {
   const int part = half_->partOf(row);
   const int old = ctx_.edit.storedValue(param::VoiceReserve, part);
   const int others = reserveTotal(ctx_.store) - old;
-  const auto refuse = [this](int times) {
-    for (int i = 0; i < times; ++i) {
-      QApplication::beep();
-      ctx_.host.showInfo(FullText);
-    }
-  };
   if (others + old > param::VoiceReserveMax) {
     // Already over the module's voices (a file or the module gave it): lowering
     // moves toward 64 and goes as chosen; a raise is taken back.
     if (voices <= old) return voices;
-    refuse(1);
+    refuseReserve(part, old);
     return std::nullopt;
   }
   const int fits = std::min(voices, param::VoiceReserveMax - others);
-  // One beep and box for each voice over the limit, as stepping down one at a time gives.
-  refuse(voices - fits);
+  // One beep and one box however far over the limit the value was typed.
+  if (fits < voices) refuseReserve(part, fits);
   return fits;
+}
+
+void PartSwitchesWindow::refuseReserve(int part, int most) {
+  QApplication::beep();
+  ctx_.host.showInfo(std::string(FullText) + "\rPart " + std::to_string(part + 1) + " can have " +
+                     std::to_string(most) + " voices at most.");
 }
 
 void PartSwitchesWindow::showTotal(int total) {
@@ -185,8 +185,7 @@ void PartSwitchesWindow::fillRows() {
     Row& r = rows_[row];
     r.part->setText(QStringLiteral("Part ") + QString::number(part + 1));
     r.number->setText(QString::number(part + 1));
-    r.patch->setText(half_->isRhythmRow(row) ? QStringLiteral("Rhythm Set")
-                                             : QString::fromStdString(s.PartPatchNames[static_cast<std::size_t>(part)]));
+    r.patch->setText(QString::fromStdString(s.PartPatchNames[static_cast<std::size_t>(part)]));
   }
   bindings_.refresh();
 }

@@ -51,6 +51,8 @@ class PartSwitchesWindow : public QWidget {
   void bindRow(int row);
   void fillRows();
   std::optional<int> reserveRule(int row, int voices);
+  // The one beep and box of a refused reserve, naming the most that fits.
+  void refuseReserve(int part, int most);
   void showTotal(int total);
   void allPartsOn(const Parameter& p);
   void allVoicesTo4();

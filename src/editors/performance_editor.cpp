@@ -33,6 +33,7 @@
 #include "engine/host.h"
 #include "engine/sender.h"
 #include "settings/device_settings.h"
+#include "settings/names/patch_evaluation.h"
 #include "settings/names/patch_name_library.h"
 
 namespace quillon {
@@ -163,6 +164,9 @@ void PerformanceEditor::buildControls() {
   status_ = new QLabel(QString::fromLatin1(InitialStatus));
   status_->setObjectName(QStringLiteral("StatusText"));
   bar->addWidget(status_, 1);
+  lShows_ = new QLabel;
+  lShows_->setObjectName(QStringLiteral("LShows"));
+  bar->addPermanentWidget(lShows_);
   setStatusBar(bar);
 }
 
@@ -582,8 +586,26 @@ void PerformanceEditor::fillEditor() {
     fillEfxCombos();
   }
   fillOverviewPatchNames();
+  showWhatIsEdited();
   // After the fill: the box's own loop must not run with the controls half filled.
   if (pcm) announcePcmOnce();
+}
+
+void PerformanceEditor::showWhatIsEdited() {
+  // Edits go to the module's Temporary Performance; a listed performance shown
+  // here is sent there before the first edit, and the edits go into its entry.
+  const PerformanceStore& s = ctx_.store;
+  QString text = QStringLiteral("Temporary Performance");
+  if (!s.FromTemp) {
+    const int entry = std::clamp(s.SelectedIndex, 0, PerformanceListSize - 1);
+    text = QStringLiteral("%1 %2 = %3")
+               .arg(QString::fromLatin1(kindText(s.ListInfo[static_cast<std::size_t>(entry)].kind)))
+               .arg(entry + 1)
+               .arg(nameFieldText(s.PerformanceList[static_cast<std::size_t>(entry)].common).trimmed());
+    if (!s.TempSent) text += QStringLiteral(", sent to the Temporary Performance at the first edit");
+  }
+  lShows_->setText(text);
+  lShows_->setAccessibleName(QStringLiteral("Editing: ") + text);
 }
 
 void PerformanceEditor::fillColumnHeads() {
@@ -608,17 +630,10 @@ bool PerformanceEditor::fillPatchCaptions() {
   for (int column = 0; column < PartsPerPage; ++column) {
     const int p = partOf(column);
     const auto& r = s.TempPerformance.parts[static_cast<std::size_t>(p)];
-    const int type = r[part::PatchGroupType];
-    const int id = r[part::PatchGroupId];
-    const int number = shown::patchNumberOf(r);
-    std::string name;
     // A PCM-card patch has no name list; the library's box is shown once per performance instead.
-    if (type == group_type::PcmCard)
-      pcm = true;
-    else if (page_ == DrumPage && column == DrumColumn)
-      name = ctx_.names.RhythmName(type, id, number);
-    else
-      name = ctx_.names.PatchName(type, id, number);
+    const bool pcmPatch = r[part::PatchGroupType] == group_type::PcmCard;
+    pcm = pcm || pcmPatch;
+    const std::string name = pcmPatch ? std::string() : partSoundName(r, p, ctx_.names);
     s.PartPatchNames[static_cast<std::size_t>(p)] = name;
     QPushButton* stP = columns_[static_cast<std::size_t>(column)].stP;
     const QString text = QString::fromStdString(name);
@@ -691,7 +706,8 @@ void PerformanceEditor::refreshOverview() {
     keyRangeUsed = keyRangeUsed || r[part::KeyRangeLower] > KeyBottom || r[part::KeyRangeUpper] < KeyTop;
   }
   fillOverviewPatchNames();
-  lKeyRange_->setVisible(keyRangeUsed);
+  // The ranges are in use only while the performance's key-range switch is on.
+  lKeyRange_->setVisible(keyRangeUsed && ctx_.store.TempPerformance.common[common::KeyRangeSwitch] != 0);
   showSoundingParts();
 }
 
@@ -814,6 +830,7 @@ void PerformanceEditor::storeChanged(const StoreChange& change) {
 
 void PerformanceEditor::refreshDisplays() {
   if (ctx_.store.NoPerformance) return;
+  showWhatIsEdited();
   refreshOverview();
   fillColumnHeads();
   fillPatchCaptions();

@@ -125,6 +125,8 @@ class PerformanceEditor : public QMainWindow {
   int partOf(int column) const { return page_ + column; }
   void refreshOnActivation();
   void fillColumnHeads();
+  // Which performance the window shows: the Temporary one, or a list entry.
+  void showWhatIsEdited();
   // Patch captions of the shown parts; returns true when one of them is a PCM-card patch.
   bool fillPatchCaptions();
   void fillEfxCombos();
@@ -163,6 +165,7 @@ class PerformanceEditor : public QMainWindow {
   QLabel* lTestPad_ = nullptr;
   QLabel* lChannel_ = nullptr;
   QLabel* status_ = nullptr;
+  QLabel* lShows_ = nullptr;
 
   // The patch bytes of the performance the "PCM" box was shown for: once per performance.
   std::optional<std::vector<Byte>> pcmAnnouncedFor_;

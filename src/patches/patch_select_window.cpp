@@ -314,14 +314,9 @@ void PatchSelectWindow::bankChanged(BankSource source) {
   }
   fillGrid();
   showFirstPanel();
+  // Browsing banks changes nothing the module plays: only a chosen patch is sent.
   if (filling_ || lastIndex_ < 0) return;
-  // The marked cell is what the module gets; a shorter bank gives its last patch.
-  const int index = std::clamp(currentCellIndex(), 0, lastIndex_);
-  selectCellQuietly(index);
-  selectedNumber_ = index + shownOffset_;
-  sendPatch({groupType_, groupId_, selectedNumber_}, BankSendLength);
-  ctx_.sender.pace();
-  showFirstPanel();
+  selectCellQuietly(std::clamp(currentCellIndex(), 0, lastIndex_));
 }
 
 bool PatchSelectWindow::chooseBankNamed(const QString& name) {

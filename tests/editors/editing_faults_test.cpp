@@ -3,6 +3,7 @@
 // what one undo step holds.
 
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QScrollBar>
 #include <QSpinBox>
@@ -100,6 +101,28 @@ class EditingFaultsTest : public QObject {
     QVERIFY2(panBack != levelsBack, "one undo step took back the pan and the Quick Edit together");
     e.ctx().history.undo();
     QCOMPARE(Editing::module().temporary(), before);
+  }
+
+  void anEditOfAListedPerformanceFirstPutsItIntoTheTemporaryOne() {
+    Editing e;
+    const QString file = e.t.path(QStringLiteral("user.syx"));
+    testing::writeBytes(file, testing::bankBytes(address::AreaUserPerformance, 3));
+    e.main().openPath(file);
+    e.main().selectCell(0, 2);  // the open editor now shows User 3
+    const PerformanceRecord listed = e.ctx().store.PerformanceList[2];
+    const std::string name = performanceName(listed.common);
+    QVERIFY(performanceName(Editing::module().temporary().common) != name);
+    QTRY_COMPARE(Editing::in<QLabel>(e.editor(), "LShows")->text(),
+                 QStringLiteral("User 3 = %1, sent to the Temporary Performance at the first edit")
+                     .arg(QString::fromStdString(name).trimmed()));
+    auto* level = Editing::in<ValueFader>(e.editor(), "SlVol1");
+    QTest::keyClick(level, Qt::Key_Down);
+    // The module plays what the editor shows, with the edit on top.
+    const PerformanceRecord& played = Editing::module().temporary();
+    QCOMPARE(performanceName(played.common), name);
+    QCOMPARE(played.parts[1][part::PatchNumberLow], listed.parts[1][part::PatchNumberLow]);
+    QCOMPARE(int(played.parts[0][part::Level]), level->Position());
+    QCOMPARE(int(e.ctx().store.PerformanceList[2].parts[0][part::Level]), level->Position());
   }
 };
 

@@ -28,6 +28,7 @@
 #include "editors/test_pad.h"
 #include "midi/midi_backend.h"
 #include "midi/virtual_backend.h"
+#include "settings/names/patch_evaluation.h"
 
 using namespace quillon;
 
@@ -226,8 +227,18 @@ class PerformanceEditorTest : public QObject {
     Rig r([](PerformanceRecord& p) {
       shown::setPatchNumber(p.parts[9], 0);  // Preset A rhythm set 0
       p.parts[3][part::KeyRangeUpper] = 100;
+      p.common[common::KeyRangeSwitch] = 1;
     });
+    // Part 10 has one name everywhere: its rhythm set's.
+    QCOMPARE(r.get<QLabel>(QStringLiteral("lpn10"))->text(), QStringLiteral("PopDrumSet1"));
+    QCOMPARE(r.windows->mainWindow->patchGrid()->item(patchGridRow(9), patchGridColumn(9))->text(),
+             QStringLiteral(" P 10  PopDrumSet1"));
+    // "Key Range In Use" follows the key-range switch.
     QVERIFY(r.get<QWidget>(QStringLiteral("LKeyRange"))->isVisible());
+    r.click(QStringLiteral("BKeyRange"));
+    r.get<QCheckBox>(r.windows->keyRange.get(), QStringLiteral("CbKeyRange"))->click();
+    QTRY_VERIFY(!r.get<QWidget>(QStringLiteral("LKeyRange"))->isVisible());
+    r.ed().showEditor();
     QCOMPARE(r.ed().statusText(), QStringLiteral(" Current Sounding Parts: 1, "));
     QVERIFY(r.get<QToolButton>(QStringLiteral("SpA1"))->isChecked());
     r.click(QStringLiteral("l12on"));

@@ -188,6 +188,8 @@ bool BindingSet::sendValue(Binding& b, int shown) {
   }
   const unsigned ticket = ++b.sends_;
   const bool sent = sendOnce(b, value);
+  // A fill during the send's waits (the listed performance going to the Temp first) showed the old value.
+  if (sent && b.adapter_->value() != value) showWithoutSending(&b, value);
   if (sent && b.options_.sendTwice) {
     pauseBetweenSends();
     // A newer change of this control went out meanwhile, with its own second copy.

@@ -90,6 +90,10 @@ class PerformanceEdit {
   bool isReplaying() const { return replaying_; }
 
   void setObserver(EditObserver* observer) { observer_ = observer; }
+  // Asked before each edit leaves: makes the module's Temporary Performance hold
+  // the performance the windows show (a listed one is sent there first); false
+  // refuses the edit.
+  void setBeforeEdit(std::function<bool()> ready) { beforeEdit_ = std::move(ready); }
   Sender& sender() { return sender_; }
   PerformanceStore& store() { return store_; }
 
@@ -100,6 +104,7 @@ class PerformanceEdit {
   PerformanceStore& store_;
   Sender& sender_;
   EditObserver* observer_ = nullptr;
+  std::function<bool()> beforeEdit_;
   EditGroup current_ = NoGroup;  // the group edits join now
   int depth_ = 0;                // begins of the current group not yet ended
   EditGroup lastGroup_ = NoGroup;
