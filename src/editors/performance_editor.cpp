@@ -22,6 +22,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <utility>
 
 #include "controls/pan_indicator.h"
 #include "controls/roll_spin_box.h"
@@ -577,8 +578,7 @@ void PerformanceEditor::fillEditor() {
   {
     BindingSet::Filling filling(bindings_);
     fillColumnHeads();
-    const QString name = nameFieldText(s.TempPerformance.common);
-    if (ePname_->text() != name) ePname_->setText(name);
+    showName();
     pcm = fillPatchCaptions();
     bindings_.refresh();
     fillPanIndicators();
@@ -784,27 +784,31 @@ void PerformanceEditor::allPartsToFirst(const Parameter& parameter, int shown) {
 }
 
 void PerformanceEditor::nameEdited(const QString& text) {
-  const auto& s = ctx_.store;
-  if (!changeNameAlways_ || !changeNameAlways_->isChecked() || s.Updating || s.FormFilling || text.isEmpty()) return;
-  const NameBytes bytes = moduleNameBytes(text);
-  ctx_.edit.setBytes(ParamBlock::Common, 0, common::Name, bytes, SendGuard::FormFilling);
+  if (!changeNameAlways_ || !changeNameAlways_->isChecked() || text.isEmpty()) return;
+  sendName();
 }
 
 void PerformanceEditor::nameLeft() {
-  auto& s = ctx_.store;
-  if (s.FormFilling) return;
+  sendName();
+  // Typing and leaving the field are one step to undo.
+  ctx_.edit.closeGroup(std::exchange(nameGroup_, NoGroup));
+}
+
+void PerformanceEditor::showName() {
+  // What is being typed stays as long as it is the stored name (trailing blanks aside).
+  const PerfCommonRecord& stored = ctx_.store.TempPerformance.common;
+  const NameBytes typed = moduleNameBytes(ePname_->text());
+  if (!std::equal(typed.begin(), typed.end(), stored.begin() + common::Name)) ePname_->setText(nameFieldText(stored));
+}
+
+void PerformanceEditor::sendName() {
   const NameBytes bytes = moduleNameBytes(ePname_->text());
-  auto& temp = s.TempPerformance.common;
-  auto& listed = s.PerformanceList[static_cast<std::size_t>(std::clamp(s.SelectedIndex, 0, PerformanceListSize - 1))].common;
-  const bool changed = !std::equal(bytes.begin(), bytes.end(), temp.begin() + common::Name) ||
-                       !std::equal(bytes.begin(), bytes.end(), listed.begin() + common::Name);
-  if (!changed) return;
-  std::copy(bytes.begin(), bytes.end(), temp.begin() + common::Name);
-  std::copy(bytes.begin(), bytes.end(), listed.begin() + common::Name);
-  // Only written into the store, never sent: a later save must still see it.
-  s.UnsavedChanges = true;
-  s.notifyChanged({address::AreaTemporary, 0, address::BlockCommon, common::Name, PerformanceNameLength,
-                   ChangeOrigin::UserEdit});
+  const auto& stored = ctx_.store.TempPerformance.common;
+  if (std::equal(bytes.begin(), bytes.end(), stored.begin() + common::Name)) return;
+  if (nameGroup_ == NoGroup) nameGroup_ = ctx_.edit.openGroup();
+  const PerformanceEdit::Scope typing(ctx_.edit, nameGroup_);
+  // Sent like every edit: the sender mirrors it into the Temporary Performance and the list entry.
+  ctx_.edit.setBytes(ParamBlock::Common, 0, common::Name, bytes, SendGuard::FormFilling);
 }
 
 void PerformanceEditor::storeChanged(const StoreChange& change) {
@@ -818,6 +822,8 @@ void PerformanceEditor::storeChanged(const StoreChange& change) {
     });
     return;
   }
+  // An undo, the module or a rename elsewhere changed the name.
+  if (change.touches(address::AreaTemporary, address::BlockCommon, common::Name, PerformanceNameLength)) showName();
   if (change.area != address::AreaTemporary || displaysPending_) return;
   // The bound controls are refreshed by their bindings; the captions, colours
   // and the overview follow once the sending handler has returned.

@@ -142,6 +142,10 @@ class PerformanceEditor : public QMainWindow {
   void allPartsToFirst(const Parameter& parameter, int shown);
   void nameEdited(const QString& text);
   void nameLeft();
+  // The name as the field shows it, through the edit path, when it differs from the stored one.
+  void sendName();
+  // The stored name in the field, unless the field already shows it.
+  void showName();
   void storeChanged(const StoreChange& change);
   void refreshDisplays();
 
@@ -169,6 +173,7 @@ class PerformanceEditor : public QMainWindow {
 
   // The patch bytes of the performance the "PCM" box was shown for: once per performance.
   std::optional<std::vector<Byte>> pcmAnnouncedFor_;
+  EditGroup nameGroup_ = NoGroup;  // the undo step the name being typed goes into
   bool displaysPending_ = false;
   bool fillPending_ = false;
 };
