@@ -7,7 +7,6 @@
 // or activated, and as change notices arrive while it is visible.
 
 #include <QMainWindow>
-#include <QPointer>
 #include <array>
 #include <optional>
 #include <vector>
@@ -17,31 +16,22 @@
 #include "engine/store.h"
 
 class QAction;
-class QButtonGroup;
 class QCheckBox;
-class QComboBox;
 class QLabel;
 class QLineEdit;
-class QPushButton;
-class QSpinBox;
-class QTableWidget;
 class QToolButton;
 
 namespace quillon {
 
-class PanIndicator;
-class RollSpinBox;
-class TestPad;
-class ValueFader;
+class PartColumn;
+class PartsOverview;
+class PerformanceNameEdit;
 
 class PerformanceEditor : public QMainWindow {
   Q_OBJECT
  public:
-  static constexpr int PageCount = address::PartCount / PartsPerPage;
   static constexpr int DrumPage = 8;    // the page whose second column is part 10, the rhythm part
   static constexpr int DrumColumn = 1;
-  static constexpr int OverviewRows = 6;  // heading, channel, output, pan, chorus, reverb
-  static constexpr int OverviewColumns = address::PartCount + 1;
 
   explicit PerformanceEditor(EditingContext& context, QWidget* parent = nullptr);
   ~PerformanceEditor() override;
@@ -64,7 +54,7 @@ class PerformanceEditor : public QMainWindow {
   void toggleFromOverview(int part);
 
   // The main window's "Change Name Always" item, whose check mark lets the name be sent while typed.
-  void setChangeNameAlwaysItem(QAction* item) { changeNameAlways_ = item; }
+  void setChangeNameAlwaysItem(QAction* item);
   QString statusText() const;
   const BindingSet& bindings() const { return bindings_; }
 
@@ -97,30 +87,15 @@ class PerformanceEditor : public QMainWindow {
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  struct PartColumn {
-    QPushButton* lp = nullptr;       // "Part n", toggles the receive switch
-    QLabel* l = nullptr;             // the part number, large
-    QPushButton* stP = nullptr;      // the patch name, opens patch select
-    RollSpinBox* spPan = nullptr;
-    PanIndicator* lPanH = nullptr;
-    QSpinBox* spCh = nullptr;
-    QComboBox* cbOut = nullptr;
-    QComboBox* cbEfxOut = nullptr;
-    QToolButton* spA = nullptr;      // down while the part sounds on the test channel
-    ValueFader* slVol = nullptr;
-    RollSpinBox* spLev = nullptr;
-    RollSpinBox* spCho = nullptr;
-    RollSpinBox* spRev = nullptr;
-  };
-
   void buildControls();
+  void buildStatusBar();
   QWidget* buildTopBar();
   QWidget* buildQuickEdit();
-  QWidget* buildColumn(int column);
-  QWidget* buildOverview();
   QWidget* buildPadColumn();
-  void bindColumn(int column);
-  void connectButtons();
+  void bindColumns();
+  void connectWindowButtons();
+  void connectQuickEdit();
+  void connectParts();
 
   int partOf(int column) const { return page_ + column; }
   void refreshOnActivation();
@@ -129,51 +104,31 @@ class PerformanceEditor : public QMainWindow {
   void showWhatIsEdited();
   // Patch captions of the shown parts; returns true when one of them is a PCM-card patch.
   bool fillPatchCaptions();
-  void fillEfxCombos();
-  void enableEfxCombo(int column);
   void fillPanIndicators();
-  void fillOverviewPatchNames();
-  void checkPageButton();
   void announcePcmOnce();
   void columnReceiveClicked(int column);
   void columnSoundClicked(int column);
   void patchClicked(int column);
   void allPanToFirst();
   void allPartsToFirst(const Parameter& parameter, int shown);
-  void nameEdited(const QString& text);
-  void nameLeft();
-  // The name as the field shows it, through the edit path, when it differs from the stored one.
-  void sendName();
-  // The stored name in the field, unless the field already shows it.
-  void showName();
   void storeChanged(const StoreChange& change);
   void refreshDisplays();
 
   EditingContext& ctx_;
   BindingSet bindings_;
   int page_ = 0;  // the first part the columns show and edit, taken from the cursor at each fill
-  QPointer<QAction> changeNameAlways_;
 
-  std::array<PartColumn, PartsPerPage> columns_{};
-  std::array<QPushButton*, address::PartCount> onLabels_{};
-  std::array<QLabel*, address::PartCount> patchLabels_{};
-  std::array<QPushButton*, PageCount> pageButtons_{};
-  QButtonGroup* pages_ = nullptr;
-  QTableWidget* stGr1_ = nullptr;
-  QLabel* lKeyRange_ = nullptr;
+  std::array<PartColumn*, PartsPerPage> columns_{};
+  PartsOverview* overview_ = nullptr;
   QLineEdit* ePname_ = nullptr;
+  PerformanceNameEdit* name_ = nullptr;
   QToolButton* spPlay_ = nullptr;
   QCheckBox* chAlways_ = nullptr;
-  QCheckBox* keepNote_ = nullptr;
-  TestPad* testPad_ = nullptr;
-  QLabel* lTestPad_ = nullptr;
-  QLabel* lChannel_ = nullptr;
   QLabel* status_ = nullptr;
   QLabel* lShows_ = nullptr;
 
   // The patch bytes of the performance the "PCM" box was shown for: once per performance.
   std::optional<std::vector<Byte>> pcmAnnouncedFor_;
-  EditGroup nameGroup_ = NoGroup;  // the undo step the name being typed goes into
   bool displaysPending_ = false;
   bool fillPending_ = false;
 };
