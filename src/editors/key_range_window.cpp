@@ -1,7 +1,6 @@
 #include "editors/key_range_window.h"
 
 #include <QCheckBox>
-#include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
