@@ -7,6 +7,7 @@
 
 #include "app/app_host.h"
 #include "editors/binding/edit_history.h"
+#include "editors/binding/editing_cursor.h"
 #include "editors/binding/editing_context.h"
 #include "editors/binding/store_notifier.h"
 #include "engine/editing/performance_edit.h"
@@ -43,7 +44,8 @@ class AppContext {
   PerformanceEdit edit{store, sender};
   StoreNotifier notices{store};
   EditHistory history{edit, notices};
-  EditingContext editing{store, edit, sender, host, settings, names, notices, history};
+  EditingCursor cursor{store};
+  EditingContext editing{store, edit, sender, host, settings, names, notices, history, cursor};
 };
 
 }  // namespace quillon

@@ -17,6 +17,7 @@
 #include "controls/accessible_controls.h"
 #include "app/data_folder.h"
 #include "app/midi_settings_dialog.h"
+#include "app/program_application.h"
 #include "app/windows.h"
 
 namespace {
@@ -60,7 +61,7 @@ void choosePatches(quillon::ProgramWindows& windows, QWidget* window, const Pict
 }  // namespace
 
 int main(int argc, char** argv) {
-  QApplication app(argc, argv);
+  quillon::ProgramApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Quillon"));
   QApplication::setApplicationDisplayName(QStringLiteral("Quillon"));
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/quillon/icon.svg")));

@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "app/window_placement.h"
+#include "editors/name_field.h"
 #include "editors/window_support.h"
 #include "engine/store.h"
 
@@ -67,7 +68,7 @@ void StoreToModuleDialog::buildControls() {
 
   sp_->setRange(1, PerformanceListSize);
   sp_->setAccessibleName(QStringLiteral("Place number"));
-  eNewName_->setMaxLength(PerformanceNameLength);
+  makeModuleNameField(eNewName_);
   eNewName_->setAccessibleName(QStringLiteral("New name"));
   // Room for 12 of the widest letters: a name is never cut while typed.
   eNewName_->setMinimumWidth(eNewName_->fontMetrics().horizontalAdvance(QString(PerformanceNameLength, QLatin1Char('W'))) + 12);

@@ -4,6 +4,7 @@
 #include <QTimer>
 
 #include "app/midi_settings_dialog.h"
+#include "app/program_application.h"
 #include "app/window_placement.h"
 #include "controls/fader_base.h"
 
@@ -44,6 +45,7 @@ ProgramWindows::ProgramWindows(AppContext& context)
   storeDialog->readSlotName = [&context](bool card, int slot) {
     return context.bankTransfer.readSlotName(card ? BankArea::Card : BankArea::User, slot);
   };
+  context.edit.setBeforeEdit([this] { return tempHoldsShownPerformance(); });
   connectPerformanceEditor();
   connectEditingWindows();
   connectPatchWindows();
@@ -137,7 +139,16 @@ std::vector<QWidget*> ProgramWindows::allWindows() const {
           patchSelect.get(), patchFinder.get()};
 }
 
+bool ProgramWindows::tempHoldsShownPerformance() {
+  const PerformanceStore& s = context_.store;
+  if (s.FromTemp || s.TempSent || s.NoPerformance) return true;
+  mainWindow->sendTemp();
+  return s.TempSent;
+}
+
 ProgramWindows::~ProgramWindows() {
+  context_.edit.setBeforeEdit({});
+  if (auto* app = dynamic_cast<ProgramApplication*>(QCoreApplication::instance())) app->setFailureReport({});
   // Each window is owned here alone (none has a Qt parent); the main window goes last.
   patchSelect.reset();
   patchFinder.reset();
@@ -161,6 +172,9 @@ ProgramWindows::~ProgramWindows() {
 
 void ProgramWindows::connectHost(AppContext& context) {
   AppHost& host = context.host;
+  // A failure thrown while a command runs is told like everything else.
+  if (auto* app = dynamic_cast<ProgramApplication*>(QCoreApplication::instance()))
+    app->setFailureReport([&host](const std::string& text) { host.showInfo(text); });
   host.attachLog(messageLog.get());
   host.attachDebug(debugWindow.get());
   host.setInfoParent(mainWindow.get());

@@ -87,6 +87,10 @@ class ProgramWindows {
   void connectEditingWindows();
   void connectPatchWindows();
   void playNoteSet(bool on);
+  // Before an edit: the module's Temporary Performance is to hold what the
+  // windows show. A listed performance it does not hold yet is sent there
+  // first, as "Edit" does; false when that could not be done.
+  bool tempHoldsShownPerformance();
 
   AppContext& context_;
 };

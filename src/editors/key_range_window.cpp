@@ -1,7 +1,6 @@
 #include "editors/key_range_window.h"
 
 #include <QCheckBox>
-#include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -26,7 +25,10 @@ QString noteText(int note) {
 }  // namespace
 
 KeyRangeWindow::KeyRangeWindow(EditingContext& context, QWidget* parent)
-    : QWidget(parent, Qt::Tool), ctx_(context), bindings_(context, SendGuard::Updating, this) {
+    : QWidget(parent, Qt::Tool),
+      ctx_(context),
+      bindings_(context, SendGuard::Updating, this),
+      half_(new EightPartHalf(this, context.cursor, [this] { fill(); })) {
   setObjectName(QStringLiteral("TCommSwitchForm"));
   setWindowTitle(QStringLiteral(" Key Range "));
   buildControls();
@@ -79,23 +81,18 @@ void KeyRangeWindow::buildControls() {
   auto* bottom = new QHBoxLayout;
   auto* keyRange = named(new QCheckBox(QStringLiteral("Key Range On/Off"), this), "CbKeyRange");
   bindings_.bind(keyRange, param::KeyRangeSwitch);
-  auto* half = named(new QPushButton(QStringLiteral(" 1 ~ 8  /  9 ~ 16"), this), "B18916");
   auto* done = named(new QPushButton(QStringLiteral("Done"), this), "Bdone");
   bottom->addWidget(keyRange);
   bottom->addStretch(1);
-  bottom->addWidget(half);
+  bottom->addWidget(half_->makeHalfButton(this));
   bottom->addWidget(done);
   layout->addLayout(bottom);
-  connect(half, &QPushButton::clicked, this, [this] {
-    ctx_.store.SwitchHalf = ctx_.store.SwitchHalf == 0 ? EightPartRows : 0;
-    fill();
-  });
   connect(done, &QPushButton::clicked, this, &QWidget::close);
 }
 
 void KeyRangeWindow::bindRow(int row) {
   Row& r = rows_[row];
-  const PartRef part = switchRow(ctx_.store, row);
+  const PartRef part = half_->row(row);
   // Each bar keeps lower <= upper by pushing its partner, whose own change then
   // sends the pair first; every step of a drag is sent.
   BindOptions lower{.sendWhileDragging = true,
@@ -120,13 +117,13 @@ bool KeyRangeWindow::sendPair(int row) {
   const Row& r = rows_[row];
   ctx_.host.debugLine(std::to_string(row));
   const Byte pair[] = {static_cast<Byte>(r.lower->value()), static_cast<Byte>(r.upper->value())};
-  return ctx_.edit.setBytes(ParamBlock::Part, ctx_.store.SwitchHalf + row, part::KeyRangeLower, pair,
+  return ctx_.edit.setBytes(ParamBlock::Part, half_->partOf(row), part::KeyRangeLower, pair,
                             SendGuard::Updating);
 }
 
 void KeyRangeWindow::fill() {
   for (int row = 0; row < EightPartRows; ++row) {
-    const int part = ctx_.store.SwitchHalf + row;
+    const int part = half_->partOf(row);
     rows_[row].part->setText(QString::number(part + 1));
     rows_[row].patch->setText(QString::fromStdString(ctx_.store.PartPatchNames[static_cast<std::size_t>(part)]));
   }
@@ -135,21 +132,6 @@ void KeyRangeWindow::fill() {
     r.lowerNote->setText(noteText(r.lower->value()));
     r.upperNote->setText(noteText(r.upper->value()));
   }
-}
-
-void KeyRangeWindow::prepareAndFill() {
-  ctx_.store.SwitchHalf = ctx_.store.PartPage >= EightPartRows ? EightPartRows : 0;
-  fill();
-}
-
-void KeyRangeWindow::showEvent(QShowEvent* event) {
-  QWidget::showEvent(event);
-  prepareAndFill();
-}
-
-void KeyRangeWindow::changeEvent(QEvent* event) {
-  QWidget::changeEvent(event);
-  if (event->type() == QEvent::ActivationChange && isActiveWindow()) prepareAndFill();
 }
 
 void KeyRangeWindow::showAndRaise() { showWindow(this); }

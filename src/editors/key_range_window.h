@@ -7,7 +7,7 @@
 #include <array>
 
 #include "editors/binding/binding_set.h"
-#include "editors/part_switches_window.h"
+#include "editors/eight_part_half.h"
 
 class QCheckBox;
 class QLabel;
@@ -23,13 +23,11 @@ class KeyRangeWindow : public QWidget {
 
   explicit KeyRangeWindow(EditingContext& context, QWidget* parent = nullptr);
   void fill();
+  // The first part the rows show and edit (0 or 8).
+  int half() const { return half_->first(); }
 
  public slots:
   void showAndRaise();
-
- protected:
-  void showEvent(QShowEvent* event) override;
-  void changeEvent(QEvent* event) override;
 
  private:
   struct Row {
@@ -43,10 +41,10 @@ class KeyRangeWindow : public QWidget {
   void buildControls();
   void bindRow(int row);
   bool sendPair(int row);
-  void prepareAndFill();
 
   EditingContext& ctx_;
   BindingSet bindings_;
+  EightPartHalf* half_;
   std::array<Row, EightPartRows> rows_{};
 };
 

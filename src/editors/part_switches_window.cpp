@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -24,7 +23,6 @@ namespace quillon {
 
 namespace {
 
-constexpr int RhythmRow = 1;  // part 10 in the second half
 const char* const SwitchNames[] = {"MR", "VR", "PC", "H1"};
 const char* const SwitchCaptions[] = {"Midi", "Volume", "Prog Chng", "Hold 1"};
 const char* const SwitchSpoken[] = {"MIDI receive", "volume receive", "program change receive", "hold 1 receive"};
@@ -39,16 +37,11 @@ int reserveTotal(const PerformanceStore& store) {
 
 }  // namespace
 
-PartRef switchRow(PerformanceStore& store, int row) {
-  return {[&store, row] { return store.SwitchHalf + row; },
-          [&store, row] {
-            store.SwitchPart = row;
-            store.syncPartPage();
-          }};
-}
-
 PartSwitchesWindow::PartSwitchesWindow(EditingContext& context, QWidget* parent)
-    : QWidget(parent, Qt::Window), ctx_(context), bindings_(context, SendGuard::FormFilling, this) {
+    : QWidget(parent, Qt::Window),
+      ctx_(context),
+      bindings_(context, SendGuard::FormFilling, this),
+      half_(new EightPartHalf(this, context.cursor, [this] { fill(); })) {
   setObjectName(QStringLiteral("TSwitchForm"));
   setWindowTitle(QStringLiteral(" Switches"));
   buildControls();
@@ -69,11 +62,9 @@ void PartSwitchesWindow::buildControls() {
   rest_ = named(new QLabel(this), "StRest");
   top->addWidget(rest_);
   top->addStretch(1);
-  auto* half = named(new QPushButton(QStringLiteral(" 1 ~ 8  /  9 ~ 16"), this), "B18916");
   auto* done = named(new QPushButton(QStringLiteral("Done"), this), "Bdone");
-  top->addWidget(half);
+  top->addWidget(half_->makeHalfButton(this));
   top->addWidget(done);
-  connect(half, &QPushButton::clicked, this, &PartSwitchesWindow::toggleHalf);
   connect(done, &QPushButton::clicked, this, &QWidget::close);
   layout->addLayout(top);
 
@@ -129,7 +120,7 @@ void PartSwitchesWindow::buildControls() {
 
 void PartSwitchesWindow::bindRow(int row) {
   Row& r = rows_[row];
-  const PartRef part = switchRow(ctx_.store, row);
+  const PartRef part = half_->row(row);
   for (int s = 0; s < 4; ++s)
     bindings_.bind(r.switches[s], *SwitchRows[s], part,
                    {.accessibleName = QStringLiteral("Part %1 ") + QString::fromLatin1(SwitchSpoken[s])});
@@ -145,26 +136,26 @@ void PartSwitchesWindow::bindRow(int row) {
 }
 
 std::optional<int> PartSwitchesWindow::reserveRule(int row, int voices) {
-  const int part = ctx_.store.SwitchHalf + row;
+  const int part = half_->partOf(row);
   const int old = ctx_.edit.storedValue(param::VoiceReserve, part);
   const int others = reserveTotal(ctx_.store) - old;
-  const auto refuse = [this](int times) {
-    for (int i = 0; i < times; ++i) {
-      QApplication::beep();
-      ctx_.host.showInfo(FullText);
-    }
-  };
   if (others + old > param::VoiceReserveMax) {
     // Already over the module's voices (a file or the module gave it): lowering
     // moves toward 64 and goes as chosen; a raise is taken back.
     if (voices <= old) return voices;
-    refuse(1);
+    refuseReserve(part, old);
     return std::nullopt;
   }
   const int fits = std::min(voices, param::VoiceReserveMax - others);
-  // One beep and box for each voice over the limit, as stepping down one at a time gives.
-  refuse(voices - fits);
+  // One beep and one box however far over the limit the value was typed.
+  if (fits < voices) refuseReserve(part, fits);
   return fits;
+}
+
+void PartSwitchesWindow::refuseReserve(int part, int most) {
+  QApplication::beep();
+  ctx_.host.showInfo(std::string(FullText) + "\rPart " + std::to_string(part + 1) + " can have " +
+                     std::to_string(most) + " voices at most.");
 }
 
 void PartSwitchesWindow::showTotal(int total) {
@@ -176,42 +167,26 @@ QString PartSwitchesWindow::sumText() const { return sum_->text(); }
 QString PartSwitchesWindow::restText() const { return rest_->text(); }
 
 void PartSwitchesWindow::fill() {
-  PerformanceStore& s = ctx_.store;
-  const bool wasFilling = s.FormFilling;
-  s.FormFilling = true;
+  fillRows();
+  // Filling touches every row in turn, so the editor follows the last part of the half.
+  ctx_.cursor.touchRow(half_->first(), EightPartRows - 1);
+}
+
+void PartSwitchesWindow::fillRows() {
+  const PerformanceStore& s = ctx_.store;
+  BindingSet::Filling filling(bindings_);
   int sum = 0;
   for (int p = 0; p < address::PartCount; ++p)
     sum = std::min(sum + s.TempPerformance.common[common::VoiceReserveFirst + p], param::VoiceReserveMax);
   showTotal(sum);
   for (int row = 0; row < EightPartRows; ++row) {
-    const int part = s.SwitchHalf + row;
+    const int part = half_->partOf(row);
     Row& r = rows_[row];
     r.part->setText(QStringLiteral("Part ") + QString::number(part + 1));
     r.number->setText(QString::number(part + 1));
-    r.patch->setText(s.SwitchHalf == EightPartRows && row == RhythmRow
-                         ? QStringLiteral("Rhythm Set")
-                         : QString::fromStdString(s.PartPatchNames[static_cast<std::size_t>(part)]));
+    r.patch->setText(QString::fromStdString(s.PartPatchNames[static_cast<std::size_t>(part)]));
   }
   bindings_.refresh();
-  // Filling touches every row in turn, so the editor follows the last part of the half.
-  s.SwitchPart = EightPartRows - 1;
-  s.syncPartPage();
-  s.FormFilling = wasFilling;
-}
-
-void PartSwitchesWindow::prepareAndFill() {
-  ctx_.store.SwitchHalf = ctx_.store.PartPage >= EightPartRows ? EightPartRows : 0;
-  fill();
-}
-
-void PartSwitchesWindow::showEvent(QShowEvent* event) {
-  QWidget::showEvent(event);
-  prepareAndFill();
-}
-
-void PartSwitchesWindow::changeEvent(QEvent* event) {
-  QWidget::changeEvent(event);
-  if (event->type() == QEvent::ActivationChange && isActiveWindow()) prepareAndFill();
 }
 
 void PartSwitchesWindow::showAndRaise() { showWindow(this); }
@@ -227,7 +202,7 @@ void PartSwitchesWindow::allVoicesTo4() {
   for (int p = 0; p < address::PartCount; ++p) {
     sum += AllVoiceReserve;
     showTotal(sum);
-    if (ctx_.edit.set(param::VoiceReserve, p, AllVoiceReserve, SendGuard::FormFilling)) ctx_.sender.pace();
+    if (ctx_.edit.set(param::VoiceReserve, p, AllVoiceReserve, SendGuard::FormFilling)) ctx_.edit.pace();
   }
   ctx_.edit.endGroup();
   bindings_.refresh();
@@ -236,15 +211,10 @@ void PartSwitchesWindow::allVoicesTo4() {
 void PartSwitchesWindow::allPitchZero() {
   ctx_.edit.beginGroup();
   for (int p = 0; p < address::PartCount; ++p) {
-    if (ctx_.edit.set(param::PartCoarseTune, p, 0, SendGuard::FormFilling)) ctx_.sender.pace();
-    if (ctx_.edit.set(param::PartFineTune, p, 0, SendGuard::FormFilling)) ctx_.sender.pace();
+    if (ctx_.edit.set(param::PartCoarseTune, p, 0, SendGuard::FormFilling)) ctx_.edit.pace();
+    if (ctx_.edit.set(param::PartFineTune, p, 0, SendGuard::FormFilling)) ctx_.edit.pace();
   }
   ctx_.edit.endGroup();
-  fill();
-}
-
-void PartSwitchesWindow::toggleHalf() {
-  ctx_.store.SwitchHalf = ctx_.store.SwitchHalf == 0 ? EightPartRows : 0;
   fill();
 }
 

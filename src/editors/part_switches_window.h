@@ -8,6 +8,7 @@
 #include <array>
 
 #include "editors/binding/binding_set.h"
+#include "editors/eight_part_half.h"
 
 class QCheckBox;
 class QLabel;
@@ -17,12 +18,6 @@ class QSpinBox;
 namespace quillon {
 
 class RollSpinBox;
-
-inline constexpr int EightPartRows = 8;
-
-// The part of row `row` (0..7) of an eight-part window; touching the row makes
-// the four-column editor follow it.
-PartRef switchRow(PerformanceStore& store, int row);
 
 class PartSwitchesWindow : public QWidget {
   Q_OBJECT
@@ -34,15 +29,13 @@ class PartSwitchesWindow : public QWidget {
 
   // Fills the rows from the store (nothing is sent).
   void fill();
+  // The first part the rows show and edit (0 or 8).
+  int half() const { return half_->first(); }
   QString sumText() const;
   QString restText() const;
 
  public slots:
   void showAndRaise();
-
- protected:
-  void showEvent(QShowEvent* event) override;
-  void changeEvent(QEvent* event) override;
 
  private:
   struct Row {
@@ -56,16 +49,18 @@ class PartSwitchesWindow : public QWidget {
   };
   void buildControls();
   void bindRow(int row);
-  void prepareAndFill();
+  void fillRows();
   std::optional<int> reserveRule(int row, int voices);
+  // The one beep and box of a refused reserve, naming the most that fits.
+  void refuseReserve(int part, int most);
   void showTotal(int total);
   void allPartsOn(const Parameter& p);
   void allVoicesTo4();
   void allPitchZero();
-  void toggleHalf();
 
   EditingContext& ctx_;
   BindingSet bindings_;
+  EightPartHalf* half_;
   std::array<Row, EightPartRows> rows_{};
   QLabel* sum_;
   QLabel* rest_;

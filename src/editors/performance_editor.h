@@ -7,40 +7,31 @@
 // or activated, and as change notices arrive while it is visible.
 
 #include <QMainWindow>
-#include <QPointer>
 #include <array>
 #include <optional>
 #include <vector>
 
 #include "editors/binding/binding_set.h"
+#include "editors/binding/editing_cursor.h"
 #include "engine/store.h"
 
 class QAction;
-class QButtonGroup;
 class QCheckBox;
-class QComboBox;
 class QLabel;
 class QLineEdit;
-class QPushButton;
-class QSpinBox;
-class QTableWidget;
 class QToolButton;
 
 namespace quillon {
 
-class PanIndicator;
-class RollSpinBox;
-class TestPad;
-class ValueFader;
+class PartColumn;
+class PartsOverview;
+class PerformanceNameEdit;
 
 class PerformanceEditor : public QMainWindow {
   Q_OBJECT
  public:
-  static constexpr int PageCount = address::PartCount / PartsPerPage;
   static constexpr int DrumPage = 8;    // the page whose second column is part 10, the rhythm part
   static constexpr int DrumColumn = 1;
-  static constexpr int OverviewRows = 6;  // heading, channel, output, pan, chorus, reverb
-  static constexpr int OverviewColumns = address::PartCount + 1;
 
   explicit PerformanceEditor(EditingContext& context, QWidget* parent = nullptr);
   ~PerformanceEditor() override;
@@ -57,11 +48,13 @@ class PerformanceEditor : public QMainWindow {
   void showSoundingParts();
   // A page button: the columns show parts page+1 .. page+4.
   void showPage(int page);
+  // The first part the columns show and edit.
+  int page() const { return page_; }
   // The overview's "On"/"Off" of part `part` (0..15) was clicked.
   void toggleFromOverview(int part);
 
   // The main window's "Change Name Always" item, whose check mark lets the name be sent while typed.
-  void setChangeNameAlwaysItem(QAction* item) { changeNameAlways_ = item; }
+  void setChangeNameAlwaysItem(QAction* item);
   QString statusText() const;
   const BindingSet& bindings() const { return bindings_; }
 
@@ -75,7 +68,7 @@ class PerformanceEditor : public QMainWindow {
   void keyRangeRequested();
   void chorusReverbRequested();
   void efxRequested();
-  // PartSlot already names the column: the patch of part `part` (0..15) is to be chosen.
+  // The column was touched: the patch of part `part` (0..15) is to be chosen.
   void patchSelectRequested(int part);
   void noteMonitorRequested();
   void reloadTempRequested();
@@ -94,71 +87,45 @@ class PerformanceEditor : public QMainWindow {
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  struct PartColumn {
-    QPushButton* lp = nullptr;       // "Part n", toggles the receive switch
-    QLabel* l = nullptr;             // the part number, large
-    QPushButton* stP = nullptr;      // the patch name, opens patch select
-    RollSpinBox* spPan = nullptr;
-    PanIndicator* lPanH = nullptr;
-    QSpinBox* spCh = nullptr;
-    QComboBox* cbOut = nullptr;
-    QComboBox* cbEfxOut = nullptr;
-    QToolButton* spA = nullptr;      // down while the part sounds on the test channel
-    ValueFader* slVol = nullptr;
-    RollSpinBox* spLev = nullptr;
-    RollSpinBox* spCho = nullptr;
-    RollSpinBox* spRev = nullptr;
-  };
-
   void buildControls();
+  void buildStatusBar();
   QWidget* buildTopBar();
   QWidget* buildQuickEdit();
-  QWidget* buildColumn(int column);
-  QWidget* buildOverview();
   QWidget* buildPadColumn();
-  void bindColumn(int column);
-  void connectButtons();
+  void bindColumns();
+  void connectWindowButtons();
+  void connectQuickEdit();
+  void connectParts();
 
-  int partOf(int column) const { return ctx_.store.PartPage + column; }
+  int partOf(int column) const { return page_ + column; }
   void refreshOnActivation();
   void fillColumnHeads();
+  // Which performance the window shows: the Temporary one, or a list entry.
+  void showWhatIsEdited();
   // Patch captions of the shown parts; returns true when one of them is a PCM-card patch.
   bool fillPatchCaptions();
-  void fillEfxCombos();
-  void enableEfxCombo(int column);
   void fillPanIndicators();
-  void fillOverviewPatchNames();
-  void checkPageButton();
   void announcePcmOnce();
   void columnReceiveClicked(int column);
   void columnSoundClicked(int column);
   void patchClicked(int column);
   void allPanToFirst();
   void allPartsToFirst(const Parameter& parameter, int shown);
-  void nameEdited(const QString& text);
-  void nameLeft();
   void storeChanged(const StoreChange& change);
   void refreshDisplays();
 
   EditingContext& ctx_;
   BindingSet bindings_;
-  QPointer<QAction> changeNameAlways_;
+  int page_ = 0;  // the first part the columns show and edit, taken from the cursor at each fill
 
-  std::array<PartColumn, PartsPerPage> columns_{};
-  std::array<QPushButton*, address::PartCount> onLabels_{};
-  std::array<QLabel*, address::PartCount> patchLabels_{};
-  std::array<QPushButton*, PageCount> pageButtons_{};
-  QButtonGroup* pages_ = nullptr;
-  QTableWidget* stGr1_ = nullptr;
-  QLabel* lKeyRange_ = nullptr;
+  std::array<PartColumn*, PartsPerPage> columns_{};
+  PartsOverview* overview_ = nullptr;
   QLineEdit* ePname_ = nullptr;
+  PerformanceNameEdit* name_ = nullptr;
   QToolButton* spPlay_ = nullptr;
   QCheckBox* chAlways_ = nullptr;
-  QCheckBox* keepNote_ = nullptr;
-  TestPad* testPad_ = nullptr;
-  QLabel* lTestPad_ = nullptr;
-  QLabel* lChannel_ = nullptr;
   QLabel* status_ = nullptr;
+  QLabel* lShows_ = nullptr;
 
   // The patch bytes of the performance the "PCM" box was shown for: once per performance.
   std::optional<std::vector<Byte>> pcmAnnouncedFor_;

@@ -1,7 +1,10 @@
 #include "editors/test_pad.h"
 
+#include <QCheckBox>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QVBoxLayout>
 
 #include <algorithm>
 
@@ -107,6 +110,29 @@ void TestPad::hideEvent(QHideEvent* event) {
   // A held note would keep sounding with nobody left to release it.
   release();
   QWidget::hideEvent(event);
+}
+
+QWidget* makeTestPadPanel(EditingContext& context) {
+  auto* panel = new QWidget;
+  auto* col = new QVBoxLayout(panel);
+  col->setContentsMargins(0, 0, 0, 0);
+  auto* caption = new QLabel(QStringLiteral("Test Pad"));
+  caption->setObjectName(QStringLiteral("Ltestpad"));
+  // The note and velocity text is wider than the pad.
+  caption->setMinimumWidth(caption->fontMetrics().horizontalAdvance(QStringLiteral("Note:127 - Velo:127")) + 4);
+  auto* pad = new TestPad(context);
+  auto* channel = new QLabel(QStringLiteral("Chann"));
+  channel->setObjectName(QStringLiteral("Lchannel"));
+  auto* keepNote = new QCheckBox(QStringLiteral("KeepNote"));
+  keepNote->setObjectName(QStringLiteral("KeepNote"));
+  col->addWidget(caption);
+  col->addWidget(pad, 0, Qt::AlignHCenter);
+  col->addWidget(channel);
+  col->addWidget(keepNote);
+  QObject::connect(keepNote, &QCheckBox::toggled, pad, &TestPad::setKeepNotes);
+  QObject::connect(pad, &TestPad::captionChanged, caption, &QLabel::setText);
+  QObject::connect(pad, &TestPad::channelCaptionChanged, channel, &QLabel::setText);
+  return panel;
 }
 
 }  // namespace quillon

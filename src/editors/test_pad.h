@@ -74,6 +74,10 @@ class TestPad : public QWidget {
   Byte lastVelocity_ = 0;
 };
 
+// The pad with its captions: the note and velocity above it, the channel
+// below, and "KeepNote".
+QWidget* makeTestPadPanel(EditingContext& context);
+
 // What the pad says when it cannot play.
 inline constexpr const char* TestPadMidiClosed = "TestPad Midi Closed\rSelect Midi Devices";
 

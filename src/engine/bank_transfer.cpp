@@ -278,7 +278,7 @@ std::string BankTransfer::readSlotName(BankArea bank, int slot) {
 }
 
 int BankTransfer::sendPerformance(TransferSession& session, BankArea bank, int number, const PerformanceRecord& record,
-                                  TransferView& view) {
+                                  TransferView& view, bool countBlocks) {
   const BlockSizes sizes = sender_.settings().sizes;
   for (int block = 0; block < TempBlockCount; ++block) {
     view.messageGoesOut();
@@ -286,6 +286,7 @@ int BankTransfer::sendPerformance(TransferSession& session, BankArea bank, int n
     const auto bytes = blockBytes(record, block);
     sender_.SendSysexData(performanceBlockAddress(performanceAreaOf(bank), number, block), bytes,
                           blockLength(sizes, block));
+    if (countBlocks) view.collected(block + 1);
     sender_.pace();
     if (session.cancelledByUser()) return block + 1;
   }
@@ -318,9 +319,8 @@ bool BankTransfer::storePerformance(BankArea bank, int slot, TransferView& view)
   view.progress(0);
   view.collected(0);
   const PerformanceRecord record = s.TempPerformance;  // the sender must not read what it mirrors
-  const int sent = sendPerformance(scope.session(), bank, slot - 1, record, view);
+  const int sent = sendPerformance(scope.session(), bank, slot - 1, record, view, true);
   performancesSent_ = sent == TempBlockCount ? 1 : 0;
-  view.collected(performancesSent_);
   endCommand(scope.session());
   view.busy(false);
   view.end();

@@ -116,9 +116,10 @@ class BankTransfer {
   void endCommand(const TransferSession& session);
   void fetchPerformances(TransferSession& session, BankArea bank, int first, int count, TransferView& view);
   int wholeSoFar(const TransferSession& session, BankArea bank, int first, int last) const;
-  // Returns the blocks that left before a cancel stopped it (17 when whole).
+  // Returns the blocks that left before a cancel stopped it (17 when whole);
+  // `countBlocks`: the wait window counts them (a store of one performance).
   int sendPerformance(TransferSession& session, BankArea bank, int number, const PerformanceRecord& record,
-                      TransferView& view);
+                      TransferView& view, bool countBlocks = false);
   void clearBankList(BankArea bank);
   void finishBankList(BankArea bank);
   std::string cancelledFetchText() const;

@@ -80,11 +80,9 @@ struct PerformanceStore {
   // Shared by the part editors: area 01, sub 00, then block and offset per send.
   SysexAddress SysexAddressBuffer{address::AreaTemporary, 0, 0, 0};
   std::int32_t SendLength = 1;
-  std::int32_t PartPage = 0;
-  std::int32_t PartSlot = 0;
-  // The eight-part windows (switches, key range): first part shown (0 or 8) and the row last touched (0..7).
-  std::int32_t SwitchHalf = 0;
-  std::int32_t SwitchPart = 0;
+  // The part last touched in an editing window (the windows' pages and halves
+  // live in their editing cursor); the test channel follows its receive channel.
+  std::int32_t EditedPart = 0;
 
   bool Updating = false;
   bool FormFilling = false;
@@ -111,15 +109,8 @@ struct PerformanceStore {
   void notifyReloaded(ChangeOrigin origin) const { notifyChanged(StoreChange::everything(origin)); }
 
   // The part being edited and its block byte.
-  int editedPart() const { return PartPage + PartSlot; }
+  int editedPart() const { return EditedPart; }
   Byte editedPartBlock() const { return address::partBlock(editedPart()); }
-
-  // Makes the four-column editor follow the part last touched in an eight-part window.
-  void syncPartPage() {
-    const int part = SwitchHalf + SwitchPart;
-    PartPage = part - part % PartsPerPage;
-    PartSlot = part % PartsPerPage;
-  }
 
   PerformanceRecord& selectedPerformance();
 

@@ -17,8 +17,6 @@ struct PatchRef {
 
 // A grid click or a finder hit: receive switch and channel kept, then the patch.
 inline constexpr int PatchSendLength = part::PatchNumberLow + 1;
-// A bank change also sends the part's level as stored.
-inline constexpr int BankSendLength = part::Level + 1;
 
 PatchRef patchOf(const PerfPartRecord& record);
 Bytes patchChoiceBytes(const PerfPartRecord& record, const PatchRef& patch, int length);

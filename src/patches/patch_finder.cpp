@@ -204,7 +204,7 @@ void PatchFinder::audition(const QModelIndex& index) {
   timer1_->stop();
   const PatchHit& hit = result_.hits[static_cast<std::size_t>(index.row())];
   lkeus_->setText(toQ(hitCode(hit)));
-  const int part = std::clamp(ctx_.store.editedPart(), 0, address::PartCount - 1);
+  const int part = std::clamp(part_, 0, address::PartCount - 1);
   sendPatchChoice(ctx_.edit, part, {hit.groupType, hit.groupId, hit.number}, PatchSendLength, SendGuard::Updating);
   ctx_.sender.pace();
   if (chSound_->isChecked()) ctx_.sender.PlayTestNote();

@@ -33,6 +33,8 @@ class PatchFinder : public QDialog {
   explicit PatchFinder(EditingContext& context, QWidget* parent = nullptr);
   ~PatchFinder() override;
 
+  // The part a click on a hit sends to (0..15): the patch select window's.
+  void setPart(int part) { part_ = part; }
   // Searches with the text of the find field; runs on every change of it.
   void search();
   const PatchSearchResult& result() const { return result_; }
@@ -58,6 +60,7 @@ class PatchFinder : public QDialog {
 
   EditingContext& ctx_;
   PatchSearchResult result_;
+  int part_ = 0;
   QComboBox* edFind_ = nullptr;
   QListWidget* list1_ = nullptr;
   ItemPicks* picks_ = nullptr;

@@ -1,5 +1,7 @@
 #include "patches/patch_select_window.h"
 
+#include "editors/binding/editing_cursor.h"
+
 #include <QComboBox>
 #include <QEvent>
 #include <QFontMetrics>
@@ -15,6 +17,7 @@
 
 #include <algorithm>
 
+#include "editors/binding/editing_cursor.h"
 #include "editors/binding/store_notifier.h"
 #include "editors/window_support.h"
 #include "engine/sender.h"
@@ -198,13 +201,11 @@ void PatchSelectWindow::fillBoardList() {
 }
 
 void PatchSelectWindow::showForPart(int part) {
-  PerformanceStore& s = ctx_.store;
-  if (s.editedPart() != part) {
-    s.PartPage = part - part % PartsPerPage;
-    s.PartSlot = part % PartsPerPage;
-  }
+  // The window keeps this part until it is asked for another: touching
+  // another column of the editor does not retarget it behind the user's back.
+  part_ = std::clamp(part, 0, address::PartCount - 1);
   if (isVisible()) {
-    openedWith_ = patchOf(s.TempPerformance.parts[static_cast<std::size_t>(s.editedPart())]);
+    openedWith_ = patchOf(partRecord());
     pcmShown_ = false;
     refresh();
   }
@@ -212,8 +213,7 @@ void PatchSelectWindow::showForPart(int part) {
 }
 
 void PatchSelectWindow::showEvent(QShowEvent* event) {
-  openedWith_ = patchOf(ctx_.store.TempPerformance.parts[static_cast<std::size_t>(
-      std::clamp(ctx_.store.editedPart(), 0, address::PartCount - 1))]);
+  openedWith_ = patchOf(partRecord());
   pcmShown_ = false;
   refresh();
   QWidget::showEvent(event);
@@ -228,7 +228,6 @@ void PatchSelectWindow::changeEvent(QEvent* event) {
 void PatchSelectWindow::refresh() {
   {
     Filling fill(*this);
-    part_ = std::clamp(ctx_.store.editedPart(), 0, address::PartCount - 1);
     const PatchRef stored = patchOf(partRecord());
     groupType_ = stored.groupType;
     groupId_ = stored.groupId;
@@ -315,14 +314,9 @@ void PatchSelectWindow::bankChanged(BankSource source) {
   }
   fillGrid();
   showFirstPanel();
+  // Browsing banks changes nothing the module plays: only a chosen patch is sent.
   if (filling_ || lastIndex_ < 0) return;
-  // The marked cell is what the module gets; a shorter bank gives its last patch.
-  const int index = std::clamp(currentCellIndex(), 0, lastIndex_);
-  selectCellQuietly(index);
-  selectedNumber_ = index + shownOffset_;
-  sendPatchChoice(ctx_.edit, part_, {groupType_, groupId_, selectedNumber_}, BankSendLength, SendGuard::FormFilling);
-  ctx_.sender.pace();
-  showFirstPanel();
+  selectCellQuietly(std::clamp(currentCellIndex(), 0, lastIndex_));
 }
 
 bool PatchSelectWindow::chooseBankNamed(const QString& name) {
@@ -375,8 +369,14 @@ void PatchSelectWindow::cellPicked(const QModelIndex& index) {
   }
   panels_[1]->setText(QStringLiteral("Selected no: %1").arg(cell + 1));
   selectedNumber_ = cell + shownOffset_;
-  sendPatchChoice(ctx_.edit, part_, {groupType_, groupId_, selectedNumber_}, PatchSendLength, SendGuard::FormFilling);
+  sendPatch({groupType_, groupId_, selectedNumber_}, PatchSendLength);
   showFirstPanel();
+}
+
+void PatchSelectWindow::sendPatch(const PatchRef& patch, int length) {
+  // The test channel follows the part this window edits.
+  ctx_.cursor.markEdited(part_);
+  sendPatchChoice(ctx_.edit, part_, patch, length, SendGuard::FormFilling);
 }
 
 void PatchSelectWindow::upperHalfClicked() { bankChanged(BankSource::Boards); }
@@ -385,13 +385,15 @@ void PatchSelectWindow::findClicked() {
   const PatchRef earlier = patchOf(partRecord());
   // Whatever the finder sends, and sending the earlier patch back, is one step to undo.
   ctx_.edit.beginGroup();
+  ctx_.cursor.markEdited(part_);
+  finder_.setPart(part_);
   const bool chosen = finder_.exec() == QDialog::Accepted;
   if (chosen) {
     ctx_.edit.endGroup();
     hide();
     return;
   }
-  sendPatchChoice(ctx_.edit, part_, earlier, PatchSendLength, SendGuard::FormFilling);
+  sendPatch(earlier, PatchSendLength);
   ctx_.edit.endGroup();
   ctx_.sender.pace();
   refresh();

@@ -40,7 +40,8 @@ class PatchSelectWindow : public QWidget {
   // The bank and the marked cell from the part's stored patch; nothing is sent.
   void refresh();
   int part() const { return part_; }
-  // Chooses the bank of that name as the user does (it is sent); false when no list offers it.
+  // Chooses the bank of that name as the user does (nothing is sent until a patch is picked);
+  // false when no list offers it.
   bool chooseBankNamed(const QString& name);
   QString statusText(int panel) const;
 
@@ -69,6 +70,7 @@ class PatchSelectWindow : public QWidget {
   void selectCellQuietly(int index);
   int currentCellIndex() const;
   void cellPicked(const QModelIndex& index);
+  void sendPatch(const PatchRef& patch, int length);
   void upperHalfClicked();
   void findClicked();
   void highlight(std::optional<Family> family);

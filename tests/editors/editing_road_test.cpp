@@ -23,7 +23,8 @@ using namespace quillon;
 
 namespace {
 
-constexpr int Column = 1;  // the level fader edits part PartPage + 1
+constexpr int Page = 4;    // the small editor shows parts 5..8
+constexpr int Column = 1;  // the level fader edits part Page + 1
 
 // Data the module sends on its own, handed to the program's incoming decoder.
 class ModuleSays : public MidiEventSource {
@@ -53,8 +54,9 @@ struct SmallEditor {
     for (QWidget* w : {static_cast<QWidget*>(level), static_cast<QWidget*>(pan), static_cast<QWidget*>(always)})
       layout->addWidget(w);
     bindings.setChangeAlways(always);
-    bindings.bind(level, param::PartLevel, PartRef::editorColumn(c.store, Column), {.accessibleName = "Part %1 level"});
-    bindings.bind(pan, param::PartPan, PartRef::editorColumn(c.store, 0));
+    const auto page = [] { return Page; };
+    bindings.bind(level, param::PartLevel, PartRef::editorColumn(c.cursor, page, Column), {.accessibleName = "Part %1 level"});
+    bindings.bind(pan, param::PartPan, PartRef::editorColumn(c.cursor, page, 0));
     window.resize(120, 400);
     window.show();
   }
@@ -89,7 +91,6 @@ class EditingRoadTest : public QObject {
     ProgramWindows windows(*t.context);
     AppContext& c = *t.context;
     c.engineSettings.sysDly = 20;
-    c.store.PartPage = 4;
     c.store.TempPerformance.parts[5][part::Level] = 50;
     module().temporary().parts[5][part::Level] = 50;
     SmallEditor editor(c);
@@ -104,7 +105,7 @@ class EditingRoadTest : public QObject {
     QTest::keyClick(editor.level, Qt::Key_Up);  // a settled change: one data set
     QTRY_COMPARE(moduleLevel(5), Byte{51});
     QCOMPARE(c.log.SendLogCount, sentBefore + 2);  // two log lines per data set
-    QCOMPARE(c.store.PartSlot, Column);
+    QCOMPARE(c.store.editedPart(), Page + Column);
 
     editor.drag(5);  // Change Always off: only the release sends
     QCOMPARE(c.log.SendLogCount, sentBefore + 4);
@@ -139,7 +140,7 @@ class EditingRoadTest : public QObject {
     c.engineSettings.sysDly = 20;
     windows.mainWindow->getTemp();
     QVERIFY(!c.store.NoPerformance);
-    const Byte original = moduleLevel(Column);
+    const Byte original = moduleLevel(Page + Column);
     SmallEditor editor(c);
     editor.bindings.refresh();
     EditHistory& history = c.history;
@@ -147,13 +148,13 @@ class EditingRoadTest : public QObject {
 
     editor.level->setFocus();
     QTest::keyClick(editor.level, Qt::Key_PageUp);
-    const Byte edited = moduleLevel(Column);
+    const Byte edited = moduleLevel(Page + Column);
     QVERIFY(edited != original);
     history.undo();
-    QTRY_COMPARE(moduleLevel(Column), original);
+    QTRY_COMPARE(moduleLevel(Page + Column), original);
     QCOMPARE(editor.level->Position(), int(original));  // the control follows the undo
     history.redo();
-    QTRY_COMPARE(moduleLevel(Column), edited);
+    QTRY_COMPARE(moduleLevel(Page + Column), edited);
 
     editor.always->setChecked(true);
     const int before = history.stepCount();
@@ -162,7 +163,7 @@ class EditingRoadTest : public QObject {
     c.edit.setAllParts(param::PartLevel, [](int) { return 33; }, SendGuard::FormFilling);
     QCOMPARE(history.stepCount(), before + 2);  // one Quick Edit, one step
     history.undo();
-    for (int p = 0; p < address::PartCount; ++p) QVERIFY(moduleLevel(p) != 33 || p == Column);
+    for (int p = 0; p < address::PartCount; ++p) QVERIFY(moduleLevel(p) != 33 || p == Page + Column);
 
     windows.mainWindow->getTemp();  // the module's data again: a new history
     QCOMPARE(history.stepCount(), 0);

@@ -9,12 +9,14 @@
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QTest>
+#include <QTimer>
 
 #include "app/windows.h"
 #include "app_fixture.h"
 #include "controls/roll_spin_box.h"
 #include "midi/midi_backend.h"
 #include "midi/virtual_backend.h"
+#include "settings/names/patch_evaluation.h"
 
 using namespace quillon;
 
@@ -60,16 +62,20 @@ class PartSwitchesTest : public QObject {
     r.setReserves({}, 4);  // 64 in all
     r.windows.partSwitches->showAndRaise();
     QCOMPARE(r.windows.partSwitches->sumText(), QStringLiteral("64"));
-    const auto boxes = [&] { return std::count(r.t.infos.begin(), r.t.infos.end(), PartSwitchesWindow::FullText); };
+    const auto boxes = [&] {
+      return std::count_if(r.t.infos.begin(), r.t.infos.end(),
+                           [](const std::string& box) { return box.starts_with(PartSwitchesWindow::FullText); });
+    };
     r.typeVoices(1, 5);
     QCOMPARE(boxes(), 1);
+    QVERIFY2(r.t.infos.back().ends_with("Part 1 can have 4 voices at most."), r.t.infos.back().c_str());
     QCOMPARE(r.voices(1)->value(), 4);
     QCOMPARE(moduleReserve(0), Byte{4});
 
     r.setReserves({4, 2}, 4);  // 62
     r.windows.partSwitches->fill();
-    r.typeVoices(2, 6);
-    QCOMPARE(boxes(), 3);  // two more: two voices over
+    r.typeVoices(2, 20);
+    QCOMPARE(boxes(), 2);  // one more, however many voices over
     QCOMPARE(moduleReserve(1), Byte{4});
     QCOMPARE(r.windows.partSwitches->restText(), QStringLiteral("0"));
 
@@ -81,7 +87,7 @@ class PartSwitchesTest : public QObject {
     QCOMPARE(moduleReserve(0), Byte{3});
     const int sent = r.c.log.SendLogCount;
     r.typeVoices(2, 6);
-    QCOMPARE(boxes(), 4);
+    QCOMPARE(boxes(), 3);
     QCOMPARE(r.voices(2)->value(), 5);
     QCOMPARE(moduleReserve(1), Byte{5});
     QCOMPARE(r.c.log.SendLogCount, sent);
@@ -89,10 +95,10 @@ class PartSwitchesTest : public QObject {
 
   void quickEditPitchAndHalves() {
     Rig r;
-    r.c.store.PartPage = 0;
+    r.c.cursor.showPage(0);
     r.windows.partSwitches->showAndRaise();
     // Filling touched every row: the editor comes back on the page of part 8.
-    QCOMPARE(r.c.store.PartPage, 4);
+    QCOMPARE(r.c.cursor.partPage(), 4);
     r.setReserves({}, 0);
     QTest::mouseClick(r.in<QPushButton>(r.windows.partSwitches.get(), "BallVto4"), Qt::LeftButton);
     for (int p = 0; p < address::PartCount; ++p) QCOMPARE(moduleReserve(p), Byte{4});
@@ -110,13 +116,17 @@ class PartSwitchesTest : public QObject {
     QCOMPARE(module().temporary().parts[2][part::FineTune], Byte{100});
 
     QTest::mouseClick(r.in<QPushButton>(r.windows.partSwitches.get(), "B18916"), Qt::LeftButton);
-    QCOMPARE(r.in<QLabel>(r.windows.partSwitches.get(), "lpn2")->text(), QStringLiteral("Rhythm Set"));
+    // Part 10 by the one name of its rhythm set.
+    QTRY_VERIFY(!r.windows.mainWindow->timer1()->isActive());
+    r.windows.partSwitches->fill();
+    QCOMPARE(r.in<QLabel>(r.windows.partSwitches.get(), "lpn2")->text(),
+             QString::fromStdString(partSoundName(r.c.store.TempPerformance.parts[RhythmPart], RhythmPart, r.c.names)));
     QCOMPARE(r.in<QLabel>(r.windows.partSwitches.get(), "lp2")->text(), QStringLiteral("Part 10"));
     r.in<QCheckBox>(r.windows.partSwitches.get(), "MR3")->click();  // part 11
     QCOMPARE(module().temporary().parts[10][part::ReceiveSwitch],
              Byte(r.in<QCheckBox>(r.windows.partSwitches.get(), "MR3")->isChecked()));
-    QCOMPARE(r.c.store.PartPage, 8);
-    QCOMPARE(r.c.store.PartSlot, 2);
+    QCOMPARE(r.c.cursor.partPage(), 8);
+    QCOMPARE(r.c.cursor.partSlot(), 2);
   }
 
   void keyBarsSendPairsAndPushEachOther() {

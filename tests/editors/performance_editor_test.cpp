@@ -28,6 +28,7 @@
 #include "editors/test_pad.h"
 #include "midi/midi_backend.h"
 #include "midi/virtual_backend.h"
+#include "settings/names/patch_evaluation.h"
 
 using namespace quillon;
 
@@ -112,7 +113,7 @@ class PerformanceEditorTest : public QObject {
     QTest::keyClick(level, Qt::Key_Down);
     QCOMPARE(r.sent(), QStringList{QStringLiteral(" 01 00 15 06 63")});
     QCOMPARE(r.partByte(5, part::Level), 99);
-    QCOMPARE(r.ctx().store.PartSlot, 1);
+    QCOMPARE(r.ctx().store.editedPart(), 5);
 
     // Pan limits, and the grid's view of them.
     auto* pan = r.get<RollSpinBox>(QStringLiteral("SpPan1"));
@@ -143,7 +144,7 @@ class PerformanceEditorTest : public QObject {
     QSignalSpy patchSelect(&r.ed(), &PerformanceEditor::patchSelectRequested);
     r.click(QStringLiteral("StP3"));
     QCOMPARE(patchSelect.takeFirst().at(0).toInt(), 6);
-    QCOMPARE(r.ctx().store.PartSlot, 2);
+    QCOMPARE(r.ctx().store.editedPart(), 6);
     r.click(QStringLiteral("SpPlay"));
     QVERIFY(r.ctx().engineSettings.noteOn);
     QVERIFY(r.windows->mainWindow->playNoteAction()->isChecked());
@@ -200,38 +201,56 @@ class PerformanceEditorTest : public QObject {
     QCOMPARE(r.get<RollSpinBox>(QStringLiteral("SpPan4"))->Value(), -64);
   }
 
-  void nameIsSentCleanAndStoredAsTyped() {
+  void nameGoesThroughTheEditPath() {
     Rig r;
+    const PerfCommonRecord before = r.module().temporary().common;
+    const auto moduleName = [&] { return QString::fromStdString(performanceName(r.module().temporary().common)); };
     auto* name = r.get<QLineEdit>(QStringLiteral("EPname"));
     name->clear();
     QTest::keyClicks(name, QStringLiteral("Ab~"));
-    QVERIFY(r.sent().isEmpty());  // "Change Name Always" is not checked
+    QCOMPARE(name->text(), QStringLiteral("Ab "));  // the module shows no tilde
+    QVERIFY(r.sent().isEmpty());  // "Change Name Always" is not checked: leaving the field sends it
+    QTest::keyClick(name, Qt::Key_Return);
+    QCOMPARE(r.sent(), QStringList{QStringLiteral(" 01 00 00 00 41 62 20 20 20 20 20 20 20 20 20 20")});
+    QCOMPARE(moduleName(), QStringLiteral("Ab          "));
+    QCOMPARE(QString::fromStdString(performanceName(r.ctx().store.PerformanceList[0].common)), moduleName());
+    r.undo();
+    QCOMPARE(r.module().temporary().common, before);
+    QCOMPARE(name->text().trimmed(), QString::fromStdString(performanceName(before)).trimmed());
+
+    // "Change Name Always": every keystroke goes out; typing and leaving are one step to undo.
     r.windows->mainWindow->changeNameAlwaysAction()->setChecked(true);
+    r.clearLog();
     name->clear();
-    QTest::keyClicks(name, QStringLiteral("Ab~"));
-    QCOMPARE(r.sent().size(), 3);
-    QCOMPARE(r.sent().last(), QStringLiteral(" 01 00 00 00 41 62 20 20 20 20 20 20 20 20 20 20"));
+    QTest::keyClicks(name, QStringLiteral("Xy"));
     QTest::keyClick(name, Qt::Key_Return);
-    QCOMPARE(QString::fromStdString(performanceName(r.ctx().store.TempPerformance.common)), QStringLiteral("Ab~         "));
-    QCOMPARE(r.sent().size(), 3);
-    QTest::keyClick(name, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClick(name, Qt::Key_Backspace);
-    QTest::keyClick(name, Qt::Key_Return);
-    QCOMPARE(r.sent().size(), 3);
-    QCOMPARE(QString::fromStdString(performanceName(r.ctx().store.PerformanceList[0].common)), QString(12, QLatin1Char(' ')));
+    QCOMPARE(r.sent().size(), 2);
+    QCOMPARE(moduleName(), QStringLiteral("Xy          "));
+    r.undo();
+    QCOMPARE(r.module().temporary().common, before);
   }
 
   void overviewPagesDrumColumnAndSoundingParts() {
     Rig r([](PerformanceRecord& p) {
       shown::setPatchNumber(p.parts[9], 0);  // Preset A rhythm set 0
       p.parts[3][part::KeyRangeUpper] = 100;
+      p.common[common::KeyRangeSwitch] = 1;
     });
+    // Part 10 has one name everywhere: its rhythm set's.
+    QCOMPARE(r.get<QLabel>(QStringLiteral("lpn10"))->text(), QStringLiteral("PopDrumSet1"));
+    QCOMPARE(r.windows->mainWindow->patchGrid()->item(patchGridRow(9), patchGridColumn(9))->text(),
+             QStringLiteral(" P 10  PopDrumSet1"));
+    // "Key Range In Use" follows the key-range switch.
     QVERIFY(r.get<QWidget>(QStringLiteral("LKeyRange"))->isVisible());
+    r.click(QStringLiteral("BKeyRange"));
+    r.get<QCheckBox>(r.windows->keyRange.get(), QStringLiteral("CbKeyRange"))->click();
+    QTRY_VERIFY(!r.get<QWidget>(QStringLiteral("LKeyRange"))->isVisible());
+    r.ed().showEditor();
     QCOMPARE(r.ed().statusText(), QStringLiteral(" Current Sounding Parts: 1, "));
     QVERIFY(r.get<QToolButton>(QStringLiteral("SpA1"))->isChecked());
     r.click(QStringLiteral("l12on"));
     QCOMPARE(r.partByte(11, part::ReceiveSwitch), 1);
-    QCOMPARE(r.ctx().store.PartPage, 8);
+    QCOMPARE(r.ed().page(), 8);
     QVERIFY(r.get<QPushButton>(QStringLiteral("Sp9_12"))->isChecked());
     QCOMPARE(r.get<QPushButton>(QStringLiteral("lp4"))->text(), QStringLiteral("Part 12"));
     QCOMPARE(r.get<QPushButton>(QStringLiteral("lp2"))->text(), QStringLiteral("Part 10  Drum"));
@@ -265,10 +284,11 @@ class PerformanceEditorTest : public QObject {
     QTRY_VERIFY(!r.windows->mainWindow->timer1()->isActive());
     QCOMPARE(r.t.infos, (std::vector<std::string>{"PCM", "PCM"}));
 
-    // No performance: the page changes and FormFilling stays as it was.
+    // No performance: the columns keep their parts, and FormFilling stays as it was.
     r.ctx().store.NoPerformance = true;
     r.click(QStringLiteral("Sp13_16"));
-    QCOMPARE(r.ctx().store.PartPage, 12);
+    QCOMPARE(r.ed().page(), 0);
+    QVERIFY(r.get<QPushButton>(QStringLiteral("sp1_4"))->isChecked());
     QVERIFY(!r.ctx().store.FormFilling);
   }
 

@@ -56,8 +56,8 @@ TEST(ParameterTable, ShownValuesStoreWithTheirBiasAndNibbles) {
 class EditPathTest : public ::testing::Test, public EditObserver {
  protected:
   EditPathTest() { edit.setObserver(this); }
-  void edited(const EditStep& step, bool grouped) override { steps.push_back({step, grouped}); }
-  void groupEnded() override { ++groupsEnded; }
+  void edited(const EditStep& step, EditGroup group) override { steps.push_back({step, group != NoGroup}); }
+  void groupEnded(EditGroup) override { ++groupsEnded; }
 
   PerformanceStore store;
   testing::RecordingHost host;
@@ -70,8 +70,7 @@ class EditPathTest : public ::testing::Test, public EditObserver {
 };
 
 TEST_F(EditPathTest, PartCommonAndSystemParametersLeaveAsExactDataSets) {
-  store.PartPage = 4;
-  store.PartSlot = 1;
+  store.EditedPart = 5;
   store.SelectedIndex = 2;
   ASSERT_TRUE(edit.set(param::PartLevel, 5, 100, SendGuard::FormFilling));
   ASSERT_TRUE(edit.set(param::ChorusLevel, 0, 127, SendGuard::Updating));

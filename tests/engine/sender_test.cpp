@@ -94,8 +94,7 @@ TEST_F(SenderTest, MemosHoldAt111LinesAndAreEmptiedIndependently) {
 TEST_F(SenderTest, TestNoteFollowsTheDT1OnTheEditedPartsChannel) {
   settings.noteOn = true;
   store.TempPerformance.parts[5][part::ReceiveChannel] = 2;  // channel 3
-  store.PartPage = 4;
-  store.PartSlot = 1;
+  store.EditedPart = 5;
   store.SysexAddressBuffer = address::temporaryPart(5, part::Pan);
   const Byte pan = 0x40;
   sender.SendEditParameter(std::span(&pan, 1));

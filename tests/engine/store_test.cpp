@@ -31,8 +31,7 @@ TEST(ShownValues, TempoAndPatchNumberHalves) {
 
 TEST(PerformanceStore, EditedPartAddressing) {
   PerformanceStore store;
-  store.PartPage = 4;
-  store.PartSlot = 1;
+  store.EditedPart = 5;
   EXPECT_EQ(store.editedPart(), 5);
   EXPECT_EQ(store.editedPartBlock(), 0x15);
 }

@@ -15,6 +15,7 @@
 #include <QToolButton>
 
 #include "app/windows.h"
+#include "controls/value_fader.h"
 #include "app_fixture.h"
 #include "midi/virtual_backend.h"
 #include "program_fixture.h"
@@ -141,10 +142,16 @@ class PatchWindowsTest : public QObject {
     QVERIFY(r.grid()->currentRow() == 5 && r.grid()->currentColumn() == 0);
     QCOMPARE(w->statusText(0), QStringLiteral(" Previous: Power Grand  Patch: Power Grand"));
 
-    r.chooseBank("CbSelectPreset", QStringLiteral("Preset B"));  // the marked cell's patch of the new bank
+    r.chooseBank("CbSelectPreset", QStringLiteral("Preset B"));  // browsing: the part keeps its sound
+    QVERIFY(r.sentToPart(0).empty());
     r.pick(2, 3);
     QCOMPARE(r.sentToPart(0).back(), r.partHead(0, 0, 4, 35));
     QCOMPARE(w->statusText(0), QStringLiteral(" Previous: Power Grand  Patch: ") + r.grid()->item(3, 2)->text());
+    // Another column touched in the editor: the window, refilled as its activation does, keeps its part.
+    QTest::keyClick(Rig::find<ValueFader>(r.windows->performanceEditor.get(), "SlVol3"), Qt::Key_Down);
+    w->refresh();
+    r.pick(2, 4);
+    QCOMPARE(r.sentToPart(0).back(), r.partHead(0, 0, 4, 36));
 
     // A board patch above 128 opens on the upper half; the finder's "Find a Patch" button is there.
     r.sent.clear();

@@ -315,7 +315,9 @@ else
   if start_sim "$base-q" --reply-delay 30; then
     ports=(--in "$base-q-out" --out "$base-q-in" --delay 20)
     retried "$syx" get-bank "${ports[@]}" --bank card "$work/q-bank.syx"
+    mkdir -p "$work/q-names"
     retried "$syx" get-names "${ports[@]}" --bank user --write-ini "$work/q-names"
+    grep -q "^127=U:128 " "$work/q-names/User.ini" || failed "slow module: User.ini lacks the 128th name"
     retried "$syx" store "${ports[@]}" --verify --bank user --slot 3 "$work/demo.syx" 2
     has "Read back: the module holds what was sent."
     stop_sim

@@ -3,12 +3,16 @@
 #include <QAbstractButton>
 #include <QWidget>
 
+#include <utility>
+
+#include "editors/binding/editing_cursor.h"
 #include "editors/binding/store_notifier.h"
 
 namespace quillon {
 
-PartRef PartRef::editorColumn(PerformanceStore& store, int column) {
-  return {[&store, column] { return store.PartPage + column; }, [&store, column] { store.PartSlot = column; }};
+PartRef PartRef::editorColumn(EditingCursor& cursor, std::function<int()> page, int column) {
+  return {[page, column] { return page() + column; },
+          [&cursor, page, column] { cursor.touchColumn(page(), column); }};
 }
 
 bool Binding::covers(const StoreChange& change) const {
@@ -19,27 +23,21 @@ bool Binding::covers(const StoreChange& change) const {
   return change.touches(area, block, parameter_.offsetFor(p), parameter_.length());
 }
 
-// Refreshes run with the window's store flag set, so that nothing the controls
-// raise meanwhile can reach the module, whichever road a handler takes.
-class BindingSet::Guard {
- public:
-  explicit Guard(BindingSet& set) : set_(set), flag_(storeFlag(set)), was_(flag_) {
-    ++set_.refreshing_;
-    flag_ = true;
-  }
-  ~Guard() {
-    flag_ = was_;
-    --set_.refreshing_;
-  }
+bool& BindingSet::guardFlag() {
+  return guard_ == SendGuard::FormFilling ? ctx_.store.FormFilling : ctx_.store.Updating;
+}
 
- private:
-  static bool& storeFlag(BindingSet& set) {
-    return set.guard_ == SendGuard::FormFilling ? set.ctx_.store.FormFilling : set.ctx_.store.Updating;
-  }
-  BindingSet& set_;
-  bool& flag_;
-  bool was_;
-};
+// Fills run with the window's store flag set, so that nothing the controls
+// raise meanwhile can reach the module, whichever road a handler takes.
+BindingSet::Filling::Filling(BindingSet& set) : set_(set), flag_(set.guardFlag()), was_(flag_) {
+  ++set_.refreshing_;
+  flag_ = true;
+}
+
+BindingSet::Filling::~Filling() {
+  flag_ = was_;
+  --set_.refreshing_;
+}
 
 BindingSet::BindingSet(EditingContext& context, SendGuard guard, QObject* parent)
     : QObject(parent), ctx_(context), guard_(guard) {
@@ -56,7 +54,7 @@ Binding* BindingSet::bind(QWidget* control, const Parameter& parameter, PartRef 
   b->adapter_->settled = [this, b](int v) { userChanged(*b, v, false); };
   b->adapter_->changing = [this, b](int v) { userChanged(*b, v, true); };
   {
-    Guard guard(*this);
+    Filling filling(*this);
     b->adapter_->setTexts(parameter.texts, parameter.shownMin);
     b->adapter_->setRange(parameter.shownMin, parameter.shownMax);
   }
@@ -67,7 +65,7 @@ Binding* BindingSet::bind(QWidget* control, const Parameter& parameter, PartRef 
 void BindingSet::rebind(Binding* b, const Parameter& parameter) {
   b->parameter_ = parameter;
   {
-    Guard guard(*this);
+    Filling filling(*this);
     b->adapter_->setRange(parameter.shownMin, parameter.shownMax);
   }
   refresh(b);
@@ -79,18 +77,18 @@ void BindingSet::setActive(Binding* b, bool active) {
 }
 
 void BindingSet::refresh() {
-  Guard guard(*this);
+  Filling filling(*this);
   for (auto& b : bindings_)
     if (b->active_) refreshOne(*b);
 }
 
 void BindingSet::refresh(Binding* b) {
-  Guard guard(*this);
+  Filling filling(*this);
   refreshOne(*b);
 }
 
 void BindingSet::showWithoutSending(Binding* b, int shown) {
-  Guard guard(*this);
+  Filling filling(*this);
   b->adapter_->show(shown);
 }
 
@@ -113,22 +111,30 @@ bool BindingSet::changeAlwaysOn() const { return changeAlways_ && changeAlways_-
 
 void BindingSet::closeDrag() {
   if (!dragging_) return;
+  dragging_->dragSent_.reset();
   dragging_ = nullptr;
-  ctx_.edit.endGroup();
+  ctx_.edit.closeGroup(std::exchange(dragGroup_, NoGroup));
 }
 
 void BindingSet::userChanged(Binding& b, int shown, bool dragging) {
   if (refreshing_ > 0 || !b.active_) return;
   if (b.options_.preview) b.options_.preview(shown);
   if (dragging && !(b.options_.sendWhileDragging || changeAlwaysOn())) return;
+  // The release of a drag whose last step already went out adds nothing.
+  if (!dragging && dragging_ == &b && b.dragSent_ == shown) {
+    closeDrag();
+    return;
+  }
   // A change raised from inside another (a key bar pushing its partner) joins that one's step.
   const bool outermost = nested_ == 0;
   if (outermost && dragging_ != &b) closeDrag();
   if (outermost && dragging && !dragging_) {
     // The steps of one drag are one undo step.
-    ctx_.edit.beginGroup();
+    dragGroup_ = ctx_.edit.openGroup();
     dragging_ = &b;
   }
+  std::optional<PerformanceEdit::Scope> inDrag;
+  if (outermost && dragging_) inDrag.emplace(ctx_.edit, dragGroup_);
   // A settled change and what it pushes along (a partner bar, a second send) are one step.
   const bool ownGroup = outermost && !dragging_;
   if (ownGroup) ctx_.edit.beginGroup();
@@ -136,8 +142,31 @@ void BindingSet::userChanged(Binding& b, int shown, bool dragging) {
   const bool sent = sendValue(b, shown);
   --nested_;
   if (ownGroup) ctx_.edit.endGroup();
+  inDrag.reset();
+  if (sent && dragging) b.dragSent_ = shown;
   if (outermost && !dragging) closeDrag();
   if (sent && b.options_.after) b.options_.after();
+}
+
+bool BindingSet::sendOnce(Binding& b, int value) {
+  sending_ = &b;
+  const int p = b.part();
+  bool sent = false;
+  if (b.options_.send)
+    sent = b.options_.send(value);
+  else if (b.parameter_.block == ParamBlock::Controller)
+    sent = controllers_ && controllers_->send(b.parameter_, p, value);
+  else
+    sent = ctx_.edit.set(b.parameter_, p, value, guard_);
+  sending_ = nullptr;
+  return sent;
+}
+
+void BindingSet::pauseBetweenSends() {
+  // Handlers that run during the wait are changes of their own, not inside this one.
+  const int nested = std::exchange(nested_, 0);
+  ctx_.edit.pace();
+  nested_ = nested;
 }
 
 bool BindingSet::sendValue(Binding& b, int shown) {
@@ -157,26 +186,22 @@ bool BindingSet::sendValue(Binding& b, int shown) {
     value = *adjusted;
     if (value != shown) showWithoutSending(&b, value);
   }
-  const int p = b.part();
-  const auto sendOnce = [&] {
-    if (b.options_.send) return b.options_.send(value);
-    if (b.parameter_.block == ParamBlock::Controller) return controllers_ && controllers_->send(b.parameter_, p, value);
-    return ctx_.edit.set(b.parameter_, p, value, guard_);
-  };
-  sending_ = &b;
-  const bool sent = sendOnce();
+  const unsigned ticket = ++b.sends_;
+  const bool sent = sendOnce(b, value);
+  // A fill during the send's waits (the listed performance going to the Temp first) showed the old value.
+  if (sent && b.adapter_->value() != value) showWithoutSending(&b, value);
   if (sent && b.options_.sendTwice) {
-    ctx_.sender.pace();
-    sendOnce();
+    pauseBetweenSends();
+    // A newer change of this control went out meanwhile, with its own second copy.
+    if (b.sends_ == ticket) sendOnce(b, b.adapter_->value());
   }
-  if (sent && b.options_.waitAfter) ctx_.sender.pace();
-  sending_ = nullptr;
+  if (sent && b.options_.waitAfter) pauseBetweenSends();
   return sent;
 }
 
 void BindingSet::storeChanged(const StoreChange& change) {
   if (refreshing_ > 0) return;
-  Guard guard(*this);
+  Filling filling(*this);
   for (auto& b : bindings_)
     if (b.get() != sending_ && b->active_ && b->covers(change)) refreshOne(*b);
 }

@@ -23,23 +23,28 @@ class QWidget;
 
 namespace quillon {
 
+class EditingCursor;
+
 // Which part a control edits now, and what touching the control records
 // before a send (the column of the editor, the row of an eight-part window).
+// The part comes from the window's own page or half, never from shared state,
+// so a control edits the part its caption names.
 struct PartRef {
   std::function<int()> part{};
   std::function<void()> touch{};
 
   int current() const { return part ? part() : 0; }
   static PartRef fixed(int part) { return {[part] { return part; }, {}}; }
-  // Column `column` (0..3) of the four-column editors: part PartPage + column;
-  // a touch sets PartSlot, so the sender's monitor channel follows the part.
-  static PartRef editorColumn(PerformanceStore& store, int column);
+  // Column `column` (0..3) of a four-column editor showing the page `page()`;
+  // a touch makes it the part edited, so the sender's test channel follows it.
+  static PartRef editorColumn(EditingCursor& cursor, std::function<int()> page, int column);
 };
 
 struct BindOptions {
   // Every drag step is sent, whatever "Change Always" says.
   bool sendWhileDragging = false;
-  // The same message once more, SysDly later (receive channel).
+  // The message once more, SysDly later (receive channel), with the value the
+  // control shows then; left out when a newer change of the control went out.
   bool sendTwice = false;
   // SysDly after the message (tune and patch changes pace themselves).
   bool waitAfter = false;
@@ -78,6 +83,8 @@ class Binding {
   PartRef part_;
   BindOptions options_;
   bool active_ = true;
+  unsigned sends_ = 0;            // changes sent, to tell a newer one
+  std::optional<int> dragSent_{};  // the value the last step of a running drag sent
 };
 
 class BindingSet : public QObject {
@@ -85,6 +92,21 @@ class BindingSet : public QObject {
  public:
   BindingSet(EditingContext& context, SendGuard guard, QObject* parent = nullptr);
   ~BindingSet() override;
+
+  // While one lives, the window's guard flag is set: whatever the controls
+  // raise as the window fills them cannot reach the module.
+  class Filling {
+   public:
+    explicit Filling(BindingSet& set);
+    ~Filling();
+    Filling(const Filling&) = delete;
+    Filling& operator=(const Filling&) = delete;
+
+   private:
+    BindingSet& set_;
+    bool& flag_;
+    bool was_;
+  };
 
   // Binds a control; returns nullptr (and binds nothing) for a control kind no adapter knows.
   Binding* bind(QWidget* control, const Parameter& parameter, PartRef part = {}, BindOptions options = {});
@@ -108,9 +130,12 @@ class BindingSet : public QObject {
   EditingContext& context() { return ctx_; }
 
  private:
-  class Guard;
+  bool& guardFlag();
   void userChanged(Binding& b, int shown, bool dragging);
   bool sendValue(Binding& b, int shown);
+  bool sendOnce(Binding& b, int value);
+  // SysDly between two sends; what the user changes meanwhile is a change of its own.
+  void pauseBetweenSends();
   void refreshOne(Binding& b);
   void closeDrag();
   void storeChanged(const StoreChange& change);
@@ -124,6 +149,7 @@ class BindingSet : public QObject {
   int refreshing_ = 0;
   Binding* sending_ = nullptr;  // its own notices are not shown back to it
   Binding* dragging_ = nullptr;  // the binding whose drag is one open undo step
+  EditGroup dragGroup_ = NoGroup;
   int nested_ = 0;               // user changes running inside one another
 };
 

@@ -50,7 +50,6 @@ EditHistory::EditHistory(PerformanceEdit& edit, StoreNotifier& notices, QObject*
   connect(redo_, &QAction::triggered, this, &EditHistory::redo);
   connect(&stack_, &QUndoStack::canUndoChanged, undo_, &QAction::setEnabled);
   connect(&stack_, &QUndoStack::canRedoChanged, redo_, &QAction::setEnabled);
-  connect(&stack_, &QUndoStack::indexChanged, this, [this] { open_ = nullptr; });
   // Other data in the store: the old steps no longer describe what the module holds.
   connect(&notices, &StoreNotifier::changed, this, [this](const StoreChange& change) {
     if (change.isEverything()) clear();
@@ -60,27 +59,32 @@ EditHistory::EditHistory(PerformanceEdit& edit, StoreNotifier& notices, QObject*
 EditHistory::~EditHistory() { edit_.setObserver(nullptr); }
 
 void EditHistory::undo() {
-  if (!edit_.isReplaying()) stack_.undo();
+  if (edit_.isReplaying()) return;
+  // What a running group sends after an undo is a new step.
+  open_.clear();
+  stack_.undo();
 }
 
 void EditHistory::redo() {
-  if (!edit_.isReplaying()) stack_.redo();
+  if (edit_.isReplaying()) return;
+  open_.clear();
+  stack_.redo();
 }
 
 void EditHistory::clear() {
   if (edit_.isReplaying()) return;
-  open_ = nullptr;
+  open_.clear();
   stack_.clear();
 }
 
-void EditHistory::edited(const EditStep& step, bool grouped) {
-  if (grouped && open_) {
-    open_->add(step);
+void EditHistory::edited(const EditStep& step, EditGroup group) {
+  if (const auto open = open_.find(group); group != NoGroup && open != open_.end()) {
+    open->second->add(step);
     return;
   }
   auto* command = new Command(edit_, step);
   stack_.push(command);
-  open_ = grouped ? command : nullptr;
+  if (group != NoGroup) open_[group] = command;
 }
 
 QMenu* EditHistory::addEditMenu(QMenuBar* bar, QWidget* window) {

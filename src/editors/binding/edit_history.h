@@ -6,6 +6,8 @@
 #include <QObject>
 #include <QUndoStack>
 
+#include <map>
+
 #include "engine/editing/performance_edit.h"
 
 class QAction;
@@ -36,14 +38,16 @@ class EditHistory : public QObject, public EditObserver {
   // An "Edit" menu with Undo and Redo, and their shortcuts in `window`.
   QMenu* addEditMenu(QMenuBar* bar, QWidget* window);
 
-  void edited(const EditStep& step, bool grouped) override;
-  void groupEnded() override { open_ = nullptr; }
+  void edited(const EditStep& step, EditGroup group) override;
+  void groupEnded(EditGroup group) override { open_.erase(group); }
 
  private:
   class Command;
   PerformanceEdit& edit_;
   QUndoStack stack_;
-  Command* open_ = nullptr;  // the step a running group adds to
+  // The steps running groups add to: a Quick Edit and an edit made during its
+  // waits are open side by side, each its own step.
+  std::map<EditGroup, Command*> open_;
   QAction* undo_;
   QAction* redo_;
 };

@@ -1,13 +1,14 @@
 #pragma once
 // What an editing window stands on: the store it reads, the one edit path it
 // changes the module by, the change notices it refreshes on, the undo history,
-// and the settings and names it shows. The program builds one and passes it
-// to every editing window.
+// the cursor of the parts the windows stand on, and the settings and names it
+// shows. The program builds one and passes it to every editing window.
 
 namespace quillon {
 
 class DeviceSettings;
 class EditHistory;
+class EditingCursor;
 class EngineHost;
 class PatchNameLibrary;
 class PerformanceEdit;
@@ -24,6 +25,7 @@ struct EditingContext {
   PatchNameLibrary& names;
   StoreNotifier& notices;
   EditHistory& history;
+  EditingCursor& cursor;
 };
 
 }  // namespace quillon

@@ -1,6 +1,7 @@
 #include "engine/editing/performance_edit.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace quillon {
 
@@ -64,11 +65,12 @@ bool PerformanceEdit::send(ParamBlock block, int part, Byte offset, std::span<co
 
 bool PerformanceEdit::setBytes(ParamBlock block, int part, Byte offset, std::span<const Byte> bytes, SendGuard guard) {
   if (block == ParamBlock::Controller || replaying_ || guardHolds(guard)) return false;
+  if (beforeEdit_ && !beforeEdit_()) return false;
   EditStep step{block, block == ParamBlock::Part ? part : 0, offset,
                 storedBytes(block, part, offset, static_cast<int>(bytes.size())), Bytes(bytes.begin(), bytes.end()),
                 guard};
   if (!send(block, part, offset, bytes, guard)) return false;
-  if (observer_ && step.before != step.after) observer_->edited(step, inGroup());
+  if (observer_ && step.before != step.after) observer_->edited(step, current_);
   return true;
 }
 
@@ -80,13 +82,39 @@ bool PerformanceEdit::set(const Parameter& p, int part, int shown, SendGuard gua
 void PerformanceEdit::setAllParts(const Parameter& p, const std::function<int(int part)>& shownFor, SendGuard guard) {
   beginGroup();
   for (int part = 0; part < address::PartCount; ++part)
-    if (set(p, part, shownFor(part), guard)) sender_.pace();
+    if (set(p, part, shownFor(part), guard)) pace();
   endGroup();
 }
 
+void PerformanceEdit::beginGroup() {
+  if (depth_++ == 0) current_ = openGroup();
+}
+
 void PerformanceEdit::endGroup() {
-  if (groupDepth_ == 0) return;
-  if (--groupDepth_ == 0 && observer_) observer_->groupEnded();
+  if (depth_ == 0) return;
+  if (--depth_ > 0) return;
+  closeGroup(std::exchange(current_, NoGroup));
+}
+
+void PerformanceEdit::closeGroup(EditGroup group) {
+  if (group != NoGroup && observer_) observer_->groupEnded(group);
+}
+
+PerformanceEdit::Scope::Scope(PerformanceEdit& edit, EditGroup group)
+    : edit_(edit),
+      group_(std::exchange(edit.current_, group)),
+      // A begin inside the scope joins its group; only closeGroup ends it.
+      depth_(std::exchange(edit.depth_, group == NoGroup ? 0 : 1)) {}
+
+PerformanceEdit::Scope::~Scope() {
+  edit_.current_ = group_;
+  edit_.depth_ = depth_;
+}
+
+void PerformanceEdit::pace() {
+  // Handlers that run during the wait end before it does, so the group comes back whole.
+  const Scope none(*this, NoGroup);
+  sender_.pace();
 }
 
 void PerformanceEdit::replay(const std::vector<EditStep>& steps, bool undo) {

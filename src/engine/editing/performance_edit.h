@@ -28,12 +28,16 @@ struct EditStep {
   SendGuard guard = SendGuard::FormFilling;
 };
 
+// Which undo step an edit belongs to: NoGroup for a step of its own.
+using EditGroup = int;
+inline constexpr EditGroup NoGroup = 0;
+
 class EditObserver {
  public:
   virtual ~EditObserver() = default;
-  // An edit left for the module; `grouped` while a group (a drag, a Quick Edit) is open.
-  virtual void edited(const EditStep& step, bool grouped) = 0;
-  virtual void groupEnded() = 0;
+  // An edit left for the module, as part of `group` (a drag, a Quick Edit) or on its own.
+  virtual void edited(const EditStep& step, EditGroup group) = 0;
+  virtual void groupEnded(EditGroup group) = 0;
 };
 
 class PerformanceEdit {
@@ -53,10 +57,32 @@ class PerformanceEdit {
   // The stored bytes at a block offset (what an undo would restore).
   Bytes storedBytes(ParamBlock block, int part, Byte offset, int length) const;
 
-  // Edits sent between these are one step (nesting allowed).
-  void beginGroup() { ++groupDepth_; }
+  // Edits sent between these are one step. A begin while a group is current
+  // joins it (a change that pushes another along); the outermost end closes it.
+  void beginGroup();
   void endGroup();
-  bool inGroup() const { return groupDepth_ > 0; }
+  bool inGroup() const { return current_ != NoGroup; }
+
+  // A group that spans several handlers (the steps of a drag): opened once,
+  // made current around each of its sends by a Scope, closed at the end.
+  EditGroup openGroup() { return ++lastGroup_; }
+  void closeGroup(EditGroup group);
+  class Scope {
+   public:
+    Scope(PerformanceEdit& edit, EditGroup group);
+    ~Scope();
+    Scope(const Scope&) = delete;
+    Scope& operator=(const Scope&) = delete;
+
+   private:
+    PerformanceEdit& edit_;
+    EditGroup group_;
+    int depth_;
+  };
+
+  // Waits SysDly between the messages of a sequence. No group is current
+  // meanwhile: what the user edits during the wait is a step of its own.
+  void pace();
 
   // Sends a step's old (or new) bytes; no step is recorded and user edits are
   // refused meanwhile, so the two never interleave.
@@ -64,6 +90,10 @@ class PerformanceEdit {
   bool isReplaying() const { return replaying_; }
 
   void setObserver(EditObserver* observer) { observer_ = observer; }
+  // Asked before each edit leaves: makes the module's Temporary Performance hold
+  // the performance the windows show (a listed one is sent there first); false
+  // refuses the edit.
+  void setBeforeEdit(std::function<bool()> ready) { beforeEdit_ = std::move(ready); }
   Sender& sender() { return sender_; }
   PerformanceStore& store() { return store_; }
 
@@ -74,7 +104,10 @@ class PerformanceEdit {
   PerformanceStore& store_;
   Sender& sender_;
   EditObserver* observer_ = nullptr;
-  int groupDepth_ = 0;
+  std::function<bool()> beforeEdit_;
+  EditGroup current_ = NoGroup;  // the group edits join now
+  int depth_ = 0;                // begins of the current group not yet ended
+  EditGroup lastGroup_ = NoGroup;
   bool replaying_ = false;
 };
 

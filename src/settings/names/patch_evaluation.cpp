@@ -2,19 +2,22 @@
 
 namespace quillon {
 
+std::string partSoundName(const PerfPartRecord& record, int part, const PatchNameLibrary& library) {
+  const int type = record[part::PatchGroupType];
+  const int id = record[part::PatchGroupId];
+  const int number = shown::patchNumberOf(record);
+  if (part != RhythmPart) return library.PatchName(type, id, number);
+  const std::string name = library.RhythmName(type, id, number);
+  return name.empty() ? RhythmSetCaption : name;
+}
+
 std::array<std::string, address::PartCount> evaluatePatchNames(const PerformanceRecord& record,
                                                                const PatchNameLibrary& library) {
   std::array<std::string, address::PartCount> names;
-  for (int p = 0; p < address::PartCount; ++p) {
-    const auto& part = record.parts[p];
-    names[p] = library.PatchName(part[part::PatchGroupType], part[part::PatchGroupId], shown::patchNumberOf(part));
-  }
+  for (int p = 0; p < address::PartCount; ++p) names[p] = partSoundName(record.parts[p], p, library);
   return names;
 }
 
-std::string patchGridCellText(int part, const std::string& name) {
-  const std::string head = " P " + std::to_string(part + 1);
-  return head + (part == RhythmPart ? std::string("  Rhythm Set") : "  " + name);
-}
+std::string patchGridCellText(int part, const std::string& name) { return " P " + std::to_string(part + 1) + "  " + name; }
 
 }  // namespace quillon

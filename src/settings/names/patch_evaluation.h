@@ -14,10 +14,15 @@ inline constexpr int RhythmPart = 9;  // part 10 plays the rhythm set
 inline constexpr int PatchGridColumns = 4;
 inline constexpr int PatchGridRows = 5;  // the fifth row stays empty
 
+inline constexpr const char* RhythmSetCaption = "Rhythm Set";
+
+// The one name of what part `part` plays, wherever it is shown: part 10's
+// rhythm set (RhythmSetCaption where the lists name none), any other part's patch.
+std::string partSoundName(const PerfPartRecord& record, int part, const PatchNameLibrary& library);
 std::array<std::string, address::PartCount> evaluatePatchNames(const PerformanceRecord& record,
                                                                const PatchNameLibrary& library);
 
-// " P " + part number + "  " + name; part 10 always reads "  Rhythm Set".
+// " P " + part number + "  " + name.
 std::string patchGridCellText(int part, const std::string& name);
 constexpr int patchGridColumn(int part) { return part / 4; }
 constexpr int patchGridRow(int part) { return part % 4; }
