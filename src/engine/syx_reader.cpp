@@ -1,11 +1,7 @@
 #include "engine/syx_reader.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <system_error>
 
 #include "engine/midi_message.h"
 
@@ -27,7 +23,6 @@ constexpr std::size_t NextPartSearchFrom = 27;
 constexpr std::size_t NextPartSearchTo = 38;
 constexpr std::size_t CommonScanLimit = 80;
 
-constexpr std::uintmax_t MaxFileSize = 1ull << 30;  // a .syx file is never near this
 
 // A fixed window of the file; bytes beyond the end read as 0.
 template <std::size_t N>
@@ -234,42 +229,7 @@ SyxReadReport readSyxIntoStore(PerformanceStore& store, std::span<const Byte> fi
   return report;
 }
 
-FileBytes readFileBytes(const std::string& path) {
-  FileBytes result;
-  namespace fs = std::filesystem;
-  std::error_code ec;
-  const auto status = fs::status(path, ec);
-  if (ec || !fs::exists(status)) {
-    result.error = "Cannot open \"" + path + "\": no such file.";
-    return result;
-  }
-  if (fs::is_directory(status)) {
-    result.error = "Cannot open \"" + path + "\": it is a folder, not a file.";
-    return result;
-  }
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    result.error = "Cannot open \"" + path + "\": " + std::strerror(errno) + ".";
-    return result;
-  }
-  in.seekg(0, std::ios::end);
-  const auto end = in.tellg();
-  if (end < 0) {
-    result.error = "Cannot read \"" + path + "\": its size is unknown.";
-    return result;
-  }
-  if (static_cast<std::uintmax_t>(end) > MaxFileSize) {
-    result.error = "Cannot read \"" + path + "\": the file is too large for a SysEx dump.";
-    return result;
-  }
-  in.seekg(0, std::ios::beg);
-  result.bytes.resize(static_cast<std::size_t>(end));
-  if (!in.read(reinterpret_cast<char*>(result.bytes.data()), static_cast<std::streamsize>(end))) {
-    result.bytes.clear();
-    result.error = "Cannot read \"" + path + "\": " + std::strerror(errno) + ".";
-  }
-  return result;
-}
+FileBytes readFileBytes(const std::string& path) { return readRegularFile(path); }
 
 SyxFileResult readSyxFile(PerformanceStore& store, const std::string& path, const ScanProgress& progress) {
   SyxFileResult result;
@@ -302,12 +262,9 @@ SyxFileResult openSyxFile(PerformanceStore& store, const std::string& path, cons
 std::string loadPerformanceFromFile(PerformanceStore& store, int index) {
   if (store.CurrentFileName.empty()) return "No Performance, Select file first";
   if (index < 0 || index >= store.PerformanceCount) return "No performance " + std::to_string(index + 1) + " in the list";
-  std::ifstream in(store.CurrentFileName, std::ios::binary);
-  if (!in) return "Cannot open \"" + store.CurrentFileName + "\": " + std::strerror(errno) + ".";
   const std::int64_t offset = store.ListInfo[index].fileOffset;
   Bytes window(syx::PerformanceWindow, 0);
-  in.seekg(offset);
-  in.read(reinterpret_cast<char*>(window.data()), static_cast<std::streamsize>(window.size()));
+  if (std::string error = readRegularFileWindow(store.CurrentFileName, offset, window); !error.empty()) return error;
   // A short read leaves zeros, as for a truncated file.
   ListEntryInfo& info = store.ListInfo[index];
   info.complete = parsePerformanceAt(window, 0, store.TempPerformance, &info.problem);

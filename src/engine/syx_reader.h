@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/file_reading.h"
 #include "engine/store.h"
 
 namespace quillon {
@@ -71,12 +72,8 @@ inline constexpr const char* NoPerformancesMessage = "No performances found\rCho
 SyxReadReport readSyxIntoStore(PerformanceStore& store, std::span<const Byte> file,
                                const ScanProgress& progress = {});
 
-// Whole-file reading with a clear message instead of an exception.
-struct FileBytes {
-  Bytes bytes;
-  std::string error;  // empty on success
-  bool ok() const { return error.empty(); }
-};
+// Whole-file reading of a .syx file with a clear message instead of an
+// exception: regular files only, up to MaxReadFileSize.
 FileBytes readFileBytes(const std::string& path);
 
 // Reads `path` and loads it into the store; on failure the store is left as

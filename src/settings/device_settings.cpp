@@ -181,8 +181,7 @@ void DeviceSettings::readOptionalFlags(const QSettings& store) {
 QString DeviceSettings::ReadSettings() {
   if (QString problem = location_.problem(); !problem.isEmpty()) {
     FirstRun = true;
-    ReadWindowPositions();
-    return problem;
+    return joinedErrors(problem, ReadWindowPositions());
   }
   QString message;
   const auto store = location_.open();
@@ -199,8 +198,7 @@ QString DeviceSettings::ReadSettings() {
     readStoreCheck(*store);
     readOptionalFlags(*store);
   }
-  ReadWindowPositions();
-  return message;
+  return joinedErrors(message, ReadWindowPositions());
 }
 
 QString DeviceSettings::writeFields() {
@@ -226,8 +224,10 @@ QString DeviceSettings::WriteDefaultSettings() {
   return writeFields();
 }
 
-void DeviceSettings::ReadWindowPositions() {
-  windowPositions = readWindowPositions(dataFolder() / WindowPositionsFile);
+QString DeviceSettings::ReadWindowPositions() {
+  std::string problem;
+  windowPositions = readWindowPositions(dataFolder() / WindowPositionsFile, &problem);
+  return QString::fromStdString(problem);
 }
 
 QString DeviceSettings::WriteWindowPositions() const {

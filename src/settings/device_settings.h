@@ -129,7 +129,8 @@ class DeviceSettings : public DeviceSettingsFields {
   // Restores and writes the first-run defaults (not the window positions).
   // FirstRun is left as it is.
   QString WriteDefaultSettings();
-  void ReadWindowPositions();
+  // Returns why an existing "windpos.ini" could not be read, empty when it could.
+  QString ReadWindowPositions();
   QString WriteWindowPositions() const;
 
   // Values other windows keep with the settings (the mixer's memories); empty when none.

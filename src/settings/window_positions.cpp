@@ -22,8 +22,8 @@ std::string keyOf(int window, const CoordinateKey& coordinate) {
 
 }  // namespace
 
-WindowPositions readWindowPositions(const std::filesystem::path& file) {
-  const IniSection section = readIniFile(file).sectionOrEmpty(WindowPositionsSection);
+WindowPositions readWindowPositions(const std::filesystem::path& file, std::string* problem) {
+  const IniSection section = readIniFile(file, problem).sectionOrEmpty(WindowPositionsSection);
   WindowPositions positions{};
   for (int window = 0; window < WindowPositionCount; ++window)
     for (const auto& coordinate : CoordinateKeys)

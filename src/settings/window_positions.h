@@ -29,7 +29,8 @@ inline constexpr int NoteOutFormPosition = 1;  // the only window that applies i
 using WindowPositions = std::array<WindowPosition, WindowPositionCount>;
 
 // A missing file or key reads as 0.
-WindowPositions readWindowPositions(const std::filesystem::path& file);
+// Why an existing file could not be read goes to `problem` when given.
+WindowPositions readWindowPositions(const std::filesystem::path& file, std::string* problem = nullptr);
 // Rewrites the "windowpos" section, keeping anything else in the file. Returns
 // an error text, empty on success; on failure the old file stays whole.
 std::string writeWindowPositions(const std::filesystem::path& file, const WindowPositions& positions);

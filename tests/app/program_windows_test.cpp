@@ -15,6 +15,8 @@
 
 #include <set>
 
+#include <sys/stat.h>
+
 #include "app/midi_settings_dialog.h"
 #include "app/recent_files.h"
 #include "controls/led_gauge.h"
@@ -101,6 +103,29 @@ class ProgramWindowsTest : public QObject {
     QCOMPARE(p.ctx().store.TempPerformance.common, p.ctx().store.PerformanceList[0].common);
     for (int part = 0; part < address::PartCount; ++part)
       QCOMPARE(p.patchCell(part), QString::fromStdString(patchGridCellText(part, p.ctx().store.PartPatchNames[part])));
+  }
+
+  void whatIsNoRegularFileIsRefusedAtOnceAndTheListStays() {
+    Program p;
+    p.main().openPath(bank(p, "bank.syx", address::AreaUserPerformance, 2));
+    const QString firstCell = p.main().performanceGrid()->item(0, 0)->text();
+    const QString pipe = p.t.path("pipe.syx");
+    QCOMPARE(::mkfifo(pipe.toLocal8Bit().constData(), 0600), 0);
+    const QString folder = p.t.path("folder.syx");
+    QVERIFY(QDir().mkdir(folder));
+    p.t.infos.clear();
+    // A pipe without a writer would hold a plain open for good; this one returns at once.
+    p.main().openPath(pipe);
+    p.main().openPath(QStringLiteral("/dev/zero"));
+    p.main().openPath(folder);
+    drop(p, pipe);
+    drop(p, folder);
+    const std::vector<std::string> why{"named pipe (FIFO), not a file", "device, not a file", "folder, not a file",
+                                       "named pipe (FIFO), not a file", "folder, not a file"};
+    QCOMPARE(p.t.infos.size(), why.size());
+    for (std::size_t i = 0; i < why.size(); ++i) QVERIFY2(p.t.infos[i].find(why[i]) != std::string::npos, p.t.infos[i].c_str());
+    QCOMPARE(p.main().performanceGrid()->item(0, 0)->text(), firstCell);
+    QVERIFY(p.ctx().store.FromUser && p.ctx().store.PerformanceCount == 2);
   }
 
   void aSilentModuleGivesOneMessageAndTheGridsShowTheStore() {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include "temp_folder.h"
 
 namespace quillon {
@@ -49,6 +51,18 @@ TEST_F(NameLibrary, InternalGroupsMapToTheirBanks) {
   EXPECT_EQ(library.PatchName(Internal, 0, 0), "") << "group ID 0 has no list";
   EXPECT_EQ(library.PatchName(Internal, InternalGroupCount, 0), "");
   EXPECT_EQ(library.PatchName(3, PresetA, 0), "") << "an unknown group type";
+}
+
+TEST_F(NameLibrary, AListThatIsNoRegularFileIsNamedAndTheOthersStillLoad) {
+  std::filesystem::remove(folder / "User.ini");
+  ASSERT_EQ(::mkfifo((folder / "User.ini").c_str(), 0600), 0);
+  std::vector<std::string> told;
+  library.setInfoSink([&](std::string_view text) { told.emplace_back(text); });
+  load(2, {});  // a pipe without a writer would hold a plain open for good
+  ASSERT_EQ(told.size(), 1u);
+  EXPECT_NE(told[0].find("User.ini\": it is a named pipe (FIFO), not a file."), std::string::npos) << told[0];
+  EXPECT_EQ(library.PatchName(Internal, UserGroupId, 0), "");
+  EXPECT_EQ(library.PatchName(Internal, PresetA, 0), "Alpha");
 }
 
 TEST_F(NameLibrary, BoardPatchesComeFromTheLastSlotHoldingTheBoard) {

@@ -24,6 +24,19 @@ expect 0 "show FILE N" -- "$syx" --help
 expect 1 "Usage" -- "$syx"
 expect 1 "no such file" -- "$syx" list "$work/missing.syx"
 expect 1 "folder" -- "$syx" list "$work"
+# Only regular files are read: a pipe without a writer or an endless device is named
+# at once (the timeout only keeps a hang from stopping the whole run).
+mkfifo "$work/pipe.syx"
+expect 1 "named pipe (FIFO), not a file" -- timeout 60 "$syx" list "$work/pipe.syx"
+expect 1 "named pipe (FIFO), not a file" -- timeout 60 "$syx" show "$work/pipe.syx" 1
+expect 1 "/dev/zero\": it is a device, not a file" -- timeout 60 "$syx" list /dev/zero
+expect 1 "it is a device, not a file" -- timeout 60 "$syx" show /dev/zero 1
+expect 1 "it is a folder, not a file" -- "$syx" show "$work" 1
+rm "$work/pipe.syx"
+# A file far larger than any dump is refused before it is read.
+truncate -s 100M "$work/huge.syx"
+expect 1 "more than the 64 MB" -- "$syx" list "$work/huge.syx"
+rm "$work/huge.syx"
 expect 0 "Wrote 8 performances" -- "$syx" demo "$work/demo.syx"
 expect 0 "Performances: 8" -- "$syx" list "$work/demo.syx"
 expect 0 "3  User  # 3  \[Split Bass  \]  offset 1110" -- "$syx" list "$work/demo.syx"

@@ -1,11 +1,10 @@
 #include "settings/names/ini_file.h"
 
 #include <charconv>
-#include <fstream>
-#include <iterator>
 #include <span>
 #include <system_error>
 
+#include "engine/file_reading.h"
 #include "engine/syx_writer.h"
 #include "settings/names/text.h"
 
@@ -55,16 +54,20 @@ std::optional<IniLine> keyValueLine(std::string_view line) {
   return IniLine{std::string(key), std::string(trimmed(t.substr(separator + 1)))};
 }
 
+// Name lists and window positions are a few KB; a file far larger is no such list.
+constexpr std::uintmax_t MaxIniFileSize = 16ull << 20;
+
 enum class FileRead { Ok, Missing, Failed };
 
-FileRead readWholeFile(const std::filesystem::path& file, std::string& text) {
-  std::error_code ec;
-  if (!std::filesystem::exists(file, ec)) return ec ? FileRead::Failed : FileRead::Missing;
-  if (!std::filesystem::is_regular_file(file, ec)) return FileRead::Failed;
-  std::ifstream in(file, std::ios::binary);
-  if (!in) return FileRead::Failed;
-  text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return in.bad() ? FileRead::Failed : FileRead::Ok;
+FileRead readWholeFile(const std::filesystem::path& file, std::string& text, std::string* problem = nullptr) {
+  const FileBytes read = readRegularFile(file.string(), MaxIniFileSize);
+  if (read.missing) return FileRead::Missing;
+  if (!read.ok()) {
+    if (problem) *problem = read.error;
+    return FileRead::Failed;
+  }
+  text.assign(read.bytes.begin(), read.bytes.end());
+  return FileRead::Ok;
 }
 
 std::string_view lineBreakOf(std::string_view text) {
@@ -159,9 +162,9 @@ IniDocument parseIni(std::string_view text) {
   return doc;
 }
 
-IniDocument readIniFile(const std::filesystem::path& file) {
+IniDocument readIniFile(const std::filesystem::path& file, std::string* problem) {
   std::string text;
-  return readWholeFile(file, text) == FileRead::Ok ? parseIni(text) : IniDocument{};
+  return readWholeFile(file, text, problem) == FileRead::Ok ? parseIni(text) : IniDocument{};
 }
 
 std::string withSectionReplaced(std::string_view text, const IniSection& section) {
@@ -193,8 +196,8 @@ std::string withSectionReplaced(std::string_view text, const IniSection& section
 
 std::string writeIniSection(const std::filesystem::path& file, const IniSection& section) {
   std::string text;
-  if (readWholeFile(file, text) == FileRead::Failed)
-    return "Cannot read \"" + file.string() + "\"; it was left as it was.";
+  std::string problem;
+  if (readWholeFile(file, text, &problem) == FileRead::Failed) return problem + " It was left as it was.";
   const std::string updated = withSectionReplaced(text, section);
   const auto* bytes = reinterpret_cast<const unsigned char*>(updated.data());
   return writeFileAtomically(file.string(), std::span(bytes, updated.size()));

@@ -66,8 +66,10 @@ class IniDocument {
 };
 
 IniDocument parseIni(std::string_view text);
-// A missing or unreadable file reads as an empty document.
-IniDocument readIniFile(const std::filesystem::path& file);
+// A missing or unreadable file reads as an empty document. Why an existing
+// file could not be read (no regular file, too large, no rights) goes to
+// `problem` when given; a missing file is no problem.
+IniDocument readIniFile(const std::filesystem::path& file, std::string* problem = nullptr);
 
 // `text` with the body of the first section named like `section` replaced by
 // its lines; every other byte stays as it was. A missing section is appended.

@@ -35,10 +35,20 @@ std::string fetchedNameEntry(bool card, int index, std::string_view name) {
 
 void PatchNameLibrary::LoadPatchNames(const std::filesystem::path& folder, const ExpansionChoices& choices) {
   folder_ = folder;
-  const IniDocument expansion = readIniFile(folder / names_file::Expansion);
+  std::string problems;
+  // A list that is there but cannot be read (a folder, a pipe, no rights) is
+  // named; its names stay empty, as for a missing list.
+  const auto read = [&problems](const std::filesystem::path& file) {
+    std::string problem;
+    IniDocument doc = readIniFile(file, &problem);
+    if (!problem.empty()) problems += (problems.empty() ? "" : "\r") + problem;
+    return doc;
+  };
+  const IniDocument expansion = read(folder / names_file::Expansion);
   expansionBoards_ = expansion.sectionOrEmpty(names_section::ExpansionBoards);
-  loadInternalLists(readIniFile(folder / names_file::User), readIniFile(folder / names_file::Preset));
+  loadInternalLists(read(folder / names_file::User), read(folder / names_file::Preset));
   loadSlots(expansion, choices);
+  if (!problems.empty() && infoSink_) infoSink_(problems + "\rThose patch names are left empty.");
 }
 
 void PatchNameLibrary::loadInternalLists(const IniDocument& user, const IniDocument& preset) {

@@ -84,7 +84,8 @@ class PatchNameLibrary {
  public:
   using InfoSink = std::function<void(std::string_view)>;
 
-  // Reads the three files in `folder`; missing files or sections leave empty lists.
+  // Reads the three files in `folder`; missing files or sections leave empty
+  // lists. A file that is there but cannot be read is named to the info sink.
   void LoadPatchNames(const std::filesystem::path& folder, const ExpansionChoices& choices);
 
   // The name of a patch by part bytes 02h, 03h and the patch number 0..255;
