@@ -2,6 +2,8 @@
 
 #include <QMessageBox>
 
+#include <utility>
+
 #include "app/debug_window.h"
 #include "midi/event_wait.h"
 #include "app/message_log_window.h"
@@ -15,11 +17,16 @@ QString infoText(const std::string& text) {
 }
 
 void AppHost::showInfo(const std::string& text) {
+  const std::string shown = held_.empty() ? text : std::exchange(held_, {}) + "\r\r" + text;
   if (onShowInfo) {
-    onShowInfo(text);
+    onShowInfo(shown);
     return;
   }
-  QMessageBox::information(infoParent_, QStringLiteral("Quillon"), infoText(text), QMessageBox::Ok);
+  QMessageBox::information(infoParent_, QStringLiteral("Quillon"), infoText(shown), QMessageBox::Ok);
+}
+
+void AppHost::showHeldInfo() {
+  if (!held_.empty()) showInfo(std::exchange(held_, {}));
 }
 
 void AppHost::appendLogLine(LogMemo memo, const std::string& line) {

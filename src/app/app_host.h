@@ -67,6 +67,11 @@ class AppHost : public BasicHost {
   std::function<void(Byte, Byte, Byte)> onSendShort;
 
   void showInfo(const std::string& text) override;
+  // `text` goes at the head of the next information box, so that what caused
+  // a message and the message are one box; showHeldInfo shows it alone when
+  // no box came.
+  void holdForNextInfo(std::string text) { held_ = std::move(text); }
+  void showHeldInfo();
   void appendLogLine(LogMemo memo, const std::string& line) override;
   void clearLog(LogMemo memo) override;
   void debugLine(const std::string& text) override;
@@ -92,6 +97,7 @@ class AppHost : public BasicHost {
   DebugWindow* debug_ = nullptr;
   QWidget* infoParent_ = nullptr;
   MonitorState* monitor_ = nullptr;
+  std::string held_;
 };
 
 // Message texts write "\r" for a line break.

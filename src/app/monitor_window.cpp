@@ -32,6 +32,10 @@ constexpr int LedSize = 14;
 
 const char* const NoPortsText = "MIDI ports could not be opened: ";
 const char* const NoPortsAdvice = "\rMidi Closed: choose other devices in the settings.";
+const char* const PortsLostText = "The MIDI ports were closed: ";
+const char* const PortsLostAdvice = ".\rMidi Closed: open them again in the settings once the MIDI system runs.";
+// How often a transfer cancelled by a lost port is looked at until it has ended.
+constexpr int TransferEndPollMs = 50;
 }  // namespace
 
 QColor ledColour(LedColour colour) {
@@ -96,6 +100,7 @@ MonitorWindow::MonitorWindow(AppContext& context, StatusPanelSink statusPanel, Q
   sbNoteH_->setText(QString::fromStdString(std::string(texts::noteName(monitor_default::Note))));
   connectControls();
   connectHost();
+  connect(link_.get(), &ModuleLink::portsLost, this, &MonitorWindow::portsLost);
   if (ctx_.store.MidiClosed) openPorts();
   thru_ = cbMiditrue_->isChecked();
 }
@@ -273,18 +278,19 @@ void MonitorWindow::connectHost() {
   host.onShowShortMessage = [this](Byte s, Byte d1, Byte d2) { showMessage(s, d1, d2); };
   // A port that fails while sending (unplugged, taken by another program) is
   // reported, not left to end the program from inside an event handler.
+  // A failure that closed the ports has been told through portsLost already.
   host.onSendLong = [this](std::span<const Byte> message) {
     try {
       link_->sendLong(message);
     } catch (const std::exception& e) {
-      ctx_.host.showInfo(e.what());
+      if (link_->isOpen()) ctx_.host.showInfo(e.what());
     }
   };
   host.onSendShort = [this](Byte s, Byte d1, Byte d2) {
     try {
       link_->sendShort(s, d1, d2);
     } catch (const std::exception& e) {
-      ctx_.host.showInfo(e.what());
+      if (link_->isOpen()) ctx_.host.showInfo(e.what());
     }
   };
 }
@@ -322,9 +328,7 @@ std::string MonitorWindow::reopenPorts(const PortChoice& out, const PortChoice& 
                                       std::optional<PortChoice> keyboard) {
   const std::string error = link_->open(out, in, keyboard);
   if (!error.empty()) {
-    lkb_->clear();
-    setPanel(0, QString::fromLatin1(MidiClosedPanelText));
-    for (int panel = 1; panel < 4; ++panel) setPanel(panel, {});
+    showPortsClosed();
     return error;
   }
   if (TMidiInput* kb = link_->keyboard()) {
@@ -338,6 +342,32 @@ std::string MonitorWindow::reopenPorts(const PortChoice& out, const PortChoice& 
   setPanel(1, QStringLiteral("In: ") + QString::fromStdString(link_->inputName()));
   setPanel(2, QStringLiteral("Out: ") + QString::fromStdString(link_->outputName()));
   return {};
+}
+
+void MonitorWindow::showPortsClosed() {
+  lkb_->clear();
+  setPanel(0, QString::fromLatin1(MidiClosedPanelText));
+  for (int panel = 1; panel < 4; ++panel) setPanel(panel, {});
+}
+
+void MonitorWindow::portsLost(const QString& why) {
+  showPortsClosed();
+  const std::string text = PortsLostText + why.toStdString() + PortsLostAdvice;
+  if (!ctx_.sender.sessions().current()) {
+    ctx_.host.showInfo(text);
+    return;
+  }
+  // The running transfer stops and says how far it got: one box tells both.
+  ctx_.host.holdForNextInfo(text);
+  cancelRunningTransfer(ctx_.sender);
+  auto* poll = new QTimer(this);
+  connect(poll, &QTimer::timeout, this, [this, poll] {
+    if (ctx_.sender.sessions().current()) return;
+    poll->deleteLater();
+    poll->stop();
+    ctx_.host.showHeldInfo();  // the transfer ended without a word of its own
+  });
+  poll->start(TransferEndPollMs);
 }
 
 void MonitorWindow::setPanel(int panel, const QString& text) {

@@ -126,6 +126,10 @@ class MonitorWindow : public QWidget, public MonitorState {
   void channelChanged(int channel);
   void playNote();
   void send(Byte status, Byte data1, Byte data2);
+  void showPortsClosed();
+  // The way to the module was lost: the status says so, a running transfer
+  // stops, and one box tells what happened.
+  void portsLost(const QString& why);
   void storePosition();
   void setPanel(int panel, const QString& text);
 

@@ -23,11 +23,18 @@ class MidiBackendError : public std::runtime_error {
 // on a thread of the backend. It must not block.
 using InputHandler = std::function<void(std::span<const Byte> message)>;
 
+// Called once, possibly on a thread of the backend, when a connection is lost
+// for good (the platform's MIDI server shut down), with why. It must not block.
+using LostHandler = std::function<void(const std::string& why)>;
+
 class OutputConnection {
  public:
   virtual ~OutputConnection() = default;
-  // Sends one complete message; throws MidiBackendError when the device is gone.
+  // Sends one complete message; throws MidiBackendError when the device is
+  // gone or, after a bounded wait, takes no data.
   virtual void send(std::span<const Byte> message) = 0;
+  // Where a loss is reported; a backend without a server to lose never calls it.
+  virtual void setLostHandler(LostHandler) {}
 };
 
 // Closing is destruction: once the destructor returns, the handler is never

@@ -82,13 +82,19 @@ void TMidiOutput::Open() {
       currentDeviceNumber<EmidioutputError>(names, deviceId_, productName_, outputNotInstalled(productName_));
   if (id >= names.size()) throw EmidioutputError("Midi-Out Invalid ID: " + std::to_string(id));
   connection_ = onPlatform<EmidioutputError>([&] { return backend_.openOutput(id, names[id]); });
+  failed_ = false;
+  // Told on the backend's thread; the GUI thread hears of it while the port lives.
+  connection_->setLostHandler([this](const std::string& why) {
+    QMetaObject::invokeMethod(
+        this, [this, text = QString::fromStdString(why)] { if (IsOpen()) emit OnLost(text); }, Qt::QueuedConnection);
+  });
   deviceId_ = id;
   productName_ = names[id];
 }
 
 void TMidiOutput::Close() {
   if (!connection_) return;
-  silenceAllChannels();
+  if (!failed_) silenceAllChannels();
   connection_.reset();
 }
 
@@ -107,7 +113,12 @@ void TMidiOutput::silenceAllChannels() {
 
 void TMidiOutput::send(std::span<const Byte> bytes) {
   if (!IsOpen()) throw EmidioutputError(OutputNotOpen);
-  onPlatform<EmidioutputError>([&] { connection_->send(bytes); });
+  try {
+    connection_->send(bytes);
+  } catch (const midi::MidiBackendError& e) {
+    failed_ = true;
+    throw EmidioutputError(e.what());
+  }
 }
 
 void TMidiOutput::SendShortMessage(Byte status, Byte data1, Byte data2) {

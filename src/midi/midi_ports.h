@@ -61,6 +61,9 @@ class TMidiOutput : public QObject {
  signals:
   // A long message has been handed to the device.
   void Onmidioutput();
+  // The connection is lost for good (the MIDI server shut down); the port is
+  // still open and every send fails until it is closed.
+  void OnLost(const QString& why);
 
  private:
   void send(std::span<const Byte> bytes);
@@ -70,6 +73,8 @@ class TMidiOutput : public QObject {
   std::uint16_t deviceId_ = 0;
   std::string productName_;
   std::unique_ptr<midi::OutputConnection> connection_;
+  // A send failed: closing does not try to silence a device that takes nothing.
+  bool failed_ = false;
 };
 
 class TMidiInput : public QObject {

@@ -67,6 +67,7 @@ std::string ModuleLink::open(const PortChoice& out, const PortChoice& in, std::o
     in_->SetSysexBufferSize(ModuleSysexBufferSize);
     in_->SetSysexBufferCount(ModuleSysexBufferCount);
     out_->Open();
+    connect(out_.get(), &TMidiOutput::OnLost, this, [this](const QString& why) { lose(why.toStdString()); });
     in_->Open();
     connectInput(*in_, true);
     in_->Start();
@@ -103,6 +104,7 @@ void ModuleLink::connectInput(TMidiInput& port, bool fromModule) {
 }
 
 void ModuleLink::close() {
+  closePending_ = false;
   store_.MidiClosed = true;
   keyboard_.reset();
   in_.reset();
@@ -110,13 +112,36 @@ void ModuleLink::close() {
 }
 
 void ModuleLink::sendLong(std::span<const Byte> message) {
-  if (!out_) throw EmidioutputError("MIDI Output device not open");
-  out_->SendLongMessage(message);
+  if (!out_ || closePending_) throw EmidioutputError("MIDI Output device not open");
+  try {
+    out_->SendLongMessage(message);
+  } catch (const EmidioutputError& e) {
+    lose(e.what());
+    throw;
+  }
 }
 
 void ModuleLink::sendShort(Byte status, Byte data1, Byte data2) {
-  if (!out_) throw EmidioutputError("MIDI Output device not open");
-  out_->SendShortMessage(status, data1, data2);
+  if (!out_ || closePending_) throw EmidioutputError("MIDI Output device not open");
+  try {
+    out_->SendShortMessage(status, data1, data2);
+  } catch (const EmidioutputError& e) {
+    lose(e.what());
+    throw;
+  }
+}
+
+// A port that failed once (a server gone, a device unplugged, a buffer that
+// no longer drains) would fail, or hang, at every later message: all close,
+// so the program goes on with the ports closed until the user opens them again.
+// Nothing is sent from now on; the ports themselves go once the running call
+// has unwound, for it may be an input port's own handler.
+void ModuleLink::lose(const std::string& why) {
+  if (!isOpen()) return;
+  store_.MidiClosed = true;
+  closePending_ = true;
+  QMetaObject::invokeMethod(this, [this] { if (closePending_) close(); }, Qt::QueuedConnection);
+  emit portsLost(QString::fromStdString(why));
 }
 
 std::string ModuleLink::outputName() const { return out_ ? out_->ProductName() : std::string(); }

@@ -47,7 +47,8 @@ class ModuleLink : public QObject {
   void close();
   bool isOpen() const { return !store_.MidiClosed; }
 
-  // Hands bytes to the output port; port errors are thrown (EmidioutputError).
+  // Hands bytes to the output port. A port error closes every port, is
+  // reported through portsLost and then thrown (EmidioutputError).
   void sendLong(std::span<const Byte> message);
   void sendShort(Byte status, Byte data1, Byte data2);
 
@@ -57,7 +58,13 @@ class ModuleLink : public QObject {
   std::string outputName() const;
   std::string inputName() const;
 
+ signals:
+  // The ports were closed because the way to the module was lost: the MIDI
+  // server shut down, or a send failed. `why` says what happened.
+  void portsLost(const QString& why);
+
  private:
+  void lose(const std::string& why);
   void connectInput(TMidiInput& port, bool fromModule);
   void choose(TMidiOutput& port, const PortChoice& choice);
   void choose(TMidiInput& port, const PortChoice& choice);
@@ -68,6 +75,7 @@ class ModuleLink : public QObject {
   std::unique_ptr<TMidiOutput> out_;
   std::unique_ptr<TMidiInput> in_;
   std::unique_ptr<TMidiInput> keyboard_;
+  bool closePending_ = false;  // lost: the ports close once the running call has unwound
 };
 
 }  // namespace quillon

@@ -5,6 +5,9 @@
 
 #include "midi/platform_probe.h"
 #include "midi/rtmidi_apis.h"
+#if defined(QUILLON_HAVE_JACK)
+#include "midi/jack_output.h"
+#endif
 
 namespace quillon::midi {
 
@@ -74,6 +77,73 @@ struct GatedInput {
   std::unique_ptr<RtMidiIn> in;
 };
 
+// One output client of the platform: it lists the ports and carries one
+// connection at a time.
+class OutputClient {
+ public:
+  virtual ~OutputClient() = default;
+  virtual std::vector<std::string> names() = 0;
+  virtual void open(const std::string& name, const std::string& ourPortName) = 0;
+  virtual void close() = 0;
+  virtual void send(const std::string& name, std::span<const Byte> message) = 0;
+  virtual void setLostHandler(LostHandler) {}
+  // The platform's MIDI server went away: the client must be made anew.
+  virtual bool serverGone() const { return false; }
+};
+
+class RtMidiOutputClient : public OutputClient {
+ public:
+  RtMidiOutputClient(RtMidi::Api api, const std::string& clientName)
+      : out_(guarded([&] { return std::make_unique<RtMidiOut>(api, clientName); })) {}
+  std::vector<std::string> names() override { return guarded([&] { return portNames(*out_); }); }
+  void open(const std::string& name, const std::string& ourPortName) override {
+    guarded([&] { openByName(*out_, name, ourPortName); });
+  }
+  void close() override {
+    try {
+      out_->closePort();
+    } catch (const RtMidiError&) {
+      // Closing a port whose server is gone has nothing left to release.
+    }
+  }
+  void send(const std::string& name, std::span<const Byte> message) override {
+    // RtMidi hands messages to a port that may have left (device unplugged,
+    // server stopped) without a word, so look for it first.
+    const auto listed = names();
+    if (std::find(listed.begin(), listed.end(), name) == listed.end())
+      throw MidiBackendError("MIDI device " + name + " is no longer available");
+    guarded([&] { out_->sendMessage(message.data(), message.size()); });
+  }
+
+ private:
+  std::unique_ptr<RtMidiOut> out_;
+};
+
+#if defined(QUILLON_HAVE_JACK)
+// RtMidi's JACK output spins for good once a dead server leaves its buffer
+// full, and never hears of the shutdown: JACK output is ours.
+class JackOutput : public OutputClient {
+ public:
+  explicit JackOutput(const std::string& clientName) : jack_(clientName) {}
+  std::vector<std::string> names() override { return jack_.portNames(); }
+  void open(const std::string& name, const std::string& ourPortName) override { jack_.open(name, ourPortName); }
+  void close() override { jack_.close(); }
+  void send(const std::string&, std::span<const Byte> message) override { jack_.send(message); }
+  void setLostHandler(LostHandler handler) override { jack_.setLostHandler(std::move(handler)); }
+  bool serverGone() const override { return jack_.serverGone(); }
+
+ private:
+  JackOutputClient jack_;
+};
+#endif
+
+std::unique_ptr<OutputClient> makeOutputClient(RtMidi::Api api, const std::string& clientName) {
+#if defined(QUILLON_HAVE_JACK)
+  if (api == RtMidi::UNIX_JACK) return std::make_unique<JackOutput>(clientName);
+#endif
+  return std::make_unique<RtMidiOutputClient>(api, clientName);
+}
+
 }  // namespace
 
 // Every RtMidi object of an API is a client of the platform's MIDI system (on
@@ -84,46 +154,70 @@ struct RtMidiBackend::State {
   RtMidi::Api api = RtMidi::UNSPECIFIED;
   std::string clientName;
   std::vector<std::string> startErrors;
-  std::unique_ptr<RtMidiOut> out;
+  std::unique_ptr<OutputClient> out;
   std::unique_ptr<GatedInput> in;
   bool outInUse = false;
   bool inInUse = false;
 
   bool started() const { return out && in; }
+  // Makes the clients of `api`; throws the platform's error when they cannot start.
+  void start(RtMidi::Api withApi) {
+    out = makeOutputClient(withApi, clientName);
+    in = std::make_unique<GatedInput>(guarded([&] { return std::make_unique<RtMidiIn>(withApi, clientName); }));
+    api = withApi;
+  }
+  // After the server went away, its clients are dead: once no port uses them,
+  // new ones are made (the server may be back), so the ports can be opened again.
+  void restartAfterServerLoss() {
+    const bool lost = out && out->serverGone();
+    if (!(lost || restartPending) || outInUse || inInUse) return;
+    abandonDeadInput();
+    out.reset();
+    in.reset();
+    try {
+      start(api);
+      restartPending = false;
+      startErrors.clear();
+    } catch (const std::exception& e) {
+      out.reset();
+      in.reset();
+      restartPending = true;  // tried again at the next listing
+      startErrors = {rtMidiApiName(api) + ": " + e.what()};
+    }
+  }
+  bool restartPending = false;
+
+  // RtMidi's input closes its client when destroyed, which crashes the library
+  // once the server has gone and another runs: the dead one is left behind.
+  void abandonDeadInput() {
+    if (out && out->serverGone()) static_cast<void>(in.release());
+  }
+  ~State() { abandonDeadInput(); }
 };
 
 class RtMidiOutputConnection : public OutputConnection {
  public:
   RtMidiOutputConnection(RtMidiBackend::State& owner, std::string name) : owner_(owner), name_(std::move(name)) {
-    if (owner_.outInUse) own_ = guarded([&] { return std::make_unique<RtMidiOut>(owner.api, owner.clientName); });
+    if (owner_.outInUse) own_ = makeOutputClient(owner.api, owner.clientName);
     else owner_.outInUse = shared_ = true;
     try {
-      guarded([&] { openByName(port(), name_, "out"); });
+      port().open(name_, "out");
     } catch (...) {
       release();
       throw;
     }
   }
   ~RtMidiOutputConnection() override {
-    try {
-      port().closePort();
-    } catch (const RtMidiError&) {
-      // Closing a port whose server is gone has nothing left to release.
-    }
+    port().setLostHandler(nullptr);
+    port().close();
     release();
   }
 
-  void send(std::span<const Byte> message) override {
-    // RtMidi hands messages to a port that may have left (device unplugged,
-    // server stopped) without a word, so look for it first.
-    const auto names = guarded([&] { return portNames(*owner_.out); });
-    if (std::find(names.begin(), names.end(), name_) == names.end())
-      throw MidiBackendError("MIDI device " + name_ + " is no longer available");
-    guarded([&] { port().sendMessage(message.data(), message.size()); });
-  }
+  void send(std::span<const Byte> message) override { port().send(name_, message); }
+  void setLostHandler(LostHandler handler) override { port().setLostHandler(std::move(handler)); }
 
  private:
-  RtMidiOut& port() { return shared_ ? *owner_.out : *own_; }
+  OutputClient& port() { return shared_ ? *owner_.out : *own_; }
   void release() {
     if (shared_) owner_.outInUse = shared_ = false;
   }
@@ -131,7 +225,7 @@ class RtMidiOutputConnection : public OutputConnection {
   RtMidiBackend::State& owner_;
   std::string name_;
   bool shared_ = false;
-  std::unique_ptr<RtMidiOut> own_;
+  std::unique_ptr<OutputClient> own_;
 };
 
 class RtMidiInputConnection : public InputConnection {
@@ -188,14 +282,12 @@ RtMidiBackend::RtMidiBackend(const std::vector<std::string>& apis, std::string c
       continue;
     }
     try {
-      state_->out = std::make_unique<RtMidiOut>(api, state_->clientName);
-      state_->in = std::make_unique<GatedInput>(std::make_unique<RtMidiIn>(api, state_->clientName));
-      state_->api = api;
+      state_->start(api);
       return;
-    } catch (const RtMidiError& e) {
+    } catch (const std::exception& e) {
       state_->out.reset();
       state_->in.reset();
-      state_->startErrors.push_back(rtMidiApiName(api) + ": " + e.getMessage());
+      state_->startErrors.push_back(rtMidiApiName(api) + ": " + e.what());
     }
   }
 }
@@ -216,22 +308,26 @@ std::string RtMidiBackend::unavailableReason() const {
 }
 
 std::vector<std::string> RtMidiBackend::outputNames() {
+  state_->restartAfterServerLoss();
   if (!state_->started()) return {};
-  return guarded([&] { return portNames(*state_->out); });
+  return state_->out->names();
 }
 
 std::vector<std::string> RtMidiBackend::inputNames() {
+  state_->restartAfterServerLoss();
   if (!state_->started()) return {};
   return guarded([&] { return portNames(*state_->in->in); });
 }
 
 std::unique_ptr<OutputConnection> RtMidiBackend::openOutput(std::size_t, const std::string& name) {
+  state_->restartAfterServerLoss();
   if (!state_->started()) throw MidiBackendError("no MIDI system is available: " + unavailableReason());
   return std::make_unique<RtMidiOutputConnection>(*state_, name);
 }
 
 std::unique_ptr<InputConnection> RtMidiBackend::openInput(std::size_t, const std::string& name,
                                                           InputHandler handler) {
+  state_->restartAfterServerLoss();
   if (!state_->started()) throw MidiBackendError("no MIDI system is available: " + unavailableReason());
   return std::make_unique<RtMidiInputConnection>(*state_, name, std::move(handler));
 }

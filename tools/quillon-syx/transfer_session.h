@@ -8,6 +8,7 @@
 #include <functional>
 #include <iostream>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -53,8 +54,18 @@ class ConsoleHost : public BasicHost {
     if (!responseTimer_.isActive()) responseTimer_.start();
   }
   void stopResponseTimer() override { responseTimer_.stop(); }
-  void waitMs(int ms) override { waitInEventLoop(ms); }
-  void waitMsUntil(int ms, const std::function<bool()>& done) override { waitInEventLoopUntil(ms, done); }
+  // A transfer whose ports were lost ends at its next wait, with why, as a
+  // failed send ends it: the command's error.
+  void waitMs(int ms) override {
+    waitInEventLoop(ms);
+    throwIfLost();
+  }
+  void waitMsUntil(int ms, const std::function<bool()>& done) override {
+    waitInEventLoopUntil(ms, done);
+    throwIfLost();
+  }
+  void endWaitEarly() override { endWaitsEarly(); }
+  void portsLost(std::string why) { lost_ = std::move(why); }
   void sendLong(std::span<const Byte> message) override { link_->sendLong(message); }
   void sendShort(Byte status, Byte data1, Byte data2) override { link_->sendShort(status, data1, data2); }
 
@@ -62,10 +73,15 @@ class ConsoleHost : public BasicHost {
   int timeoutsShown() const { return timeoutsShown_; }
 
  private:
+  void throwIfLost() const {
+    if (!lost_.empty()) throw std::runtime_error("the MIDI ports were closed: " + lost_);
+  }
+
   ModuleLink* link_ = nullptr;
   QTimer responseTimer_;
   std::function<void()> onTimeout_;
   int timeoutsShown_ = 0;
+  std::string lost_;
 };
 
 struct TransferOptions {
@@ -100,6 +116,10 @@ class Session {
     store_.LogEnabled = false;
     host_.attach(link_);
     host_.onResponseTimeout([this] { runningTransferTimedOut(sender_, view_); });
+    QObject::connect(&link_, &ModuleLink::portsLost, [this](const QString& why) {
+      host_.portsLost(why.toStdString());
+      cancelRunningTransfer(sender_);
+    });
   }
 
   // "" or why the ports could not be opened.
