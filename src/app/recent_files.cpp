@@ -45,6 +45,8 @@ void RecentFiles::remove(const QString& path) {
 }
 
 void RecentFiles::write() const {
+  // The list waits in memory while the settings file could not be read.
+  if (!location_.mayRewrite()) return;
   const auto store = location_.open();
   store->setValue(recent_value::Files, files_);
   store->setValue(recent_value::Folder, folder_);

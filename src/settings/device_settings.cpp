@@ -1,11 +1,18 @@
 #include "settings/device_settings.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QSet>
 #include <QSettings>
 #include <QStandardPaths>
+#include <filesystem>
 #include <functional>
 #include <optional>
+
+#include "engine/file_reading.h"
+#include "engine/syx_writer.h"
+#include "settings/settings_text.h"
 
 namespace quillon {
 
@@ -32,6 +39,34 @@ QString joinedErrors(const QString& first, const QString& second) {
   if (first.isEmpty()) return second;
   if (second.isEmpty()) return first;
   return first + QLatin1Char('\n') + second;
+}
+
+// A settings file is a few KB; one far larger is no settings file.
+constexpr std::uintmax_t MaxSettingsFileSize = 1u << 20;
+constexpr int MaxCopyNameTries = 100;
+
+// Store files that could not be read in this run: nothing rewrites them whole.
+QSet<QString>& unreadableStores() {
+  static QSet<QString> files;
+  return files;
+}
+
+// A copy of `file` beside it, named with the date and time; empty when none could be made.
+QString keepDatedCopy(const QString& file) {
+  const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd-HHmmss"));
+  for (int n = 1; n <= MaxCopyNameTries; ++n) {
+    const QString copy = file + QStringLiteral(".unreadable-") + stamp + (n > 1 ? QStringLiteral("-%1").arg(n) : QString());
+    std::error_code ec;
+    if (std::filesystem::copy_file(file.toStdString(), copy.toStdString(), std::filesystem::copy_options::none, ec))
+      return copy;
+    if (ec != std::errc::file_exists) return {};
+  }
+  return {};
+}
+
+QString keptCopyText(const QString& copy) {
+  return copy.isEmpty() ? QStringLiteral("No copy of it could be made.")
+                        : QStringLiteral("The file as it was is kept as \"%1\".").arg(copy);
 }
 
 }  // namespace
@@ -71,6 +106,8 @@ QString SettingsLocation::problem() const {
                         "Remove or rename it, then make the Midi and Exp settings again.")
       .arg(file);
 }
+
+bool SettingsLocation::mayRewrite() const { return !unreadableStores().contains(fileName()); }
 
 std::unique_ptr<QSettings> SettingsLocation::open() const {
   // The file named outright, so the one checked by problem() is the one opened.
@@ -178,31 +215,115 @@ void DeviceSettings::readOptionalFlags(const QSettings& store) {
   FastTransfers = store.value(settings_value::FastTransfers, 0).toInt() != 0;
 }
 
+// Lines the settings library would refuse make it call the whole file a
+// format error. They are taken out of the file before it reads it; the file
+// as it was stays beside it.
+QString DeviceSettings::repairStoreFile() {
+  const QString file = location_.fileName();
+  if (file.isEmpty()) return {};
+  const FileBytes read = readRegularFile(file.toStdString(), MaxSettingsFileSize);
+  if (read.missing) return {};
+  if (!read.ok()) return storeUnreadable(QString::fromStdString(read.error));
+  const SettingsTextRepair repair =
+      repairedSettingsText(std::string_view(reinterpret_cast<const char*>(read.bytes.data()), read.bytes.size()));
+  if (!repair.changed()) return {};
+  QStringList removed;
+  for (const std::string& what : repair.removed) removed << QString::fromStdString(what);
+  const QString copy = keepDatedCopy(file);
+  const auto* text = reinterpret_cast<const Byte*>(repair.text.data());
+  if (copy.isEmpty()) return storeUnreadable(QStringLiteral("it holds %1").arg(removed.join(", ")), copy);
+  if (const std::string error = writeFileAtomically(file.toStdString(), std::span(text, repair.text.size())); !error.empty())
+    return storeUnreadable(QStringLiteral("it holds %1, and it could not be corrected: %2")
+                               .arg(removed.join(", "), QString::fromStdString(error)),
+                           copy);
+  return QStringLiteral("The settings file \"%1\" held what the settings cannot read: %2. That was left out, "
+                        "the settings are read as stored. %3")
+      .arg(file, removed.join(QStringLiteral(", ")), keptCopyText(copy));
+}
+
+// Every value stays at its default, and the file is kept from being written
+// over with them.
+QString DeviceSettings::storeUnreadable(const QString& why, std::optional<QString> copyMade) {
+  storeUnreadable_ = true;
+  const QString file = location_.fileName();
+  unreadableStores().insert(file);
+  const QString copy = copyMade ? *copyMade : keepDatedCopy(file);
+  return QStringLiteral("The settings file \"%1\" cannot be read (%2).\nEvery setting is at its default for now; the "
+                        "file is left as it is, and a setting you change is written into it alone. %3")
+      .arg(file, why, keptCopyText(copy));
+}
+
 QString DeviceSettings::ReadSettings() {
   if (QString problem = location_.problem(); !problem.isEmpty()) {
     FirstRun = true;
     return joinedErrors(problem, ReadWindowPositions());
   }
-  QString message;
-  const auto store = location_.open();
-  // Only the device values count: other program state lives in groups of its own.
-  if (store->status() == QSettings::NoError && store->childKeys().isEmpty()) {
-    FirstRun = true;
-  } else if (store->status() != QSettings::NoError) {
-    // Unreadable is not empty: writing the first-run defaults over it could lose it.
-    message = settingsReadFailedMessage({QStringLiteral("every setting")});
-  } else {
-    // A bad value is no first run: the defaults written then would wipe what was stored.
-    if (const QStringList bad = readFields(*store); !bad.isEmpty()) message = settingsReadFailedMessage(bad);
-    readDeviceNames(*store);
-    readStoreCheck(*store);
-    readOptionalFlags(*store);
+  storeUnreadable_ = false;
+  unreadableStores().remove(location_.fileName());
+  QString message = repairStoreFile();
+  if (!storeUnreadable_) {
+    const auto store = location_.open();
+    // Only the device values count: other program state lives in groups of its own.
+    if (store->status() == QSettings::NoError && store->childKeys().isEmpty()) {
+      FirstRun = true;
+    } else if (store->status() != QSettings::NoError) {
+      // Unreadable is not empty: writing the first-run defaults over it could lose it.
+      message = joinedErrors(message, storeUnreadable(QStringLiteral("the settings library cannot read it")));
+    } else {
+      // A bad value is no first run: the defaults written then would wipe what was stored.
+      if (const QStringList bad = readFields(*store); !bad.isEmpty())
+        message = joinedErrors(message, settingsReadFailedMessage(bad));
+      readDeviceNames(*store);
+      readStoreCheck(*store);
+      readOptionalFlags(*store);
+    }
   }
+  asRead_ = *this;
   return joinedErrors(message, ReadWindowPositions());
+}
+
+// The store's file could not be read: each value changed since is set on its
+// own line, and every other byte of the file stays.
+QString DeviceSettings::writeChangedValuesOnly() {
+  DeviceSettings before = *this;
+  static_cast<DeviceSettingsFields&>(before) = asRead_;
+  std::vector<std::pair<QString, QString>> changed;
+  const std::vector<Field> now = fieldsInReadOrder();
+  const std::vector<Field> then = before.fieldsInReadOrder();
+  for (std::size_t i = 0; i < now.size(); ++i)
+    if (now[i].get() != then[i].get()) changed.emplace_back(QString(now[i].name), QString::number(now[i].get()));
+  namespace v = settings_value;
+  const auto text = [&](QLatin1StringView name, const QString& value, const QString& old) {
+    if (value != old) changed.emplace_back(QString(name), value);
+  };
+  const auto flag = [](bool on) { return on ? QStringLiteral("1") : QStringLiteral("0"); };
+  text(v::Midi_In1Name, Midi_In1Name, asRead_.Midi_In1Name);
+  text(v::Midi_In2Name, Midi_In2Name, asRead_.Midi_In2Name);
+  text(v::Midi_OutName, Midi_OutName, asRead_.Midi_OutName);
+  text(v::VerifyStore, flag(VerifyStore), flag(asRead_.VerifyStore));
+  text(v::FastTransfers, flag(FastTransfers), flag(asRead_.FastTransfers));
+  if (changed.empty()) return {};
+
+  const QString file = location_.fileName();
+  QStringList names;
+  for (const auto& [name, value] : changed) names << name;
+  // Read as bytes only, to keep them: a file too large to be taken as settings still is.
+  const FileBytes read = readRegularFile(file.toStdString());
+  if (!read.ok() && !read.missing)
+    return QStringLiteral("The settings file \"%1\" cannot be read, so the settings changed (%2) are not written to it.")
+        .arg(file, names.join(QStringLiteral(", ")));
+  std::string updated(read.bytes.begin(), read.bytes.end());
+  for (const auto& [name, value] : changed) updated = withGeneralKey(updated, name.toStdString(), value.toStdString());
+  const auto* bytes = reinterpret_cast<const Byte*>(updated.data());
+  if (const std::string error = writeFileAtomically(file.toStdString(), std::span(bytes, updated.size())); !error.empty())
+    return QString::fromStdString(error);
+  asRead_ = *this;
+  return {};
 }
 
 QString DeviceSettings::writeFields() {
   if (QString problem = location_.problem(); !problem.isEmpty()) return problem;
+  if (storeUnreadable_) return writeChangedValuesOnly();
   const auto store = location_.open();
   store->setValue(settings_value::Path, Path);
   // Each value is written once: a second write of the same name would only repeat it.
@@ -240,6 +361,7 @@ QString DeviceSettings::extraValue(const QString& key) const {
 }
 
 void DeviceSettings::setExtraValue(const QString& key, const QString& value) const {
+  if (!location_.mayRewrite()) return;
   if (const auto store = location_.open()) store->setValue(key, value);
 }
 

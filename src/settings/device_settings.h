@@ -9,6 +9,7 @@
 #include <array>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "engine/engine_settings.h"
@@ -104,6 +105,10 @@ class SettingsLocation {
   // Why the store cannot be opened, empty when it can: a path that is not a
   // regular file (a FIFO would block the settings library's open for good).
   QString problem() const;
+  // False while the store's file could not be read: the settings library
+  // would write back only what it read, and everything else would be lost.
+  // Values kept beside the device settings (recent files) are not written then.
+  bool mayRewrite() const;
 
  private:
   QString iniFile_;
@@ -122,9 +127,16 @@ class DeviceSettings : public DeviceSettingsFields {
   // sets FirstRun. A value missing, unreadable or out of range falls back to
   // its default alone (the others are read as stored), and the returned
   // information box text names it. Empty when nothing is to show.
+  // Lines of the store's file that the settings library cannot read (a
+  // byte-order mark, a NUL byte, a stray line) are taken out of it first and
+  // named; the file as it was is kept beside it as a dated copy. A file that
+  // cannot be read at all leaves every value at its default and is kept
+  // beside it too.
   QString ReadSettings();
   // Writes every field and "Path", then the window positions. Returns an error
-  // text, empty on success.
+  // text, empty on success. While the store's file cannot be read, only the
+  // values changed since ReadSettings are set in it, each on its own line,
+  // and the rest of the file stays as it is.
   QString WriteSettings();
   // Restores and writes the first-run defaults (not the window positions).
   // FirstRun is left as it is.
@@ -159,8 +171,15 @@ class DeviceSettings : public DeviceSettingsFields {
   void writeStoreCheck(QSettings& store) const;
   void readOptionalFlags(const QSettings& store);
   QString writeFields();
+  QString repairStoreFile();
+  // `copyMade`: the dated copy already made (empty when that failed); none yet when absent.
+  QString storeUnreadable(const QString& why, std::optional<QString> copyMade = std::nullopt);
+  QString writeChangedValuesOnly();
 
   SettingsLocation location_;
+  // The store's file could not be read; the values as ReadSettings left them.
+  bool storeUnreadable_ = false;
+  DeviceSettingsFields asRead_;
 };
 
 }  // namespace quillon

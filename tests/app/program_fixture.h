@@ -19,13 +19,20 @@ struct Program {
   std::vector<Bytes> sent;
   std::function<void(const Bytes&)> onSent;
 
-  explicit Program(const std::function<void(DeviceSettings&)>& adjust = {}) {
+  // `betweenRuns` may change the settings file after it was written, as
+  // another program or a crash may: the program then starts from the file alone.
+  explicit Program(const std::function<void(DeviceSettings&)>& adjust = {},
+                   const std::function<void(const QString& settingsFile)>& betweenRuns = {}) {
     DeviceSettings& s = t.context->settings;
     s.Midi_In1Name = s.Midi_OutName = QString::fromLatin1(midi::VirtualModuleName);
     s.NoteOn = false;
     s.SysDly = MinSysDly;
     if (adjust) adjust(s);
     s.WriteSettings();
+    if (betweenRuns) {
+      betweenRuns(s.location().fileName());
+      static_cast<DeviceSettingsFields&>(s) = DeviceSettingsFields{};
+    }
     start();
   }
   void start() {

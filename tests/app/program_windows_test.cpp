@@ -48,6 +48,30 @@ QString bank(Program& p, const char* name, Byte area, int count, std::function<v
 }
 
 Bytes readAll(const QString& path) { return readFileBytes(path.toStdString()).bytes; }
+
+QByteArray fileText(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+void writeText(const QString& path, const QByteArray& text) {
+  QFile f(path);
+  QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  f.write(text);
+}
+// The dated copies a settings file left beside it.
+QStringList keptCopies(const Program& p) {
+  return QDir(p.t.dir.path()).entryList({QStringLiteral("Quillon.conf.unreadable-*")}, QDir::Files);
+}
+
+// The user's own choices, far from the defaults (unit 17, JV 1080, 50 ms).
+void usersChoice(DeviceSettings& s) {
+  s.JVID = 23;
+  s.JVtype = static_cast<int>(ModuleType::JV2080);
+  s.EOC = JV2080BlockSizes.eoc;
+  s.EOP = JV2080BlockSizes.eop;
+  s.SysDly = 120;
+  s.NoteOn = true;
+}
 QString firstName() { return QStringLiteral("Edit: 1 = ") + QString::fromLatin1(demoPerformanceName(0).data(), 12); }
 
 }  // namespace
@@ -126,6 +150,45 @@ class ProgramWindowsTest : public QObject {
     for (std::size_t i = 0; i < why.size(); ++i) QVERIFY2(p.t.infos[i].find(why[i]) != std::string::npos, p.t.infos[i].c_str());
     QCOMPARE(p.main().performanceGrid()->item(0, 0)->text(), firstCell);
     QVERIFY(p.ctx().store.FromUser && p.ctx().store.PerformanceCount == 2);
+  }
+
+  void aSettingsFileWithAMarkOrANulLineLosesNoSettingAndExitWritesNoDefaults() {
+    const std::vector<std::pair<std::function<QByteArray(QByteArray)>, std::string>> damages{
+        {[](QByteArray text) { return QByteArray("\xEF\xBB\xBF") + text; }, "a byte-order mark"},
+        {[](QByteArray text) { return text.insert(text.indexOf('\n') + 1, QByteArray("JV\0ID\n", 6)); },
+         "line 2 (a NUL byte)"}};
+    for (const auto& [damage, named] : damages) {
+      QByteArray damaged;
+      Program p(usersChoice, [&](const QString& file) {
+        damaged = damage(fileText(file));
+        writeText(file, damaged);
+      });
+      const DeviceSettings& s = p.ctx().settings;
+      QVERIFY(s.JVID == 23 && s.moduleType() == ModuleType::JV2080 && s.SysDly == 120);
+      QCOMPARE(p.t.infos.size(), std::size_t{1});
+      QVERIFY2(p.t.infos[0].find(named) != std::string::npos, p.t.infos[0].c_str());
+      QCOMPARE(keptCopies(p).size(), 1);
+      QCOMPARE(fileText(p.t.path(keptCopies(p).front())), damaged);
+      p.main().close();  // Exit writes the settings
+      DeviceSettings after(s.location(), p.t.dir.path() + QDir::separator());
+      QVERIFY(after.ReadSettings().isEmpty());
+      QVERIFY(after.JVID == 23 && after.moduleType() == ModuleType::JV2080 && after.SysDly == 120);
+    }
+  }
+
+  void anUnreadableSettingsFileIsKeptAndOnlyTheSettingChangedIsWrittenIntoIt() {
+    QByteArray stored;
+    Program p(usersChoice, [&](const QString& file) {
+      stored = fileText(file) + ";" + QByteArray(2 << 20, ' ') + "\n";  // far larger than a settings file
+      writeText(file, stored);
+    });
+    QCOMPARE(p.t.infos.size(), std::size_t{1});
+    QVERIFY2(p.t.infos[0].find("cannot be read") != std::string::npos, p.t.infos[0].c_str());
+    QCOMPARE(p.ctx().settings.JVID, roland::DefaultUnitId);
+    QCOMPARE(fileText(p.t.path(keptCopies(p).value(0))), stored);
+    p.main().findChild<QAction*>(QStringLiteral("PlayNoteOnOff"))->trigger();  // the one setting the user changes
+    p.main().close();
+    QCOMPARE(fileText(p.ctx().settings.location().fileName()), QByteArray(stored).replace("NoteOn=1", "NoteOn=0"));
   }
 
   void aSilentModuleGivesOneMessageAndTheGridsShowTheStore() {

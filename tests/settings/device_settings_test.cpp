@@ -1,4 +1,5 @@
 #include "settings/device_settings.h"
+#include "settings/settings_text.h"
 
 #include <gtest/gtest.h>
 
@@ -329,6 +330,22 @@ TEST_F(SettingsStore, FastTransfersAreKeptAndAnOlderStoreReadsThemAsOff) {
   DeviceSettings read = settings();
   read.ReadSettings();
   EXPECT_TRUE(read.FastTransfers);
+}
+
+// What is set in a file the settings library cannot read reads back as it
+// was meant once the file can be read again: a device name with a comma
+// (else a list) or a quote, a key in a later section, a file without the section.
+TEST_F(SettingsStore, AKeySetInAnUnreadableFileReadsBackAsMeant) {
+  const std::string text = "[General]\r\nJVID=23\r\ngarbage\r\n[Other]\r\nJVID=5\r\n";
+  std::string updated = withGeneralKey(text, "Midi_OutName", "Port, \"A\" \\ 1");
+  updated = withGeneralKey(updated, "JVID", "24");
+  EXPECT_EQ(updated, "[General]\r\nJVID=24\r\ngarbage\r\nMidi_OutName=\"Port, \\\"A\\\" \\\\ 1\"\r\n[Other]\r\nJVID=5\r\n");
+  writeAll(storeFile(), QByteArray::fromStdString(repairedSettingsText(updated).text));
+  QSettings store(storeFile(), QSettings::IniFormat);
+  EXPECT_EQ(store.status(), QSettings::NoError);
+  EXPECT_EQ(store.value(v::Midi_OutName).toString(), QStringLiteral("Port, \"A\" \\ 1"));
+  EXPECT_EQ(store.value(v::JVID).toInt(), 24);
+  EXPECT_EQ(withGeneralKey("; only a comment", "SysDly", "120"), "; only a comment\n[General]\nSysDly=120\n");
 }
 
 }  // namespace
