@@ -801,9 +801,12 @@ bool MainWindow::writeSyx(const std::vector<Byte>& bytes) {
   if (chosen.isEmpty()) return false;
   timer1_->stop();
   const std::string name = withSyxExtension(chosen.toStdString());
+  SaveConsent consent;
+  consent.replaceReadOnly = isReadOnlyFile(name) && confirmReplacingReadOnly(this, toQ(name));
+  if (isReadOnlyFile(name) && !consent.replaceReadOnly) return false;
   setStatus(QStringLiteral("Writing File : ") + toQ(name));
   setGauge(1, 0, true);
-  const std::string error = writeFileAtomically(name, bytes);
+  const std::string error = writeFileAtomically(name, bytes, consent);
   g_->hide();
   if (!error.empty()) {
     setStatus(toQ(error));

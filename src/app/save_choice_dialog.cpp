@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -90,6 +91,17 @@ int SaveChoiceDialog::ask(const PerformanceStore& store, const QString& warning)
   placement::centreOnScreen(this, parentWidget());
   QApplication::beep();
   return exec();
+}
+
+bool confirmReplacingReadOnly(QWidget* parent, const QString& path) {
+  QMessageBox box(QMessageBox::Question, QStringLiteral("Quillon"),
+                  QStringLiteral("\"%1\" is read-only.\nReplace it all the same? It stays read-only.").arg(path),
+                  QMessageBox::NoButton, parent);
+  box.setObjectName(QStringLiteral("ReadOnlyQuestion"));
+  QPushButton* replace = box.addButton(QStringLiteral("Replace"), QMessageBox::AcceptRole);
+  box.setDefaultButton(box.addButton(QMessageBox::Cancel));
+  box.exec();
+  return box.clickedButton() == replace;
 }
 
 }  // namespace quillon

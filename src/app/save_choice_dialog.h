@@ -31,4 +31,8 @@ class SaveChoiceDialog : public QDialog {
   QRadioButton* buttons_[5];
 };
 
+// A file nobody may write is replaced only when the user says so here; it
+// stays read-only afterwards. True for "Replace".
+bool confirmReplacingReadOnly(QWidget* parent, const QString& path);
+
 }  // namespace quillon

@@ -62,8 +62,14 @@ namespace fs = std::filesystem;
 constexpr int MaxLinkHops = 40;        // as the kernel follows them
 constexpr int MaxNameTries = 100;      // for a free name beside the target
 constexpr mode_t NewFileMode = 0666;   // less the umask, as for any new file
-constexpr mode_t BackupMode = 0600;    // the old contents are nobody else's business
 constexpr mode_t PermissionBits = 07777;
+constexpr mode_t AnyWriteBits = S_IWUSR | S_IWGRP | S_IWOTH;
+constexpr unsigned TempNumberRange = 1000000;
+// A save's temporary file: "." NAME ".tmp" and a number; earlier versions
+// kept the old bytes of a linked file as NAME ".backup-" and a number.
+constexpr std::string_view TempPrefix = ".";
+constexpr std::string_view TempTag = ".tmp";
+constexpr std::string_view OldBackupTag = ".backup-";
 
 std::string failure(const std::string& path, const std::string& reason) {
   return "Cannot write \"" + path + "\": " + reason + ".";
@@ -85,16 +91,16 @@ fs::path linkTarget(const fs::path& path) {
   return p;
 }
 
-// Writes every byte and flushes them to the disk.
-bool writeAllAndSync(int fd, std::span<const Byte> bytes) {
+// Writes every byte from `offset` on.
+bool writeAllAt(int fd, std::span<const Byte> bytes, off_t offset = 0) {
   std::size_t done = 0;
   while (done < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    const ssize_t n = ::pwrite(fd, bytes.data() + done, bytes.size() - done, offset + static_cast<off_t>(done));
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) return false;
     done += static_cast<std::size_t>(n);
   }
-  return ::fsync(fd) == 0;
+  return true;
 }
 
 // Makes a rename or a new name in `folder` survive a power loss. A file system
@@ -106,80 +112,120 @@ void syncFolder(const fs::path& folder) {
   ::close(fd);
 }
 
+bool isDecimal(std::string_view text) {
+  return !text.empty() && std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); });
+}
+
+// Whether `name` is what a save of `file` leaves beside it when it is cut short.
+bool isSaveLeftover(const std::string& name, const std::string& file) {
+  const std::string temp = std::string(TempPrefix) + file + std::string(TempTag);
+  const std::string backup = file + std::string(OldBackupTag);
+  if (name.starts_with(temp)) return isDecimal(std::string_view(name).substr(temp.size()));
+  if (name.starts_with(backup)) return isDecimal(std::string_view(name).substr(backup.size()));
+  return false;
+}
+
+// A save cut short (a crash, a kill) leaves its temporary file behind; the
+// next save of the same file has no use for it.
+void removeSaveLeftovers(const fs::path& target) {
+  std::error_code ec;
+  const std::string file = target.filename().string();
+  for (const auto& entry : fs::directory_iterator(folderOf(target), ec)) {
+    std::error_code statEc;
+    if (isSaveLeftover(entry.path().filename().string(), file) && entry.is_regular_file(statEc))
+      fs::remove(entry.path(), statEc);
+  }
+}
+
 // A new file beside `target` under a name nobody else has; -1 (errno set) when none can be made.
-int createBeside(const fs::path& target, const std::string& prefix, const std::string& tag, mode_t mode,
-                 fs::path& made) {
+int createTempBeside(const fs::path& target, fs::path& made) {
   std::random_device rd;
   for (int attempt = 0; attempt < MaxNameTries; ++attempt) {
-    made = folderOf(target) / (prefix + target.filename().string() + tag + std::to_string(rd() % 1000000));
-    const int fd = ::open(made.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+    made = folderOf(target) / (std::string(TempPrefix) + target.filename().string() + std::string(TempTag) +
+                               std::to_string(rd() % TempNumberRange));
+    const int fd = ::open(made.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, NewFileMode);
     if (fd >= 0 || errno != EEXIST) return fd;
   }
   return -1;
 }
 
-// A file with more than one name: a new file renamed over this name would part
-// it from the others, so it is rewritten where it is. The old bytes wait in a
-// backup beside it until the new ones are on the disk, and go back if the
-// rewrite fails; after a crash in the middle the backup is still there.
-std::string writeInPlace(const std::string& path, const fs::path& target, std::span<const Byte> bytes) {
-  const FileBytes old = readFileBytes(target.string());
-  if (!old.ok()) return old.error;
-  fs::path backup;
-  const int backupFd = createBeside(target, "", ".backup-", BackupMode, backup);
-  if (backupFd < 0) return failure(path, std::string("no backup could be made: ") + std::strerror(errno));
-  const bool saved = writeAllAndSync(backupFd, old.bytes);
-  const int backupErrno = errno;
-  if (::close(backupFd) != 0 || !saved) {
-    ::unlink(backup.c_str());
-    return failure(path, std::string("no backup could be made: ") + std::strerror(saved ? errno : backupErrno));
+// The new bytes, whole and on the disk, in a temporary file beside `target`
+// with the old file's mode. Returns an error reason, empty on success.
+std::string writeWholeTemp(const fs::path& target, const struct stat* old, std::span<const Byte> bytes, fs::path& temp) {
+  const int fd = createTempBeside(target, temp);
+  if (fd < 0) return std::strerror(errno);
+  if (old) {
+    // The replacement keeps the old file's mode, and its owner and group as
+    // far as the rights allow (a user cannot give a file away).
+    [[maybe_unused]] const bool ownerKept =
+        ::fchown(fd, old->st_uid, old->st_gid) == 0 || ::fchown(fd, static_cast<uid_t>(-1), old->st_gid) == 0;
+    ::fchmod(fd, old->st_mode & PermissionBits);
   }
-  syncFolder(folderOf(target));
+  const bool written = writeAllAt(fd, bytes) && ::fsync(fd) == 0;
+  const int writeErrno = errno;
+  const bool closed = ::close(fd) == 0;
+  if (written && closed) return {};
+  ::unlink(temp.c_str());
+  return std::strerror(written ? errno : writeErrno);
+}
 
-  const int fd = ::open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+// Puts `bytes` into the open file in place and syncs them.
+bool overwriteInPlace(int fd, std::span<const Byte> bytes) {
+  return writeAllAt(fd, bytes) && ::ftruncate(fd, static_cast<off_t>(bytes.size())) == 0 && ::fsync(fd) == 0;
+}
+
+// A file with more than one name: a new file renamed over this name would part
+// it from the others, so the bytes go into the file itself. They are whole and
+// synced beside it first; the copy over the old ones is the only step that can
+// be cut short, and the temporary file then still holds them whole until the
+// next save of the file. A copy that fails puts the old bytes back.
+std::string writeIntoLinkedFile(const std::string& path, const fs::path& target, std::span<const Byte> bytes) {
+  const FileBytes old = readRegularFile(target.string());
+  if (!old.ok()) return old.error;
+  fs::path temp;
+  if (std::string why = writeWholeTemp(target, nullptr, bytes, temp); !why.empty())
+    return failure(path, "the new contents could not be made ready: " + why);
+  syncFolder(folderOf(target));
+  const int fd = ::open(target.c_str(), O_WRONLY | O_CLOEXEC);
   if (fd < 0) {
     const int openErrno = errno;
-    ::unlink(backup.c_str());
+    ::unlink(temp.c_str());
     return failure(path, std::strerror(openErrno));
   }
-  const bool written = writeAllAndSync(fd, bytes);
-  const int writeErrno = errno;
-  const bool restored = written || (::ftruncate(fd, 0) == 0 && ::lseek(fd, 0, SEEK_SET) == 0 &&
-                                    writeAllAndSync(fd, old.bytes));
+  const bool copied = overwriteInPlace(fd, bytes);
+  const int copyErrno = errno;
+  const bool restored = copied || overwriteInPlace(fd, old.bytes);
   const bool closed = ::close(fd) == 0;
-  if (restored && closed) ::unlink(backup.c_str());
-  if (written && closed) return {};
-  std::string reason = std::strerror(written ? errno : writeErrno);
-  if (!restored || !closed) reason += "; the old contents are kept in \"" + backup.string() + "\"";
+  if (copied && closed) {
+    ::unlink(temp.c_str());
+    return {};
+  }
+  std::string reason = std::strerror(copied ? errno : copyErrno);
+  if (!restored) reason += "; the new contents are kept whole in \"" + temp.string() + "\"";
+  else ::unlink(temp.c_str());
   return failure(path, reason);
 }
 
 }  // namespace
 
-std::string writeFileAtomically(const std::string& path, std::span<const Byte> bytes) {
+bool isReadOnlyFile(const std::string& path) {
+  struct stat info {};
+  return ::stat(linkTarget(path).c_str(), &info) == 0 && S_ISREG(info.st_mode) && (info.st_mode & AnyWriteBits) == 0;
+}
+
+std::string writeFileAtomically(const std::string& path, std::span<const Byte> bytes, SaveConsent consent) {
   const fs::path target = linkTarget(path);
   struct stat old {};
   const bool exists = ::stat(target.c_str(), &old) == 0;
   if (exists && !S_ISREG(old.st_mode)) return failure(path, "it is not a regular file");
-  if (exists && old.st_nlink > 1) return writeInPlace(path, target, bytes);
+  if (exists && (old.st_mode & AnyWriteBits) == 0 && !consent.replaceReadOnly)
+    return failure(path, "it is read-only; it was left as it was");
+  removeSaveLeftovers(target);
+  if (exists && old.st_nlink > 1) return writeIntoLinkedFile(path, target, bytes);
 
   fs::path temp;
-  const int fd = createBeside(target, ".", ".tmp", NewFileMode, temp);
-  if (fd < 0) return failure(path, std::strerror(errno));
-  if (exists) {
-    // The replacement keeps the old file's mode, and its owner and group as
-    // far as the rights allow (a user cannot give a file away).
-    [[maybe_unused]] const bool ownerKept =
-        ::fchown(fd, old.st_uid, old.st_gid) == 0 || ::fchown(fd, static_cast<uid_t>(-1), old.st_gid) == 0;
-    ::fchmod(fd, old.st_mode & PermissionBits);
-  }
-  const bool written = writeAllAndSync(fd, bytes);
-  const int writeErrno = errno;
-  const bool closed = ::close(fd) == 0;
-  if (!written || !closed) {
-    ::unlink(temp.c_str());
-    return failure(path, std::strerror(written ? errno : writeErrno));
-  }
+  if (std::string why = writeWholeTemp(target, exists ? &old : nullptr, bytes, temp); !why.empty())
+    return failure(path, why);
   // The new bytes are on the disk before the name moves: a crash leaves the old file or the new one.
   if (::rename(temp.c_str(), target.c_str()) != 0) {
     const int renameErrno = errno;

@@ -21,13 +21,26 @@ Bytes listSyxBytes(const PerformanceStore& store, BlockSizes sizes);
 // ".syx" appended when the name's extension, lower-cased, is not ".syx".
 std::string withSyxExtension(const std::string& path);
 
+// What the user agreed to beyond a plain save.
+struct SaveConsent {
+  bool replaceReadOnly = false;  // a file nobody may write is replaced all the same
+};
+
+// Whether `path` (through its symbolic links) is a file that no one may write:
+// it is replaced only with the user's consent.
+bool isReadOnlyFile(const std::string& path);
+
 // Writes `bytes` to a temporary file beside `path`, flushes it to the disk and
 // renames it over the old file only when every byte was written, so a crash
 // leaves the old file or the new one. The old file's mode (and owner, where
-// allowed) is kept; a symbolic link is written through to its target; a file
-// with several hard links is rewritten in place after a backup, so every name
-// sees the new bytes. Returns an error text naming the path and reason, empty
-// on success; on failure the old file is intact.
-std::string writeFileAtomically(const std::string& path, std::span<const Byte> bytes);
+// allowed) is kept; a symbolic link is written through to its target. A file
+// with several hard links keeps them: the new bytes are made whole and synced
+// in the temporary file first, and only then copied over the old ones (should
+// the copy be cut short, the temporary file holds them whole). Leftovers of
+// earlier saves of the file that were cut short are removed first. A
+// read-only file is left alone unless `consent` says otherwise. Returns an
+// error text naming the path and reason, empty on success; on failure the old
+// file is intact.
+std::string writeFileAtomically(const std::string& path, std::span<const Byte> bytes, SaveConsent consent = {});
 
 }  // namespace quillon

@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -189,6 +190,27 @@ class ProgramWindowsTest : public QObject {
     p.main().findChild<QAction*>(QStringLiteral("PlayNoteOnOff"))->trigger();  // the one setting the user changes
     p.main().close();
     QCOMPARE(fileText(p.ctx().settings.location().fileName()), QByteArray(stored).replace("NoteOn=1", "NoteOn=0"));
+  }
+
+  void aReadOnlyFileIsReplacedOnlyWhenTheUserSaysSo() {
+    Program p;
+    p.main().openPath(bank(p, "bank.syx", address::AreaUserPerformance, 3));
+    const QString locked = bank(p, "locked.syx", address::AreaUserPerformance, 1);
+    const auto readOnly = QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther;
+    QVERIFY(QFile::setPermissions(locked, readOnly));
+    const Bytes before = readAll(locked);
+    p.main().chooseSaveFile = [&](const QString&) { return locked; };
+    for (const bool replace : {false, true}) {
+      onNextDialog<QMessageBox>([replace](QMessageBox* box) {
+        QVERIFY(box->text().contains(QStringLiteral("is read-only")));
+        for (QAbstractButton* b : box->buttons())
+          if ((box->buttonRole(b) == QMessageBox::AcceptRole) == replace) b->click();
+      });
+      QCOMPARE(p.main().writeListSyx(), replace);
+      QCOMPARE(readAll(locked) == before, !replace);
+    }
+    QCOMPARE(QFile::permissions(locked) & (QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther),
+             QFileDevice::Permissions{});
   }
 
   void aSilentModuleGivesOneMessageAndTheGridsShowTheStore() {

@@ -64,6 +64,46 @@ cmp -s "$work/demo.syx" "$work/other-name.syx" && [ "$(stat -c %s "$work/demo.sy
   { echo "FAIL: the file's other name did not get the new bytes"; failures=$((failures + 1)); }
 [ "$(ls -A "$work" | wc -l)" -eq 4 ] || { echo "FAIL: files left behind: $(ls -A "$work")"; failures=$((failures + 1)); }
 
+# A save of a file with two names, killed at each step: the file is the old one
+# or the new one, and the next save removes what the cut one left beside it.
+# Every step of the save on the file itself is slowed down, and the kill comes
+# later each time, so that it lands on each step in turn.
+if command -v strace >/dev/null 2>&1; then
+  "$syx" demo "$work/new.syx" >/dev/null
+  cuts=0
+  for at in $(seq 0.02 0.02 0.6); do
+    printf 'old' >"$work/linked.syx"
+    ln -f "$work/linked.syx" "$work/second-name.syx"
+    strace -f -qq -o /dev/null -P "$work/linked.syx" -e trace=openat,write,pwrite64,ftruncate,fsync,rename,close \
+      -e inject=openat,write,pwrite64,ftruncate,fsync,rename,close:delay_enter=20000 \
+      "$syx" demo "$work/linked.syx" >/dev/null 2>&1 &
+    tracer=$!
+    sleep "$at"
+    saver=$(pgrep -P "$tracer")
+    [ -n "$saver" ] && kill -9 "$saver" 2>/dev/null && cuts=$((cuts + 1))
+    wait "$tracer" 2>/dev/null
+    if ! cmp -s "$work/linked.syx" "$work/new.syx" && [ "$(cat "$work/linked.syx")" != old ]; then
+      echo "FAIL: a save killed after ${at}s left the file neither old nor new ($(stat -c %s "$work/linked.syx") bytes)"
+      failures=$((failures + 1))
+    fi
+    "$syx" demo "$work/linked.syx" >/dev/null
+    cmp -s "$work/second-name.syx" "$work/new.syx" || { echo "FAIL: the second name lost the file"; failures=$((failures + 1)); }
+  done
+  [ "$cuts" -gt 0 ] || { echo "FAIL: no save was cut short"; failures=$((failures + 1)); }
+  leftovers=$(ls -A "$work" | grep -c '^\.linked\.syx\.tmp')
+  [ "$leftovers" -eq 0 ] || { echo "FAIL: $leftovers leftover(s) of cut saves stayed"; failures=$((failures + 1)); }
+  rm -f "$work/linked.syx" "$work/second-name.syx" "$work/new.syx"
+else
+  echo "note: no strace: saves cut short are not checked"
+fi
+
+# A read-only file is not replaced (the program asks; the tool cannot).
+printf 'keep' >"$work/locked.syx"
+chmod 444 "$work/locked.syx"
+expect 1 "it is read-only; it was left as it was" -- "$syx" demo "$work/locked.syx"
+[ "$(cat "$work/locked.syx")" = keep ] || { echo "FAIL: a read-only file was replaced"; failures=$((failures + 1)); }
+rm -f "$work/locked.syx"
+
 printf 'not a sysex file\n' >"$work/text.syx"
 expect 1 "no performances found" -- "$syx" list "$work/text.syx"
 expect 1 "no performances found" -- "$syx" show "$work/text.syx" 1
