@@ -18,6 +18,10 @@ namespace midi_byte {
 inline constexpr Byte SysexStart = 0xF0;
 inline constexpr Byte SysexEnd = 0xF7;
 inline constexpr Byte DataMask = 0x7F;  // highest value a data byte can carry
+// Clock, start, stop, active sensing, reset: MIDI lets these into the middle
+// of any message, a SysEx message too, without ending it.
+inline constexpr Byte FirstRealTime = 0xF8;
+constexpr bool isRealTime(Byte b) { return b >= FirstRealTime; }
 }  // namespace midi_byte
 
 namespace roland {

@@ -262,19 +262,19 @@ void TMidiInput::received(std::span<const Byte> message) {
   const std::uint32_t time = elapsedMs();
   std::uint64_t lost = 0;
   bool queued = false;
+  const auto count = [&](bool ok, std::uint64_t lostIfNot) {
+    queued = queued || ok;
+    if (!ok) lost += lostIfNot;
+  };
   if (message.front() == midi_byte::SysexStart) {
-    // A message longer than one buffer arrives as several buffer-sized events.
-    const std::size_t size = sysexBuffers_.front().size();
-    for (std::size_t offset = 0; offset < message.size(); offset += size) {
-      if (!queueSysexChunk(message.subspan(offset, std::min(size, message.size() - offset)), time)) {
-        lost = (message.size() - offset + size - 1) / size;
-        break;
-      }
-      queued = true;
-    }
+    // Real-time bytes inside are events of their own, at the moment they came:
+    // before the message they interrupted ends.
+    for (const Byte b : message)
+      if (midi_byte::isRealTime(b) && !sysexOnly_.load(std::memory_order_relaxed)) count(queueShort(std::span(&b, 1), time), 1);
+    const std::uint64_t chunksLost = queueSysexWithoutRealTime(message, time);
+    count(chunksLost == 0, chunksLost);
   } else if (!sysexOnly_.load(std::memory_order_relaxed)) {
-    queued = queueShort(message, time);
-    lost = queued ? 0 : 1;
+    count(queueShort(message, time), 1);
   }
   if (queued) notifyInput();
   if (lost > 0) {
@@ -283,18 +283,30 @@ void TMidiInput::received(std::span<const Byte> message) {
   }
 }
 
+// A message longer than one buffer goes as several buffer-sized events.
+// Returns how many of them were lost to a full queue or no free buffer.
+std::uint64_t TMidiInput::queueSysexWithoutRealTime(std::span<const Byte> message, std::uint32_t time) {
+  const std::size_t capacity = sysexBuffers_.front().size();
+  std::size_t kept = 0;
+  for (const Byte b : message) kept += midi_byte::isRealTime(b) ? 0 : 1;
+  const std::uint64_t chunks = (kept + capacity - 1) / capacity;
+  std::size_t next = 0;  // position in `message`
+  for (std::uint64_t chunk = 0; chunk < chunks; ++chunk) {
+    // Only this thread pushes, so a ring that is not full now still has room below.
+    std::int32_t buffer = NoBuffer;
+    if (queue_->full() || !freeBuffers_->pop(buffer)) return chunks - chunk;
+    Bytes& into = sysexBuffers_[static_cast<std::size_t>(buffer)];
+    std::size_t length = 0;
+    for (; next < message.size() && length < capacity; ++next)
+      if (!midi_byte::isRealTime(message[next])) into[length++] = message[next];
+    queue_->push(Record{time, 0, buffer, static_cast<std::uint16_t>(length)});
+  }
+  return 0;
+}
+
 bool TMidiInput::queueShort(std::span<const Byte> message, std::uint32_t time) {
   const auto at = [&](std::size_t i) { return i < message.size() ? message[i] : Byte{0}; };
   return queue_->push(Record{time, midi::packShortMessage(at(0), at(1), at(2)), NoBuffer, 0});
-}
-
-bool TMidiInput::queueSysexChunk(std::span<const Byte> chunk, std::uint32_t time) {
-  // Only this thread pushes, so a ring that is not full now still has room below.
-  if (queue_->full()) return false;
-  std::int32_t buffer = NoBuffer;
-  if (!freeBuffers_->pop(buffer)) return false;
-  std::copy(chunk.begin(), chunk.end(), sysexBuffers_[static_cast<std::size_t>(buffer)].begin());
-  return queue_->push(Record{time, 0, buffer, static_cast<std::uint16_t>(chunk.size())});
 }
 
 void TMidiInput::notifyInput() {

@@ -137,7 +137,7 @@ class TMidiInput : public QObject {
   // Producer side: the backend's thread.
   void received(std::span<const Byte> message);
   bool queueShort(std::span<const Byte> message, std::uint32_t time);
-  bool queueSysexChunk(std::span<const Byte> chunk, std::uint32_t time);
+  std::uint64_t queueSysexWithoutRealTime(std::span<const Byte> message, std::uint32_t time);
   void notifyInput();
   void notifyOverflow();
   std::uint32_t elapsedMs() const;

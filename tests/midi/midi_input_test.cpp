@@ -168,6 +168,23 @@ TEST(MidiInputSysex, LongerMessagesArriveAsBufferSizedEvents) {
   EXPECT_EQ(joined, big);
 }
 
+// MIDI lets real-time bytes into a SysEx message without ending it: they
+// come out as events of their own, before the message, which is whole without
+// them, also where it fills a buffer only once they are taken out.
+TEST(MidiInputSysex, RealTimeBytesInsideComeOutAsTheirOwnEvents) {
+  OpenInput port(8);
+  const Bytes clean = sysexOfLength(8);
+  Bytes interrupted = clean;
+  interrupted.insert(interrupted.begin() + 3, 0xF8);
+  interrupted.insert(interrupted.end() - 1, 0xFE);
+  port.backend.inject(interrupted);
+  const auto events = takeAll(port.in);
+  ASSERT_EQ(events.size(), 3u);
+  EXPECT_EQ(events[0].StatusByte, 0xF8);
+  EXPECT_EQ(events[1].StatusByte, 0xFE);
+  EXPECT_EQ(events[2].SysexData, clean);
+}
+
 TEST(MidiInputSysex, BuffersAreReusedAndTheirCountLimitsWhatWaits) {
   OpenInput port(64, 2);
   QSignalSpy overflow(&port.in, &TMidiInput::OnOverflow);

@@ -322,6 +322,13 @@ else
     has "Read back: the module holds what was sent."
     stop_sim
   fi
+  # A clock and active sensing inside every answer, as a merger with a running
+  # clock sends them: each answer is read whole, the bank is the module's.
+  if start_sim "$base-r" --clock-inside --load "$work/demo.syx" --save "$work/r-held.syx"; then
+    retried "$syx" get-bank --in "$base-r-out" --out "$base-r-in" --delay 20 --bank user "$work/r-bank.syx"
+    stop_sim
+    cmp -s "$work/r-bank.syx" "$work/r-held.syx" || failed "real-time bytes inside the answers spoilt the bank"
+  fi
   if start_sim "$base-o" --silent; then
     run 2 -- "$syx" get-bank --in "$base-o-out" --out "$base-o-in" --delay 20 --bank card "$work/o.syx"
     [ "$(timeouts)" -eq 1 ] || failed "silent module: bank timeout shown $(timeouts) times, expected once"

@@ -23,6 +23,8 @@ const char* const UsageText =
     "  --echo                 also send every received message back unchanged\n"
     "  --lose-every N         store nothing of every Nth data set sent to it\n"
     "  --play-note            send a note-on before the first answer, as a played key\n"
+    "  --clock-inside         put a clock (F8) and an active sensing (FE) byte inside every\n"
+    "                         answer, as a merger with a running clock does\n"
     "  -v                     one line per message\n";
 
 namespace {
@@ -101,6 +103,8 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
       ok = positive(o.loseEvery, 1);
     } else if (arg == "--play-note") {
       o.playNote = true;
+    } else if (arg == "--clock-inside") {
+      o.clockInside = true;
     } else if (arg == "-v" || arg == "--verbose") {
       o.verbose = true;
     } else if (arg == "-h" || arg == "--help") {

@@ -24,6 +24,7 @@ struct Options {
   bool echo = false;        // sends every received message back out unchanged
   int loseEvery = 0;        // 0: never; else every Nth data set it is sent is not stored
   bool playNote = false;    // a note-on goes out before the first answer
+  bool clockInside = false;  // a clock and an active-sensing byte in the middle of every answer
   bool verbose = false;
   bool help = false;
 };

@@ -44,6 +44,17 @@ std::vector<RtMidi::Api> apisToTry(const std::string& name) {
   return {*api};
 }
 
+// A clock byte after the header and an active-sensing byte before the checksum,
+// where a merger may put them: MIDI lets real-time bytes into any message.
+Bytes withRealTimeInside(Bytes answer) {
+  constexpr Byte Clock = 0xF8;
+  constexpr Byte ActiveSensing = 0xFE;
+  if (answer.size() <= roland::PosData + 2) return answer;
+  answer.insert(answer.end() - 2, ActiveSensing);
+  answer.insert(answer.begin() + roland::PosData, Clock);
+  return answer;
+}
+
 }  // namespace
 
 void Inbox::put(Bytes message) {
@@ -143,6 +154,7 @@ void Simulator::sendAnswer(Bytes answer) {
       logLine("out", answer, "answer");
       break;
   }
+  if (options_.clockInside) answer = withRealTimeInside(std::move(answer));
   if (options_.replyDelayMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(options_.replyDelayMs));
   send(answer);
   if (options_.wireSpeed)
