@@ -103,6 +103,21 @@ class EditingFaultsTest : public QObject {
     QCOMPARE(Editing::module().temporary(), before);
   }
 
+  void theUndoHistoryKeepsItsLimitAndSaysOnceThatTheOldestStepsGo() {
+    Editing e;
+    auto* level = Editing::in<ValueFader>(e.editor(), "SlVol1");
+    e.t.infos.clear();
+    constexpr int Beyond = 10;
+    for (int edit = 0; edit < EditHistory::StepLimit + Beyond; ++edit)
+      QTest::keyClick(level, edit % 2 ? Qt::Key_PageUp : Qt::Key_PageDown);
+    QCOMPARE(e.ctx().history.stepCount(), EditHistory::StepLimit);
+    QCOMPARE(e.t.infos, std::vector<std::string>{EditHistory::OldestStepsGoText});
+    // The steps kept all undo; the ones before them are gone.
+    for (int step = 0; step < EditHistory::StepLimit; ++step) e.ctx().history.undo();
+    QVERIFY(!e.ctx().history.canUndo());
+    QVERIFY(e.ctx().history.canRedo());
+  }
+
   void anEditOfAListedPerformanceFirstPutsItIntoTheTemporaryOne() {
     Editing e;
     const QString file = e.t.path(QStringLiteral("user.syx"));

@@ -39,6 +39,8 @@ class EditHistory::Command : public QUndoCommand {
 
 EditHistory::EditHistory(PerformanceEdit& edit, StoreNotifier& notices, QObject* parent)
     : QObject(parent), edit_(edit), undo_(new QAction(tr("Undo"), this)), redo_(new QAction(tr("Redo"), this)) {
+  static_assert(StepLimit == 2000, "OldestStepsGoText names the limit");
+  stack_.setUndoLimit(StepLimit);
   edit_.setObserver(this);
   undo_->setObjectName(QStringLiteral("EditUndo"));
   redo_->setObjectName(QStringLiteral("EditRedo"));
@@ -75,6 +77,18 @@ void EditHistory::clear() {
   if (edit_.isReplaying()) return;
   open_.clear();
   stack_.clear();
+  toldOfLimit_ = false;
+}
+
+// The stack drops its oldest step by itself once full; a group still adding
+// to that step must not outlive it, and the user hears of it once.
+void EditHistory::makeRoom() {
+  if (stack_.count() < StepLimit || stack_.index() < stack_.count()) return;
+  const QUndoCommand* oldest = stack_.command(0);
+  std::erase_if(open_, [oldest](const auto& entry) { return entry.second == oldest; });
+  if (toldOfLimit_) return;
+  toldOfLimit_ = true;
+  emit oldestStepsGo(tr(OldestStepsGoText));
 }
 
 void EditHistory::edited(const EditStep& step, EditGroup group) {
@@ -82,6 +96,7 @@ void EditHistory::edited(const EditStep& step, EditGroup group) {
     open->second->add(step);
     return;
   }
+  makeRoom();
   auto* command = new Command(edit_, step);
   stack_.push(command);
   if (group != NoGroup) open_[group] = command;
