@@ -37,10 +37,12 @@ const char* const HelpLine = "  --help           Show this text.\n";
 
 const char* const ExitCodes =
     "\n"
-    "Exit codes: 0 success, 1 a missing or unreadable file, a file without performances,\n"
+    "Exit codes: 0 success, 1 a missing or unreadable file (or one that is no regular\n"
+    "file), a read-only file to write (it is left as it is), a file without performances,\n"
     "or N out of range"
 #ifdef QUILLON_SYX_TRANSFERS
-    ", a bad option or port; 2 the module did not respond\n"
+    ", a bad option or port, ports lost during a transfer (the MIDI server shut\n"
+    "down, or the output took no data); 2 the module did not respond\n"
     "(nothing arrived), 3 some blocks, performances or names arrived and others did not\n"
     "(they are named; no file is written), 4 --verify read back something that differs\n"
     "from what was sent or lacks some of it (the blocks or performances are named)"
