@@ -59,8 +59,9 @@ int openRegular(const std::string& path, struct stat& info, std::string& error, 
     error = none ? cannotOpen(path, "no such file") : cannotOpen(path, std::strerror(errno));
     return -1;
   }
-  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-    error = cannotOpen(path, S_ISREG(info.st_mode) ? std::strerror(errno) : notARegularFile(info.st_mode));
+  const bool known = ::fstat(fd, &info) == 0;
+  if (!known || !S_ISREG(info.st_mode)) {
+    error = cannotOpen(path, known ? notARegularFile(info.st_mode) : std::strerror(errno));
     ::close(fd);
     return -1;
   }
