@@ -351,7 +351,8 @@ else
     export JACK_DEFAULT_SERVER="$doomed"
     jackd --no-realtime -n "$doomed" -d dummy -r 48000 -p 256 >"$work/doomed-jackd.log" 2>&1 &
     doomed_pid=$!
-    for _ in $(seq 100); do jack_lsp >/dev/null 2>&1 && break; sleep 0.05; done
+    # Stopped before it is up, a server stays in that table too: it gets time to start.
+    for _ in $(seq 400); do jack_lsp >/dev/null 2>&1 && break; sleep 0.05; done
     if start_sim "$base-z" -v; then
       timeout 60 "$syx" send-bank --in "$base-z-out" --out "$base-z-in" --fast --bank user "$work/demo.syx" \
         >"$work/doomed.out" 2>&1 &
