@@ -16,7 +16,7 @@ using testing::Program;
 
 namespace {
 
-constexpr int ServerStartMs = 5000;
+constexpr int ServerStartMs = 20000;  // a loaded machine starts jackd slowly
 constexpr int RequestsBeforeKill = 40;  // the fetch is well under way, far from its end
 const std::string PortsClosed = "The MIDI ports were closed: ";
 
