@@ -170,6 +170,7 @@ class MainWindow : public QMainWindow {
   void showRead(const QString& path, const SyxFileResult& result);
   class WaitingView;
   std::unique_ptr<WaitingView> waitingView_;
+  void createTransferView();
   TransferView& transferView();
   // True (and the status says why) when a transfer runs and the command must wait.
   bool refuseWhileTransferring();
