@@ -20,7 +20,6 @@ namespace quillon::main_window_parts {
 inline constexpr int FormWidth = 608;
 inline constexpr int FormHeight = 456;
 inline constexpr int Timer1Ms = 100;
-inline constexpr int ResponseTimeoutMs = 1500;
 inline constexpr int PerformanceColumnWidth = 110;
 inline constexpr int PerformanceRowHeight = 17;
 inline constexpr int PatchColumnWidth = 146;

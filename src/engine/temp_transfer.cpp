@@ -58,6 +58,7 @@ void runningTransferTimedOut(Sender& sender, TransferView& view) {
   if (session && !session->stopped() && isFetch(session->kind())) {
     session->noAnswer();
     reportNoResponse(sender.store(), sender.host(), view);
+    sender.host().endWaitEarly();  // nothing more is awaited
   } else if (!session && sender.sessions().takeUnansweredEnd()) {
     reportNoResponse(sender.store(), sender.host(), view);
   }
@@ -163,6 +164,7 @@ void TempTransfer::requestBlocks(TransferSession& session, TransferView& view) {
   sender_.RequestSysexData(address::temporaryPart(address::PartCount - 1),
                            static_cast<std::uint32_t>(sizes.partLength()));
   pacer.afterRequest();
+  pacer.awaitLastAnswer([&session] { return session.requestsAnswered() == TempBlockCount; });
 }
 
 bool TempTransfer::SendTemp(TransferView& view) {

@@ -19,7 +19,6 @@
 
 namespace quillon::cli {
 
-inline constexpr int ResponseTimeoutMs = 1500;
 
 // The engine's host without windows: messages go to stderr, the log stays off,
 // and the response timer is a plain Qt timer. MIDI thru stays off: a tool has
