@@ -64,11 +64,12 @@ std::string BankTransfer::namesMissingText() const {
 std::string BankTransfer::verifyText(const BankCheck& check) const {
   if (!check.answered) return "Nothing came back from the module to compare.";
   std::string text;
-  if (!check.differing.empty())
+  if (check.differs())
     text = "The module holds something else in performance(s) " + performanceNumbers(check.differing) + ".";
   if (!check.missing.empty())
-    text += (text.empty() ? "" : " ") + std::string("Not read back whole: performance(s) ") +
-            performanceNumbers(check.missing) + ".";
+    text += (text.empty() ? "" : " ") + std::string("Could not read back, even when asked twice (no answer, a "
+                                                    "damaged or a short one): ") +
+            check.missingBlocks + "." + (check.differs() ? "" : " Nothing read back differs from what was sent.");
   return text.empty() ? "Read back: the module holds what was sent." : text;
 }
 
@@ -107,9 +108,31 @@ void BankTransfer::fetchPerformances(TransferSession& session, BankArea bank, in
     view.performanceDone(n);
   }
   pacer.awaitLastAnswer();
-  for (int n = first; n < requested_; ++n)
+  noteArrivals(session, bank, first, requested_ - first);
+}
+
+void BankTransfer::noteArrivals(const TransferSession& session, BankArea bank, int first, int count) {
+  const Byte area = performanceAreaOf(bank);
+  for (int n = first; n < first + count; ++n)
     for (int block = 0; block < TempBlockCount; ++block)
       if (session.answered(performanceBlockAddress(area, n, block))) received_[static_cast<std::size_t>(n)] |= 1u << block;
+}
+
+void BankTransfer::refetchMissing(TransferSession& session, BankArea bank, int first, int count) {
+  const BlockSizes sizes = sender_.settings().sizes;
+  const Byte area = performanceAreaOf(bank);
+  RequestPacer pacer(sender_, session);
+  bool asked = false;
+  for (int n = first; n < first + count && !session.stopped(); ++n)
+    for (int block = 0; block < TempBlockCount && !session.stopped(); ++block) {
+      if (received_[static_cast<std::size_t>(n)] & (1u << block)) continue;
+      sender_.RequestSysexData(performanceBlockAddress(area, n, block), static_cast<std::uint32_t>(blockLength(sizes, block)));
+      pacer.afterRequest();
+      asked = true;
+    }
+  if (!asked) return;
+  pacer.awaitLastAnswer();
+  noteArrivals(session, bank, first, count);
 }
 
 int BankTransfer::wholeSoFar(const TransferSession& session, BankArea bank, int first, int last) const {
@@ -403,18 +426,25 @@ BankCheck BankTransfer::readBack(BankArea bank, int first, std::span<const Perfo
   }
   // The answers land in the list; what the user had there is put back after.
   const ListSnapshot before(s);
-  view.begin(static_cast<int>(sent.size()) - 1);
-  fetchPerformances(scope.session(), bank, first, static_cast<int>(sent.size()), view);
+  const int count = static_cast<int>(sent.size());
+  view.begin(count - 1);
+  fetchPerformances(scope.session(), bank, first, count, view);
+  // A lost answer says nothing about the module: ask once more before saying so.
+  if (scope->anyAnswer()) refetchMissing(scope.session(), bank, first, count);
   endCommand(scope.session());
   view.end();
   const BlockSizes sizes = sender_.settings().sizes;
-  for (std::size_t k = 0; k < sent.size(); ++k) {
-    const int n = first + static_cast<int>(k);
+  for (int k = 0; k < count; ++k) {
+    const int n = first + k;
     const std::uint32_t arrived = received_[static_cast<std::size_t>(n)];
     check.answered = check.answered || arrived != 0;
-    if (differingTempBlocks(s.PerformanceList[static_cast<std::size_t>(n)], sent[k], sizes) & arrived)
+    if (differingTempBlocks(s.PerformanceList[static_cast<std::size_t>(n)], sent[static_cast<std::size_t>(k)], sizes) &
+        arrived)
       check.differing.push_back(n);
-    if (arrived != AllTempBlocks) check.missing.push_back(n);
+    if (arrived == AllTempBlocks) continue;
+    check.missing.push_back(n);
+    check.missingBlocks += (check.missingBlocks.empty() ? "" : "; ") + std::string("performance ") +
+                           std::to_string(n + 1) + ": " + tempBlockNames(AllTempBlocks & ~arrived);
   }
   before.restore(s);
   return check;

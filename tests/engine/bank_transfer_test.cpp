@@ -215,6 +215,15 @@ TEST_P(BankTransferTest, PatchNamesComeOnlyWhenAll128Arrived) {
   EXPECT_TRUE(host.infos.empty());
 }
 
+TEST_P(BankTransferTest, AReadBackThatLosesAnswersAsksAgainAndNeverSaysDiffers) {
+  host.dropEvery = 3;
+  const BankCheck check = bank.verifyStore(BankArea::User, 4, module.performance(address::AreaUserPerformance, 3), view);
+  EXPECT_GT(host.wire.size(), static_cast<std::size_t>(TempBlockCount));  // the lost blocks were asked for again
+  EXPECT_TRUE(check.answered && check.unreadable() && !check.differs());
+  EXPECT_NE(bank.verifyText(check).find("Could not read back"), std::string::npos);
+  EXPECT_NE(check.missingBlocks.find("performance 4: "), std::string::npos);
+}
+
 TEST_P(BankTransferTest, ASlowLinkIsNoSilentModule) {
   host.latencyMs = 1400;  // within the response timeout
   std::vector<std::string> entries;

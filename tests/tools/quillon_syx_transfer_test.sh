@@ -327,6 +327,14 @@ else
     [ "$(timeouts)" -eq 1 ] || failed "silent module: bank timeout shown $(timeouts) times, expected once"
     [ ! -e "$work/o.syx" ] || failed "silent module: a bank file was written"
   fi
+  # Lost answers of a read-back are asked for again; what still does not come is
+  # "could not read back", never "differs".
+  if start_sim "$base-r" --drop-every 2; then
+    if jrun 5 -- "$syx" store --verify --in "$base-r-out" --out "$base-r-in" --delay 20 --bank user --slot 2 "$work/demo.syx" 1; then
+      has "Could not read back, even when asked twice"
+    fi
+    stop_sim
+  fi
   if start_sim "$base-p" --drop-every 50; then
     run 3 -- "$syx" get-bank --in "$base-p-out" --out "$base-p-in" --delay 20 --bank user "$work/p.syx"
     has "incomplete: performance(s) 3, "

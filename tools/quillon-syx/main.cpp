@@ -43,7 +43,8 @@ const char* const ExitCodes =
     ", a bad option or port; 2 the module did not respond\n"
     "(nothing arrived), 3 some blocks, performances or names arrived and others did not\n"
     "(they are named; no file is written), 4 --verify read back something that differs\n"
-    "from what was sent or lacks some of it (the blocks or performances are named)"
+    "from what was sent (named), 5 --verify could not read some blocks back even when\n"
+    "asking twice, and nothing it read differs (the blocks are named)"
 #endif
     ".\n";
 

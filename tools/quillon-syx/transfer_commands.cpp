@@ -124,7 +124,8 @@ int verifySent(Session& session, const PerformanceRecord& sent, BlockSizes sizes
     std::cerr << "quillon-syx: read back, these differ from what was sent: " << tempBlockNames(differing) << '\n';
   const int code = reportMissingBlocks(session, "; the module may not hold what was sent");
   if (code == ExitNoResponse) return code;
-  if (code != ExitOk || differing != 0) return ExitNotVerified;
+  if (differing != 0) return ExitNotVerified;
+  if (code != ExitOk) return ExitNotReadBack;
   std::cout << "Read back: the module holds what was sent.\n";
   return ExitOk;
 }
