@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QFileDialog>
@@ -158,7 +159,16 @@ void MainWindow::buildControls() {
     selectCell(column, row);
     timer1_->start();
   });
-  connect(stGr_, &QTableWidget::cellDoubleClicked, this, [this](int, int) { editPerformance(); });
+  // By keyboard as by mouse: Tab leaves the grid, the arrows choose, Enter or
+  // Space opens the chosen performance (a double click activates it too).
+  stGr_->setTabKeyNavigation(false);
+  connect(stGr_, &QTableWidget::currentCellChanged, this, [this](int row, int column) {
+    if (!stGr_->hasFocus() || row < 0 || column < 0) return;
+    selectCell(column, row);
+    timer1_->start();
+  });
+  connect(stGr_, &QTableWidget::activated, this, [this](const QModelIndex&) { editPerformance(); });
+  stGr_->installEventFilter(this);
   layout->addWidget(stGr_, 0, Qt::AlignLeft);
 
   auto* selectedRow = new QHBoxLayout;
@@ -377,6 +387,16 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
   QMainWindow::resizeEvent(event);
   // More room may show more of a long name.
   fitGridColumnsToNames();
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  // The grid would take Space as a selection key; here it opens the chosen performance.
+  if (watched == stGr_ && event->type() == QEvent::KeyPress &&
+      static_cast<QKeyEvent*>(event)->key() == Qt::Key_Space) {
+    editPerformance();
+    return true;
+  }
+  return QMainWindow::eventFilter(watched, event);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
