@@ -169,6 +169,12 @@ else
   # retried CMD...: a transfer that must end in 0, tried again only when the
   # server missed cycles meanwhile.
   retried() { jrun 0 -- "$@"; }
+  # same A B WHAT: two fetched files must be equal; a fetch skipped for missed
+  # cycles left no file, and its skip is counted already.
+  same() {
+    [ -e "$1" ] && [ -e "$2" ] || return 0
+    cmp -s "$1" "$2" || failed "$3"
+  }
   # stop_sim: ends the simulator started last, which saves its User bank when asked to.
   stop_sim() {
     local pid="${sims[-1]}"
@@ -298,8 +304,8 @@ else
     retried "$syx" store "${ports[@]}" --verify --bank card --slot 32 "$work/demo.syx" 5
     has "Read back: the module holds what was sent."
     stop_sim
-    cmp -s "$work/m-paced.syx" "$work/m-held.syx" || failed "JV 1080: the bank fetched differs from the module's"
-    cmp -s "$work/m-fast.syx" "$work/m-paced.syx" || failed "fast mode fetched other bytes than paced mode"
+    same "$work/m-paced.syx" "$work/m-held.syx" "JV 1080: the bank fetched differs from the module's"
+    same "$work/m-fast.syx" "$work/m-paced.syx" "fast mode fetched other bytes than paced mode"
   fi
   if start_sim "$base-n" --type JV2080 --unit-id 20 --save "$work/n-held.syx"; then
     ports=(--in "$base-n-out" --out "$base-n-in" --delay 20 --unit-id 20 --type 2080)
@@ -308,8 +314,8 @@ else
     retried "$syx" send-bank "${ports[@]}" --bank user "$work/n-first.syx"
     retried "$syx" get-bank "${ports[@]}" --fast --bank user "$work/n-again.syx"
     stop_sim
-    cmp -s "$work/n-again.syx" "$work/n-first.syx" || failed "JV 2080: the bank sent back reads back otherwise"
-    cmp -s "$work/n-again.syx" "$work/n-held.syx" || failed "JV 2080: the bank fetched differs from the module's"
+    same "$work/n-again.syx" "$work/n-first.syx" "JV 2080: the bank sent back reads back otherwise"
+    same "$work/n-again.syx" "$work/n-held.syx" "JV 2080: the bank fetched differs from the module's"
   fi
   # A module a little slower than SysDly: its answers come a wait late and are all taken.
   if start_sim "$base-q" --reply-delay 30; then
