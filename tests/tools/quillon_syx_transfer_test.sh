@@ -342,8 +342,15 @@ else
     stop_sim
   fi
   if start_sim "$base-p" --drop-every 50; then
+    cycles=$(xruns)
     run 3 -- "$syx" get-bank --in "$base-p-out" --out "$base-p-in" --delay 20 --bank user "$work/p.syx"
-    has "incomplete: performance(s) 3, "
+    # Cycles the server missed lose answers of their own: which ones, only a clean run says.
+    if [ "$(xruns)" -eq "$cycles" ]; then
+      has "incomplete: performance(s) 3, "
+    else
+      echo "SKIP: which performances a lossy module leaves incomplete: JACK missed cycles meanwhile"
+      skips=$((skips + 1))
+    fi
     [ ! -e "$work/p.syx" ] || failed "lost bank answers: a file was written"
   fi
 fi
