@@ -79,10 +79,7 @@ bool TempTransfer::GetTemp(TransferView& view) {
     return false;
   }
   SessionScope scope(sender_.sessions(), TransferKind::GetTemp);
-  if (!scope.started()) {
-    host_.showInfo(session_text::Busy);
-    return false;
-  }
+  if (refusedAsBusy(scope, host_)) return false;
   TransferSession& session = scope.session();
   const ListSnapshot before(s);
   view.pauseEvaluation();
@@ -182,10 +179,7 @@ bool TempTransfer::SendTemp(TransferView& view) {
     return false;
   }
   SessionScope scope(sender_.sessions(), TransferKind::SendTemp);
-  if (!scope.started()) {
-    host_.showInfo(session_text::Busy);
-    return false;
-  }
+  if (refusedAsBusy(scope, host_)) return false;
   view.busy(true);
   view.begin(ProgressSteps);
   view.progress(0);
