@@ -29,6 +29,7 @@
 #include "app/save_choice_dialog.h"
 #include "app/splash_screen.h"
 #include "app/transfer_progress_dialog.h"
+#include "engine/midi_file.h"
 #include "engine/syx_reader.h"
 #include "engine/syx_writer.h"
 #include "settings/names/patch_evaluation.h"
@@ -77,7 +78,13 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent)
   chooseSaveFile = [this](const QString& proposed) {
     // A bare name ("TempPerfom.syx") is offered in the folder last used.
     const QString start = QFileInfo(proposed).isAbsolute() ? proposed : QDir(fileDialogFolder()).filePath(proposed);
-    return QFileDialog::getSaveFileName(this, QStringLiteral("Save Syx"), start, QString::fromLatin1(SaveFilter));
+    QString filter = hasMidiFileExtension(proposed.toStdString()) ? QString::fromLatin1(MidiFileFilter) : QString();
+    QString chosen =
+        QFileDialog::getSaveFileName(this, QStringLiteral("Save Syx"), start, QString::fromLatin1(SaveFilter), &filter);
+    // A bare name under the MIDI filter is meant as a MIDI file.
+    if (!chosen.isEmpty() && filter == QLatin1String(MidiFileFilter) && QFileInfo(chosen).suffix().isEmpty())
+      chosen += QLatin1String(MidiFileSuffix);
+    return chosen;
   };
   confirm = [this](const QString& question) {
     return QMessageBox::question(this, windowTitle(), question, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) ==

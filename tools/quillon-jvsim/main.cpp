@@ -23,7 +23,7 @@ void installSignalHandlers() {
 }
 
 bool loadBank(quillon::jv::VirtualModule& module, const std::string& path) {
-  const quillon::FileBytes file = quillon::readFileBytes(path);
+  const quillon::SysexFileBytes file = quillon::readSysexFileBytes(path);
   if (!file.ok()) {
     std::cerr << "quillon-jvsim: " << file.error << '\n';
     return false;

@@ -13,7 +13,7 @@ const char* const UsageText =
     "  --name NAME            client name base (default quillon-jvsim)\n"
     "  --unit-id 17..32       unit ID; the device byte is one less (default 17)\n"
     "  --type TYPE            JV1010, JV1080, JV2080, XP30, XP50, XP60, XP80 (default JV1080)\n"
-    "  --load FILE.syx        User performances from a .syx dump at start\n"
+    "  --load FILE           User performances from a .syx dump (or a MIDI file of one) at start\n"
     "  --save FILE.syx        User performances written to a .syx dump at exit\n"
     "  --wire-speed           pace answers at MIDI's 3125 bytes/s\n"
     "  --reply-delay MS       wait before each answer\n"
