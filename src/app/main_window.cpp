@@ -242,6 +242,8 @@ void MainWindow::buildMenus() {
   recentMenu_ = file->addMenu(QStringLiteral("Open Recent"));
   recentMenu_->setObjectName(QStringLiteral("MOpenRecent"));
   rebuildRecentMenu();
+  item(file, QStringLiteral("Receive Dump..."), &MainWindow::receiveDumpRequested)
+      ->setObjectName(QStringLiteral("MReceiveDump"));
   item(file, QStringLiteral("Save Syx"), &MainWindow::saveFile, QKeySequence(QKeySequence::Save));
   item(file, QStringLiteral("Save To JV XP"), &MainWindow::storeToModule);
   item(file, QStringLiteral("Temp / User / Card"), &MainWindow::chooseKind);

@@ -14,6 +14,7 @@
 #include "engine/syx_writer.h"
 #ifdef QUILLON_SYX_TRANSFERS
 #include "bank_commands.h"
+#include "receive_command.h"
 #include "transfer_commands.h"
 #endif
 
@@ -55,7 +56,8 @@ const char* const ExitCodes =
 void printUsage(std::ostream& out) {
   out << Usage << quillon::cli::ConvertUsage;
 #ifdef QUILLON_SYX_TRANSFERS
-  out << quillon::cli::TransferCommandsUsage << quillon::cli::BankCommandsUsage << HelpLine << quillon::cli::TransferOptionsUsage;
+  out << quillon::cli::TransferCommandsUsage << quillon::cli::BankCommandsUsage << quillon::cli::ReceiveCommandUsage
+      << HelpLine << quillon::cli::TransferOptionsUsage;
 #else
   out << HelpLine;
 #endif
