@@ -2,10 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-
-#include "engine/syx_reader.h"
 #include "midi_file_builders.h"
 
 namespace quillon {
@@ -136,43 +132,6 @@ TEST(MidiFile, AThousandTracksMergeInTimeOrder) {
   ASSERT_TRUE(read.ok()) << read.error;
   EXPECT_EQ(read.tracks, Tracks);
   EXPECT_EQ(read.sysex, expected);
-}
-
-class MidiFiles : public ::testing::Test {
- protected:
-  std::filesystem::path dir = std::filesystem::temp_directory_path() /
-                              ("quillon-midi-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                               "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-  void SetUp() override { std::filesystem::create_directories(dir); }
-  void TearDown() override { std::filesystem::remove_all(dir); }
-  std::string write(const std::string& name, const Bytes& bytes) {
-    const auto path = (dir / name).string();
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-    return path;
-  }
-};
-
-TEST_F(MidiFiles, OpeningAMidiFileListsItsPerformancesAndABrokenOneLosesNothing) {
-  PerformanceStore store;
-  const auto path = write("bank.mid", midiFileBytes(bank(6, JV2080BlockSizes), 40));
-  const SyxFileResult opened = openSyxFile(store, path);
-  ASSERT_TRUE(opened.ok()) << opened.error;
-  EXPECT_EQ(opened.report.count, 6);
-  EXPECT_EQ(opened.note, "MIDI file: 102 SysEx messages from 1 track");
-  store.PerformanceList[4].parts[2].fill(0);
-  EXPECT_EQ(loadPerformanceFromFile(store, 4), "");  // offsets count in the file's SysEx
-  EXPECT_EQ(store.PerformanceList[4].parts[2][3], testing::patternPerformance(4, "").parts[2][3]);
-  EXPECT_TRUE(store.ListInfo[4].complete);
-
-  const PerformanceStore before = store;
-  Bytes broken = midiFileBytes(bank(2, StandardBlockSizes), 40);
-  broken.resize(broken.size() - 100);
-  const SyxFileResult refused = openSyxFile(store, write("cut.mid", broken));
-  EXPECT_FALSE(refused.ok());
-  EXPECT_NE(refused.error.find("cut.mid\" as a MIDI file: a chunk claims"), std::string::npos) << refused.error;
-  EXPECT_EQ(store.CurrentFileName, before.CurrentFileName);
-  EXPECT_EQ(store.PerformanceCount, 6);
-  EXPECT_EQ(store.PerformanceList[4], before.PerformanceList[4]);
 }
 
 }  // namespace
