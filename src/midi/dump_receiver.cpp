@@ -66,8 +66,9 @@ void DumpReceiver::hear(std::span<const Byte> message) {
 }
 
 void DumpReceiver::checkPort() {
-  const auto names = link_.input().DeviceNames();
-  if (std::find(names.begin(), names.end(), inputName_) == names.end()) end(End::PortGone);
+  // Closed ports, or the device is no longer listed: nothing more can come.
+  const bool listed = link_.isOpen() && std::ranges::count(link_.input().DeviceNames(), inputName_) > 0;
+  if (!listed) end(End::PortGone);
 }
 
 void DumpReceiver::end(End why) {
