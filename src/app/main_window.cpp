@@ -30,6 +30,7 @@
 #include "app/save_choice_dialog.h"
 #include "app/splash_screen.h"
 #include "app/transfer_progress_dialog.h"
+#include "engine/midi_file.h"
 #include "engine/syx_reader.h"
 #include "engine/syx_writer.h"
 #include "settings/names/patch_evaluation.h"
@@ -78,7 +79,13 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent)
   chooseSaveFile = [this](const QString& proposed) {
     // A bare name ("TempPerfom.syx") is offered in the folder last used.
     const QString start = QFileInfo(proposed).isAbsolute() ? proposed : QDir(fileDialogFolder()).filePath(proposed);
-    return QFileDialog::getSaveFileName(this, QStringLiteral("Save Syx"), start, QString::fromLatin1(SaveFilter));
+    QString filter = hasMidiFileExtension(proposed.toStdString()) ? QString::fromLatin1(MidiFileFilter) : QString();
+    QString chosen =
+        QFileDialog::getSaveFileName(this, QStringLiteral("Save Syx"), start, QString::fromLatin1(SaveFilter), &filter);
+    // A bare name under the MIDI filter is meant as a MIDI file.
+    if (!chosen.isEmpty() && filter == QLatin1String(MidiFileFilter) && QFileInfo(chosen).suffix().isEmpty())
+      chosen += QLatin1String(MidiFileSuffix);
+    return chosen;
   };
   confirm = [this](const QString& question) {
     return QMessageBox::question(this, windowTitle(), question, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) ==
@@ -245,6 +252,8 @@ void MainWindow::buildMenus() {
   recentMenu_ = file->addMenu(QStringLiteral("Open Recent"));
   recentMenu_->setObjectName(QStringLiteral("MOpenRecent"));
   rebuildRecentMenu();
+  item(file, QStringLiteral("Receive Dump..."), &MainWindow::receiveDumpRequested)
+      ->setObjectName(QStringLiteral("MReceiveDump"));
   item(file, QStringLiteral("Save Syx"), &MainWindow::saveFile, QKeySequence(QKeySequence::Save));
   item(file, QStringLiteral("Save To JV XP"), &MainWindow::storeToModule);
   item(file, QStringLiteral("Temp / User / Card"), &MainWindow::chooseKind);

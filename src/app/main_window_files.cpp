@@ -22,6 +22,7 @@
 #include "app/main_window.h"
 #include "app/main_window_parts.h"
 #include "app/save_choice_dialog.h"
+#include "engine/midi_file.h"
 #include "engine/syx_reader.h"
 #include "engine/syx_writer.h"
 #include "settings/names/patch_evaluation.h"
@@ -113,6 +114,8 @@ void MainWindow::showRead(const QString& path, const SyxFileResult& result) {
     return;
   }
   const SyxReadReport& report = result.report;
+  if (!result.note.empty()) ctx_.host.debugLine(result.note);
+  if (result.leftOut > 0) ctx_.host.showInfo(result.note);
   if (!report.scan.statusLines.empty()) ctx_.host.debugLine(report.scan.statusLines.back());
   setStatus(toQ(report.doneStatus));
   if (report.nothingFound) {
@@ -131,7 +134,9 @@ void MainWindow::showRead(const QString& path, const SyxFileResult& result) {
 
 QString MainWindow::proposedFileName() const {
   QString name = toQ(ctx_.store.CurrentFileName);
-  if (!QFileInfo(name).fileName().contains(QStringLiteral(".syx"))) name += QStringLiteral(".syx");
+  // A list read from a MIDI file is offered as a MIDI file again.
+  if (!QFileInfo(name).fileName().contains(QStringLiteral(".syx")) && !hasMidiFileExtension(name.toStdString()))
+    name += QStringLiteral(".syx");
   return name;
 }
 
@@ -141,10 +146,10 @@ bool MainWindow::writeSyx(const std::vector<Byte>& bytes) {
   const QString chosen = chooseSaveFile ? chooseSaveFile(proposed) : QString();
   if (chosen.isEmpty()) return false;
   timer1_->stop();
-  const std::string name = withSyxExtension(chosen.toStdString());
+  const std::string name = withDumpExtension(chosen.toStdString());
   setStatus(QStringLiteral("Writing File : ") + toQ(name));
   setGauge(1, 0, true);
-  const std::string error = writeFileAtomically(name, bytes);
+  const std::string error = writeFileAtomically(name, dumpFileBytes(name, bytes, ctx_.engineSettings.sysDly));
   g_->hide();
   if (!error.empty()) {
     setStatus(toQ(error));

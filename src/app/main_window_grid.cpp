@@ -136,8 +136,8 @@ void MainWindow::evaluateSelection() {
   if (transferRunning()) return;
   if (s.FileDropped) {
     timer1_->stop();
-    if (QFileInfo(droppedPath_).suffix().toLower() == QStringLiteral("syx")) {
-      ctx_.host.debugLine("OK, syx");
+    if (isDumpFileName(droppedPath_.toStdString())) {
+      ctx_.host.debugLine("OK, " + QFileInfo(droppedPath_).suffix().toLower().toStdString());
       s.FileDropped = false;
       setStatus(QStringLiteral("File Read"));
       // The same routine as Open: a drop must not keep the flags of the list before.

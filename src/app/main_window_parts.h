@@ -31,8 +31,11 @@ inline constexpr std::array<int, StatusPanelCount> PanelWidths{80, 175, 175, 50}
 inline constexpr std::array<const char*, StatusPanelCount> PanelTexts{"Found", "In", "Out", "In2"};
 inline constexpr int KindPanel = KindStatusPanel;
 inline constexpr int FoundPanel = 0;
-inline const char* const SysexFilter = "Sysex (*.syx);;All (*)";
-inline const char* const SaveFilter = "Sysex (*.syx);;All (*);;Performance (*.prf)";
+inline const char* const SysexFilter =
+    "Sysex or MIDI file (*.syx *.mid *.midi);;Sysex (*.syx);;Standard MIDI File (*.mid *.midi);;All (*)";
+inline const char* const SaveFilter = "Sysex (*.syx);;Standard MIDI File (*.mid);;All (*);;Performance (*.prf)";
+inline const char* const MidiFileFilter = "Standard MIDI File (*.mid)";
+inline const char* const MidiFileSuffix = ".mid";
 inline const char* const NoPerformanceToEdit = "There is no performance to edit.";
 inline const char* const WhatToSave = "What to save??";
 inline const char* const TempFileName = "TempPerfom.syx";

@@ -21,6 +21,13 @@ Bytes listSyxBytes(const PerformanceStore& store, BlockSizes sizes);
 // ".syx" appended when the name's extension, lower-cased, is not ".syx".
 std::string withSyxExtension(const std::string& path);
 
+// The name a save writes: a MIDI file name (.mid, .midi) stays as it is, any
+// other gets ".syx" as withSyxExtension says.
+std::string withDumpExtension(const std::string& path);
+// What a file of that name holds: the messages of `syx` as they are, or for a
+// MIDI file name a Standard MIDI File that plays them `spacingMs` apart.
+Bytes dumpFileBytes(const std::string& path, std::span<const Byte> syx, int spacingMs);
+
 // Writes `bytes` to a temporary file beside `path`, flushes it to the disk and
 // renames it over the old file only when every byte was written, so a crash
 // leaves the old file or the new one. The old file's mode (and owner, where

@@ -77,6 +77,7 @@ struct TransferOptions {
   std::optional<BankArea> bank;
   std::optional<int> slot;
   std::string iniFolder;  // get-names --write-ini
+  std::optional<int> idleMs;  // receive --idle
   std::vector<std::string> positional;
 };
 
@@ -103,6 +104,8 @@ class Session {
 
   // "" or why the ports could not be opened.
   std::string open(const TransferOptions& o);
+  // The input alone, for listening: "" or why it could not be opened.
+  std::string openInput(const TransferOptions& o);
   // The response timer may still run when the last request went unanswered:
   // let it decide before the program ends, as the windows would.
   void settle();
@@ -113,6 +116,8 @@ class Session {
   const EngineSettings& settings() const { return settings_; }
   const IncomingHandler& incoming() const { return incoming_; }
   TransferView& view() { return view_; }
+  ModuleLink& link() { return link_; }
+  TransferSessions& sessions() { return sender_.sessions(); }
   ConsoleHost& host() { return host_; }
 
  private:
