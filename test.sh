@@ -24,6 +24,7 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=halt_on_error=1:print
   ctest --test-dir build-asan --output-on-failure -j"$JOBS" || status=1
 # Third build: every fuzz target (clang, libFuzzer) runs for a short fixed time.
 fuzz/run.sh 15 || status=1
+[ "${QUILLON_SKIP_JACK:-0}" = 1 ] && echo "Note: QUILLON_SKIP_JACK=1 was set: the JACK tests did not run" >&2
 if [ "$status" -ne 0 ]; then
   echo "SOME TESTS FAILED" >&2
 else

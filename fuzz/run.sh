@@ -12,7 +12,7 @@ cd "$(dirname "$0")/.."
 SECONDS_EACH=${1:-15}
 shift || true
 TARGETS=("$@")
-[ ${#TARGETS[@]} -eq 0 ] && TARGETS=(syx_reader incoming virtual_module name_lists)
+[ ${#TARGETS[@]} -eq 0 ] && TARGETS=(syx_reader midi_file incoming virtual_module name_lists)
 BUILD=${QUILLON_FUZZ_BUILD:-build-fuzz}
 
 launcher=()

@@ -9,6 +9,8 @@
 #include <iostream>
 
 #include "engine/demo_performances.h"
+#include "engine/midi_file.h"
+#include "engine/midi_file_builders.h"
 #include "engine/recording_host.h"
 #include "engine/temp_transfer.h"
 #include "engine/test_builders.h"
@@ -86,6 +88,25 @@ Bytes shortMessages() {
           onChannel(status::PitchBend, channel), 0, 64, onChannel(status::NoteOff, channel), 60, 0};
 }
 
+// A MIDI file as other tools write one: a tempo map track, and a dump track
+// whose first message is split into packets with notes between them.
+Bytes otherToolsMidiFile(std::span<const Byte> syx) {
+  using namespace testing::smf_build;
+  const auto messages = sysexMessages(syx);
+  const Bytes first(messages[0].begin(), messages[0].end());
+  const auto half = static_cast<std::ptrdiff_t>(first.size() / 2);
+  Bytes dump = sysexEvent(0, Bytes(first.begin(), first.begin() + half));
+  testing::append(dump, event(3, {0x90, 60, 100}));
+  testing::append(dump, packet(3, Bytes(first.begin() + half, first.end())));
+  for (std::size_t i = 1; i < messages.size(); ++i)
+    testing::append(dump, packet(20, Bytes(messages[i].begin(), messages[i].end())));
+  testing::append(dump, endOfTrack());
+  Bytes file = header(1, 2);
+  testing::append(file, track({meta(0, 0x51, {0x07, 0xA1, 0x20}), endOfTrack()}));
+  testing::append(file, chunk("MTrk", dump));
+  return file;
+}
+
 IniSection nameList(std::string_view name, std::initializer_list<std::string_view> names) {
   IniSection section{std::string(name)};
   int number = 0;
@@ -118,6 +139,12 @@ int main(int argc, char** argv) {
   testing::append(mixed, performanceMessages(address::AreaCardPerformance, 0, demoPerformance(4), JV2080BlockSizes));
   testing::append(mixed, performanceMessages(address::AreaCardPerformance, 1, demoPerformance(5), StandardBlockSizes));
   write(syx / "patch_and_card.syx", mixed);
+
+  const fs::path midi = out / "midi_file";
+  const Bytes tempSyx = tempSyxBytes(temp, JV2080BlockSizes);
+  write(midi / "user_bank.mid", midiFileBytes(jv::VirtualModule(ModuleType::JV1080).userBankSyx(), 40));
+  write(midi / "temp_other_tool.mid", otherToolsMidiFile(tempSyx));
+  write(midi / "temp_riff.rmi", testing::smf_build::riffWrapped(midiFileBytes(tempSyx, 20)));
 
   const Bytes getTemp1080 = tempTransfer(ModuleType::JV1080, false);
   const Bytes getTemp2080 = tempTransfer(ModuleType::JV2080, false);

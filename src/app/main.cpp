@@ -70,7 +70,7 @@ int main(int argc, char** argv) {
   QCommandLineParser parser;
   parser.setApplicationDescription(QStringLiteral("Performance editor for JV-1080 / JV-2080 family sound modules"));
   parser.addHelpOption();
-  parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("A .syx file to open."), QStringLiteral("[file]"));
+  parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("A .syx or .mid file to open."), QStringLiteral("[file]"));
   const QCommandLineOption screenshot(QStringLiteral("screenshot"),
                                       QStringLiteral("Save a picture of the main window to <png> and quit."),
                                       QStringLiteral("png"));

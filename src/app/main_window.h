@@ -86,6 +86,10 @@ class MainWindow : public QMainWindow {
   void storeToModule();
   // Temp / User / Card: what kind of performance the list holds.
   void chooseKind();
+  // A list that came without a fetch (a received dump): `fill` puts it into
+  // the store, which then shows as after a fetch. False when the user kept
+  // the list (unsaved changes) or a transfer runs.
+  bool replaceListWith(const std::function<void(PerformanceStore&)>& fill);
   // Cancel in the wait window: the transfer running now stops.
   void cancelTransfer();
   // A transfer runs: the commands that send or change the store wait for it.
@@ -133,6 +137,7 @@ class MainWindow : public QMainWindow {
   void chorusReverbRequested();
   void efxRequested();
   void mixerRequested();
+  void receiveDumpRequested();
   // The first activation of a new install: the monitor's message, then the settings.
   void firstRunSettingsRequested();
 
@@ -140,6 +145,7 @@ class MainWindow : public QMainWindow {
   void changeEvent(QEvent* event) override;
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
@@ -170,6 +176,7 @@ class MainWindow : public QMainWindow {
   void showRead(const QString& path, const SyxFileResult& result);
   class WaitingView;
   std::unique_ptr<WaitingView> waitingView_;
+  void createTransferView();
   TransferView& transferView();
   // True (and the status says why) when a transfer runs and the command must wait.
   bool refuseWhileTransferring();

@@ -33,6 +33,18 @@ void MainWindow::getBank(BankArea area) {
   showNewList();
 }
 
+bool MainWindow::replaceListWith(const std::function<void(PerformanceStore&)>& fill) {
+  if (refuseWhileTransferring() || !mayReplaceList(false)) return false;
+  fill(ctx_.store);
+  setWindowTitle(QStringLiteral("Perform Editor"));
+  ctx_.store.notifyReloaded(ChangeOrigin::Incoming);
+  pcmReported_ = false;
+  rebuildNamesFromRecords();
+  fillPerformanceGrid();
+  showNewList();
+  return true;
+}
+
 std::string MainWindow::incompleteListText() const {
   const auto& s = ctx_.store;
   std::vector<int> incomplete;

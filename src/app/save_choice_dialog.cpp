@@ -104,4 +104,12 @@ bool confirmReplacingReadOnly(QWidget* parent, const QString& path) {
   return box.clickedButton() == replace;
 }
 
+std::optional<SaveConsent> askSaveConsent(QWidget* parent, const std::string& path) {
+  SaveConsent consent;
+  if (!isReadOnlyFile(path)) return consent;
+  consent.replaceReadOnly = confirmReplacingReadOnly(parent, QString::fromStdString(path));
+  if (!consent.replaceReadOnly) return std::nullopt;
+  return consent;
+}
+
 }  // namespace quillon

@@ -6,6 +6,11 @@
 class QLabel;
 class QRadioButton;
 
+#include <optional>
+#include <string>
+
+#include "engine/syx_writer.h"
+
 namespace quillon {
 
 struct PerformanceStore;
@@ -34,5 +39,9 @@ class SaveChoiceDialog : public QDialog {
 // A file nobody may write is replaced only when the user says so here; it
 // stays read-only afterwards. True for "Replace".
 bool confirmReplacingReadOnly(QWidget* parent, const QString& path);
+
+// What the user agrees to for a save to `path`: nothing to ask for a writable
+// file; for a read-only one the answer above, nothing when the user declines.
+std::optional<SaveConsent> askSaveConsent(QWidget* parent, const std::string& path);
 
 }  // namespace quillon

@@ -21,6 +21,7 @@ ProgramWindows::ProgramWindows(AppContext& context)
       saveDialog(std::make_unique<SaveChoiceDialog>()),
       storeDialog(std::make_unique<StoreToModuleDialog>(context.store)),
       kindDialog(std::make_unique<PerformanceKindDialog>(context.store)),
+      dumpReceiver(std::make_unique<DumpReceiverWindow>(context, monitorWindow->link())),
       performanceEditor(std::make_unique<PerformanceEditor>(context.editing)),
       partSwitches(std::make_unique<PartSwitchesWindow>(context.editing)),
       keyRange(std::make_unique<KeyRangeWindow>(context.editing)),
@@ -37,8 +38,8 @@ ProgramWindows::ProgramWindows(AppContext& context)
   for (QWidget* window : std::initializer_list<QWidget*>{mainWindow.get(), progressDialog.get(), splashScreen.get(),
                                                          debugWindow.get(), monitorWindow.get(), messageLog.get(),
                                                          saveDialog.get(), storeDialog.get(), kindDialog.get(),
-                                                         performanceEditor.get(), partSwitches.get(), keyRange.get(),
-                                                         mixer.get(), patchSelect.get(), patchFinder.get()})
+                                                         dumpReceiver.get(), performanceEditor.get(), partSwitches.get(),
+                                                         keyRange.get(), mixer.get(), patchSelect.get(), patchFinder.get()})
     placement::keepOnScreen(window);
   context.host.onMixerControlChange = [this](Byte s, Byte d1, Byte d2) { mixer->controlChangeArrived(s, d1, d2); };
   QObject::connect(mainWindow.get(), &MainWindow::mixerRequested, mixer.get(), &MidiMixer::showAndRaise);
@@ -47,6 +48,7 @@ ProgramWindows::ProgramWindows(AppContext& context)
   };
   context.edit.setBeforeEdit([this] { return tempHoldsShownPerformance(); });
   connectPerformanceEditor();
+  connectDumpReceiver();
   connectEditingWindows();
   connectPatchWindows();
   // Queued: the first activation asks from inside an event handler.
@@ -94,6 +96,16 @@ void ProgramWindows::connectPerformanceEditor() {
   QObject::connect(editor, &PerformanceEditor::done, partSwitches.get(), &QWidget::hide);
 }
 
+void ProgramWindows::connectDumpReceiver() {
+  DumpReceiverWindow* receiver = dumpReceiver.get();
+  QObject::connect(mainWindow.get(), &MainWindow::receiveDumpRequested, receiver,
+                   &DumpReceiverWindow::startReceiving);
+  receiver->takeList = [this, receiver](PerformanceKind area) {
+    return mainWindow->replaceListWith(
+        [receiver, area](PerformanceStore& store) { receiver->receiver().capture()->putIntoStore(store, area); });
+  };
+}
+
 void ProgramWindows::playNoteSet(bool on) {
   context_.applySettings();
   mainWindow->playNoteAction()->setChecked(on);
@@ -134,9 +146,9 @@ void ProgramWindows::connectEditingWindows() {
 
 std::vector<QWidget*> ProgramWindows::allWindows() const {
   return {mainWindow.get(), progressDialog.get(), splashScreen.get(), debugWindow.get(), monitorWindow.get(),
-          messageLog.get(), saveDialog.get(), storeDialog.get(), kindDialog.get(), performanceEditor.get(),
-          partSwitches.get(), keyRange.get(), mixer.get(), efxWindow.get(), chorusReverbWindow.get(),
-          patchSelect.get(), patchFinder.get()};
+          messageLog.get(), saveDialog.get(), storeDialog.get(), kindDialog.get(), dumpReceiver.get(),
+          performanceEditor.get(), partSwitches.get(), keyRange.get(), mixer.get(), efxWindow.get(),
+          chorusReverbWindow.get(), patchSelect.get(), patchFinder.get()};
 }
 
 bool ProgramWindows::tempHoldsShownPerformance() {

@@ -388,23 +388,7 @@ bool EfxWindow::sendType(int type) {
   changingType_ = true;
   chosenCaption_ = QString::fromLatin1(EfxSourceText) + QStringLiteral(" EFX ") + toQ(table_.typeName(type));
   caption_->setText(chosenCaption_);
-  Sender& sender = ctx_.sender;
-  sender.pace();
-  // The module sets the new type's parameters itself: fetch them. With the
-  // ports closed nothing could answer, and the send has told the user already.
-  if (!ctx_.store.MidiClosed) {
-    SessionScope fetch(sender.sessions(), TransferKind::EffectFetch);
-    if (fetch.started()) {
-      sender.RequestSysexData(address::temporaryCommon(common::EfxRereadFirst), common::EfxRereadLength);
-      sender.pace();
-    }
-  }
-  // The parameters that came with the new type belong to the edited list entry
-  // as much as the type does, or saving it would pair the type with old values.
-  PerformanceStore& store = ctx_.store;
-  const auto reread = std::span<const Byte>(store.TempPerformance.common).subspan(common::EfxRereadFirst,
-                                                                                    common::EfxRereadLength);
-  store.mirrorSentData(address::temporaryCommon(common::EfxRereadFirst), Bytes(reread.begin(), reread.end()));
+  ctx_.edit.rereadEfxParameters();
   changingType_ = false;
   refresh();
   return true;

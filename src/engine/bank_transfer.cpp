@@ -61,17 +61,6 @@ std::string BankTransfer::namesMissingText() const {
          " patch names arrived; the name list is left as it was.";
 }
 
-std::string BankTransfer::verifyText(const BankCheck& check) const {
-  if (!check.answered) return "Nothing came back from the module to compare.";
-  std::string text;
-  if (!check.differing.empty())
-    text = "The module holds something else in performance(s) " + performanceNumbers(check.differing) + ".";
-  if (!check.missing.empty())
-    text += (text.empty() ? "" : " ") + std::string("Not read back whole: performance(s) ") +
-            performanceNumbers(check.missing) + ".";
-  return text.empty() ? "Read back: the module holds what was sent." : text;
-}
-
 void BankTransfer::clearBankList(BankArea bank) {
   PerformanceStore& s = sender_.store();
   s.clearPerformanceData();
@@ -107,7 +96,12 @@ void BankTransfer::fetchPerformances(TransferSession& session, BankArea bank, in
     view.performanceDone(n);
   }
   pacer.awaitLastAnswer();
-  for (int n = first; n < requested_; ++n)
+  noteArrivals(session, bank, first, requested_ - first);
+}
+
+void BankTransfer::noteArrivals(const TransferSession& session, BankArea bank, int first, int count) {
+  const Byte area = performanceAreaOf(bank);
+  for (int n = first; n < first + count; ++n)
     for (int block = 0; block < TempBlockCount; ++block)
       if (session.answered(performanceBlockAddress(area, n, block))) received_[static_cast<std::size_t>(n)] |= 1u << block;
 }
@@ -161,10 +155,7 @@ bool BankTransfer::getBank(BankArea bank, TransferView& view) {
     return false;
   }
   SessionScope scope(sender_.sessions(), TransferKind::GetBank);
-  if (!scope.started()) {
-    host_.showInfo(session_text::Busy);
-    return false;
-  }
+  if (refusedAsBusy(scope, host_)) return false;
   TransferSession& session = scope.session();
   const ListSnapshot before(s);
   view.pauseEvaluation();
@@ -212,10 +203,7 @@ bool BankTransfer::getPatchNames(BankArea bank, TransferView& view, std::vector<
     return false;
   }
   SessionScope scope(sender_.sessions(), TransferKind::PatchNames);
-  if (!scope.started()) {
-    host_.showInfo(session_text::Busy);
-    return false;
-  }
+  if (refusedAsBusy(scope, host_)) return false;
   TransferSession& session = scope.session();
   view.busy(true);
   view.pauseEvaluation();
@@ -310,10 +298,7 @@ bool BankTransfer::storePerformance(BankArea bank, int slot, TransferView& view)
     return false;
   }
   SessionScope scope(sender_.sessions(), TransferKind::Store);
-  if (!scope.started()) {
-    host_.showInfo(session_text::Busy);
-    return false;
-  }
+  if (refusedAsBusy(scope, host_)) return false;
   view.busy(true);
   view.begin(address::PartCount);
   view.progress(0);
@@ -344,10 +329,7 @@ bool BankTransfer::sendBank(BankArea bank, TransferView& view) {
     return false;
   }
   SessionScope scope(sender_.sessions(), TransferKind::SendBank);
-  if (!scope.started()) {
-    host_.showInfo(session_text::Busy);
-    return false;
-  }
+  if (refusedAsBusy(scope, host_)) return false;
   view.busy(true);
   const int count = std::min<int>(s.PerformanceCount, BankPerformanceCount);
   view.begin(count - 1);
@@ -386,47 +368,6 @@ bool listIsBank(const PerformanceStore& s) {
     if (kind != PerformanceKind::User && kind != PerformanceKind::Card) return false;
   }
   return s.PerformanceCount > 0;
-}
-
-BankCheck BankTransfer::readBack(BankArea bank, int first, std::span<const PerformanceRecord> sent,
-                                 TransferView& view) {
-  PerformanceStore& s = sender_.store();
-  BankCheck check;
-  if (s.MidiClosed) {
-    host_.showInfo(bank_text::GetAllMidiClosed);
-    return check;
-  }
-  SessionScope scope(sender_.sessions(), TransferKind::ReadBack);
-  if (!scope.started()) {
-    host_.showInfo(session_text::Busy);
-    return check;
-  }
-  // The answers land in the list; what the user had there is put back after.
-  const ListSnapshot before(s);
-  view.begin(static_cast<int>(sent.size()) - 1);
-  fetchPerformances(scope.session(), bank, first, static_cast<int>(sent.size()), view);
-  endCommand(scope.session());
-  view.end();
-  const BlockSizes sizes = sender_.settings().sizes;
-  for (std::size_t k = 0; k < sent.size(); ++k) {
-    const int n = first + static_cast<int>(k);
-    const std::uint32_t arrived = received_[static_cast<std::size_t>(n)];
-    check.answered = check.answered || arrived != 0;
-    if (differingTempBlocks(s.PerformanceList[static_cast<std::size_t>(n)], sent[k], sizes) & arrived)
-      check.differing.push_back(n);
-    if (arrived != AllTempBlocks) check.missing.push_back(n);
-  }
-  before.restore(s);
-  return check;
-}
-
-BankCheck BankTransfer::verifyStore(BankArea bank, int slot, const PerformanceRecord& sent, TransferView& view) {
-  if (!validSlot(slot)) return {};
-  return readBack(bank, slot - 1, std::span(&sent, 1), view);
-}
-
-BankCheck BankTransfer::verifyBank(BankArea bank, std::span<const PerformanceRecord> sent, TransferView& view) {
-  return readBack(bank, 0, sent.first(std::min<std::size_t>(sent.size(), BankPerformanceCount)), view);
 }
 
 }  // namespace quillon

@@ -51,11 +51,17 @@ inline constexpr int FirstSlot = 1;
 inline constexpr int LastSlot = BankPerformanceCount;
 
 // What a read-back found, performances 0-based.
+// Three outcomes: the module holds what was sent; it holds something else
+// (differing); or some of it could not be read back (missing), which says
+// nothing about what the module holds.
 struct BankCheck {
   bool answered = false;         // anything came back at all
   std::vector<int> differing;    // came back, and some block differs from what was sent
-  std::vector<int> missing;      // some block did not come back
+  std::vector<int> missing;      // some block did not come back whole, even when asked a second time
+  std::string missingBlocks;     // which blocks, and why, for the user
   bool ok() const { return answered && differing.empty() && missing.empty(); }
+  bool differs() const { return !differing.empty(); }
+  bool unreadable() const { return !differs() && !ok(); }
 };
 
 // "3, 7, 12": performances numbered from 1 as the user counts them.
@@ -115,6 +121,9 @@ class BankTransfer {
   void resetOutcome();
   void endCommand(const TransferSession& session);
   void fetchPerformances(TransferSession& session, BankArea bank, int first, int count, TransferView& view);
+  // Asks once more for the blocks of performances first .. first+count-1 that did not come whole.
+  void refetchMissing(TransferSession& session, BankArea bank, int first, int count);
+  void noteArrivals(const TransferSession& session, BankArea bank, int first, int count);
   int wholeSoFar(const TransferSession& session, BankArea bank, int first, int last) const;
   // Returns the blocks that left before a cancel stopped it (17 when whole);
   // `countBlocks`: the wait window counts them (a store of one performance).

@@ -69,6 +69,7 @@ void IncomingHandler::HandleModuleInput(MidiEventSource& source) {
       return;
     }
     ++SysexInCount;
+    if (handToListener(event->sysex)) continue;
     if (event->sysex.size() > incoming::MaxDecodedLength) {
       // A dump of whole patches arrives as long messages: one line each, no box.
       if (store_.LogEnabled)
@@ -94,6 +95,16 @@ void IncomingHandler::HandleModuleInput(MidiEventSource& source) {
     }
     if (decodeSysex(event->sysex) == Walk::StopRun) return;
   }
+}
+
+bool IncomingHandler::handToListener(const Bytes& message) {
+  TransferSession* session = sender_.sessions().current();
+  if (!session || !session->hasListener()) return false;
+  session->hear(message);
+  if (store_.LogEnabled)
+    log_.AddReceivedLine(std::to_string(SysexInCount) + " = " + incoming::Heard + std::to_string(message.size()) +
+                         " bytes");
+  return true;
 }
 
 void IncomingHandler::handleShortFromModule(const MidiMessage& m) {
@@ -229,7 +240,11 @@ void IncomingHandler::HandleKeyboardInput(MidiEventSource& source) {
   host_.lightIn(LedColour::Yellow);
   std::optional<MidiMessage> found;
   while (auto event = source.takeEvent()) {
-    if (event->isSysex()) continue;
+    if (event->isSysex()) {
+      // A dump may come in on this input too; otherwise SysEx from a keyboard goes nowhere.
+      handToListener(event->sysex);
+      continue;
+    }
     if (event->status == status::ActiveSensing) {
       host_.lightIn(LedColour::Red);
       continue;

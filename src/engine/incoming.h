@@ -29,6 +29,7 @@ inline constexpr const char* CardPatch = "Cardpatch data";
 inline constexpr const char* Overflow = "Midi-Sysex Overflow";
 inline constexpr const char* Ignored = "Ignored: ";  // followed by the reason
 inline constexpr const char* NotAskedFor = "no transfer asked for this data (late, or sent unasked)";
+inline constexpr const char* Heard = "Received for the dump: ";  // followed by the message's length
 }  // namespace incoming
 
 class IncomingHandler {
@@ -66,6 +67,8 @@ class IncomingHandler {
   };
 
   void handleShortFromModule(const MidiMessage& m);
+  // A listening session takes the message as it came: true when it did.
+  bool handToListener(const Bytes& message);
   Walk decodeSysex(const Bytes& message);
   Walk routeDataByte(const SysexAddress& a, int offset, Byte b, Lines& lines);
   void routePerformanceByte(const SysexAddress& a, int offset, Byte b, Lines& lines, bool card);

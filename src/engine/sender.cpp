@@ -127,9 +127,11 @@ void RequestPacer::afterRequest() {
 }
 
 void RequestPacer::awaitLastAnswer(const std::function<bool()>& done) {
+  const TransferSession& session = session_;
+  if (!session.anyAnswer())
+    sender_.host().waitMsUntil(ResponseTimeoutMs, [&session] { return session.anyAnswer() || session.stopped(); });
   if (session_.stopped()) return;
   sender_.host().stopResponseTimer();
-  const TransferSession& session = session_;
   const std::function<bool()> finished = done ? done : [&session] { return session.lastRequestAnswered(); };
   // A module a little slower than SysDly is still working through the
   // requests: wait as long as answers keep coming, until none has come for a while.

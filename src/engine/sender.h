@@ -22,6 +22,7 @@ inline constexpr const char* RequestMidiClosed = "RQ sys Midi Closed ";
 }  // namespace sender_text
 
 inline constexpr std::size_t SentLogLineLength = 250;  // line 1 grows while shorter
+inline constexpr int ResponseTimeoutMs = 1500;  // a module silent this long after a request is not answering
 inline constexpr int LastAnswerGraceMs = 500;  // far above a round trip, well below the response timeout
 inline constexpr int ChordIntervals[] = {0, 10, 14, 15, 19};
 
@@ -72,10 +73,11 @@ class RequestPacer {
       : sender_(sender), session_(session), fast_(sender.settings().fastTransfers) {}
   void afterRequest();
   // At the end of a run: answers may still be on their way (the next
-  // request's wait would have taken them in). Waits for them while they keep
-  // coming, with the response timer stopped, so that a lost answer is counted
-  // as lost, not reported as a silent module. `done` says when nothing is
-  // awaited any more; by default the last request's answer.
+  // request's wait would have taken them in). While nothing came at all, the
+  // response timer decides (a slow link is no silent module); then it waits
+  // while answers keep coming, with the timer stopped, so that a lost answer is
+  // counted as lost, not reported as a silent module. `done` says when nothing
+  // is awaited any more; by default the last request's answer.
   void awaitLastAnswer(const std::function<bool()>& done = {});
 
  private:

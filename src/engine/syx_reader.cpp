@@ -1,8 +1,10 @@
 #include "engine/syx_reader.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 
+#include "engine/midi_file.h"
 #include "engine/midi_message.h"
 
 namespace quillon {
@@ -231,24 +233,67 @@ SyxReadReport readSyxIntoStore(PerformanceStore& store, std::span<const Byte> fi
 
 FileBytes readFileBytes(const std::string& path) { return readRegularFile(path); }
 
-SyxFileResult readSyxFile(PerformanceStore& store, const std::string& path, const ScanProgress& progress) {
-  SyxFileResult result;
+namespace {
+
+std::string countOf(int n, const char* one, const char* many) { return std::to_string(n) + " " + (n == 1 ? one : many); }
+
+std::string midiFileNote(const MidiFileSysex& midi) {
+  std::string note = "MIDI file: " + countOf(midi.messages, "SysEx message", "SysEx messages") + " from " +
+                     countOf(midi.tracks, "track", "tracks");
+  if (midi.leftOut > 0)
+    note += "; " + countOf(midi.leftOut, "message was", "messages were") + " not whole and left out (" +
+            midi.firstLeftOut + ")";
+  return note;
+}
+
+}  // namespace
+
+SysexFileBytes readSysexFileBytes(const std::string& path) {
+  SysexFileBytes result;
   FileBytes file = readFileBytes(path);
   if (!file.ok()) {
     result.error = file.error;
     return result;
   }
+  if (!isMidiFile(file.bytes)) {
+    result.bytes = std::move(file.bytes);
+    return result;
+  }
+  MidiFileSysex midi = readMidiFileSysex(file.bytes);
+  if (!midi.ok()) {
+    result.error = "Cannot read \"" + path + "\" as a MIDI file: " + midi.error + ".";
+    return result;
+  }
+  result.bytes = std::move(midi.sysex);
+  result.note = midiFileNote(midi);
+  result.leftOut = midi.leftOut;
+  return result;
+}
+
+bool isDumpFileName(const std::string& path) {
+  std::string ext = std::filesystem::path(path).extension().string();
+  std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
+  return ext == ".syx" || hasMidiFileExtension(path);
+}
+
+SyxFileResult readSyxFile(PerformanceStore& store, const std::string& path, const ScanProgress& progress) {
+  SyxFileResult result;
+  SysexFileBytes file = readSysexFileBytes(path);
+  result.error = file.error;
+  result.note = file.note;
+  result.leftOut = file.leftOut;
+  if (!file.ok()) return result;
   result.report = readSyxIntoStore(store, file.bytes, progress);
   return result;
 }
 
 SyxFileResult openSyxFile(PerformanceStore& store, const std::string& path, const ScanProgress& progress) {
   SyxFileResult result;
-  FileBytes file = readFileBytes(path);
-  if (!file.ok()) {
-    result.error = file.error;
-    return result;
-  }
+  SysexFileBytes file = readSysexFileBytes(path);
+  result.error = file.error;
+  result.note = file.note;
+  result.leftOut = file.leftOut;
+  if (!file.ok()) return result;
   // A file without performances (a patch bank, a picture) must not cost the list.
   const ListSnapshot before(store);
   store.clearPerformanceData();
@@ -262,12 +307,11 @@ SyxFileResult openSyxFile(PerformanceStore& store, const std::string& path, cons
 std::string loadPerformanceFromFile(PerformanceStore& store, int index) {
   if (store.CurrentFileName.empty()) return "No Performance, Select file first";
   if (index < 0 || index >= store.PerformanceCount) return "No performance " + std::to_string(index + 1) + " in the list";
-  const std::int64_t offset = store.ListInfo[index].fileOffset;
-  Bytes window(syx::PerformanceWindow, 0);
-  if (std::string error = readRegularFileWindow(store.CurrentFileName, offset, window); !error.empty()) return error;
-  // A short read leaves zeros, as for a truncated file.
+  const SysexFileBytes file = readSysexFileBytes(store.CurrentFileName);
+  if (!file.ok()) return file.error;
+  // The offset counts in the file's SysEx stream; a file cut short since leaves zeros.
   ListEntryInfo& info = store.ListInfo[index];
-  info.complete = parsePerformanceAt(window, 0, store.TempPerformance, &info.problem);
+  info.complete = parsePerformanceAt(file.bytes, info.fileOffset, store.TempPerformance, &info.problem);
   copyWorkRecordToEntry(store, index);
   store.ListLoaded = true;
   return {};

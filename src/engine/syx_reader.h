@@ -76,10 +76,28 @@ SyxReadReport readSyxIntoStore(PerformanceStore& store, std::span<const Byte> fi
 // exception: regular files only, up to MaxReadFileSize.
 FileBytes readFileBytes(const std::string& path);
 
+// The SysEx stream a file holds: a .syx as it is, or the SysEx of a Standard
+// MIDI File (found by its header, whatever the name) joined into whole
+// messages in playing order. Offsets into a MIDI file's stream count in the
+// stream, so every reader of the file goes through here.
+struct SysexFileBytes {
+  Bytes bytes;
+  std::string error;  // empty on success
+  std::string note;   // for a MIDI file: what was taken from it and what was left out
+  int leftOut = 0;    // SysEx messages of a MIDI file that were not whole
+  bool ok() const { return error.empty(); }
+};
+SysexFileBytes readSysexFileBytes(const std::string& path);
+
+// A name the Open command and a drop take for a dump: .syx, .mid or .midi.
+bool isDumpFileName(const std::string& path);
+
 // Reads `path` and loads it into the store; on failure the store is left as
 // it was and the error names the path and reason.
 struct SyxFileResult {
   std::string error;
+  std::string note;  // what a MIDI file gave, as SysexFileBytes says it
+  int leftOut = 0;
   SyxReadReport report;
   bool ok() const { return error.empty(); }
 };

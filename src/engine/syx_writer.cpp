@@ -12,6 +12,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "engine/midi_file.h"
 #include "engine/syx_reader.h"
 
 namespace quillon {
@@ -53,6 +54,14 @@ std::string withSyxExtension(const std::string& path) {
   std::string ext = std::filesystem::path(path).extension().string();
   std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
   return ext == ".syx" ? path : path + ".syx";
+}
+
+std::string withDumpExtension(const std::string& path) {
+  return hasMidiFileExtension(path) ? path : withSyxExtension(path);
+}
+
+Bytes dumpFileBytes(const std::string& path, std::span<const Byte> syx, int spacingMs) {
+  return hasMidiFileExtension(path) ? midiFileBytes(syx, spacingMs) : Bytes(syx.begin(), syx.end());
 }
 
 namespace {

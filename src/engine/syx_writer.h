@@ -29,6 +29,12 @@ struct SaveConsent {
 // Whether `path` (through its symbolic links) is a file that no one may write:
 // it is replaced only with the user's consent.
 bool isReadOnlyFile(const std::string& path);
+// The name a save writes: a MIDI file name (.mid, .midi) stays as it is, any
+// other gets ".syx" as withSyxExtension says.
+std::string withDumpExtension(const std::string& path);
+// What a file of that name holds: the messages of `syx` as they are, or for a
+// MIDI file name a Standard MIDI File that plays them `spacingMs` apart.
+Bytes dumpFileBytes(const std::string& path, std::span<const Byte> syx, int spacingMs);
 
 // Writes `bytes` to a temporary file beside `path`, flushes it to the disk and
 // renames it over the old file only when every byte was written, so a crash

@@ -58,6 +58,7 @@ void runningTransferTimedOut(Sender& sender, TransferView& view) {
   if (session && !session->stopped() && isFetch(session->kind())) {
     session->noAnswer();
     reportNoResponse(sender.store(), sender.host(), view);
+    sender.host().endWaitEarly();  // nothing more is awaited
   } else if (!session && sender.sessions().takeUnansweredEnd()) {
     reportNoResponse(sender.store(), sender.host(), view);
   }
@@ -78,10 +79,7 @@ bool TempTransfer::GetTemp(TransferView& view) {
     return false;
   }
   SessionScope scope(sender_.sessions(), TransferKind::GetTemp);
-  if (!scope.started()) {
-    host_.showInfo(session_text::Busy);
-    return false;
-  }
+  if (refusedAsBusy(scope, host_)) return false;
   TransferSession& session = scope.session();
   const ListSnapshot before(s);
   view.pauseEvaluation();
@@ -163,6 +161,7 @@ void TempTransfer::requestBlocks(TransferSession& session, TransferView& view) {
   sender_.RequestSysexData(address::temporaryPart(address::PartCount - 1),
                            static_cast<std::uint32_t>(sizes.partLength()));
   pacer.afterRequest();
+  pacer.awaitLastAnswer([&session] { return session.requestsAnswered() == TempBlockCount; });
 }
 
 bool TempTransfer::SendTemp(TransferView& view) {
@@ -180,10 +179,7 @@ bool TempTransfer::SendTemp(TransferView& view) {
     return false;
   }
   SessionScope scope(sender_.sessions(), TransferKind::SendTemp);
-  if (!scope.started()) {
-    host_.showInfo(session_text::Busy);
-    return false;
-  }
+  if (refusedAsBusy(scope, host_)) return false;
   view.busy(true);
   view.begin(ProgressSteps);
   view.progress(0);

@@ -52,6 +52,12 @@ class TransferView {
 
 // The response timeout of every transfer: NoResponse, a beep and the one box.
 void reportNoResponse(PerformanceStore& store, EngineHost& host, TransferView& view);
+// True, and the user told so, when another transfer runs and this one could not start.
+inline bool refusedAsBusy(const SessionScope& scope, EngineHost& host) {
+  if (scope.started()) return false;
+  host.showInfo(session_text::Busy);
+  return true;
+}
 // Cancel in the wait window: the running session asks and sends nothing
 // more, and the running wait ends now.
 void cancelRunningTransfer(Sender& sender);

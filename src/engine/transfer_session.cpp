@@ -46,6 +46,15 @@ bool TransferSession::takeAnswer(const SysexAddress& address, std::size_t length
   return true;
 }
 
+void TransferSession::listenWith(Listener listener) {
+  if (kind_ == TransferKind::Listen) listener_ = std::move(listener);
+}
+
+void TransferSession::hear(std::span<const Byte> message) {
+  anyAnswer_ = true;
+  if (listener_) listener_(message);
+}
+
 const TransferSession::Request* TransferSession::requestAt(const SysexAddress& address) const {
   const auto it = requests_.find(linear(address));
   return it == requests_.end() ? nullptr : &it->second;

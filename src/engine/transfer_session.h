@@ -7,7 +7,9 @@
 // editing windows send nothing.
 
 #include <cstdint>
+#include <functional>
 #include <map>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -26,7 +28,7 @@ enum class TransferKind {
   Store,
   ReadBack,
   EffectFetch,
-  Listen,  // takes whatever the module sends (a dump started on its panel)
+  Listen,  // takes whatever the module sends (a dump started on its panel); see listenWith
 };
 
 enum class TransferResult { Complete, Incomplete, Cancelled, NoAnswer };
@@ -58,6 +60,14 @@ class TransferSession {
   int requestsAnswered() const { return answered_; }
   bool anyAnswer() const { return anyAnswer_; }
 
+  // A Listen session with a listener hands it every SysEx message from the
+  // inputs as it came, and the decoder stores none of them: a dump is
+  // collected apart and the store changes only when the user takes it.
+  using Listener = std::function<void(std::span<const Byte> message)>;
+  void listenWith(Listener listener);
+  bool hasListener() const { return static_cast<bool>(listener_); }
+  void hear(std::span<const Byte> message);
+
   void cancel() { cancelledByUser_ = true; }
   void noAnswer() { timedOut_ = true; }
   bool cancelledByUser() const { return cancelledByUser_; }
@@ -76,6 +86,7 @@ class TransferSession {
   const Request* requestAt(const SysexAddress& address) const;
 
   TransferKind kind_;
+  Listener listener_;
   std::map<std::uint32_t, Request> requests_;  // by the linear address of the first byte asked for
   std::uint32_t lastRequest_ = 0;
   bool requested_ = false;

@@ -61,16 +61,10 @@ std::string ModuleLink::open(const PortChoice& out, const PortChoice& in, std::o
   close();
   try {
     out_ = std::make_unique<TMidiOutput>(backend_);
-    in_ = std::make_unique<TMidiInput>(backend_);
     choose(*out_, out);
-    choose(*in_, in);
-    in_->SetSysexBufferSize(ModuleSysexBufferSize);
-    in_->SetSysexBufferCount(ModuleSysexBufferCount);
     out_->Open();
     connect(out_.get(), &TMidiOutput::OnLost, this, [this](const QString& why) { lose(why.toStdString()); });
-    in_->Open();
-    connectInput(*in_, true);
-    in_->Start();
+    openModuleInput(in);
     if (keyboard) {
       keyboard_ = std::make_unique<TMidiInput>(backend_);
       choose(*keyboard_, *keyboard);
@@ -84,6 +78,28 @@ std::string ModuleLink::open(const PortChoice& out, const PortChoice& in, std::o
   }
   store_.MidiClosed = false;
   return {};
+}
+
+std::string ModuleLink::openInputOnly(const PortChoice& in) {
+  close();
+  try {
+    openModuleInput(in);
+  } catch (const std::exception& e) {
+    close();
+    return e.what();
+  }
+  store_.MidiClosed = false;
+  return {};
+}
+
+void ModuleLink::openModuleInput(const PortChoice& in) {
+  in_ = std::make_unique<TMidiInput>(backend_);
+  choose(*in_, in);
+  in_->SetSysexBufferSize(ModuleSysexBufferSize);
+  in_->SetSysexBufferCount(ModuleSysexBufferCount);
+  in_->Open();
+  connectInput(*in_, true);
+  in_->Start();
 }
 
 void ModuleLink::connectInput(TMidiInput& port, bool fromModule) {

@@ -44,6 +44,9 @@ class ModuleLink : public QObject {
   // Opens output and input (and the keyboard input when given); on failure
   // every port is closed again, MidiClosed stays set and the error text is returned.
   std::string open(const PortChoice& out, const PortChoice& in, std::optional<PortChoice> keyboard = std::nullopt);
+  // Opens the module input alone, to listen to what the module sends by
+  // itself; nothing can be sent. As open on failure.
+  std::string openInputOnly(const PortChoice& in);
   void close();
   bool isOpen() const { return !store_.MidiClosed; }
 
@@ -68,6 +71,7 @@ class ModuleLink : public QObject {
   void connectInput(TMidiInput& port, bool fromModule);
   void choose(TMidiOutput& port, const PortChoice& choice);
   void choose(TMidiInput& port, const PortChoice& choice);
+  void openModuleInput(const PortChoice& in);
 
   PerformanceStore& store_;
   IncomingHandler& incoming_;

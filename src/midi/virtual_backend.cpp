@@ -58,6 +58,21 @@ void VirtualModuleBackend::receive(std::span<const Byte> message) {
       &mailbox_, [this, answers = std::move(reply.answers)] { deliver(answers); }, Qt::QueuedConnection);
 }
 
+void VirtualModuleBackend::startBulkDump(jv::DumpArea area) {
+  deliverOneByOne(std::make_shared<const std::vector<Bytes>>(module_.bulkDump(area)), 0);
+}
+
+void VirtualModuleBackend::deliverOneByOne(std::shared_ptr<const std::vector<Bytes>> messages, std::size_t next) {
+  if (next >= messages->size()) return;
+  QMetaObject::invokeMethod(
+      &mailbox_,
+      [this, messages, next] {
+        deliver({(*messages)[next]});
+        deliverOneByOne(messages, next + 1);
+      },
+      Qt::QueuedConnection);
+}
+
 void VirtualModuleBackend::deliver(const std::vector<Bytes>& answers) {
   // A handler may close its port while it runs, so walk a copy.
   const std::vector<Input*> inputs = inputs_;

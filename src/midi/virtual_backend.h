@@ -5,6 +5,7 @@
 
 #include <QObject>
 
+#include <memory>
 #include <vector>
 
 #include "midi/midi_backend.h"
@@ -22,6 +23,9 @@ class VirtualModuleBackend : public MidiBackend {
   jv::VirtualModule& module() { return module_; }
   // A new type changes the block lengths; the memory starts afresh.
   void setModuleType(ModuleType type);
+  // As if a bulk dump of `area` were started on the module's panel: its data
+  // sets arrive unasked, later, through the event loop.
+  void startBulkDump(jv::DumpArea area);
 
   std::vector<std::string> outputNames() override { return {VirtualModuleName}; }
   std::vector<std::string> inputNames() override { return {VirtualModuleName}; }
@@ -34,6 +38,9 @@ class VirtualModuleBackend : public MidiBackend {
   class Input;
   void receive(std::span<const Byte> message);
   void deliver(const std::vector<Bytes>& answers);
+  // One message now and the next at the following turn of the event loop, so
+  // the port hands each on before the next comes, as at a module's pace.
+  void deliverOneByOne(std::shared_ptr<const std::vector<Bytes>> messages, std::size_t next);
 
   jv::VirtualModule module_;
   std::vector<Input*> inputs_;  // the open input connections, in opening order

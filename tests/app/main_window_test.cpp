@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableWidget>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
@@ -97,6 +98,28 @@ class StartFormTest : public QObject {
     QCOMPARE(t.context->store.PerformanceCount, 3);
     QCOMPARE(cellText(form, 2), QStringLiteral(" 3 = Split Bass  "));
     QCOMPARE(QString::fromStdString(t.context->store.CurrentFileName), good);
+  }
+
+  void theGridWorksByKeyboard() {
+    testing::TestContext t;
+    MainWindow form(*t.context);
+    const QString in = t.path(QStringLiteral("keys.syx"));
+    writeFile(in, bankBytes(address::AreaUserPerformance, 3, StandardBlockSizes));
+    form.openPath(in);
+    form.show();
+    form.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    QSignalSpy edits(&form, &MainWindow::editRequested);
+    QTableWidget* grid = form.performanceGrid();
+    grid->setFocus();
+    QVERIFY(grid->hasFocus());
+    QTest::keyClick(grid, Qt::Key_Down);
+    QCOMPARE(t.context->store.SelectedIndex, 1);
+    QTest::keyClick(grid, Qt::Key_Return);
+    QTest::keyClick(grid, Qt::Key_Space);
+    QCOMPARE(edits.count(), 2);
+    QTest::keyClick(grid, Qt::Key_Tab);
+    QVERIFY(!grid->hasFocus());
   }
 
   void choosingCellsPicksDownTheColumnsAndClampsToTheList() {

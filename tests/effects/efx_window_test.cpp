@@ -59,6 +59,30 @@ class EfxWindowTest : public QObject {
     QCOMPARE(efx->slider(4)->Ticks(), 10);
   }
 
+  // Undo puts the old type back; the module brings that type's parameters with it,
+  // so they are fetched again: store, list entry, window and module agree.
+  void undoingATypeChangeFetchesItsParametersAgain() {
+    EffectsRig rig;
+    rig.windows.mainWindow->getTemp();
+    EfxWindow* efx = openEfx(rig);
+    auto* type = rig.find<QComboBox>(efx, "CbEFXType");
+    const int original = type->currentIndex();
+    type->setCurrentIndex(Rotary);
+    auto& moduleCommon = EffectsRig::module().temporary().common;
+    for (int n = 1; n <= EfxSlotCount; ++n) moduleCommon[efxParameterOffset(n)] = static_cast<Byte>(20 + n);
+    rig.sent.clear();
+    rig.ctx().history.undo();
+    QCOMPARE(rig.sent.back(), buildRQ1(rig.ctx().engineSettings.device(), address::temporaryCommon(common::EfxSource),
+                                       common::EfxRereadLength));
+    QCOMPARE(type->currentIndex(), original);
+    QCOMPARE(int(moduleCommon[common::EfxType]), original);
+    for (int n = 1; n <= EfxSlotCount; ++n) {
+      QCOMPARE(rig.ctx().store.TempPerformance.common[efxParameterOffset(n)], moduleCommon[efxParameterOffset(n)]);
+      QCOMPARE(rig.ctx().store.selectedPerformance().common[efxParameterOffset(n)], moduleCommon[efxParameterOffset(n)]);
+    }
+    QCOMPARE(efx->slider(1)->Position(), 21);
+  }
+
   void controlsSendTheirStoredBytes() {
     EffectsRig rig;
     midi::virtualModuleBackend().setModuleType(ModuleType::JV2080);  // it holds sources B and C

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <deque>
 #include <functional>
 #include <iterator>
 
@@ -31,7 +32,12 @@ class ModuleHost : public testing::RecordingHost {
   void sendLong(std::span<const Byte> m) override {
     RecordingHost::sendLong(m);
     for (Bytes& answer : module_.receive(m).answers)
-      if (!silent && !(dropEvery > 0 && ++answers_ % dropEvery == 0)) pending_.pushSysex(std::move(answer));
+      if (!silent && !(dropEvery > 0 && ++answers_ % dropEvery == 0)) {
+        if (latencyMs > 0)
+          onTheLink_.push_back({clockMs_ + latencyMs, std::move(answer)});
+        else
+          pending_.pushSysex(std::move(answer));
+      }
   }
   void startResponseTimer() override {
     if (!timerRunning) silentMs_ = 0;
@@ -49,9 +55,15 @@ class ModuleHost : public testing::RecordingHost {
   bool silent = false;
   int dropEvery = 0;
   bool oneWaitLate = false;  // a module a little slower than SysDly: each answer comes during the next wait
+  int latencyMs = 0;         // a slow link: each answer arrives this long after its request
 
  private:
   void deliver(int ms) {
+    clockMs_ += ms;
+    while (!onTheLink_.empty() && onTheLink_.front().first <= clockMs_) {
+      pending_.pushSysex(std::move(onTheLink_.front().second));
+      onTheLink_.pop_front();
+    }
     testing::QueueSource& ready = oneWaitLate ? late_ : pending_;
     if (!ready.events.empty()) incoming_->HandleModuleInput(ready);
     if (oneWaitLate) {
@@ -65,6 +77,8 @@ class ModuleHost : public testing::RecordingHost {
   std::function<void()> onTimeout_;
   testing::QueueSource pending_;
   testing::QueueSource late_;
+  std::deque<std::pair<int, Bytes>> onTheLink_;  // due time, answer
+  int clockMs_ = 0;
   int answers_ = 0;
   int silentMs_ = 0;
 };
@@ -199,6 +213,25 @@ TEST_P(BankTransferTest, PatchNamesComeOnlyWhenAll128Arrived) {
   EXPECT_TRUE(bank.getPatchNames(BankArea::User, view, entries));
   EXPECT_EQ(entries[127], "U:128 " + nameText(module.patchName(address::AreaUserPatch, 127)));
   EXPECT_TRUE(host.infos.empty());
+}
+
+TEST_P(BankTransferTest, AReadBackThatLosesAnswersAsksAgainAndNeverSaysDiffers) {
+  host.dropEvery = 3;
+  const BankCheck check = bank.verifyStore(BankArea::User, 4, module.performance(address::AreaUserPerformance, 3), view);
+  EXPECT_GT(host.wire.size(), static_cast<std::size_t>(TempBlockCount));  // the lost blocks were asked for again
+  EXPECT_TRUE(check.answered && check.unreadable() && !check.differs());
+  EXPECT_NE(bank.verifyText(check).find("Could not read back"), std::string::npos);
+  EXPECT_NE(check.missingBlocks.find("performance 4: "), std::string::npos);
+}
+
+TEST_P(BankTransferTest, ASlowLinkIsNoSilentModule) {
+  host.latencyMs = 1400;  // within the response timeout
+  std::vector<std::string> entries;
+  EXPECT_TRUE(bank.getPatchNames(BankArea::User, view, entries));
+  EXPECT_EQ(bank.namesArrived(), BankPatchCount);
+  BankCheck check = bank.verifyStore(BankArea::User, 4, module.performance(address::AreaUserPerformance, 3), view);
+  EXPECT_TRUE(check.ok()) << bank.verifyText(check);
+  EXPECT_TRUE(host.infos.empty()) << host.infos.front();
 }
 
 TEST_P(BankTransferTest, ASilentModuleIsReportedOnceAndClosedPortsStopAtOnce) {

@@ -230,5 +230,27 @@ TEST_F(IncomingTest, OverflowIsReported) {
   EXPECT_EQ(host.infos, (std::vector<std::string>{"Midi-Sysex Overflow"}));
 }
 
+// A dump collected apart: every SysEx message of both inputs reaches the
+// listener as it came, damaged ones too, and the store stays as it was.
+TEST_F(IncomingTest, AListeningSessionHearsEverySysexAndTheStoreStaysAsItWas) {
+  std::vector<Bytes> heard;
+  listening->session().listenWith([&](std::span<const Byte> m) { heard.emplace_back(m.begin(), m.end()); });
+  const PerformanceStore before = store;
+  Bytes damaged = buildDT1(0x10, address::temporaryPart(0, part::Level), Bytes{0x64});
+  damaged[damaged.size() - 2] ^= 1;
+  receive(address::temporaryPart(0, part::Level), {0x64});
+  queue.pushSysex(damaged);
+  handler.HandleModuleInput(queue);
+  queue.pushSysex(buildDT1(0x10, address::memoryCommon(address::AreaUserPerformance, 2), Bytes(64, 0x20)));
+  handler.HandleKeyboardInput(queue);
+  ASSERT_EQ(heard.size(), 3u);
+  EXPECT_EQ(heard[1], damaged);
+  EXPECT_EQ(store.TempPerformance, before.TempPerformance);
+  EXPECT_EQ(store.PerformanceList[2], before.PerformanceList[2]);
+  EXPECT_EQ(handler.IgnoredCount, 0);
+  ASSERT_GE(host.received.size(), 2u);
+  EXPECT_EQ(host.received[1], "2 = Received for the dump: 12 bytes");
+}
+
 }  // namespace
 }  // namespace quillon

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "engine/midi_file.h"
 #include "test_builders.h"
 
 namespace quillon {
@@ -276,6 +277,16 @@ TEST_F(SyxFiles, LoadPerformanceFromFileReparsesOneEntry) {
   EXPECT_NE(loadPerformanceFromFile(store, 7), "");
   store.CurrentFileName.clear();
   EXPECT_EQ(loadPerformanceFromFile(store, 0), "No Performance, Select file first");
+}
+
+TEST_F(SyxFiles, AMidiFileIsReadThroughItsSysexStream) {
+  PerformanceStore store;
+  const auto opened = openSyxFile(store, write("bank.mid", midiFileBytes(userBank(6, JV2080BlockSizes), 40)));
+  ASSERT_TRUE(opened.ok()) << opened.error;
+  EXPECT_EQ(opened.note, "MIDI file: 102 SysEx messages from 1 track");
+  store.PerformanceList[4].parts[2].fill(0);
+  EXPECT_EQ(loadPerformanceFromFile(store, 4), "");  // offsets count in the file's SysEx
+  expectSameData(store.PerformanceList[4], patternPerformance(4, "Bank 4"), JV2080BlockSizes);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <jack/jack.h>
 
 #include <algorithm>
+#include <csignal>
 #include <atomic>
 #include <string>
 #include <vector>
@@ -49,6 +50,25 @@ class XrunWatch {
   std::atomic<int> xruns_{0};
 };
 
+// The server's view of its ports, through one client of its own.
+class JackGraph {
+ public:
+  JackGraph() : client_(jack_client_open("quillon-graph", JackNoStartServer, nullptr)) {}
+  ~JackGraph() {
+    if (client_) jack_client_close(client_);
+  }
+  JackGraph(const JackGraph&) = delete;
+  JackGraph& operator=(const JackGraph&) = delete;
+  // True once `port` is linked to another port.
+  bool connected(const std::string& port) const {
+    jack_port_t* p = client_ ? jack_port_by_name(client_, port.c_str()) : nullptr;
+    return p && jack_port_connected(p) > 0;
+  }
+
+ private:
+  jack_client_t* client_;
+};
+
 class JvsimProcess {
  public:
   // Starts quillon-jvsim on JACK under a name of its own; false with `error` set
@@ -85,6 +105,8 @@ class JvsimProcess {
     if (!process_.waitForFinished(5000)) process_.kill();
     process_.waitForFinished(1000);
   }
+  // A bulk dump given with --dump starts now, as if started on the panel.
+  void startDump() { ::kill(static_cast<pid_t>(process_.processId()), SIGUSR1); }
   bool endedCleanly() const {
     return process_.exitStatus() == QProcess::NormalExit && process_.exitCode() == 0;
   }

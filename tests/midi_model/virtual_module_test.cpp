@@ -168,5 +168,25 @@ TEST(VirtualModuleMemory, UserBankSurvivesSaveAndLoad) {
   }
 }
 
+// A panel dump sends what requests would fetch, block after block, under the module's own device byte.
+TEST(VirtualModuleDump, EachAreaGoesOutAsTheAnswersToItsBlocks) {
+  VirtualModule module(ModuleType::JV2080, 20);
+  const auto temp = module.bulkDump(DumpArea::Temporary);
+  ASSERT_EQ(temp.size(), 17u);
+  for (std::size_t b = 0; b < temp.size(); ++b) {
+    const SysexAddress a = b == 0 ? address::temporaryCommon() : address::temporaryPart(static_cast<int>(b - 1));
+    EXPECT_EQ(temp[b], module.receive(buildRQ1(deviceByte(20), a, 0x7F)).answers.at(0)) << "block " << b;
+  }
+  EXPECT_EQ(temp[0].size(), 68u + roland::FrameOverhead);
+  Bytes user;
+  for (Bytes m : module.bulkDump(DumpArea::User)) {
+    m[roland::PosDevice] = roland::FileDeviceByte;  // a bank file is written as from unit 17
+    user.insert(user.end(), m.begin(), m.end());
+  }
+  EXPECT_EQ(user, module.userBankSyx());
+  EXPECT_EQ(module.bulkDump(DumpArea::System).size(), 1u);
+  EXPECT_EQ(module.bulkDump(DumpArea::Card).size(), 32u * 17u);
+}
+
 }  // namespace
 }  // namespace quillon::jv

@@ -108,6 +108,20 @@ printf 'not a sysex file\n' >"$work/text.syx"
 expect 1 "no performances found" -- "$syx" list "$work/text.syx"
 expect 1 "no performances found" -- "$syx" show "$work/text.syx" 1
 
+# A dump goes into a Standard MIDI File and back byte for byte; every command reads either.
+expect 0 "Wrote 136 SysEx messages (.* bytes) to $work/demo.mid as a Standard MIDI File, 40 ms apart" -- \
+  "$syx" convert "$work/demo.syx" "$work/demo.mid" --delay 40
+expect 0 "MIDI file: 136 SysEx messages from 1 track" -- "$syx" list "$work/demo.mid"
+expect 0 "Performance 3 (User #3): \[Split Bass  \]" -- "$syx" show "$work/demo.mid" 3
+expect 0 "Wrote 136 SysEx messages (4440 bytes) to $work/back.syx" -- "$syx" convert "$work/demo.mid" "$work/back.syx"
+cmp -s "$work/demo.syx" "$work/back.syx" || { echo "FAIL: .syx -> .mid -> .syx changed the bytes"; failures=$((failures + 1)); }
+expect 1 "end it in .syx, .mid or .midi" -- "$syx" convert "$work/demo.syx" "$work/demo.txt"
+expect 1 "20..500" -- "$syx" convert "$work/demo.syx" "$work/slow.mid" --delay 10
+expect 1 "no SysEx messages" -- "$syx" convert "$work/text.syx" "$work/text.mid"
+head -c 300 "$work/demo.mid" >"$work/cut.mid"
+expect 1 "cut.mid\" as a MIDI file: a chunk claims" -- "$syx" list "$work/cut.mid"
+[ ! -e "$work/slow.mid" ] && [ ! -e "$work/text.mid" ] || { echo "FAIL: a refused convert wrote a file"; failures=$((failures + 1)); }
+
 if [ "$failures" -ne 0 ]; then
   echo "$failures check(s) failed"
   exit 1

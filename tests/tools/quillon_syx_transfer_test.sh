@@ -119,6 +119,17 @@ run 1 -- "$syx" store --in virtual --out virtual --bank user --slot 33 "$work/de
 has "slot \"33\""
 run 1 -- "$syx" get-bank --in virtual --out virtual "$work/x.syx"
 has "needs --bank"
+# Receive: the input alone; a module that sends nothing leaves no file (Ctrl+C ends the wait).
+run 1 -- "$syx" receive --out virtual "$work/x.syx"
+has "--in names the port"
+run 1 -- "$syx" receive --in virtual --idle 0 "$work/x.syx"
+has "idle time"
+run 1 -- "$syx" receive --in virtual "$work/x.txt"
+has "end it in .syx, .mid or .midi"
+run 2 -- timeout --preserve-status -s INT 10 "$syx" receive --in virtual "$work/x.syx"
+has "Ended when asked"
+has "nothing arrived; no file written"
+[ ! -e "$work/x.syx" ] || failed "a refused command wrote a file"
 
 # --- quillon-jvsim on JACK ---
 if ! jack_lsp >/dev/null 2>&1; then
@@ -169,6 +180,12 @@ else
   # retried CMD...: a transfer that must end in 0, tried again only when the
   # server missed cycles meanwhile.
   retried() { jrun 0 -- "$@"; }
+  # same A B WHAT: two fetched files must be equal; a fetch skipped for missed
+  # cycles left no file, and its skip is counted already.
+  same() {
+    [ -e "$1" ] && [ -e "$2" ] || return 0
+    cmp -s "$1" "$2" || failed "$3"
+  }
   # stop_sim: ends the simulator started last, which saves its User bank when asked to.
   stop_sim() {
     local pid="${sims[-1]}"
@@ -298,8 +315,8 @@ else
     retried "$syx" store "${ports[@]}" --verify --bank card --slot 32 "$work/demo.syx" 5
     has "Read back: the module holds what was sent."
     stop_sim
-    cmp -s "$work/m-paced.syx" "$work/m-held.syx" || failed "JV 1080: the bank fetched differs from the module's"
-    cmp -s "$work/m-fast.syx" "$work/m-paced.syx" || failed "fast mode fetched other bytes than paced mode"
+    same "$work/m-paced.syx" "$work/m-held.syx" "JV 1080: the bank fetched differs from the module's"
+    same "$work/m-fast.syx" "$work/m-paced.syx" "fast mode fetched other bytes than paced mode"
   fi
   if start_sim "$base-n" --type JV2080 --unit-id 20 --save "$work/n-held.syx"; then
     ports=(--in "$base-n-out" --out "$base-n-in" --delay 20 --unit-id 20 --type 2080)
@@ -308,8 +325,8 @@ else
     retried "$syx" send-bank "${ports[@]}" --bank user "$work/n-first.syx"
     retried "$syx" get-bank "${ports[@]}" --fast --bank user "$work/n-again.syx"
     stop_sim
-    cmp -s "$work/n-again.syx" "$work/n-first.syx" || failed "JV 2080: the bank sent back reads back otherwise"
-    cmp -s "$work/n-again.syx" "$work/n-held.syx" || failed "JV 2080: the bank fetched differs from the module's"
+    same "$work/n-again.syx" "$work/n-first.syx" "JV 2080: the bank sent back reads back otherwise"
+    same "$work/n-again.syx" "$work/n-held.syx" "JV 2080: the bank fetched differs from the module's"
   fi
   # A module a little slower than SysDly: its answers come a wait late and are all taken.
   if start_sim "$base-q" --reply-delay 30; then
@@ -324,19 +341,78 @@ else
   fi
   # A clock and active sensing inside every answer, as a merger with a running
   # clock sends them: each answer is read whole, the bank is the module's.
-  if start_sim "$base-r" --clock-inside --load "$work/demo.syx" --save "$work/r-held.syx"; then
-    retried "$syx" get-bank --in "$base-r-out" --out "$base-r-in" --delay 20 --bank user "$work/r-bank.syx"
+  if start_sim "$base-t" --clock-inside --load "$work/demo.syx" --save "$work/t-held.syx"; then
+    retried "$syx" get-bank --in "$base-t-out" --out "$base-t-in" --delay 20 --bank user "$work/t-bank.syx"
     stop_sim
-    cmp -s "$work/r-bank.syx" "$work/r-held.syx" || failed "real-time bytes inside the answers spoilt the bank"
+    cmp -s "$work/t-bank.syx" "$work/t-held.syx" || failed "real-time bytes inside the answers spoilt the bank"
   fi
+  # dump_received CODE NAME FILE JVSIM-ARGS...: a panel dump from a new simulator, started
+  # once the receive listens and its port is linked, received into FILE; a result other
+  # than CODE while the server missed cycles is tried again with a new simulator.
+  dump_received() {
+    local code="$1" name="$2" file="$3" try before receiver
+    shift 3
+    for try in 1 2 3 4; do
+      start_sim "$name-$try" --dump-after 3600 --save "$work/$name-held.syx" "$@" || return 1
+      before=$(xruns)
+      "$syx" receive --in "$name-$try-out" --idle 1 "$file" >"$work/$name.out" 2>&1 &
+      receiver=$!
+      for _ in $(seq 200); do grep -q "^Listening" "$work/$name.out" && break; sleep 0.05; done
+      for _ in $(seq 200); do jack_lsp -c "$name-$try-out:out" | grep -q "^ " && break; sleep 0.05; done
+      kill -USR1 "${sims[-1]}"
+      wait "$receiver"
+      status=$?
+      out=$(cat "$work/$name.out")
+      stop_sim
+      [ "$status" -eq "$code" ] && return 0
+      if [ "$(xruns)" -eq "$before" ]; then
+        failed "receive from $name exited $status, expected $code, with no missed JACK cycle"
+        echo "$out"
+        return 1
+      fi
+      echo "note: receive from $name exited $status on try $try; JACK missed $(($(xruns) - before)) cycles meanwhile"
+    done
+    echo "SKIP: receive from $name: JACK missed cycles on every try"
+    skips=$((skips + 1))
+    return 1
+  }
+  # A User bank dumped from the panel arrives as the module holds it, byte for byte, also
+  # through a MIDI file; a spoilt checksum is named, left out, and said in the exit code.
+  if dump_received 0 "$base-r" "$work/r-dump.mid" --load "$work/demo.syx" --dump user; then
+    has "User: 32 whole (1-32)"
+    has "Wrote 544 messages"
+    run 0 -- "$syx" convert "$work/r-dump.mid" "$work/r-dump.syx"
+    cmp -s "$work/r-dump.syx" "$work/$base-r-held.syx" || failed "the dump received differs from the module's bank"
+  fi
+  if dump_received 3 "$base-s" "$work/s-dump.syx" --dump temp --corrupt-every 5; then
+    has "Temp: incomplete (missing: part 4, part 9, part 14)"
+    has "Message 5 (01 00 13 00): bad checksum; left out."
+    has "Wrote 14 messages"
+  fi
+
   if start_sim "$base-o" --silent; then
     run 2 -- "$syx" get-bank --in "$base-o-out" --out "$base-o-in" --delay 20 --bank card "$work/o.syx"
     [ "$(timeouts)" -eq 1 ] || failed "silent module: bank timeout shown $(timeouts) times, expected once"
     [ ! -e "$work/o.syx" ] || failed "silent module: a bank file was written"
   fi
+  # Lost answers of a read-back are asked for again; what still does not come is
+  # "could not read back", never "differs".
+  if start_sim "$base-r" --drop-every 2; then
+    if jrun 5 -- "$syx" store --verify --in "$base-r-out" --out "$base-r-in" --delay 20 --bank user --slot 2 "$work/demo.syx" 1; then
+      has "Could not read back, even when asked twice"
+    fi
+    stop_sim
+  fi
   if start_sim "$base-p" --drop-every 50; then
+    cycles=$(xruns)
     run 3 -- "$syx" get-bank --in "$base-p-out" --out "$base-p-in" --delay 20 --bank user "$work/p.syx"
-    has "incomplete: performance(s) 3, "
+    # Cycles the server missed lose answers of their own: which ones, only a clean run says.
+    if [ "$(xruns)" -eq "$cycles" ]; then
+      has "incomplete: performance(s) 3, "
+    else
+      echo "SKIP: which performances a lossy module leaves incomplete: JACK missed cycles meanwhile"
+      skips=$((skips + 1))
+    fi
     [ ! -e "$work/p.syx" ] || failed "lost bank answers: a file was written"
   fi
   # --- a JACK server that dies in the middle of a transfer ---

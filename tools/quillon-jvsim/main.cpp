@@ -11,8 +11,10 @@
 namespace {
 
 std::atomic<bool> stopRequested{false};
+std::atomic<bool> dumpRequested{false};
 
 void requestStop(int) { stopRequested.store(true); }
+void requestDump(int) { dumpRequested.store(true); }
 
 void installSignalHandlers() {
   struct sigaction action {};
@@ -20,10 +22,12 @@ void installSignalHandlers() {
   sigemptyset(&action.sa_mask);
   sigaction(SIGINT, &action, nullptr);
   sigaction(SIGTERM, &action, nullptr);
+  action.sa_handler = requestDump;
+  sigaction(SIGUSR1, &action, nullptr);
 }
 
 bool loadBank(quillon::jv::VirtualModule& module, const std::string& path) {
-  const quillon::FileBytes file = quillon::readFileBytes(path);
+  const quillon::SysexFileBytes file = quillon::readSysexFileBytes(path);
   if (!file.ok()) {
     std::cerr << "quillon-jvsim: " << file.error << '\n';
     return false;
@@ -66,7 +70,7 @@ int main(int argc, char** argv) {
   std::cout << "quillon-jvsim ready on " << simulator.apiName() << ": unit " << options.unitId << ", "
             << quillon::ModuleTypeNames[static_cast<int>(options.type)] << ", ports " << options.name << "-in:in and "
             << options.name << "-out:out" << std::endl;
-  simulator.run(stopRequested);
+  simulator.run(stopRequested, dumpRequested);
   std::cout << "quillon-jvsim stopped" << std::endl;
   if (!options.saveFile.empty() && !saveBank(simulator.module(), options.saveFile)) return 1;
   return 0;

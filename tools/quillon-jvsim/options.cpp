@@ -13,7 +13,7 @@ const char* const UsageText =
     "  --name NAME            client name base (default quillon-jvsim)\n"
     "  --unit-id 17..32       unit ID; the device byte is one less (default 17)\n"
     "  --type TYPE            JV1010, JV1080, JV2080, XP30, XP50, XP60, XP80 (default JV1080)\n"
-    "  --load FILE.syx        User performances from a .syx dump at start\n"
+    "  --load FILE           User performances from a .syx dump (or a MIDI file of one) at start\n"
     "  --save FILE.syx        User performances written to a .syx dump at exit\n"
     "  --wire-speed           pace answers at MIDI's 3125 bytes/s\n"
     "  --reply-delay MS       wait before each answer\n"
@@ -25,6 +25,10 @@ const char* const UsageText =
     "  --play-note            send a note-on before the first answer, as a played key\n"
     "  --clock-inside         put a clock (F8) and an active sensing (FE) byte inside every\n"
     "                         answer, as a merger with a running clock does\n"
+    "  --dump AREA            send AREA's data unasked at the wire's pace, as a bulk dump\n"
+    "                         started on the panel: temp, user, card or system (may repeat)\n"
+    "  --dump-after SECONDS   start the dump this long after the ports open (default 2);\n"
+    "                         a SIGUSR1 starts it at once\n"
     "  -v                     one line per message\n";
 
 namespace {
@@ -47,6 +51,26 @@ std::optional<ModuleType> moduleType(const std::string& text) {
   for (int i = 0; i < ModuleTypeCount; ++i)
     if (squeezed(std::string(ModuleTypeNames[i])) == squeezed(text)) return static_cast<ModuleType>(i);
   return std::nullopt;
+}
+
+std::optional<jv::DumpArea> dumpArea(const std::string& text) {
+  if (text == "temp") return jv::DumpArea::Temporary;
+  if (text == "user") return jv::DumpArea::User;
+  if (text == "card") return jv::DumpArea::Card;
+  if (text == "system") return jv::DumpArea::System;
+  return std::nullopt;
+}
+
+constexpr double MillisecondsPerSecond = 1000.0;
+constexpr double MaxDumpAfterSeconds = 3600.0;
+
+// Seconds, whole or decimal, as milliseconds.
+std::optional<int> milliseconds(const std::string& text) {
+  double seconds = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), seconds);
+  if (ec != std::errc() || end != text.data() + text.size() || !(seconds >= 0 && seconds <= MaxDumpAfterSeconds))
+    return std::nullopt;
+  return static_cast<int>(seconds * MillisecondsPerSecond);
 }
 
 }  // namespace
@@ -105,6 +129,16 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
       o.playNote = true;
     } else if (arg == "--clock-inside") {
       o.clockInside = true;
+    } else if (arg == "--dump") {
+      const auto v = value();
+      const auto area = v ? dumpArea(*v) : std::nullopt;
+      ok = area.has_value();
+      if (ok) o.dumpAreas.push_back(*area);
+    } else if (arg == "--dump-after") {
+      const auto v = value();
+      const auto ms = v ? milliseconds(*v) : std::nullopt;
+      ok = ms.has_value();
+      if (ok) o.dumpAfterMs = *ms;
     } else if (arg == "-v" || arg == "--verbose") {
       o.verbose = true;
     } else if (arg == "-h" || arg == "--help") {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/sysex.h"
+#include "midi/model/virtual_module.h"
 
 namespace quillon::jvsim {
 
@@ -25,6 +26,8 @@ struct Options {
   int loseEvery = 0;        // 0: never; else every Nth data set it is sent is not stored
   bool playNote = false;    // a note-on goes out before the first answer
   bool clockInside = false;  // a clock and an active-sensing byte in the middle of every answer
+  std::vector<jv::DumpArea> dumpAreas;  // sent unasked, in this order, as a dump started on the panel
+  int dumpAfterMs = 2000;   // time for a receiver to connect first
   bool verbose = false;
   bool help = false;
 };

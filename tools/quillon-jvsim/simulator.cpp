@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <iterator>
 #include <ostream>
 #include <stdexcept>
 #include <thread>
@@ -112,11 +113,50 @@ void Simulator::open() {
 
 std::string Simulator::apiName() const { return in_ ? midi::rtMidiApiName(in_->getCurrentApi()) : ""; }
 
-void Simulator::run(const std::atomic<bool>& stop) {
+void Simulator::run(const std::atomic<bool>& stop, const std::atomic<bool>& dumpNow) {
   constexpr int PollMs = 50;  // how soon a signal is noticed
-  while (!stop.load()) {
-    if (auto message = inbox_.take(PollMs)) handle(*message);
+  std::vector<Bytes> dump;
+  for (const jv::DumpArea area : options_.dumpAreas) {
+    auto messages = module_.bulkDump(area);
+    std::move(messages.begin(), messages.end(), std::back_inserter(dump));
   }
+  const auto dumpAt = std::chrono::steady_clock::now() + std::chrono::milliseconds(options_.dumpAfterMs);
+  std::size_t dumped = 0;
+  while (!stop.load()) {
+    // Requests are still answered between the messages of a dump.
+    const bool dumping = dumped < dump.size() && (dumpNow.load() || std::chrono::steady_clock::now() >= dumpAt);
+    if (dumping) {
+      sendDumpMessage(std::move(dump[dumped++]));
+      if (dumped == dump.size()) log_ << "dump sent: " << dumped << " messages" << std::endl;
+    }
+    if (auto message = inbox_.take(dumping ? 0 : PollMs)) handle(*message);
+  }
+}
+
+void Simulator::sendDumpMessage(Bytes message) {
+  if (!shape(message, "dump")) return;
+  send(message);
+  pauseForWire(message.size());
+}
+
+void Simulator::pauseForWire(std::size_t bytes) {
+  std::this_thread::sleep_for(std::chrono::microseconds(static_cast<long>(bytes * 1e6 / WireBytesPerSecond)));
+}
+
+bool Simulator::shape(Bytes& answer, const char* what) {
+  switch (faults_.next()) {
+    case AnswerFate::Drop:
+      logLine("out", answer, "dropped");
+      return false;
+    case AnswerFate::Corrupt:
+      answer[answer.size() - 2] ^= 1;  // the checksum byte
+      logLine("out", answer, "corrupted");
+      return true;
+    case AnswerFate::Send:
+      logLine("out", answer, what);
+      return true;
+  }
+  return true;
 }
 
 void Simulator::handle(const Bytes& message) {
@@ -142,23 +182,11 @@ void Simulator::sendAnswer(Bytes answer) {
     send(noteOn);
     notePlayed_ = true;
   }
-  switch (faults_.next()) {
-    case AnswerFate::Drop:
-      logLine("out", answer, "dropped");
-      return;
-    case AnswerFate::Corrupt:
-      answer[answer.size() - 2] ^= 1;  // the checksum byte
-      logLine("out", answer, "corrupted");
-      break;
-    case AnswerFate::Send:
-      logLine("out", answer, "answer");
-      break;
-  }
+  if (!shape(answer, "answer")) return;
   if (options_.clockInside) answer = withRealTimeInside(std::move(answer));
   if (options_.replyDelayMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(options_.replyDelayMs));
   send(answer);
-  if (options_.wireSpeed)
-    std::this_thread::sleep_for(std::chrono::microseconds(static_cast<long>(answer.size() * 1e6 / WireBytesPerSecond)));
+  if (options_.wireSpeed) pauseForWire(answer.size());
 }
 
 void Simulator::send(const Bytes& message) {

@@ -49,14 +49,18 @@ class Simulator {
   ~Simulator();
   // Opens the ports; throws std::runtime_error with the reason.
   void open();
-  // Runs until `stop` is set.
-  void run(const std::atomic<bool>& stop);
+  // Runs until `stop` is set; a dump starts when its time comes or `dumpNow` is set.
+  void run(const std::atomic<bool>& stop, const std::atomic<bool>& dumpNow);
   std::string apiName() const;
   jv::VirtualModule& module() { return module_; }
 
  private:
   void handle(const Bytes& message);
   void sendAnswer(Bytes answer);
+  // The fault options' say over one outgoing data set: false when it is dropped.
+  bool shape(Bytes& answer, const char* what);
+  void sendDumpMessage(Bytes message);
+  void pauseForWire(std::size_t bytes);
   void send(const Bytes& message);
   void logLine(const char* direction, const Bytes& message, const char* what);
 

@@ -46,7 +46,8 @@ int reportCheck(BankTransfer& bank, const BankCheck& check) {
     return ExitOk;
   }
   std::cerr << "quillon-syx: read back: " << bank.verifyText(check) << '\n';
-  return check.answered ? ExitNotVerified : ExitNoResponse;
+  if (!check.answered) return ExitNoResponse;
+  return check.differs() ? ExitNotVerified : ExitNotReadBack;
 }
 
 int getBankCommand(const TransferOptions& o) {

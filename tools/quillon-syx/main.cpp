@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli_common.h"
+#include "convert_command.h"
 #include "describe.h"
 #include "patch_names.h"
 #include "engine/demo_performances.h"
@@ -13,6 +14,7 @@
 #include "engine/syx_writer.h"
 #ifdef QUILLON_SYX_TRANSFERS
 #include "bank_commands.h"
+#include "receive_command.h"
 #include "transfer_commands.h"
 #endif
 
@@ -33,6 +35,10 @@ const char* const Usage =
     "  show FILE N      Print performance N of FILE (N counts from 1, as 'list' numbers them)\n"
     "                   decoded into readable fields.\n"
     "  demo FILE        Write a User bank of Quillon's demo performances to FILE.\n";
+const char* const FileFormats =
+    "\n"
+    "Every FILE read may be a .syx dump or a Standard MIDI File (.mid), whose SysEx\n"
+    "events are read in playing order.\n";
 const char* const HelpLine = "  --help           Show this text.\n";
 
 const char* const ExitCodes =
@@ -45,29 +51,32 @@ const char* const ExitCodes =
     "down, or the output took no data); 2 the module did not respond\n"
     "(nothing arrived), 3 some blocks, performances or names arrived and others did not\n"
     "(they are named; no file is written), 4 --verify read back something that differs\n"
-    "from what was sent or lacks some of it (the blocks or performances are named)"
+    "from what was sent (named), 5 --verify could not read some blocks back even when\n"
+    "asking twice, and nothing it read differs (the blocks are named)"
 #endif
     ".\n";
 
 void printUsage(std::ostream& out) {
-  out << Usage;
+  out << Usage << quillon::cli::ConvertUsage;
 #ifdef QUILLON_SYX_TRANSFERS
-  out << quillon::cli::TransferCommandsUsage << quillon::cli::BankCommandsUsage << HelpLine << quillon::cli::TransferOptionsUsage;
+  out << quillon::cli::TransferCommandsUsage << quillon::cli::BankCommandsUsage << quillon::cli::ReceiveCommandUsage
+      << HelpLine << quillon::cli::TransferOptionsUsage;
 #else
   out << HelpLine;
 #endif
-  out << ExitCodes;
+  out << FileFormats << ExitCodes;
 }
 
 
 // Reads FILE into `store`; prints the reason and returns false when it cannot.
 bool loadFile(quillon::PerformanceStore& store, const std::string& path, quillon::SyxReadReport& report,
-              std::string& error) {
+              std::string& error, std::string* note = nullptr) {
   auto result = quillon::openSyxFile(store, path);
   if (!result.ok()) {
     error = result.error;
     return false;
   }
+  if (note) *note = result.note;
   report = std::move(result.report);
   if (report.nothingFound) {
     error = "no performances found in \"" + path + "\"";
@@ -80,8 +89,10 @@ int listCommand(const std::string& path) {
   quillon::PerformanceStore store;
   quillon::SyxReadReport report;
   std::string error;
-  const bool ok = loadFile(store, path, report, error);
+  std::string note;
+  const bool ok = loadFile(store, path, report, error, &note);
   if (!ok && !report.nothingFound) return fail(error);
+  if (!note.empty()) std::cout << note << '\n';
   quillon::cli::printScan(std::cout, report.scan, store);
   return ok ? ExitOk : fail(error);
 }
@@ -143,6 +154,7 @@ int main(int argc, char** argv) {
   }
   if (command == "list" && args.size() == 2) return listCommand(args[1]);
   if (command == "demo" && args.size() == 2) return demoCommand(args[1]);
+  if (command == "convert") return quillon::cli::convertCommand({args.begin() + 1, args.end()});
   if (command == "show" && args.size() == 3) return showCommand(args[1], args[2]);
   if (command == "show" && args.size() == 5 && args[3] == DataOption) return showCommand(args[1], args[2], args[4]);
 #ifdef QUILLON_SYX_TRANSFERS

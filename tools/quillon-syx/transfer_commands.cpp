@@ -2,6 +2,7 @@
 
 #include "bank_commands.h"
 #include "cli_common.h"
+#include "receive_command.h"
 #include "transfer_session.h"
 
 #include <QCoreApplication>
@@ -124,7 +125,8 @@ int verifySent(Session& session, const PerformanceRecord& sent, BlockSizes sizes
     std::cerr << "quillon-syx: read back, these differ from what was sent: " << tempBlockNames(differing) << '\n';
   const int code = reportMissingBlocks(session, "; the module may not hold what was sent");
   if (code == ExitNoResponse) return code;
-  if (code != ExitOk || differing != 0) return ExitNotVerified;
+  if (differing != 0) return ExitNotVerified;
+  if (code != ExitOk) return ExitNotReadBack;
   std::cout << "Read back: the module holds what was sent.\n";
   return ExitOk;
 }
@@ -203,7 +205,8 @@ std::optional<std::size_t> findPort(const std::vector<std::string>& names, const
 }
 
 bool isTransferCommand(const std::string& command) {
-  return command == "ports" || command == "get-temp" || command == "send-temp" || isBankCommand(command);
+  return command == "ports" || command == "get-temp" || command == "send-temp" || command == ReceiveCommand ||
+         isBankCommand(command);
 }
 
 int runTransferCommand(int argc, char** argv, const std::vector<std::string>& args) {
@@ -213,6 +216,7 @@ int runTransferCommand(int argc, char** argv, const std::vector<std::string>& ar
   TransferOptions options;
   if (const auto error = parseTransferOptions(args, options); !error.empty()) return fail(error);
   if (isBankCommand(command)) return runBankCommand(command, options);
+  if (command == ReceiveCommand) return receiveCommand(options);
   return command == "get-temp" ? getTempCommand(options) : sendTempCommand(options);
 }
 

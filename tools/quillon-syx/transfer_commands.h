@@ -12,7 +12,9 @@ namespace quillon::cli {
 
 inline constexpr int ExitNoResponse = 2;     // the module never answered
 inline constexpr int ExitMissingBlocks = 3;  // some answers were lost
-inline constexpr int ExitNotVerified = 4;    // send-temp --verify read back something else
+inline constexpr int ExitNotVerified = 4;    // --verify read back something else
+inline constexpr int ExitNotReadBack = 5;    // --verify could not read everything back; nothing read differed
+inline constexpr const char* ReceiveCommand = "receive";
 
 extern const char* const TransferCommandsUsage;
 extern const char* const TransferOptionsUsage;

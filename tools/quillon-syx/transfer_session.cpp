@@ -19,6 +19,21 @@ std::optional<BankArea> bankByName(const std::string& name) {
   return std::nullopt;
 }
 
+constexpr double MinIdleSeconds = 0.1;
+constexpr double MaxIdleSeconds = 600;
+constexpr double MsPerSecond = 1000;
+
+std::optional<int> secondsAsMs(const std::string& text) {
+  try {
+    std::size_t used = 0;
+    const double seconds = std::stod(text, &used);
+    if (used != text.size() || !(seconds >= MinIdleSeconds && seconds <= MaxIdleSeconds)) return std::nullopt;
+    return static_cast<int>(seconds * MsPerSecond);
+  } catch (const std::exception&) {
+    return std::nullopt;
+  }
+}
+
 }  // namespace
 
 // Options and positional arguments after the command; an error text on failure.
@@ -62,12 +77,17 @@ std::string parseTransferOptions(const std::vector<std::string>& args, TransferO
       if (!parseNumber(v, n) || n < FirstSlot || n > LastSlot)
         return "slot \"" + v + "\" is not " + std::to_string(FirstSlot) + ".." + std::to_string(LastSlot);
       o.slot = n;
+    } else if (a == "--idle" && args[0] == ReceiveCommand) {
+      const auto ms = secondsAsMs(v);
+      if (!ms) return "idle time \"" + v + "\" is not 0.1..600 seconds";
+      o.idleMs = ms;
     } else if (a == "--write-ini") {
       o.iniFolder = v;
     } else {
       return "unknown option " + a;
     }
   }
+  if (args[0] == ReceiveCommand) return o.in.empty() ? "--in names the port the module sends to" : "";
   if (o.in.empty() || o.out.empty()) return "--in and --out name the module's ports";
   return {};
 }
@@ -102,6 +122,18 @@ std::string Session::open(const TransferOptions& o) {
   const auto in = findPort(inputs, o.in, "input", error);
   if (!in) return withReason(error);
   return link_.open({static_cast<int>(*out), outputs[*out]}, {static_cast<int>(*in), inputs[*in]});
+}
+
+std::string Session::openInput(const TransferOptions& o) {
+  auto& backend = midi::systemMidiBackend();
+  std::string error;
+  const auto inputs = backend.inputNames();
+  const auto in = findPort(inputs, o.in, "input", error);
+  if (!in) {
+    const std::string why = backend.unavailableReason();
+    return why.empty() ? error : error + " (" + why + ")";
+  }
+  return link_.openInputOnly({static_cast<int>(*in), inputs[*in]});
 }
 
 void reportIgnored(const Session& session) {

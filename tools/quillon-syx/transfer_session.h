@@ -20,7 +20,6 @@
 
 namespace quillon::cli {
 
-inline constexpr int ResponseTimeoutMs = 1500;
 
 // The engine's host without windows: messages go to stderr, the log stays off,
 // and the response timer is a plain Qt timer. MIDI thru stays off: a tool has
@@ -94,6 +93,7 @@ struct TransferOptions {
   std::optional<BankArea> bank;
   std::optional<int> slot;
   std::string iniFolder;  // get-names --write-ini
+  std::optional<int> idleMs;  // receive --idle
   std::vector<std::string> positional;
 };
 
@@ -124,6 +124,8 @@ class Session {
 
   // "" or why the ports could not be opened.
   std::string open(const TransferOptions& o);
+  // The input alone, for listening: "" or why it could not be opened.
+  std::string openInput(const TransferOptions& o);
   // The response timer may still run when the last request went unanswered:
   // let it decide before the program ends, as the windows would.
   void settle();
@@ -134,6 +136,8 @@ class Session {
   const EngineSettings& settings() const { return settings_; }
   const IncomingHandler& incoming() const { return incoming_; }
   TransferView& view() { return view_; }
+  ModuleLink& link() { return link_; }
+  TransferSessions& sessions() { return sender_.sessions(); }
   ConsoleHost& host() { return host_; }
 
  private:

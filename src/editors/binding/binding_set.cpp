@@ -1,7 +1,9 @@
 #include "editors/binding/binding_set.h"
 
 #include <QAbstractButton>
+#include <QString>
 #include <QWidget>
+#include <QtGlobal>
 
 #include <utility>
 
@@ -48,7 +50,12 @@ BindingSet::~BindingSet() = default;
 
 Binding* BindingSet::bind(QWidget* control, const Parameter& parameter, PartRef part, BindOptions options) {
   auto adapter = adapterFor(control);
-  if (!adapter) return nullptr;
+  // A misspelt row or a control of a kind no adapter serves would leave a
+  // control that moves and sends nothing: a programming error, said at once.
+  if (!adapter)
+    qFatal("Binding for parameter at offset %d: %s", int(parameter.offset),
+           control ? qPrintable(QStringLiteral("control \"%1\" is of a kind no adapter serves").arg(control->objectName()))
+                   : "no such control");
   auto binding = std::make_unique<Binding>(std::move(adapter), parameter, std::move(part), std::move(options));
   Binding* b = binding.get();
   b->adapter_->settled = [this, b](int v) { userChanged(*b, v, false); };

@@ -117,6 +117,23 @@ void PerformanceEdit::pace() {
   sender_.pace();
 }
 
+void PerformanceEdit::rereadEfxParameters() {
+  sender_.pace();
+  // With the ports closed nothing could answer, and the send has told the user already.
+  if (store_.MidiClosed) return;
+  {
+    SessionScope fetch(sender_.sessions(), TransferKind::EffectFetch);
+    if (!fetch.started()) return;
+    sender_.RequestSysexData(address::temporaryCommon(common::EfxRereadFirst), common::EfxRereadLength);
+    sender_.pace();
+  }
+  // The parameters that came with the type belong to the edited list entry as
+  // much as the type does, or saving it would pair the type with old values.
+  const auto reread =
+      std::span<const Byte>(store_.TempPerformance.common).subspan(common::EfxRereadFirst, common::EfxRereadLength);
+  store_.mirrorSentData(address::temporaryCommon(common::EfxRereadFirst), Bytes(reread.begin(), reread.end()));
+}
+
 void PerformanceEdit::replay(const std::vector<EditStep>& steps, bool undo) {
   if (replaying_ || steps.empty()) return;
   replaying_ = true;
@@ -131,6 +148,12 @@ void PerformanceEdit::replay(const std::vector<EditStep>& steps, bool undo) {
     std::for_each(steps.rbegin(), steps.rend(), sendOne);
   else
     std::for_each(steps.begin(), steps.end(), sendOne);
+  // The type the module now has came with its own parameters, as when it was chosen.
+  if (std::any_of(steps.begin(), steps.end(), [](const EditStep& s) {
+        return s.block == ParamBlock::Common && s.offset <= common::EfxType &&
+               common::EfxType < s.offset + static_cast<int>(s.after.size());
+      }))
+    rereadEfxParameters();
   store_.SendOrigin = origin;
   replaying_ = false;
 }

@@ -87,6 +87,9 @@ class PerformanceEdit {
   // Sends a step's old (or new) bytes; no step is recorded and user edits are
   // refused meanwhile, so the two never interleave.
   void replay(const std::vector<EditStep>& steps, bool undo);
+  // After the EFX type changed: the module set that type's parameters itself;
+  // fetch them into the Temporary Performance and the edited list entry.
+  void rereadEfxParameters();
   bool isReplaying() const { return replaying_; }
 
   void setObserver(EditObserver* observer) { observer_ = observer; }

@@ -167,6 +167,26 @@ NameBytes& VirtualModule::patchName(Byte patchArea, int number) {
   return (patchArea == address::AreaCardPatch ? cardPatchNames_ : userPatchNames_).at(static_cast<std::size_t>(number));
 }
 
+std::vector<Bytes> VirtualModule::bulkDump(DumpArea area) const {
+  std::vector<SysexAddress> blocks;
+  const auto performanceBlocks = [&blocks](Byte areaByte, int number) {
+    blocks.push_back(address::memoryCommon(areaByte, number));
+    for (int p = 0; p < address::PartCount; ++p) blocks.push_back(address::memoryPart(areaByte, number, p));
+  };
+  switch (area) {
+    case DumpArea::System: blocks.push_back({address::AreaSystem, 0, 0, 0}); break;
+    case DumpArea::Temporary: performanceBlocks(address::AreaTemporary, 0); break;
+    case DumpArea::User:
+    case DumpArea::Card:
+      for (int n = 0; n < address::MemoryPerformanceCount; ++n)
+        performanceBlocks(area == DumpArea::User ? address::AreaUserPerformance : address::AreaCardPerformance, n);
+      break;
+  }
+  std::vector<Bytes> dump;
+  for (const SysexAddress& a : blocks) dump.push_back(buildDT1(device(), a, blockAt(a)));
+  return dump;
+}
+
 Bytes VirtualModule::userBankSyx() const {
   Bytes out;
   for (int i = 0; i < address::MemoryPerformanceCount; ++i) {

@@ -23,6 +23,9 @@ enum class Outcome {
   Played,       // a channel message: a control change is remembered per channel
 };
 
+// What a bulk dump started on the module's panel sends.
+enum class DumpArea { System, Temporary, User, Card };
+
 struct Reply {
   Outcome outcome = Outcome::Malformed;
   std::vector<Bytes> answers;  // DT1 messages, to be delivered later
@@ -68,6 +71,10 @@ class VirtualModule {
                        [static_cast<std::size_t>(number) % ControllerNumbers];
   }
   int controlChangesReceived() const { return controlChanges_; }
+
+  // The data sets a bulk dump of `area` sends unasked: one per block, in
+  // address order, laid out as the answers to requests for those blocks.
+  std::vector<Bytes> bulkDump(DumpArea area) const;
 
   // The User bank as a .syx dump (32 performances, 17 messages each).
   Bytes userBankSyx() const;
