@@ -6,7 +6,7 @@ namespace quillon {
 
 void SysexAssembler::feed(std::span<const Byte> bytes, Origin origin) {
   for (Byte b : bytes) {
-    if (b >= midi_byte::FirstRealTime) {
+    if (midi_byte::isRealTime(b)) {
       realTime_ += open_ ? 1 : 0;
       continue;
     }

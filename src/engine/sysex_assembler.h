@@ -44,8 +44,4 @@ class SysexAssembler {
   int realTime_ = 0;
 };
 
-namespace midi_byte {
-inline constexpr Byte FirstRealTime = 0xF8;  // clock, start, stop, sensing, reset
-}
-
 }  // namespace quillon
