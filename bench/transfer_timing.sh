@@ -1,43 +1,54 @@
 #!/usr/bin/env bash
-# Get Temp and Send Temp of quillon-syx over JACK against quillon-jvsim.
-# Pace: transfer wall time over its floor (19 x delay for Get Temp, 17 x delay
-# for Send Temp) at delays 20 and 50; target below 1.05.
-# Load: process CPU time over wall time during a Get Temp at delay 500;
-# target under 2 %. Printed for the whole process and for the transfer alone.
+# Get Temp and Send Temp of quillon-syx over JACK against quillon-jvsim, which
+# models the MIDI cable both ways (--wire-speed).
+# Floors: a paced transfer's own (each message's cable time, a request's answer
+# included, then the delay): Get Temp is a mode data set and 18 requests (part
+# 16 twice), Send Temp 17 data sets; fast Get Temp's is the cable's alone.
+# Targets: paced <= 1.05 x its floor, fast <= 1.15 x the cable's floor; the CPU
+# of a paced Get Temp at delay 500 under 2 % of a core.
+# Every figure is 5 runs (min / median / max); runs that lose answers are counted.
 # Needs a running JACK server. Usage: bench/transfer_timing.sh [BUILD_DIR] [RUNS]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
 runs=${2:-5}
 source bench/jvsim_bench.sh
-bench_start_sim qbench
+bench_start_sim qbench --wire-speed
 
-# elapsed COMMAND...: the transfer's own milliseconds as the tool reports them.
-elapsed() { "$@" 2>/dev/null | sed -n 's/.* blocks in \([0-9]*\) ms.*/\1/p'; }
+frame=11
+request=15
+common=64
+part=19
+mode=$((frame + 1))
+get_floor() { echo $(($(cable_ms $mode) + $1 + $(cable_ms $((request + frame + common))) + $1 +
+  17 * ($(cable_ms $((request + frame + part))) + $1))); }
+send_floor() { echo $(($(cable_ms $((frame + common))) + $1 + 16 * ($(cable_ms $((frame + part))) + $1))); }
+cable_floor=$(awk -v m=$mode -v r=$request -v f=$frame -v c=$common -v p=$part \
+  'BEGIN { printf "%d", (m + (r + f + c) + 17 * (r + f + p)) * 0.32 }')
+
+figure() {  # figure LABEL FLOOR TARGET COMMAND...
+  local label="$1" floor="$2" target="$3" results=()
+  shift 3
+  for _ in $(seq "$runs"); do results+=("$(timed_run "$work/run" "$@")"); done
+  report "$label" "$floor" "$target" "${results[@]}"
+}
 
 for delay in 20 50; do
-  gets=() sends=()
-  for _ in $(seq "$runs"); do
-    t=$(elapsed "$syx" get-temp "${ports[@]}" --delay "$delay" "$work/t.syx")
-    [ -n "$t" ] && gets+=("$t") || echo "Get Temp at $delay ms lost answers; run left out"
-    t=$(elapsed "$syx" send-temp "${ports[@]}" --delay "$delay" "$work/demo.syx" 3)
-    [ -n "$t" ] && sends+=("$t")
-  done
-  report "Get Temp  delay $delay" $((19 * delay)) "${gets[@]}"
-  report "Send Temp delay $delay" $((17 * delay)) "${sends[@]}"
+  figure "Get Temp paced, delay $delay" "$(get_floor "$delay")" 1.05 \
+    "$syx" get-temp "${ports[@]}" --delay "$delay" --paced "$work/t.syx"
+  figure "Get Temp fast, delay $delay" "$cable_floor" 1.15 \
+    "$syx" get-temp "${ports[@]}" --delay "$delay" --fast "$work/t.syx"
+  figure "Send Temp, delay $delay" "$(send_floor "$delay")" 1.05 \
+    "$syx" send-temp "${ports[@]}" --delay "$delay" "$work/demo.syx" 3
 done
 
-# Whole processes (start-up included) at delays 20 and 500; their difference
-# is the cost of the transfer's waiting, with start-up and port set-up cancelled out.
-TIMEFORMAT='%R %U %S'
-measure() { { time "$syx" get-temp "${ports[@]}" --delay "$1" "$work/t$1.syx" >/dev/null 2>&1; } 2>&1; }
-short=$(measure 20)
-long=$(measure 500)
-awk -v s="$short" -v l="$long" 'BEGIN {
+# Whole processes at delays 20 and 500; their difference is what the
+# transfer's waiting costs, with start-up and port set-up cancelled out.
+timed_run "$work/short" "$syx" get-temp "${ports[@]}" --paced --delay 20 "$work/t20.syx" >/dev/null
+timed_run "$work/long" "$syx" get-temp "${ports[@]}" --paced --delay 500 "$work/t500.syx" >/dev/null
+awk -v s="$(cat "$work/short.time")" -v l="$(cat "$work/long.time")" 'BEGIN {
   split(s, a, " "); split(l, b, " ")
-  printf "Get Temp  delay 500    wall %.2f s  CPU %.3f s (user %.3f, system %.3f)  whole process CPU/wall %.2f %%\n",
-         b[1], b[2] + b[3], b[2], b[3], 100 * (b[2] + b[3]) / b[1]
-  printf "Get Temp  delay 20     wall %.2f s  CPU %.3f s\n", a[1], a[2] + a[3]
-  printf "During the transfer (500 minus 20): CPU %.3f s over %.2f s wall = %.2f %%\n",
-         b[2] + b[3] - a[2] - a[3], b[1] - a[1], 100 * (b[2] + b[3] - a[2] - a[3]) / (b[1] - a[1])
+  share = 100 * (b[2] + b[3] - a[2] - a[3]) / (b[1] - a[1])
+  printf "%-30s CPU %.2f %% of a core over %.2f s  target < 2 %%  %s\n", "CPU of Get Temp, delay 500",
+         share, b[1] - a[1], share < 2 ? "holds" : "DOES NOT HOLD"
 }'

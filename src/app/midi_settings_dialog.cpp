@@ -153,10 +153,14 @@ void MidiSettingsDialog::buildControls() {
   moduleGrid->addWidget(CbJVtype, 1, 1);
   moduleGrid->addWidget(new QLabel(QStringLiteral("Syx Delay")), 2, 0);
   moduleGrid->addWidget(syxDelay, 2, 1);
-  ChFastTransfers = new QCheckBox(QStringLiteral("Fast transfers"));
+  syxDelay->setToolTip(QStringLiteral(
+      "The gap, in ms, the module gets after each message once a MIDI cable has carried it (20 to 500)"));
+  syxDelay->setAccessibleDescription(syxDelay->toolTip());
+  ChFastTransfers = new QCheckBox(QStringLiteral("Fetch at full speed"));
   ChFastTransfers->setObjectName(QStringLiteral("ChFastTransfers"));
-  ChFastTransfers->setToolTip(
-      QStringLiteral("Ask for the next block as soon as the last one has arrived whole, not after the Syx Delay"));
+  ChFastTransfers->setToolTip(QStringLiteral(
+      "Fetches go as fast as the module answers. Off: every request waits its cable time and the Syx Delay. "
+      "Data sent to the module always keeps the Syx Delay."));
   moduleGrid->addWidget(ChFastTransfers, 3, 0, 1, 3);
   ChVerifyStore = new QCheckBox(QStringLiteral("Read back after Save To JV-XP"));
   ChVerifyStore->setObjectName(QStringLiteral("ChVerifyStore"));

@@ -60,9 +60,10 @@ void SplashScreen::placeBeside(const QWidget* mainWindow) {
 }
 
 void SplashScreen::showAtStart(const QWidget* mainWindow) {
+  // Not modal: a file given at start is read and shown while it is up.
   placeBeside(mainWindow);
   closeTimer_->start();
-  exec();
+  show();
 }
 
 void SplashScreen::showAbout(const QWidget* mainWindow) {

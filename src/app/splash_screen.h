@@ -14,7 +14,8 @@ class SplashScreen : public QDialog {
  public:
   explicit SplashScreen(QWidget* parent = nullptr);
 
-  // At start: closes itself after two seconds.
+  // At start: beside the main window, which stays usable; closes itself
+  // after two seconds.
   void showAtStart(const QWidget* mainWindow);
   // From Help > About: stays until OK.
   void showAbout(const QWidget* mainWindow);

@@ -159,8 +159,12 @@ void PartsOverview::buildPatchNames(QGridLayout* grid, int cell) {
 }
 
 void PartsOverview::showParts(const PerformanceRecord& record, int page) {
-  stGr1_->clearSelection();
-  stGr1_->setRangeSelected(QTableWidgetSelectionRange(RowChannel, page + 1, RowReverb, page + PartsPerPage), true);
+  // Marking anew repaints every marked cell; an edit's step leaves the page as it is.
+  if (page != markedPage_) {
+    stGr1_->clearSelection();
+    stGr1_->setRangeSelected(QTableWidgetSelectionRange(RowChannel, page + 1, RowReverb, page + PartsPerPage), true);
+    markedPage_ = page;
+  }
   for (int p = 0; p < address::PartCount; ++p) showPart(record.parts[static_cast<std::size_t>(p)], p);
   // The ranges are in use only while the performance's key-range switch is on.
   const bool narrowed = std::any_of(record.parts.begin(), record.parts.end(), keyRangeNarrowed);

@@ -58,6 +58,7 @@ class PartsOverview : public QFrame {
   std::array<QPushButton*, PageCount> pageButtons_{};
   QButtonGroup* pages_ = nullptr;
   QTableWidget* stGr1_ = nullptr;
+  int markedPage_ = -1;  // the first part of the page marked in the table (display only)
   QLabel* lKeyRange_ = nullptr;
 };
 

@@ -31,6 +31,9 @@ class EngineHost {
   virtual void appendLogLine(LogMemo memo, const std::string& line) = 0;
   virtual void clearLog(LogMemo memo) = 0;
   virtual void debugLine(const std::string& text) = 0;
+  // A remark on a running transfer that needs no answer: it must not stop
+  // the transfer as an information box would.
+  virtual void transferNote(const std::string& text) { debugLine(text); }
 
   // Activity indicators (monitor OUT/IN, and the wait window's lamps); they
   // fall back to green on their own.

@@ -45,10 +45,12 @@ void Sender::SendSysexData(const SysexAddress& address, std::span<const Byte> da
   if (store_.mirrorSentData(address, std::span<const Byte>(message).subspan(roland::PosData, payload.size())))
     store_.notifyChanged({address.area(), address.sub(), address.block(), address.offset(),
                           static_cast<int>(payload.size()), store_.SendOrigin});
-  if (store_.MidiClosed)
+  if (store_.MidiClosed) {
     host_.showInfo(sender_text::SendMidiClosed);
-  else
+  } else {
     host_.sendLong(message);
+    wireBusyMs_ = midi_wire::milliseconds(message.size());
+  }
   if (store_.LogEnabled) logSentMessage(message);
   PlayTestNote();
 }
@@ -83,6 +85,7 @@ void Sender::RequestSysexData(const SysexAddress& address, std::uint32_t size) {
   session->noteRequest(address, size);
   host_.startResponseTimer();
   host_.sendLong(message);
+  wireBusyMs_ = midi_wire::milliseconds(message.size() + roland::FrameOverhead + size);
 }
 
 void Sender::SendShortMidi(Byte s, Byte data1, Byte data2) {
@@ -120,10 +123,14 @@ void RequestPacer::afterRequest() {
     sender_.pace();
     return;
   }
-  // An answer that does not come within SysDly is given up as the paced
-  // transfer would give it up; a late one is still taken while the session runs.
+  // An answer that does not come within the paced wait is given up as the
+  // paced transfer would give it up; a late one is still taken while the session runs.
   const TransferSession& session = session_;
-  sender_.host().waitMsUntil(sender_.settings().sysDly, [&session] { return session.lastRequestAnswered(); });
+  sender_.host().waitMsUntil(sender_.wireBusyMs() + sender_.settings().sysDly,
+                             [&session] { return session.lastRequestAnswered(); });
+  if (session.lastRequestAnswered() || session.stopped()) return;
+  fast_ = false;
+  sender_.host().transferNote(sender_text::FastFallback);
 }
 
 void RequestPacer::awaitLastAnswer(const std::function<bool()>& done) {

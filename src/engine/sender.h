@@ -43,8 +43,12 @@ class Sender {
   void ShowInfo(const std::string& text) { host_.showInfo(text); }
   void DebugLine(const std::string& text) { host_.debugLine(text); }
 
-  // Wait SysDly: the pause after each message of a sequence.
-  void pace() { host_.waitMs(settings_.sysDly); }
+  // The pause after each message of a sequence: SysDly from the moment the
+  // cable is free again (the message itself and, after a request, its answer),
+  // so that the gap the module needs survives any interface's queue.
+  void pace() { host_.waitMs(wireBusyMs_ + settings_.sysDly); }
+  // How long the cable is busy with the last message and its answer.
+  int wireBusyMs() const { return wireBusyMs_; }
 
   const EngineSettings& settings() const { return settings_; }
   PerformanceStore& store() { return store_; }
@@ -61,12 +65,14 @@ class Sender {
   const EngineSettings& settings_;
   MessageLogLines& log_;
   TransferSessions sessions_;
+  int wireBusyMs_ = 0;
 };
 
-// Paces one run of requests of the running session. By default SysDly after
-// each; with fast transfers on, the wait ends as soon as the answer has
-// arrived whole, and lasts SysDly at most. Data sets are always paced by
-// SysDly (Sender::pace).
+// Paces one run of requests of the running session. By default as
+// Sender::pace; with fast transfers on, the wait ends as soon as the answer
+// has arrived whole, and lasts no longer than the paced one. A module that
+// misses an answer then is asked at the paced rhythm for the rest of the run
+// (said once). Data sets are always paced (Sender::pace).
 class RequestPacer {
  public:
   RequestPacer(Sender& sender, TransferSession& session)
@@ -83,8 +89,13 @@ class RequestPacer {
  private:
   Sender& sender_;
   TransferSession& session_;
-  const bool fast_;
+  bool fast_;
 };
+
+namespace sender_text {
+inline constexpr const char* FastFallback =
+    "The module missed an answer at full speed; the rest of this transfer is paced by the delay setting.";
+}
 
 // " F0 41 ..." : a blank and two upper-case hex digits per byte.
 std::string sentLogText(std::span<const Byte> bytes);

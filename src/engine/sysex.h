@@ -24,6 +24,15 @@ inline constexpr Byte FirstRealTime = 0xF8;
 constexpr bool isRealTime(Byte b) { return b >= FirstRealTime; }
 }  // namespace midi_byte
 
+// The pace of a MIDI cable: 31,250 bits a second, ten bits a byte. A message
+// handed to an interface is on its way only when the cable has carried it.
+namespace midi_wire {
+inline constexpr int MicrosecondsPerByte = 320;
+constexpr long microseconds(std::size_t bytes) { return static_cast<long>(bytes) * MicrosecondsPerByte; }
+// Whole milliseconds, rounded up: a wait shorter than the cable's is no wait.
+constexpr int milliseconds(std::size_t bytes) { return static_cast<int>((microseconds(bytes) + 999) / 1000); }
+}  // namespace midi_wire
+
 namespace roland {
 inline constexpr Byte ManufacturerId = 0x41;
 inline constexpr Byte ModelId = 0x6A;  // the same for every JV-XP model

@@ -42,6 +42,9 @@ JackOutputClient::JackOutputClient(const std::string& clientName) : jack_(std::m
         return 0;
       },
       this);
+  jack_set_port_registration_callback(
+      jack_->client, [](jack_port_id_t, int, void* self) { static_cast<JackOutputClient*>(self)->portsChanged_ = true; },
+      this);
   jack_on_info_shutdown(
       jack_->client,
       [](jack_status_t, const char* reason, void* self) { static_cast<JackOutputClient*>(self)->serverShutDown(reason); },
@@ -84,6 +87,7 @@ void JackOutputClient::open(const std::string& target, const std::string& ourPor
     port_ = port;
   }
   target_ = target;
+  portsChanged_ = true;
   const int connected = jack_connect(jack_->client, jack_port_name(port), target.c_str());
   if (connected != 0 && connected != EEXIST) {
     close();
@@ -101,7 +105,7 @@ void JackOutputClient::send(std::span<const Byte> message) {
   if (serverGone()) throw MidiBackendError(goneText());
   if (!isOpen()) throw MidiBackendError("MIDI output not open");
   // A module unplugged, or its program ended: its port leaves the graph.
-  if (!jack_port_by_name(jack_->client, target_.c_str()))
+  if (portsChanged_.exchange(false) && !jack_port_by_name(jack_->client, target_.c_str()))
     throw MidiBackendError("MIDI device " + target_ + " is no longer available");
   const auto length = static_cast<Length>(message.size());
   const std::size_t needed = sizeof length + length;

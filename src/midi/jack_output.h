@@ -54,6 +54,9 @@ class JackOutputClient {
   // The process callback only tries it: a cycle never waits for the GUI thread.
   std::mutex portMutex_;
   std::atomic<bool> serverGone_{false};
+  // Set by JACK when a port comes or goes: the target is looked up again
+  // then, not at every message (a scan of the whole graph).
+  std::atomic<bool> portsChanged_{true};
   std::atomic<std::uint64_t> cycles_{0};
   mutable std::mutex lostMutex_;
   std::string lostWhy_;

@@ -49,6 +49,14 @@ class MidiBackend {
   virtual ~MidiBackend() = default;
   virtual std::vector<std::string> outputNames() = 0;
   virtual std::vector<std::string> inputNames() = 0;
+  // The list as far as it must go to hold `wanted` (all of it when `wanted`
+  // is empty or not there): a port of the built-in module is found without
+  // starting the platform's MIDI clients.
+  virtual std::vector<std::string> outputNamesFor(const std::string& /*wanted*/) { return outputNames(); }
+  virtual std::vector<std::string> inputNamesFor(const std::string& /*wanted*/) { return inputNames(); }
+  // The same for a port chosen by its place in the list.
+  virtual std::vector<std::string> outputNamesFor(std::size_t /*position*/) { return outputNames(); }
+  virtual std::vector<std::string> inputNamesFor(std::size_t /*position*/) { return inputNames(); }
   // `device` is a position in the list just read and `name` the name found
   // there: lists shift when other programs add or remove ports, so a backend
   // whose numbers are not stable opens by name. Both throw MidiBackendError
@@ -68,6 +76,10 @@ class CombinedBackend : public MidiBackend {
   explicit CombinedBackend(std::vector<MidiBackend*> parts) : parts_(std::move(parts)) {}
   std::vector<std::string> outputNames() override;
   std::vector<std::string> inputNames() override;
+  std::vector<std::string> outputNamesFor(const std::string& wanted) override;
+  std::vector<std::string> inputNamesFor(const std::string& wanted) override;
+  std::vector<std::string> outputNamesFor(std::size_t position) override;
+  std::vector<std::string> inputNamesFor(std::size_t position) override;
   std::unique_ptr<OutputConnection> openOutput(std::size_t device, const std::string& name) override;
   std::unique_ptr<InputConnection> openInput(std::size_t device, const std::string& name,
                                              InputHandler handler) override;

@@ -60,7 +60,7 @@ int TMidiOutput::DeviceCount() const {
 
 void TMidiOutput::SetDeviceID(std::uint16_t id) {
   if (IsOpen()) throw EmidioutputError(WhileOpenDeviceID);
-  const auto names = onPlatform<EmidioutputError>([&] { return backend_.outputNames(); });
+  const auto names = onPlatform<EmidioutputError>([&] { return backend_.outputNamesFor(std::size_t{id}); });
   if (id >= names.size()) throw EmidioutputError("Midi-Out Invalid ID: " + std::to_string(id));
   deviceId_ = id;
   productName_ = names[id];
@@ -68,7 +68,7 @@ void TMidiOutput::SetDeviceID(std::uint16_t id) {
 
 void TMidiOutput::SetProductName(const std::string& name) {
   if (IsOpen()) throw EmidioutputError(WhileOpenProductName);
-  const auto names = onPlatform<EmidioutputError>([&] { return backend_.outputNames(); });
+  const auto names = onPlatform<EmidioutputError>([&] { return backend_.outputNamesFor(name); });
   const auto found = indexOf(names, name);
   if (!found) throw EmidioutputError(outputNotInstalled(name));
   deviceId_ = static_cast<std::uint16_t>(*found);
@@ -77,7 +77,7 @@ void TMidiOutput::SetProductName(const std::string& name) {
 
 void TMidiOutput::Open() {
   if (IsOpen()) return;
-  const auto names = onPlatform<EmidioutputError>([&] { return backend_.outputNames(); });
+  const auto names = onPlatform<EmidioutputError>([&] { return backend_.outputNamesFor(productName_); });
   const std::uint16_t id =
       currentDeviceNumber<EmidioutputError>(names, deviceId_, productName_, outputNotInstalled(productName_));
   if (id >= names.size()) throw EmidioutputError("Midi-Out Invalid ID: " + std::to_string(id));
@@ -161,7 +161,7 @@ int TMidiInput::DeviceCount() const {
 
 void TMidiInput::SetDeviceID(std::uint16_t id) {
   if (IsOpen()) throw EMidiInputError(WhileOpenDeviceID);
-  const auto names = onPlatform<EMidiInputError>([&] { return backend_.inputNames(); });
+  const auto names = onPlatform<EMidiInputError>([&] { return backend_.inputNamesFor(std::size_t{id}); });
   if (id >= names.size()) throw EMidiInputError("Midi-In device Invalid:" + std::to_string(id));
   deviceId_ = id;
   productName_ = names[id];
@@ -169,7 +169,7 @@ void TMidiInput::SetDeviceID(std::uint16_t id) {
 
 void TMidiInput::SetProductName(const std::string& name) {
   if (IsOpen()) throw EMidiInputError(WhileOpenProductName);
-  const auto names = onPlatform<EMidiInputError>([&] { return backend_.inputNames(); });
+  const auto names = onPlatform<EMidiInputError>([&] { return backend_.inputNamesFor(name); });
   const auto found = indexOf(names, name);
   if (!found) throw EMidiInputError(inputNotInstalled(name));
   deviceId_ = static_cast<std::uint16_t>(*found);
@@ -188,7 +188,7 @@ void TMidiInput::SetSysexBufferCount(int count) {
 
 void TMidiInput::Open() {
   if (IsOpen()) return;
-  const auto names = onPlatform<EMidiInputError>([&] { return backend_.inputNames(); });
+  const auto names = onPlatform<EMidiInputError>([&] { return backend_.inputNamesFor(productName_); });
   const std::uint16_t id =
       currentDeviceNumber<EMidiInputError>(names, deviceId_, productName_, inputNotInstalled(productName_));
   if (id >= names.size()) throw EMidiInputError("Midi-In device Invalid:" + std::to_string(id));

@@ -1,7 +1,9 @@
 #include "midi/rtmidi_backend.h"
 
 #include <algorithm>
+#include <chrono>
 #include <mutex>
+#include <utility>
 
 #include "midi/platform_probe.h"
 #include "midi/rtmidi_apis.h"
@@ -98,6 +100,7 @@ class RtMidiOutputClient : public OutputClient {
   std::vector<std::string> names() override { return guarded([&] { return portNames(*out_); }); }
   void open(const std::string& name, const std::string& ourPortName) override {
     guarded([&] { openByName(*out_, name, ourPortName); });
+    lastLook_ = std::chrono::steady_clock::now();
   }
   void close() override {
     try {
@@ -108,15 +111,22 @@ class RtMidiOutputClient : public OutputClient {
   }
   void send(const std::string& name, std::span<const Byte> message) override {
     // RtMidi hands messages to a port that may have left (device unplugged,
-    // server stopped) without a word, so look for it first.
-    const auto listed = names();
-    if (std::find(listed.begin(), listed.end(), name) == listed.end())
-      throw MidiBackendError("MIDI device " + name + " is no longer available");
+    // server stopped) without a word, so look for it first; a look scans
+    // every port of the system, so a bank's messages share one.
+    const auto now = std::chrono::steady_clock::now();
+    if (now - lastLook_ >= PortLookInterval) {
+      const auto listed = names();
+      if (std::find(listed.begin(), listed.end(), name) == listed.end())
+        throw MidiBackendError("MIDI device " + name + " is no longer available");
+      lastLook_ = now;
+    }
     guarded([&] { out_->sendMessage(message.data(), message.size()); });
   }
 
  private:
+  static constexpr auto PortLookInterval = std::chrono::milliseconds(250);
   std::unique_ptr<RtMidiOut> out_;
+  std::chrono::steady_clock::time_point lastLook_{};
 };
 
 #if defined(QUILLON_HAVE_JACK)
@@ -151,6 +161,8 @@ std::unique_ptr<OutputClient> makeOutputClient(RtMidi::Api api, const std::strin
 // list the ports also carry the first output and the first input; only a
 // second input at the same time (the keyboard) gets an object of its own.
 struct RtMidiBackend::State {
+  std::vector<RtMidi::Api> apiOrder;  // tried in turn at the first need
+  bool startTried = false;
   RtMidi::Api api = RtMidi::UNSPECIFIED;
   std::string clientName;
   std::vector<std::string> startErrors;
@@ -270,66 +282,73 @@ class RtMidiInputConnection : public InputConnection {
 RtMidiBackend::RtMidiBackend(const std::vector<std::string>& apis, std::string clientName)
     : state_(std::make_unique<State>()) {
   state_->clientName = std::move(clientName);
-  std::vector<RtMidi::Api> order;
   for (const std::string& name : apis) {
-    if (auto api = rtMidiApiByName(name)) order.push_back(*api);
+    if (auto api = rtMidiApiByName(name)) state_->apiOrder.push_back(*api);
     else state_->startErrors.push_back("unknown MIDI API " + name);
   }
-  if (apis.empty()) order = preferredRtMidiApis();
-  for (RtMidi::Api api : order) {
+  if (apis.empty()) state_->apiOrder = preferredRtMidiApis();
+}
+
+// The platform's clients are made when a port of the platform is first
+// listed or opened: a program that plays only the built-in module never
+// starts a JACK or ALSA client (its threads, memory and wake-ups).
+RtMidiBackend::State& RtMidiBackend::state() const {
+  if (std::exchange(state_->startTried, true)) return *state_;
+  for (RtMidi::Api api : state_->apiOrder) {
     if (const auto why = platformApiUnavailable(api)) {
       state_->startErrors.push_back(rtMidiApiName(api) + ": " + *why);
       continue;
     }
     try {
       state_->start(api);
-      return;
+      break;
     } catch (const std::exception& e) {
       state_->out.reset();
       state_->in.reset();
       state_->startErrors.push_back(rtMidiApiName(api) + ": " + e.what());
     }
   }
+  return *state_;
 }
 
 RtMidiBackend::~RtMidiBackend() = default;
 
 std::string RtMidiBackend::apiName() const {
-  return state_->started() ? rtMidiApiName(state_->api) : std::string();
+  return state().started() ? rtMidiApiName(state().api) : std::string();
 }
 
-const std::vector<std::string>& RtMidiBackend::startErrors() const { return state_->startErrors; }
+const std::vector<std::string>& RtMidiBackend::startErrors() const { return state().startErrors; }
 
 std::string RtMidiBackend::unavailableReason() const {
-  if (state_->started()) return {};
+  if (state().started()) return {};
   std::string reason;
-  for (const std::string& e : state_->startErrors) reason += (reason.empty() ? "" : "; ") + e;
+  for (const std::string& e : state().startErrors) reason += (reason.empty() ? "" : "; ") + e;
   return reason;
 }
 
 std::vector<std::string> RtMidiBackend::outputNames() {
-  state_->restartAfterServerLoss();
-  if (!state_->started()) return {};
-  return state_->out->names();
+  state().restartAfterServerLoss();
+  if (!state().started()) return {};
+  return state().out->names();
 }
 
 std::vector<std::string> RtMidiBackend::inputNames() {
-  state_->restartAfterServerLoss();
-  if (!state_->started()) return {};
-  return guarded([&] { return portNames(*state_->in->in); });
+  state().restartAfterServerLoss();
+  if (!state().started()) return {};
+  return guarded([&] { return portNames(*state().in->in); });
 }
 
 std::unique_ptr<OutputConnection> RtMidiBackend::openOutput(std::size_t, const std::string& name) {
-  state_->restartAfterServerLoss();
-  if (!state_->started()) throw MidiBackendError("no MIDI system is available: " + unavailableReason());
-  return std::make_unique<RtMidiOutputConnection>(*state_, name);
+  state().restartAfterServerLoss();
+  if (!state().started()) throw MidiBackendError("no MIDI system is available: " + unavailableReason());
+  return std::make_unique<RtMidiOutputConnection>(state(), name);
 }
 
 std::unique_ptr<InputConnection> RtMidiBackend::openInput(std::size_t, const std::string& name,
                                                           InputHandler handler) {
-  state_->restartAfterServerLoss();
-  if (!state_->started()) throw MidiBackendError("no MIDI system is available: " + unavailableReason());
-  return std::make_unique<RtMidiInputConnection>(*state_, name, std::move(handler));
+  state().restartAfterServerLoss();
+  if (!state().started()) throw MidiBackendError("no MIDI system is available: " + unavailableReason());
+  return std::make_unique<RtMidiInputConnection>(state(), name, std::move(handler));
 }
 
 }  // namespace quillon::midi

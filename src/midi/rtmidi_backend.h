@@ -1,6 +1,7 @@
 #pragma once
 // The platform's MIDI ports through RtMidi. The first API in the list that
-// starts is used for everything; when none starts the lists are empty. APIs
+// starts (when a port is first listed or opened) is used for everything;
+// when none starts the lists are empty. APIs
 // are tried quietly: why they failed is kept for the message of a port that
 // was asked for, not printed.
 
@@ -33,6 +34,7 @@ class RtMidiBackend : public MidiBackend {
  struct State;  // RtMidi stays out of this header
 
  private:
+  State& state() const;  // the platform's clients, started at the first need
   std::unique_ptr<State> state_;
 };
 

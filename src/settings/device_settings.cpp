@@ -210,9 +210,9 @@ void DeviceSettings::writeStoreCheck(QSettings& store) const {
   store.setValue(settings_value::VerifyStore, VerifyStore ? 1 : 0);
 }
 
-// Settings added later: missing means off, with nothing to tell the user.
+// Settings added later: missing means their default, with nothing to tell the user.
 void DeviceSettings::readOptionalFlags(const QSettings& store) {
-  FastTransfers = store.value(settings_value::FastTransfers, 0).toInt() != 0;
+  FastTransfers = store.value(settings_value::FastTransfers, DeviceSettingsFields{}.FastTransfers ? 1 : 0).toInt() != 0;
 }
 
 // Lines the settings library would refuse make it call the whole file a

@@ -90,7 +90,7 @@ struct DeviceSettingsFields {
   // The module acknowledges no data set: read a stored slot back to be sure.
   bool VerifyStore = false;
   // A fetch goes on as soon as each answer is in, rather than after SysDly.
-  bool FastTransfers = false;
+  bool FastTransfers = true;
   bool operator==(const DeviceSettingsFields&) const = default;
 };
 

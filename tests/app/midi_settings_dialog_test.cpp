@@ -303,8 +303,8 @@ class MidiDevSelectTest : public QObject {
     d->CbExp[3]->setCurrentIndex(7);  // behind the gap: not counted
     d->EdJVID->setText(QStringLiteral("31"));
     d->syxDelay->setText(QStringLiteral("250"));
-    QVERIFY(!d->ChFastTransfers->isChecked() && !d->ChVerifyStore->isChecked());  // both off at first
-    d->ChFastTransfers->setChecked(true);
+    QVERIFY(d->ChFastTransfers->isChecked() && !d->ChVerifyStore->isChecked());  // fast fetches on at first
+    d->ChFastTransfers->setChecked(false);
     d->ChVerifyStore->setChecked(true);
     d->BOk1->click();
 
@@ -328,7 +328,7 @@ class MidiDevSelectTest : public QObject {
     QCOMPARE(stored.EOC, 67);
     QCOMPARE(stored.EOP, 25);
     QCOMPARE(stored.SysDly, 250);
-    QVERIFY(stored.FastTransfers && stored.VerifyStore && ctx().engineSettings.fastTransfers);
+    QVERIFY(!stored.FastTransfers && stored.VerifyStore && !ctx().engineSettings.fastTransfers);
     QCOMPARE(stored.Midi_In1, 2);
     QCOMPARE(stored.Midi_Out, 1);
     QCOMPARE(stored.Midi_In2, 1);

@@ -110,7 +110,8 @@ TEST_F(EditPathTest, QuickEditSendsSixteenPacedMessagesAsOneStepThatUndoes) {
     EXPECT_EQ(host.wire[p][7], address::partBlock(p));
     EXPECT_EQ(host.wire[p][9], p);
   }
-  EXPECT_EQ(host.waits, std::vector<int>(16, 30));
+  // Each one-byte data set: the delay once the cable has carried it.
+  EXPECT_EQ(host.waits, std::vector<int>(16, 30 + midi_wire::milliseconds(roland::FrameOverhead + 1)));
   EXPECT_EQ(steps.size(), 15u);  // part 1 already received on channel 1
   for (const auto& s : steps) EXPECT_TRUE(s.second);
   EXPECT_EQ(groupsEnded, 1);

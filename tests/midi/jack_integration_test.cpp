@@ -2,6 +2,8 @@
 // the other end. ./test.sh starts a JACK server on the dummy driver.
 #include <QSignalSpy>
 
+#include <QRegularExpression>
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -210,6 +212,29 @@ TEST_F(JackJvsim, BurstBeyondCapacityOverflowsAndLosesNothingElse) {
     ASSERT_EQ(e->DataByte1 + 128 * e->DataByte2, i);  // the first `capacity` notes, in order
   }
   EXPECT_FALSE(link_->in.TakeEvent());
+}
+
+// Behind a modelled cable the module takes a request only when the cable has
+// carried it, and a burst written at once overflows its small receive buffer:
+// a sender that outran the wire would lose requests here, as on a module.
+TEST_F(JackJvsim, AtWireSpeedABurstOverflowsTheReceiveBuffer) {
+  startWith({"--wire-speed"});
+  requestUntilAnswered(TemporaryCommonRequest);
+  constexpr int Burst = 544;
+  for (int i = 0; i < Burst; ++i) link_->out.SendLongMessage(TemporaryCommonRequest);
+  const auto lost = [this] {
+    int count = 0;
+    const QString log = QString::fromStdString(jvsim_.output());
+    static const QRegularExpression line(QStringLiteral("receive buffer full: (\\d+) message"));
+    for (auto m = line.globalMatch(log); m.hasNext();) count += m.next().captured(1).toInt();
+    return count;
+  };
+  ASSERT_TRUE(processEventsUntil([&] { return lost() > 0; }, 5000)) << jvsim_.output();
+  // Every request the buffer kept is answered, at the cable's pace.
+  if (!processEventsUntil([&] { return static_cast<int>(joinedSysex().size()) == Burst - lost(); }, 15000))
+    return lossIsAFailureUnlessJackMissedCycles(std::to_string(joinedSysex().size()) + " answers for " +
+                                                std::to_string(Burst - lost()) + " requests kept");
+  EXPECT_LT(Burst - lost(), Burst / 4);
 }
 
 TEST_F(JackJvsim, FaultsAreInjectedAsAsked) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/demo_performances.h"
+#include "fake_backend.h"
 #include "midi/midi_ports.h"
 #include "test_support.h"
 
@@ -35,6 +36,30 @@ TEST(VirtualModuleDevice, IsDeviceZeroOfBothSystemLists) {
   EXPECT_EQ(out.ProductName(), "Quillon virtual module");
   EXPECT_EQ(in.DeviceNames().front(), "Quillon virtual module");
   EXPECT_EQ(out.DeviceNames().front(), "Quillon virtual module");
+}
+
+// The platform's clients (JACK's threads and memory) are not started for a
+// program that plays only the built-in module: its ports are found, by place
+// or by name, without listing the platform's.
+TEST(VirtualModuleDevice, ChoosingItNeverListsThePlatformsPorts) {
+  struct CountingPlatform : testing::FakeBackend {
+    int listings = 0;
+    std::vector<std::string> outputNames() override { return ++listings, outputs; }
+    std::vector<std::string> inputNames() override { return ++listings, inputs; }
+  } platform;
+  midi::CombinedBackend devices({&midi::virtualModuleBackend(), &platform});
+  TMidiOutput out(devices);
+  TMidiInput in(devices);
+  out.SetDeviceID(0);
+  in.SetProductName("Quillon virtual module");
+  out.Open();
+  in.Open();
+  EXPECT_EQ(platform.listings, 0);
+  out.Close();
+  out.SetProductName("Out B");
+  out.Open();
+  EXPECT_GT(platform.listings, 0);
+  EXPECT_EQ(platform.openedOutput, 1u);
 }
 
 TEST(VirtualModuleDevice, AnswersArriveThroughTheEventLoopNotInsideSend) {

@@ -230,9 +230,10 @@ TEST_F(SettingsStore, FirstRunDefaultsAgreeOnModuleTypeAndBlockSizes) {
     EXPECT_TRUE(store.contains(name)) << name;
     EXPECT_EQ(store.value(name).toString(), "") << name;
   }
-  // The transfer options added later start off.
+  // Fetches go as fast as the module answers; the read-back after a store starts off.
   const std::vector<const char*> options{"FastTransfers", "VerifyStore"};
-  for (const char* option : options) EXPECT_EQ(store.value(option, -1).toInt(), 0) << option;
+  EXPECT_EQ(store.value("FastTransfers", -1).toInt(), 1);
+  EXPECT_EQ(store.value("VerifyStore", -1).toInt(), 0);
   EXPECT_EQ(store.allKeys().size(), static_cast<int>(expected.size() + names.size() + options.size()) + 1)
       << "no other values, SysDly once";
   EXPECT_FALSE(QFile::exists(dataFolder() + "windpos.ini")) << "defaults touch only the store";
@@ -319,17 +320,17 @@ TEST_F(SettingsStore, AStoreWithoutDeviceNamesStillReads) {
   EXPECT_TRUE(s.Midi_OutName.isEmpty()) << "no stored name: the number alone counts";
 }
 
-TEST_F(SettingsStore, FastTransfersAreKeptAndAnOlderStoreReadsThemAsOff) {
+TEST_F(SettingsStore, FastTransfersAreOnUnlessAStoredChoiceTurnedThemOff) {
   writeChangedValues();  // no FastTransfers value, as an older version wrote it
   DeviceSettings s = settings();
-  s.FastTransfers = true;
+  s.FastTransfers = false;
   EXPECT_EQ(s.ReadSettings(), "") << "a value added later is no fallback to report";
-  EXPECT_FALSE(s.FastTransfers);
-  s.FastTransfers = true;
+  EXPECT_TRUE(s.FastTransfers);
+  s.FastTransfers = false;
   ASSERT_EQ(s.WriteSettings(), "");
   DeviceSettings read = settings();
   read.ReadSettings();
-  EXPECT_TRUE(read.FastTransfers);
+  EXPECT_FALSE(read.FastTransfers);
 }
 
 // What is set in a file the settings library cannot read reads back as it

@@ -2,12 +2,15 @@
 
 #include <RtMidi.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <iomanip>
 #include <iterator>
 #include <ostream>
 #include <stdexcept>
 #include <thread>
+#include <utility>
 
 #include "engine/midi_message.h"
 #include "midi/rtmidi_apis.h"
@@ -16,7 +19,8 @@ namespace quillon::jvsim {
 
 namespace {
 
-constexpr double WireBytesPerSecond = 3125.0;  // 31250 baud, 10 bits a byte
+// The module's receive buffer: a few dozen requests; a burst beyond it is lost.
+constexpr std::size_t ReceiveBufferBytes = 1024;
 constexpr std::size_t LoggedBytes = 16;
 const std::string InPort = "in";
 const std::string OutPort = "out";
@@ -61,7 +65,18 @@ Bytes withRealTimeInside(Bytes answer) {
 void Inbox::put(Bytes message) {
   {
     std::lock_guard lock(mutex_);
-    messages_.push_back(std::move(message));
+    Clock::time_point carried = Clock::now();
+    if (bufferBytes_ > 0) {
+      if (waitingBytes_ + message.size() > bufferBytes_) {
+        ++overflows_;
+        return;
+      }
+      // Bytes written faster than the cable carries them queue on the cable.
+      carried = std::max(carried, cableFree_) + std::chrono::microseconds(midi_wire::microseconds(message.size()));
+      cableFree_ = carried;
+      waitingBytes_ += message.size();
+    }
+    messages_.push_back({std::move(message), carried});
   }
   ready_.notify_one();
 }
@@ -70,9 +85,19 @@ std::optional<Bytes> Inbox::take(int timeoutMs) {
   std::unique_lock lock(mutex_);
   if (!ready_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return !messages_.empty(); }))
     return std::nullopt;
-  Bytes message = std::move(messages_.front());
+  const Clock::time_point carried = messages_.front().carried;
+  lock.unlock();
+  std::this_thread::sleep_until(carried);
+  lock.lock();
+  Bytes message = std::move(messages_.front().message);
   messages_.pop_front();
+  waitingBytes_ -= bufferBytes_ > 0 ? message.size() : 0;
   return message;
+}
+
+long Inbox::takeOverflows() {
+  std::lock_guard lock(mutex_);
+  return std::exchange(overflows_, 0);
 }
 
 AnswerFate FaultPlan::next() {
@@ -87,7 +112,9 @@ std::string jackOutputPortName(const std::string& name) { return name + "-out:" 
 
 Simulator::Simulator(const Options& options, std::ostream& log)
     : options_(options), log_(log), module_(options.type, options.unitId),
-      faults_(options.dropEvery, options.corruptEvery) {}
+      faults_(options.dropEvery, options.corruptEvery) {
+  if (options_.wireSpeed) inbox_.modelCable(ReceiveBufferBytes);
+}
 
 Simulator::~Simulator() = default;
 
@@ -130,6 +157,8 @@ void Simulator::run(const std::atomic<bool>& stop, const std::atomic<bool>& dump
       if (dumped == dump.size()) log_ << "dump sent: " << dumped << " messages" << std::endl;
     }
     if (auto message = inbox_.take(dumping ? 0 : PollMs)) handle(*message);
+    if (const long lost = inbox_.takeOverflows(); lost > 0)
+      log_ << "receive buffer full: " << lost << (lost == 1 ? " message" : " messages") << " lost" << std::endl;
   }
 }
 
@@ -140,7 +169,7 @@ void Simulator::sendDumpMessage(Bytes message) {
 }
 
 void Simulator::pauseForWire(std::size_t bytes) {
-  std::this_thread::sleep_for(std::chrono::microseconds(static_cast<long>(bytes * 1e6 / WireBytesPerSecond)));
+  std::this_thread::sleep_for(std::chrono::microseconds(midi_wire::microseconds(bytes)));
 }
 
 bool Simulator::shape(Bytes& answer, const char* what) {
@@ -185,8 +214,9 @@ void Simulator::sendAnswer(Bytes answer) {
   if (!shape(answer, "answer")) return;
   if (options_.clockInside) answer = withRealTimeInside(std::move(answer));
   if (options_.replyDelayMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(options_.replyDelayMs));
-  send(answer);
+  // The answer is whole at the other end only once the cable has carried it.
   if (options_.wireSpeed) pauseForWire(answer.size());
+  send(answer);
 }
 
 void Simulator::send(const Bytes& message) {
@@ -206,7 +236,10 @@ void Simulator::logLine(const char* direction, const Bytes& message, const char*
     bytes += hex;
   }
   if (message.size() > LoggedBytes) bytes += "... ";
-  log_ << direction << ' ' << message.size() << " bytes: " << bytes << "(" << what << ")" << std::endl;
+  // The time (ms since the start) lets a test measure the gaps between messages.
+  const auto since = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started_).count();
+  log_ << direction << ' ' << message.size() << " bytes: " << bytes << "(" << what << ") at " << std::fixed
+       << std::setprecision(1) << since << " ms" << std::defaultfloat << std::endl;
 }
 
 }  // namespace quillon::jvsim

@@ -3,6 +3,7 @@
 // main thread; its answers go out, shaped by the fault-injection options.
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <iosfwd>
@@ -17,17 +18,32 @@ class RtMidiOut;
 
 namespace quillon::jvsim {
 
-// Messages handed over by RtMidi's input thread.
+// Messages handed over by RtMidi's input thread. With the cable modelled, a
+// message is taken only once a MIDI cable would have carried it (the cable
+// carries one byte after another), and what does not fit the module's small
+// receive buffer behind the messages still waiting is lost, as on the module.
 class Inbox {
  public:
+  void modelCable(std::size_t bufferBytes) { bufferBytes_ = bufferBytes; }
   void put(Bytes message);
   // Waits up to `timeoutMs` for a message.
   std::optional<Bytes> take(int timeoutMs);
+  // Messages lost to a full buffer since the last call.
+  long takeOverflows();
 
  private:
+  using Clock = std::chrono::steady_clock;
+  struct Arrival {
+    Bytes message;
+    Clock::time_point carried;  // when its last byte is in
+  };
   std::mutex mutex_;
   std::condition_variable ready_;
-  std::deque<Bytes> messages_;
+  std::deque<Arrival> messages_;
+  std::size_t bufferBytes_ = 0;  // 0: no cable, every message at once
+  std::size_t waitingBytes_ = 0;
+  Clock::time_point cableFree_{};
+  long overflows_ = 0;
 };
 
 // What becomes of the Nth answer.
@@ -70,6 +86,7 @@ class Simulator {
   FaultPlan faults_;
   long dataSets_ = 0;  // data sets received, for --lose-every
   bool notePlayed_ = false;
+  std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now();
   Inbox inbox_;
   std::unique_ptr<RtMidiIn> in_;
   std::unique_ptr<RtMidiOut> out_;

@@ -41,13 +41,16 @@ const char* const TransferOptionsUsage =
     "  --unit-id N      The module's unit ID, 17..32.\n"
     "  --type T         The module type: JV 1010, JV 1080, JV 2080, XP 30, XP 50, XP 60,\n"
     "                   XP 80, or the bare model (1080, 2080, ...).\n"
-    "  --delay MS       The pause after each message, 20..500 ms.\n"
+    "  --delay MS       The gap after each message once the cable has carried it\n"
+    "                   (and a request's answer), 20..500 ms.\n"
     "                   Defaults come from Quillon's settings when they exist, else\n"
     "                   unit ID 17, JV 1080 and 50 ms.\n"
     "  --fast           Fast transfers: each request follows as soon as the answer to\n"
-    "                   the last one has arrived whole, and after the delay at the\n"
-    "                   latest. Data sets keep the delay (the module needs it).\n"
-    "                   Also on when Quillon's settings turn fast transfers on.\n";
+    "                   the last one has arrived whole, and after the paced wait at\n"
+    "                   the latest. Data sets keep the delay (the module needs it).\n"
+    "  --paced          Every request waits its paced time: the time the cable needs\n"
+    "                   for it and its answer, then the delay.\n"
+    "                   Without either, Quillon's settings decide (fast when unset).\n";
 
 namespace {
 

@@ -48,8 +48,8 @@ std::string parseTransferOptions(const std::vector<std::string>& args, TransferO
       o.verify = true;
       continue;
     }
-    if (a == "--fast") {
-      o.fast = true;
+    if (a == "--fast" || a == "--paced") {
+      o.fast = a == "--fast";
       continue;
     }
     if (i + 1 >= args.size()) return "option " + a + " needs a value";
@@ -102,7 +102,7 @@ EngineSettings engineSettings(const TransferOptions& o) {
   s.unitId = o.unitId.value_or(stored.JVID);
   s.sizes = o.type ? blockSizesFor(*o.type) : stored.blockSizes();
   s.sysDly = o.delay.value_or(stored.SysDly);
-  s.fastTransfers = o.fast || stored.FastTransfers;
+  s.fastTransfers = o.fast.value_or(stored.FastTransfers);
   s.noteOn = false;  // no preview notes from a batch transfer
   return s;
 }

@@ -46,6 +46,7 @@ class ConsoleHost : public BasicHost {
   void appendLogLine(LogMemo, const std::string&) override {}
   void clearLog(LogMemo) override {}
   void debugLine(const std::string&) override {}
+  void transferNote(const std::string& text) override { std::cerr << text << '\n'; }
   void lightOut(LedColour) override {}
   void lightIn(LedColour) override {}
   void showShortMessage(Byte, Byte, Byte) override {}
@@ -89,7 +90,7 @@ struct TransferOptions {
   std::optional<ModuleType> type;
   std::optional<int> delay;
   bool verify = false;
-  bool fast = false;
+  std::optional<bool> fast;  // --fast or --paced; else the settings say
   std::optional<BankArea> bank;
   std::optional<int> slot;
   std::string iniFolder;  // get-names --write-ini
