@@ -58,6 +58,11 @@ void KeyRangeWindow::buildControls() {
     for (QScrollBar* bar : {r.lower, r.upper}) {
       bar->setPageStep(OctaveStep);
       bar->setFixedWidth(barWidth);
+      // A split is made by keys too: Tab reaches the bar, arrows step a key,
+      // Page Up/Down an octave, Home/End go to the ends.
+      bar->setFocusPolicy(Qt::StrongFocus);
+      bar->setInvertedControls(false);  // Up and Page Up go up the keyboard, as on a fader
+      bar->setToolTip(QStringLiteral("Left/Right or Down/Up: one key, Page Down/Up: one octave, Home/End: lowest/highest key"));
     }
     for (QLabel* note : {r.lowerNote, r.upperNote}) {
       note->setAutoFillBackground(true);
