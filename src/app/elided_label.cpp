@@ -11,9 +11,7 @@ namespace {
 constexpr int HintChars = 12;  // what a status panel asks for before it is stretched
 }
 
-ElidedLabel::ElidedLabel(const QString& text, QWidget* parent) : QLabel(text, parent) {
-  setSizePolicy(QSizePolicy::Ignored, sizePolicy().verticalPolicy());
-}
+ElidedLabel::ElidedLabel(const QString& text, QWidget* parent) : QLabel(text, parent) {}
 
 QSize ElidedLabel::minimumSizeHint() const { return {0, QLabel::minimumSizeHint().height()}; }
 

@@ -26,6 +26,7 @@
 
 #include "app/app_context.h"
 #include "app/elided_label.h"
+#include "app/keyboard_map_window.h"
 #include "app/main_window_parts.h"
 #include "app/message_log_window.h"
 #include "app/save_choice_dialog.h"
@@ -308,6 +309,8 @@ void MainWindow::buildMenus() {
   changeNameAlways_->setCheckable(true);
 
   QMenu* help = menuBar()->addMenu(QStringLiteral("Help"));
+  item(help, QStringLiteral("Keyboard"), &MainWindow::showKeyboardMap, QKeySequence(QKeySequence::HelpContents))
+      ->setObjectName(QStringLiteral("MKeyboard"));
   item(help, QStringLiteral("About"), &MainWindow::showAbout);
 }
 
@@ -396,6 +399,17 @@ void MainWindow::editPerformance() {
 
 void MainWindow::showAbout() {
   if (windows.splash) windows.splash->showAbout(this);
+}
+
+void MainWindow::showKeyboardMap() {
+  if (!keyboardMap_) keyboardMap_ = new KeyboardMapWindow(this);
+  std::vector<QWidget*> open;
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (w != keyboardMap_) open.push_back(w);
+  keyboardMap_->fill(open);
+  keyboardMap_->show();
+  keyboardMap_->raise();
+  keyboardMap_->activateWindow();
 }
 
 void MainWindow::resizeEvent(QResizeEvent* event) {

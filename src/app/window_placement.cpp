@@ -108,7 +108,7 @@ class ScreenKeeper : public QObject {
     shownBefore_ = true;
     // Dialogs centre themselves; a window moved by its owner has its place.
     if (qobject_cast<QDialog*>(window_) || window_->testAttribute(Qt::WA_Moved)) return;
-    window_->move(cascadePoint(cascaded++, availableArea(QGuiApplication::primaryScreen()
+    window_->move(cascadePoint(++cascaded, availableArea(QGuiApplication::primaryScreen()
                                                               ? QGuiApplication::primaryScreen()->geometry().center()
                                                               : QPoint())));
   }
