@@ -19,7 +19,9 @@ class KeyboardMapTest : public QObject {
   void theMapListsEveryShortcut() {
     Program p;
     p.windows->showAtStart();
-    p.main().findChild<QAction*>(QStringLiteral("MKeyboard"))->trigger();
+    auto* map = p.main().findChild<QAction*>(QStringLiteral("MKeyboard"));
+    QVERIFY(map);
+    map->trigger();
     auto* table = p.main().findChild<QTableWidget*>(QStringLiteral("KeyTable"));
     QVERIFY(table && table->window()->isVisible());
     QStringList listed;
