@@ -1,6 +1,8 @@
 #include "editors/binding/binding_set.h"
 
 #include <QAbstractButton>
+#include <QComboBox>
+#include <QLabel>
 #include <QString>
 #include <QWidget>
 #include <QtGlobal>
@@ -99,6 +101,18 @@ void BindingSet::showWithoutSending(Binding* b, int shown) {
   b->adapter_->show(shown);
 }
 
+namespace {
+// On Linux Qt gives a screen reader a list's current item as its name and the
+// list's label as what names it; so the label of a list speaks the list's name.
+void nameControl(QWidget* control, const QString& name) {
+  if (control->accessibleName() == name) return;
+  control->setAccessibleName(name);
+  if (!qobject_cast<QComboBox*>(control)) return;
+  for (QLabel* label : control->window()->findChildren<QLabel*>())
+    if (label->buddy() == control) label->setAccessibleName(name);
+}
+}  // namespace
+
 void BindingSet::refreshOne(Binding& b) {
   const int p = b.part();
   const bool controller = b.parameter_.block == ParamBlock::Controller;
@@ -108,9 +122,8 @@ void BindingSet::refreshOne(Binding& b) {
                                        ? b.options_.shownFromStored(stored)
                                        : std::optional<int>(b.parameter_.clampShown(b.parameter_.toShown(stored)));
   if (!b.options_.accessibleName.isEmpty())
-    b.control()->setAccessibleName(b.options_.accessibleName.contains(QLatin1String("%1"))
-                                       ? b.options_.accessibleName.arg(p + 1)
-                                       : b.options_.accessibleName);
+    nameControl(b.control(), b.options_.accessibleName.contains(QLatin1String("%1")) ? b.options_.accessibleName.arg(p + 1)
+                                                                                    : b.options_.accessibleName);
   if (shown) b.adapter_->show(*shown);
 }
 
