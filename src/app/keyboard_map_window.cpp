@@ -62,7 +62,7 @@ KeyboardMapWindow::KeyboardMapWindow(QWidget* parent) : QDialog(parent), table_(
   table_->setTabKeyNavigation(false);  // Tab leaves the table for Close
   table_->verticalHeader()->hide();
   table_->horizontalHeader()->setStretchLastSection(true);
-  table_->setWordWrap(true);
+  table_->setWordWrap(false);  // one line a key; the tooltip of a cut row holds it whole
   auto* close = new QPushButton(QStringLiteral("Close"));
   close->setObjectName(QStringLiteral("BClose"));
   connect(close, &QPushButton::clicked, this, &QDialog::close);
@@ -77,19 +77,19 @@ KeyboardMapWindow::KeyboardMapWindow(QWidget* parent) : QDialog(parent), table_(
 
 void KeyboardMapWindow::fill(const std::vector<QWidget*>& windows) {
   std::vector<std::pair<QString, QString>> rows;
-  std::set<std::pair<QString, QString>> seen;
   for (QWidget* window : windows) {
-    if (!window) continue;
+    // A menu is a top-level widget of its own while it is open; it is read through its window.
+    if (!window || qobject_cast<QMenu*>(window)) continue;
+    std::set<const QAction*> seen;  // an item in a menu and on the window is listed once
     const auto add = [&](const QAction* action, const QMenu* menu) {
-      for (const QKeySequence& key : action->shortcuts()) {
-        std::pair<QString, QString> row{key.toString(QKeySequence::NativeText), placeOf(action, menu, window)};
-        if (seen.insert(row).second) rows.push_back(std::move(row));
-      }
+      if (!seen.insert(action).second) return;
+      for (const QKeySequence& key : action->shortcuts())
+        rows.emplace_back(key.toString(QKeySequence::NativeText), placeOf(action, menu, window));
     };
     // Menu items may belong to an object shared by several windows: found through the menus.
-    for (const QAction* action : window->actions()) add(action, nullptr);
     for (const QMenu* menu : window->findChildren<QMenu*>())
       for (const QAction* action : menu->actions()) add(action, menu);
+    for (const QAction* action : window->actions()) add(action, nullptr);
   }
   for (const ControlKeys& k : ControlKeyRows) rows.emplace_back(QLatin1String(k.keys), QLatin1String(k.what));
   table_->setRowCount(static_cast<int>(rows.size()));
@@ -98,7 +98,7 @@ void KeyboardMapWindow::fill(const std::vector<QWidget*>& windows) {
     table_->setItem(r, 1, new QTableWidgetItem(rows[static_cast<std::size_t>(r)].second));
   }
   table_->resizeColumnToContents(0);
-  table_->resizeRowsToContents();
+  for (int r = 0; r < table_->rowCount(); ++r) table_->item(r, 1)->setToolTip(table_->item(r, 1)->text());
   table_->setToolTip(valueKeysHint());
 }
 
