@@ -1,5 +1,6 @@
 #include "editors/key_range_window.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -81,6 +82,14 @@ void KeyRangeWindow::buildControls() {
     grid->addWidget(r.lowerNote, line + 1, 3);
   }
   grid->addWidget(scale, EightPartRows * 2, 2);
+  // The style draws no focus frame on a scroll bar: the note beside the bar in focus is highlighted.
+  connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+    for (const Row& r : rows_)
+      for (auto [bar, note] : {std::pair{r.lower, r.lowerNote}, std::pair{r.upper, r.upperNote}}) {
+        note->setBackgroundRole(bar == now ? QPalette::Highlight : QPalette::Base);
+        note->setForegroundRole(bar == now ? QPalette::HighlightedText : QPalette::WindowText);
+      }
+  });
   layout->addLayout(grid);
 
   auto* bottom = new QHBoxLayout;
