@@ -65,6 +65,11 @@ Binding* BindingSet::bind(QWidget* control, const Parameter& parameter, PartRef 
   {
     Filling filling(*this);
     b->adapter_->setTexts(parameter.texts, parameter.shownMin);
+    // A pan field shows the number; "L64" and "R63" are typed as well.
+    if (parameter.bias == shown::PanCentre && parameter.shownMin < 0)
+      b->adapter_->setTextOf([](int v) {
+        return v < 0 ? QStringLiteral("L%1").arg(-v) : v > 0 ? QStringLiteral("R%1").arg(v) : QStringLiteral("0");
+      });
     b->adapter_->setRange(parameter.shownMin, parameter.shownMax);
   }
   bindings_.push_back(std::move(binding));

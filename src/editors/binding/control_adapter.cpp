@@ -33,6 +33,7 @@ class FaderAdapter : public ControlAdapter {
       return i < texts.size() ? QString::fromUtf8(texts[i].data(), static_cast<qsizetype>(texts[i].size())) : QString();
     });
   }
+  void setTextOf(ValueTextOf textOf) override { f_->setValueTextOf(std::move(textOf)); }
   void setRange(int minimum, int maximum) override {
     // MaxValue first: the cap keeps its place and is pulled inside the range.
     f_->setMaxValue(maximum);
@@ -52,6 +53,7 @@ class RollSpinAdapter : public ControlAdapter {
   QWidget* widget() const override { return s_; }
   void show(int value) override { s_->setValue(value); }
   int value() const override { return s_->Value(); }
+  void setTextOf(ValueTextOf textOf) override { s_->setValueTextOf(std::move(textOf)); }
   void setRange(int minimum, int maximum) override {
     s_->setMaxValue(maximum);
     s_->setMinValue(minimum);
