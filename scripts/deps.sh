@@ -8,6 +8,8 @@ QUILLON_PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xauth fonts-dejavu-core
+  # the screen-reader walk of every window: a private session bus and the accessibility bus
+  dbus at-spi2-core python3-pyatspi
   # the Debian package and the checks of what it installs
   dpkg-dev file desktop-file-utils appstream shared-mime-info
 )

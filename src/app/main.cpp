@@ -105,7 +105,8 @@ int main(int argc, char** argv) {
       QStringLiteral("name>=<png"));
   parser.addOption(screenshotWindow);
   const QCommandLineOption showWindow(QStringLiteral("show-window"),
-                                      QStringLiteral("Show the window named <name> after Get Temp (or the file given)."),
+                                      QStringLiteral("Show the window named <name> after Get Temp (or the file given); "
+                                                     "several names, comma-separated, show several windows."),
                                       QStringLiteral("name"));
   parser.addOption(showWindow);
   const QCommandLineOption efxType(QStringLiteral("efx-type"),
@@ -195,13 +196,19 @@ int main(int argc, char** argv) {
         windows.mainWindow->getTemp();
       // After the main window has worked out the patch names.
       QTimer::singleShot(ScreenshotDelayMs, [&windows, name, png, picture, type, choices] {
+        // Several names, comma-separated, show several windows (for walking them with a screen reader).
+        const QStringList names = name.split(QLatin1Char(','));
         QWidget* window = nullptr;
-        for (QWidget* w : windows.allWindows())
-          if (w->objectName() == name) window = w;
-        if (!window) {
-          std::fprintf(stderr, "no window named %s\n", qPrintable(name));
-          QApplication::exit(1);
-          return;
+        for (const QString& one : names) {
+          window = nullptr;
+          for (QWidget* w : windows.allWindows())
+            if (w->objectName() == one) window = w;
+          if (!window) {
+            std::fprintf(stderr, "no window named %s\n", qPrintable(one));
+            QApplication::exit(1);
+            return;
+          }
+          if (one != names.last()) window->show();  // the last one is shown below, as a single one is
         }
         // The store dialog shows the chosen slot's name as the module holds it.
         if (window == windows.storeDialog.get()) windows.storeDialog->prepare();

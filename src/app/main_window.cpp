@@ -25,6 +25,8 @@
 #include <utility>
 
 #include "app/app_context.h"
+#include "app/elided_label.h"
+#include "app/keyboard_map_window.h"
 #include "app/main_window_parts.h"
 #include "app/message_log_window.h"
 #include "app/save_choice_dialog.h"
@@ -63,7 +65,7 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent)
       stGr_(new QTableWidget),
       stPatchGr_(new QTableWidget),
       g_(new QProgressBar),
-      status_(new QLabel),
+      status_(new ElidedLabel),
       ldrop_(new QLabel(QStringLiteral("None"))),
       lnamesel_(new QLabel),
       timer1_(new QTimer(this)),
@@ -194,7 +196,12 @@ void MainWindow::buildControls() {
   toolRow->addWidget(addButton("Bchorev", QStringLiteral("Chorus Reverb EFX"), &MainWindow::chorusReverbRequested));
   toolRow->addWidget(addButton("Button1", QStringLiteral("E F X   Edit"), &MainWindow::efxRequested));
   toolRow->addWidget(addButton("Bmidimix", QStringLiteral("Midi Mixer"), &MainWindow::mixerRequested));
-  toolRow->addWidget(addButton("Btune", QStringLiteral("ScaleTune"), nullptr));
+  // Scale tuning has no window in this program: the button stays, greyed, and says so.
+  QPushButton* scaleTune = addButton("Btune", QStringLiteral("ScaleTune"), nullptr);
+  scaleTune->setEnabled(false);
+  scaleTune->setToolTip(QStringLiteral("Scale tuning is not available in this version"));
+  scaleTune->setAccessibleDescription(scaleTune->toolTip());
+  toolRow->addWidget(scaleTune);
   toolRow->addStretch();
   layout->addLayout(toolRow);
 
@@ -224,7 +231,7 @@ void MainWindow::buildControls() {
   auto* bar = new QStatusBar;
   bar->setObjectName(QStringLiteral("StatusB"));
   for (int i = 0; i < StatusPanelCount; ++i) {
-    panels_[i] = new QLabel(QString::fromLatin1(PanelTexts[i]));
+    panels_[i] = new ElidedLabel(QString::fromLatin1(PanelTexts[i]));
     panels_[i]->setMinimumWidth(PanelWidths[i]);
     bar->addWidget(panels_[i], i == StatusPanelCount - 1 ? 1 : 0);
   }
@@ -302,6 +309,8 @@ void MainWindow::buildMenus() {
   changeNameAlways_->setCheckable(true);
 
   QMenu* help = menuBar()->addMenu(QStringLiteral("Help"));
+  item(help, QStringLiteral("Keyboard"), &MainWindow::showKeyboardMap, QKeySequence(QKeySequence::HelpContents))
+      ->setObjectName(QStringLiteral("MKeyboard"));
   item(help, QStringLiteral("About"), &MainWindow::showAbout);
 }
 
@@ -390,6 +399,17 @@ void MainWindow::editPerformance() {
 
 void MainWindow::showAbout() {
   if (windows.splash) windows.splash->showAbout(this);
+}
+
+void MainWindow::showKeyboardMap() {
+  if (!keyboardMap_) keyboardMap_ = new KeyboardMapWindow(this);
+  std::vector<QWidget*> open;
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (w != keyboardMap_) open.push_back(w);
+  keyboardMap_->fill(open);
+  keyboardMap_->show();
+  keyboardMap_->raise();
+  keyboardMap_->activateWindow();
 }
 
 void MainWindow::resizeEvent(QResizeEvent* event) {

@@ -25,6 +25,7 @@ namespace quillon {
 
 class AppContext;
 class DebugWindow;
+class KeyboardMapWindow;
 class MessageLogWindow;
 class SplashScreen;
 class TransferProgressDialog;
@@ -98,6 +99,8 @@ class MainWindow : public QMainWindow {
   // A request enables the response timer; one already running keeps its interval.
   void startResponseTimer();
   void showAbout();
+  // Help > Keyboard: the keys of every window the program has.
+  void showKeyboardMap();
   void dropFile(const QString& path);
 
   // The grid and the evaluation of the chosen performance.
@@ -198,6 +201,7 @@ class MainWindow : public QMainWindow {
   QTableWidget* stPatchGr_;
   QProgressBar* g_;
   QLabel* status_;
+  KeyboardMapWindow* keyboardMap_ = nullptr;  // made at its first showing
   QLabel* ldrop_;
   QLabel* lnamesel_;
   QPushButton* beditp_ = nullptr;

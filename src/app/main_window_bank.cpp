@@ -61,13 +61,15 @@ void MainWindow::getPatchNames(BankArea area) {
   // Fewer than all: the engine said how many came; the user's list stays as it is.
   if (!complete) return;
   ctx_.names.FetchedNames = entries;
-  const std::string error = ctx_.names.WriteUserNames(area == BankArea::Card);
+  std::string error = ctx_.names.WriteUserNames(area == BankArea::Card);
+  // In use at once: the lists, the grids and the finder read the library.
+  if (error.empty()) error = ctx_.names.ReloadUserNames();
   if (!error.empty()) {
     ctx_.host.showInfo(error);
     return;
   }
-  setStatus(QStringLiteral("%1 patch names written to User.ini; the lists show them at the next start.")
-                .arg(address::MemoryPatchCount));
+  showPatchesUsed();
+  setStatus(QStringLiteral("%1 patch names written to User.ini and in use now.").arg(address::MemoryPatchCount));
 }
 
 void MainWindow::sendBank(BankArea area) {

@@ -1,9 +1,14 @@
 #include "app/window_placement.h"
 
 #include <QDeadlineTimer>
+#include <QDialog>
 #include <QEvent>
 #include <QGuiApplication>
+#include <QLayout>
+#include <QMainWindow>
 #include <QScreen>
+#include <QScrollArea>
+#include <QVBoxLayout>
 #include <QWidget>
 #include <QWindow>
 
@@ -16,6 +21,47 @@ namespace {
 // How long after a show the frame is still watched: a window manager frames a
 // window shortly after it is mapped; later moves are the user's own.
 constexpr int FramingWatchMs = 1500;
+// Cascade steps before starting again at the top left.
+constexpr int CascadeSteps = 8;
+const char* const FitScrollName = "ScreenFitScroll";
+
+// Windows cascaded so far.
+int cascaded = 0;
+
+QScrollArea* newFitScroll() {
+  auto* scroll = new QScrollArea;
+  scroll->setObjectName(QLatin1String(FitScrollName));
+  scroll->setWidgetResizable(true);
+  scroll->setFrameShape(QFrame::NoFrame);
+  return scroll;
+}
+
+// Moves the window's content, menu bar excepted, into a scroll area.
+void wrapInScrollArea(QWidget* window) {
+  if (auto* main = qobject_cast<QMainWindow*>(window)) {
+    QScrollArea* scroll = newFitScroll();
+    scroll->setWidget(main->takeCentralWidget());
+    main->setCentralWidget(scroll);
+    main->layout()->activate();  // the old content's minimum size goes now, not at the next layout pass
+    return;
+  }
+  QLayout* content = window->layout();
+  if (!content) return;
+  QWidget* menu = content->menuBar();
+  content->setMenuBar(nullptr);
+  auto* inner = new QWidget;
+  inner->setLayout(content);  // taken off the window with the controls it lays out
+  QScrollArea* scroll = newFitScroll();
+  scroll->setWidget(inner);
+  auto* outer = new QVBoxLayout(window);
+  outer->setContentsMargins(0, 0, 0, 0);
+  outer->setMenuBar(menu);
+  outer->addWidget(scroll);
+  // A fixed size came from the old layout; the scroll area now takes it.
+  window->setMinimumSize(0, 0);
+  window->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+  outer->activate();
+}
 
 bool hasNoFrame(const QWidget* window) {
   return window->windowFlags().testFlag(Qt::FramelessWindowHint) || window->windowType() == Qt::Popup ||
@@ -32,12 +78,19 @@ class ScreenKeeper : public QObject {
     if (watched != window_) return false;
     switch (event->type()) {
       case QEvent::Show:
+        if (!shownBefore_) firstShow();
+        fitOnScreen(window_);
         watchUntil_ = QDeadlineTimer(FramingWatchMs);
         bringBack();
         break;
       case QEvent::Move:
-      case QEvent::Resize:
         if (window_->isVisible() && !watchUntil_.hasExpired()) bringBack();
+        break;
+      case QEvent::Resize:
+        // A window that grows by itself (a page with wider names) stays on the screen too.
+        if (!window_->isVisible()) break;
+        fitOnScreen(window_);
+        bringBack();
         break;
       default: break;
     }
@@ -51,8 +104,18 @@ class ScreenKeeper : public QObject {
     if (inside.topLeft() != frame.topLeft()) window_->move(window_->pos() + (inside.topLeft() - frame.topLeft()));
   }
 
+  void firstShow() {
+    shownBefore_ = true;
+    // Dialogs centre themselves; a window moved by its owner has its place.
+    if (qobject_cast<QDialog*>(window_) || window_->testAttribute(Qt::WA_Moved)) return;
+    window_->move(cascadePoint(++cascaded, availableArea(QGuiApplication::primaryScreen()
+                                                              ? QGuiApplication::primaryScreen()->geometry().center()
+                                                              : QPoint())));
+  }
+
   QWidget* window_;
   QDeadlineTimer watchUntil_{0};
+  bool shownBefore_ = false;
 };
 
 }  // namespace
@@ -103,6 +166,23 @@ void centreOnScreen(QWidget* window, const QWidget* over) {
   QRect frame = frameOf(window);
   frame.moveCenter(area.center());
   window->move(clampedInto(frame, area).topLeft());
+}
+
+void fitOnScreen(QWidget* window) {
+  const QRect area = availableArea(frameOf(window).center());
+  if (area.isEmpty()) return;
+  const QSize room = area.size().shrunkBy(frameMargins(window));
+  const QSize size = window->size();
+  if (size.width() <= room.width() && size.height() <= room.height()) return;
+  const QSize smallest = window->minimumSizeHint().expandedTo(window->minimumSize());
+  const bool wrapped = window->findChild<QScrollArea*>(QLatin1String(FitScrollName)) != nullptr;
+  if (!wrapped && (smallest.width() > room.width() || smallest.height() > room.height())) wrapInScrollArea(window);
+  window->resize(size.boundedTo(room));
+}
+
+QPoint cascadePoint(int index, const QRect& area) {
+  const int step = AssumedTitleBar * (index % CascadeSteps);
+  return area.topLeft() + QPoint(step, step);
 }
 
 void keepOnScreen(QWidget* window) { new ScreenKeeper(window); }

@@ -34,8 +34,19 @@ void placeOnScreen(QWidget* window, QPoint frameTopLeft);
 // Centres the frame on the screen that holds `over` (the primary screen without it).
 void centreOnScreen(QWidget* window, const QWidget* over = nullptr);
 
-// Each time `window` is shown, brings it back onto the screen once the window
-// manager has framed it (the frame may turn out larger than assumed).
+// A window larger than the screen's available area (frame included) is made to
+// fit: when even its smallest size does not, its content goes into a scroll
+// area, so every control stays in reach; otherwise it is only made smaller.
+void fitOnScreen(QWidget* window);
+
+// Where a window without a place of its own first appears: each one a title bar
+// lower and to the right of the last, inside `area`, so none hides another whole.
+QPoint cascadePoint(int index, const QRect& area);
+
+// Each time `window` is shown, fits it to the screen and brings it back onto the
+// screen once the window manager has framed it (the frame may turn out larger
+// than assumed), and whenever it grows. At its first show a window nobody placed
+// is cascaded.
 void keepOnScreen(QWidget* window);
 
 }  // namespace quillon::placement

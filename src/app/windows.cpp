@@ -35,12 +35,7 @@ ProgramWindows::ProgramWindows(AppContext& context)
                         saveDialog.get(), storeDialog.get(), kindDialog.get()};
   connectHost(context);
   routePortsToMonitor();
-  for (QWidget* window : std::initializer_list<QWidget*>{mainWindow.get(), progressDialog.get(), splashScreen.get(),
-                                                         debugWindow.get(), monitorWindow.get(), messageLog.get(),
-                                                         saveDialog.get(), storeDialog.get(), kindDialog.get(),
-                                                         dumpReceiver.get(), performanceEditor.get(), partSwitches.get(),
-                                                         keyRange.get(), mixer.get(), patchSelect.get(), patchFinder.get()})
-    placement::keepOnScreen(window);
+  for (QWidget* window : allWindows()) placement::keepOnScreen(window);
   context.host.onMixerControlChange = [this](Byte s, Byte d1, Byte d2) { mixer->controlChangeArrived(s, d1, d2); };
   QObject::connect(mainWindow.get(), &MainWindow::mixerRequested, mixer.get(), &MidiMixer::showAndRaise);
   storeDialog->readSlotName = [&context](bool card, int slot) {

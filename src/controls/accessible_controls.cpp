@@ -1,8 +1,13 @@
 #include "controls/accessible_controls.h"
 
+#include <QAbstractButton>
 #include <QAccessible>
 #include <QAccessibleValueInterface>
 #include <QAccessibleWidget>
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QPointer>
+#include <QRadioButton>
 #include <algorithm>
 
 #include "controls/fader_base.h"
@@ -47,6 +52,74 @@ class ValueControlAccessible : public QAccessibleWidget, public QAccessibleValue
   static QString valueText(const RollSpinBox& s) { return QString::number(s.Value()); }
 };
 
+// A checkable button as a screen reader drives it. Qt's own toggle action only
+// flips the check mark, which runs nothing the window listens to on a click (a
+// memory recall, a page change, a part's on/off); here pressing and toggling are
+// both the click a hand would make, so every such button works from the keyboard
+// of a screen reader the same as from the mouse.
+class CheckableButtonAccessible : public QAccessibleWidget {
+ public:
+  explicit CheckableButtonAccessible(QAbstractButton* button) : QAccessibleWidget(button, roleOf(button)) {
+    addControllingSignal(QStringLiteral("clicked(bool)"));
+  }
+
+  QString text(QAccessible::Text t) const override {
+    QString s = QAccessibleWidget::text(t);
+    if (t != QAccessible::Name || !s.isEmpty()) return s;
+    s = button()->text();
+    s.remove(QLatin1Char('&'));  // the mnemonic mark is not spoken
+    return s.isEmpty() ? button()->toolTip() : s;
+  }
+
+  QAccessible::State state() const override {
+    QAccessible::State s = QAccessibleWidget::state();
+    s.checkable = true;
+    s.checked = button()->isChecked();
+    s.pressed = button()->isDown();
+    return s;
+  }
+
+  QStringList actionNames() const override {
+    QStringList names;
+    if (widget()->isEnabled()) names << pressAction() << toggleAction();
+    return names + QAccessibleWidget::actionNames();
+  }
+
+  void doAction(const QString& action) override {
+    if (action == pressAction() || action == toggleAction()) {
+      if (widget()->isEnabled()) button()->click();
+      return;
+    }
+    QAccessibleWidget::doAction(action);
+  }
+
+ private:
+  QAbstractButton* button() const { return static_cast<QAbstractButton*>(widget()); }
+  static QAccessible::Role roleOf(QAbstractButton* b) {
+    if (qobject_cast<QCheckBox*>(b)) return QAccessible::CheckBox;
+    if (qobject_cast<QRadioButton*>(b)) return QAccessible::RadioButton;
+    return QAccessible::Button;  // a toggle button: a push button with a check state
+  }
+};
+
+// Qt's own factory answers for its button classes before an installed one is
+// asked, so each checkable button gets its interface registered when it is
+// first polished (before it is shown), replacing any made for it earlier.
+class CheckableButtonRegistrar : public QObject {
+ public:
+  using QObject::QObject;
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() != QEvent::Polish) return false;
+    auto* b = qobject_cast<QAbstractButton*>(watched);
+    if (!b || !b->isCheckable()) return false;
+    QAccessibleInterface* made = QAccessible::queryAccessibleInterface(b);
+    if (dynamic_cast<CheckableButtonAccessible*>(made)) return false;
+    if (made) QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(made));
+    QAccessible::registerAccessibleInterface(new CheckableButtonAccessible(b));
+    return false;
+  }
+};
+
 QAccessibleInterface* controlsFactory(const QString& className, QObject* object) {
   if (auto* f = qobject_cast<FaderBase*>(object)) return new ValueControlAccessible<FaderBase>(f, QAccessible::Slider);
   if (auto* s = qobject_cast<RollSpinBox*>(object))
@@ -70,6 +143,11 @@ void installAccessibleControls() {
     return true;
   }();
   (void)installed;
+  static QPointer<QObject> registrar;
+  if (!registrar && QCoreApplication::instance()) {
+    registrar = new CheckableButtonRegistrar(QCoreApplication::instance());
+    QCoreApplication::instance()->installEventFilter(registrar);
+  }
 }
 
 void notifyAccessibleValue(QObject* control, int value) {

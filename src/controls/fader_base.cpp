@@ -38,6 +38,7 @@ FaderBase::FaderBase(const Behaviour& behaviour, QWidget* parent) : QWidget(pare
   setFocusPolicy(Qt::TabFocus);  // a left press takes the focus itself, other buttons do not
   setMouseTracking(true);        // for the resize cursor over the cap
   setAttribute(Qt::WA_OpaquePaintEvent);
+  setAccessibleDescription(valueKeysHint());
 }
 
 // Range --------------------------------------------------------------------------
@@ -177,9 +178,18 @@ void FaderBase::keyPressEvent(QKeyEvent* event) {
   if (thumbOffset_ != before || behaviour_.changeOnEveryKey) settle();
   if (target) {
     event->accept();
+  } else if (startsTypedEntry(*event)) {
+    openTypedEntry(this, event->text(), minValue_, maxValue_, textOf_, [this](int v) { setPosition(v); });
+    event->accept();
   } else {
     QWidget::keyPressEvent(event);  // let the window see keys the fader has no use for
   }
+}
+
+bool FaderBase::event(QEvent* event) {
+  if (event->type() != QEvent::ToolTip) return QWidget::event(event);
+  showValueToolTip(this, *static_cast<QHelpEvent*>(event));
+  return true;
 }
 
 void FaderBase::wheelEvent(QWheelEvent* event) {

@@ -7,6 +7,8 @@
 #include <QColor>
 #include <QWidget>
 
+#include "controls/typed_entry.h"
+
 #include <optional>
 #include <vector>
 
@@ -74,6 +76,9 @@ class FaderBase : public QWidget {
   int thumbCentreY() const;
   std::vector<int> tickRows() const;
   bool isDragging() const { return dragging_; }
+  // The text of any position, for typing a value by its text; a TextFader's
+  // owner that shows texts sets it.
+  void setValueTextOf(ValueTextOf textOf) { textOf_ = std::move(textOf); }
   // The text the value display shows (for assistive technology too).
   QString valueText() const { return displayText(); }
 
@@ -96,6 +101,7 @@ class FaderBase : public QWidget {
   // Called when a drag starts or ends.
   virtual void dragStateChanged(bool /*dragging*/) {}
 
+  bool event(QEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
@@ -132,6 +138,7 @@ class FaderBase : public QWidget {
   bool dragging_ = false;
   bool moved_ = false;
   int wheelRemainder_ = 0;
+  ValueTextOf textOf_;
 };
 
 }  // namespace quillon

@@ -40,6 +40,7 @@ RollSpinBox::RollSpinBox(QWidget* parent)
   setMouseTracking(true);        // for the roll cursor over the drag zone
   setAttribute(Qt::WA_OpaquePaintEvent);
   setAccessibleName(tr("Value field"));
+  setAccessibleDescription(valueKeysHint());
 }
 
 // Value and range ----------------------------------------------------------------------
@@ -139,11 +140,22 @@ std::optional<long long> RollSpinBox::valueForKey(const QKeyEvent& event) const 
 void RollSpinBox::keyPressEvent(QKeyEvent* event) {
   const std::optional<long long> candidate = valueForKey(*event);
   if (!candidate) {
-    QWidget::keyPressEvent(event);
+    if (!startsTypedEntry(*event)) {
+      QWidget::keyPressEvent(event);
+      return;
+    }
+    openTypedEntry(this, event->text(), minValue_, maxValue_, textOf_, [this](int v) { setValue(v); });
+    event->accept();
     return;
   }
   changeBy(*candidate);
   event->accept();
+}
+
+bool RollSpinBox::event(QEvent* event) {
+  if (event->type() != QEvent::ToolTip) return QWidget::event(event);
+  showValueToolTip(this, *static_cast<QHelpEvent*>(event));
+  return true;
 }
 
 void RollSpinBox::wheelEvent(QWheelEvent* event) {

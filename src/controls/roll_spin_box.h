@@ -9,6 +9,8 @@
 #include <QPointer>
 #include <QWidget>
 
+#include "controls/typed_entry.h"
+
 #include <optional>
 
 namespace quillon {
@@ -62,6 +64,9 @@ class RollSpinBox : public QWidget {
   QWidget* FocusControl() const { return focusControl_; }
   void setFocusControl(QWidget* control) { focusControl_ = control; }
 
+  // The text of any value, for typing a value by its text.
+  void setValueTextOf(ValueTextOf textOf) { textOf_ = std::move(textOf); }
+
   bool isDragging() const { return dragging_; }
   bool isInDragZone(const QPoint& point) const;
 
@@ -78,6 +83,7 @@ class RollSpinBox : public QWidget {
   // Moves the mouse pointer dy pixels vertically; tests replace it.
   virtual void movePointerBy(int dy);
 
+  bool event(QEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
@@ -110,6 +116,7 @@ class RollSpinBox : public QWidget {
   bool rolled_ = false;
   int lastY_ = 0;
   int wheelRemainder_ = 0;
+  ValueTextOf textOf_;
 };
 
 }  // namespace quillon

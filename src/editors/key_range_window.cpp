@@ -1,5 +1,6 @@
 #include "editors/key_range_window.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -58,6 +59,11 @@ void KeyRangeWindow::buildControls() {
     for (QScrollBar* bar : {r.lower, r.upper}) {
       bar->setPageStep(OctaveStep);
       bar->setFixedWidth(barWidth);
+      // A split is made by keys too: Tab reaches the bar, arrows step a key,
+      // Page Up/Down an octave, Home/End go to the ends.
+      bar->setFocusPolicy(Qt::StrongFocus);
+      bar->setInvertedControls(false);  // Up and Page Up go up the keyboard, as on a fader
+      bar->setToolTip(QStringLiteral("Left/Right or Down/Up: one key, Page Down/Up: one octave, Home/End: lowest/highest key"));
     }
     for (QLabel* note : {r.lowerNote, r.upperNote}) {
       note->setAutoFillBackground(true);
@@ -76,6 +82,14 @@ void KeyRangeWindow::buildControls() {
     grid->addWidget(r.lowerNote, line + 1, 3);
   }
   grid->addWidget(scale, EightPartRows * 2, 2);
+  // The style draws no focus frame on a scroll bar: the note beside the bar in focus is highlighted.
+  connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+    for (const Row& r : rows_)
+      for (auto [bar, note] : {std::pair{r.lower, r.lowerNote}, std::pair{r.upper, r.upperNote}}) {
+        note->setBackgroundRole(bar == now ? QPalette::Highlight : QPalette::Base);
+        note->setForegroundRole(bar == now ? QPalette::HighlightedText : QPalette::WindowText);
+      }
+  });
   layout->addLayout(grid);
 
   auto* bottom = new QHBoxLayout;

@@ -217,6 +217,7 @@ QWidget* EfxWindow::buildParameterPanel() {
     // Each row keeps the room of a full slider, whatever the type shows in it.
     grid->setRowMinimumHeight(row, labels_[i]->sizeHint().height() + FullSliderHeight + grid->spacing());
     // The text follows the cap at every step, also while it is dragged.
+    sliders_[i]->setValueTextOf([this, k](int v) { return slotText(k, v); });
     connect(sliders_[i], &FaderBase::OnChange, this, [this, k] { showSlotText(k); });
     connect(sliders_[i], &FaderBase::OnChanging, this, [this, k] { showSlotText(k); });
   }
@@ -372,12 +373,17 @@ void EfxWindow::adaptToType() {
     controlTargets_[static_cast<std::size_t>(c - 1)]->setText(toQ(table_.controlTargetLabel(*type, c)));
 }
 
-void EfxWindow::showSlotText(int slot) {
+QString EfxWindow::slotText(int slot, int value) const {
   const std::optional<int> type = currentType();
-  if (!type) return;
+  if (!type) return {};
   const std::optional<EfxSlot> s = table_.slot(*type, slot);
+  return s && s->accepts(value) ? QString::fromStdString(s->text(value)) : QString();
+}
+
+void EfxWindow::showSlotText(int slot) {
   TextFader* slider = sliders_[static_cast<std::size_t>(slot - 1)];
-  if (s && s->accepts(slider->Position())) slider->setText(QString::fromStdString(s->text(slider->Position())));
+  const QString text = slotText(slot, slider->Position());
+  if (!text.isEmpty()) slider->setText(text);
 }
 
 bool EfxWindow::sendType(int type) {

@@ -64,6 +64,8 @@ class EfxWindow : public QWidget {
   void adaptToType();
   bool sendType(int type);
   void showSlotText(int slot);
+  // The text of `value` in EFX slot `slot` of the chosen type; empty when it has none.
+  QString slotText(int slot, int value) const;
   void storeChanged(const StoreChange& change);
 
   EditingContext& ctx_;

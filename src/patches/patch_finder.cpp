@@ -31,8 +31,10 @@ constexpr int DroppedLines = 20;
 constexpr int BreathMax = 127;
 constexpr int BreathTick = 16;
 constexpr int MsPerSecond = 1000;
-constexpr int ListWidth = 3 * 130;
+constexpr int ColumnWidth = 220;  // "Preset A 012  " and a 12-letter name
+constexpr int ListWidth = PatchFinder::ListColumns * ColumnWidth;
 constexpr int ListHeight = 260;
+const char* const EnterMoreText = "Enter 3 chars";
 const char* const StartSearches[] = {"Pia", "Flute", "Bass", "Vln", "Str", "Horn", "Oboe",
                                      "Clar", "Sax", "Gt ", "Guit", "Trum", "Trom", "tb "};
 
@@ -66,7 +68,7 @@ void PatchFinder::buildControls() {
   connect(edFind_, &QComboBox::editTextChanged, this, &PatchFinder::search);
 
   auto* state = new QHBoxLayout;
-  label2_ = named(new QLabel(QStringLiteral("Enter 3 chars")), "Label2");
+  label2_ = named(new QLabel(QString::fromLatin1(EnterMoreText)), "Label2");
   lfound_ = named(new QLabel, "lfound");
   state->addWidget(label2_);
   state->addWidget(lfound_);
@@ -176,7 +178,8 @@ void PatchFinder::search() {
   result_ = findPatches(ctx_.names, internalBankCount(ctx_.settings.moduleType()), text);
   showHits();
   if (result_.tooShort) {
-    label2_->setText(QStringLiteral("Wait"));
+    // Nothing is searched yet: say what is missing rather than to wait.
+    label2_->setText(QString::fromLatin1(EnterMoreText));
     lfound_->clear();
   } else if (result_.moreThanLimit) {
     // The list holds the first ones; the rest would only bury them.
@@ -193,7 +196,13 @@ void PatchFinder::showHits() {
   picks_->setQuiet(true);
   list1_->setUpdatesEnabled(false);
   list1_->clear();
-  for (const PatchHit& hit : result_.hits) list1_->addItem(toQ(hit.name));
+  for (const PatchHit& hit : result_.hits) {
+    // Where the hit lives first, then the name as the list writes it.
+    const QString place = toQ(hitPlace(ctx_.names, hit));
+    auto* item = new QListWidgetItem(place + QStringLiteral("  ") + toQ(hit.name));
+    item->setToolTip(item->text());
+    list1_->addItem(item);
+  }
   list1_->setUpdatesEnabled(true);
   picks_->setQuiet(false);
 }

@@ -28,7 +28,7 @@ class PatchFinder : public QDialog {
   static constexpr int SoundOffMs = 1800;  // until the seconds field is changed
   static constexpr int MaxSoundSeconds = 30;
   static constexpr int InitialSoundSeconds = 2;
-  static constexpr int ListColumns = 3;
+  static constexpr int ListColumns = 2;
 
   explicit PatchFinder(EditingContext& context, QWidget* parent = nullptr);
   ~PatchFinder() override;

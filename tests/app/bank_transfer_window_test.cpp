@@ -17,6 +17,7 @@
 #include "midi/event_wait.h"
 #include "program_fixture.h"
 #include "settings/names/ini_file.h"
+#include "settings/names/patch_search.h"
 
 using namespace quillon;
 using testing::onNextDialog;
@@ -301,6 +302,13 @@ class BankTransferWindowTest : public QObject {
       QCOMPARE(QString::fromStdString(card->value(std::to_string(m))),
                QString::fromStdString(patchNameEntry(BankArea::Card, m, backend().module().patchName(address::AreaCardPatch, m))).trimmed());
     QVERIFY(card->value("127").starts_with("R:128 "));
+    // In use at once: the finder finds a fetched name without a restart.
+    const auto bytes = backend().module().patchName(address::AreaCardPatch, 5);
+    std::string fetched(bytes.begin(), bytes.end());
+    fetched.erase(fetched.find_last_not_of(' ') + 1);
+    const PatchSearchResult found = findPatches(p.ctx().names, internalBankCount(p.ctx().settings.moduleType()), fetched);
+    QVERIFY2(std::any_of(found.hits.begin(), found.hits.end(), [](const PatchHit& h) { return h.groupId == CardGroupId && h.number == 5; }),
+             fetched.c_str());
 
     // A module that answers another unit ID: nothing arrives, the file stays as it was.
     const Bytes before = fileBytes(QString::fromStdString(userIni.string()));

@@ -77,6 +77,48 @@ class WindowPlacementTest : public QObject {
     QVERIFY(p.main().performanceGrid()->item(0, 0)->text().contains(QStringLiteral("At Start")));
   }
 
+  // Every editing window, opened as the user opens it, lies on the screen and its
+  // Done button is in reach: Tab brings it into view, wholly on the screen.
+  void everyWindowsDoneIsInReach() {
+    Program p;
+    p.windows->showAtStart();
+    const auto press = [](QWidget* window, const char* button) {
+      window->findChild<QPushButton*>(QLatin1String(button))->click();
+    };
+    press(&p.main(), "BGetJV");
+    press(&p.main(), "Beditp");
+    QWidget* editor = p.windows->performanceEditor.get();
+    const std::pair<QWidget*, const char*> opened[] = {
+        {editor, "Bswitch"}, {editor, "BKeyRange"}, {editor, "Bchorev"}, {editor, "Befx"}, {&p.main(), "Bmidimix"}};
+    for (const auto& [window, button] : opened) press(window, button);
+    p.windows->patchSelect->showForPart(0);
+    const std::pair<QWidget*, const char*> dones[] = {
+        {editor, "Bdone"}, {p.windows->partSwitches.get(), "Bdone"}, {p.windows->keyRange.get(), "Bdone"},
+        {p.windows->chorusReverbWindow.get(), "Bdone"}, {p.windows->efxWindow.get(), "SpeedButton1"},
+        {p.windows->patchSelect.get(), "Bdone"}, {p.windows->mixer.get(), "Bclear"}};
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    std::vector<QPoint> corners;
+    for (const auto& [window, name] : dones) {
+      QVERIFY2(window->isVisible(), window->metaObject()->className());
+      QTRY_COMPARE(offScreen(window), QString());
+      corners.push_back(window->frameGeometry().topLeft());
+      window->activateWindow();
+      QVERIFY(QTest::qWaitForWindowActive(window));
+      auto* done = window->findChild<QPushButton*>(QLatin1String(name));
+      for (int tabs = 0; tabs < 400 && QApplication::focusWidget() != done; ++tabs)
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : window, Qt::Key_Tab);
+      QCOMPARE(QApplication::focusWidget(), done);
+      const QRect at(done->mapToGlobal(QPoint(0, 0)), done->size());
+      QVERIFY2(screen.contains(at) && window->geometry().contains(at), qPrintable(window->objectName()));
+    }
+    // The switch window on parts 9 to 16, with their longer names, stays on the screen too.
+    press(p.windows->partSwitches.get(), "B18916");
+    QCoreApplication::processEvents();
+    QTRY_COMPARE(offScreen(p.windows->partSwitches.get()), QString());
+    std::sort(corners.begin(), corners.end(), [](QPoint a, QPoint b) { return a.x() < b.x() || (a.x() == b.x() && a.y() < b.y()); });
+    QVERIFY2(std::adjacent_find(corners.begin(), corners.end()) == corners.end(), "no two windows on one place");
+  }
+
   void aStoredPlaceOffTheScreenIsBroughtBack() {
     Program p([](DeviceSettings& s) { s.windowPositions[NoteOutFormPosition] = {5000, -400, 0, 0}; });
     p.windows->monitorWindow->show();

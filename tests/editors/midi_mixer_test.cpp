@@ -2,7 +2,10 @@
 // changes per strip, memories recalled and kept across a restart, incoming
 // control changes shown without echo, one message for a closed port.
 
+#include <QAccessible>
+#include <QAccessibleActionInterface>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -83,6 +86,40 @@ class MidiMixerTest : public QObject {
       QCOMPARE(module().controller(s, controller::Volume), Byte{0});
       QCOMPARE(module().controller(s, controller::Pan), Byte{64});
     }
+  }
+
+  // A screen reader has the memory buttons' accessible actions only: each must recall as a click does.
+  void screenReaderRecallsAndValuesAreTyped() {
+    testing::TestContext t;
+    ProgramWindows windows(*t.context);
+    windows.mixer->show();
+    QVERIFY(QTest::qWaitForWindowActive(windows.mixer.get()));
+    auto* m4 = control<QPushButton>(windows, QStringLiteral("spM4"));
+    QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(m4);
+    QCOMPARE(reader->text(QAccessible::Name), QStringLiteral("Mixer memory 4"));
+    QVERIFY(reader->state().checkable && !reader->state().checked);
+    for (const QString& action : {QAccessibleActionInterface::toggleAction(), QAccessibleActionInterface::pressAction()}) {
+      QVERIFY(reader->actionInterface()->actionNames().contains(action));
+      const int sent = module().controlChangesReceived();
+      reader->actionInterface()->doAction(action);
+      QCOMPARE(module().controlChangesReceived(), sent + 64);
+      QVERIFY(m4->isChecked() && windows.mixer->desk().memoryIndex() == 3);
+    }
+
+    // A pan typed into its field: a stray word is refused in place, a number is sent.
+    auto* pan2 = control<RollSpinBox>(windows, QStringLiteral("spPan2"));
+    pan2->setFocus();
+    QTest::keyClicks(pan2, QStringLiteral("w"));
+    auto* typed = windows.mixer->findChild<QLineEdit*>(QStringLiteral("TypedValue"));
+    QVERIFY(typed && typed->hasFocus());
+    QTest::keyClicks(typed, QStringLiteral("est"));
+    QTest::keyClick(typed, Qt::Key_Return);
+    QVERIFY(typed->isVisible() && typed->text() == QStringLiteral("west"));
+    QVERIFY(typed->accessibleDescription().contains(QStringLiteral("from -64 to 63")));
+    typed->setText(QStringLiteral("L20"));  // as the module writes a pan
+    QTest::keyClick(typed, Qt::Key_Return);
+    QCOMPARE(module().controller(1, controller::Pan), Byte{44});
+    QVERIFY(pan2->hasFocus() && pan2->Value() == -20);
   }
 
   void memoriesSurviveARestartAndAClosedPortTellsOnce() {

@@ -4,6 +4,7 @@
 // redo, the overview, the name, and the test pad.
 
 #include <QAccessible>
+#include <QAccessibleActionInterface>
 #include <QAccessibleValueInterface>
 #include <QCheckBox>
 #include <QComboBox>
@@ -265,6 +266,48 @@ class PerformanceEditorTest : public QObject {
     QVERIFY(r.windows->debugWindow->memo()->toPlainText().contains(QStringLiteral("data 0PerP 0")));
     QCOMPARE(r.ed().statusText(), QStringLiteral(" Current Sounding Parts: "));
     for (const char* spA : {"SpA1", "SpA2", "SpA3", "SpA4"}) QVERIFY(!r.get<QToolButton>(QLatin1String(spA))->isChecked());
+  }
+
+  // A screen reader has only the buttons' accessible actions: they send what a click sends.
+  void screenReaderPagesAndSwitchesParts() {
+    Rig r;
+    const auto act = [&r](const char* name, const QString& action) {
+      QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(r.get<QAbstractButton>(QLatin1String(name)));
+      QVERIFY(reader->actionInterface()->actionNames().contains(action));
+      reader->actionInterface()->doAction(action);
+    };
+    act("Sp5_8", QAccessibleActionInterface::toggleAction());
+    QCOMPARE(r.ed().page(), 4);
+    QCOMPARE(r.get<QPushButton>(QStringLiteral("lp2"))->text(), QStringLiteral("Part 6"));
+    const Byte on = r.partByte(11, part::ReceiveSwitch);
+    act("l12on", QAccessibleActionInterface::toggleAction());  // the overview's switch of part 12
+    QCOMPARE(r.partByte(11, part::ReceiveSwitch), on ? 0 : 1);
+    QCOMPARE(r.ed().page(), 8);
+    act("lp4", QAccessibleActionInterface::pressAction());  // the column caption of the same part
+    QCOMPARE(r.partByte(11, part::ReceiveSwitch), on);
+    QCOMPARE(r.sent().size(), 2);
+  }
+
+  // A split made with the keyboard alone: Tab reaches the key-range bars, the keys move them.
+  void keyRangeSplitByKeys() {
+    Rig r;
+    r.click(QStringLiteral("BKeyRange"));
+    QWidget* w = r.windows->keyRange.get();
+    QVERIFY(QTest::qWaitForWindowActive(w));
+    const auto keys = [&r, w](const char* bar, std::initializer_list<Qt::Key> presses) {
+      QWidget* target = r.get<QWidget>(w, QLatin1String(bar));
+      for (int tabs = 0; tabs < 64 && QApplication::focusWidget() != target; ++tabs)
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : w, Qt::Key_Tab);
+      QCOMPARE(QApplication::focusWidget(), target);
+      for (Qt::Key k : presses) QTest::keyClick(target, k);
+    };
+    using K = Qt::Key;
+    keys("sb1u", {K::Key_Home, K::Key_PageUp, K::Key_PageUp, K::Key_PageUp, K::Key_PageUp, K::Key_PageUp, K::Key_Left});
+    keys("sb2l", {K::Key_Home, K::Key_PageUp, K::Key_PageUp, K::Key_PageUp, K::Key_PageUp, K::Key_PageUp});
+    QCOMPARE(r.partByte(0, part::KeyRangeLower), 0);
+    QCOMPARE(r.partByte(0, part::KeyRangeUpper), 59);
+    QCOMPARE(r.partByte(1, part::KeyRangeLower), 60);
+    QCOMPARE(r.get<QLabel>(w, QStringLiteral("l2l"))->text(), QStringLiteral("-C4-"));
   }
 
   void faultsOfPagingAndPcmPatches() {

@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QSpinBox>
 #include <QTimer>
 #include <QToolButton>
@@ -66,6 +67,14 @@ class ChorusReverbWindowTest : public QObject {
     QCOMPARE(damp->Text(), QStringLiteral(" BYPASS "));
     const auto damps = rig.dataSentTo(address::temporaryCommon(common::ReverbHfDamp));
     QVERIFY(damps.size() > 2 && damps.back() == Bytes{17});
+    // A value typed as it is shown, its unit left out.
+    damp->setFocus();
+    QTest::keyClicks(damp, QStringLiteral("1"));
+    auto* typed = w->findChild<QLineEdit*>(QStringLiteral("TypedValue"));
+    QTest::keyClicks(typed, QStringLiteral("250"));
+    QTest::keyClick(typed, Qt::Key_Return);
+    QCOMPARE(rig.dataSentTo(address::temporaryCommon(common::ReverbHfDamp)).back(), Bytes{8});
+    QCOMPARE(damp->Text(), QStringLiteral(" 1250 Hz"));
     EffectsRig::drag(rig.find<ValueFader>(w, "SlRTime"), 30);
     QCOMPARE(rig.dataSentTo(address::temporaryCommon(common::ReverbTime)).size(), std::size_t{1});
     rig.find<QPushButton>(w, "BEFX")->click();  // the two effect windows open each other

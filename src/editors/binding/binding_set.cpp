@@ -1,6 +1,8 @@
 #include "editors/binding/binding_set.h"
 
 #include <QAbstractButton>
+#include <QComboBox>
+#include <QLabel>
 #include <QString>
 #include <QWidget>
 #include <QtGlobal>
@@ -63,6 +65,11 @@ Binding* BindingSet::bind(QWidget* control, const Parameter& parameter, PartRef 
   {
     Filling filling(*this);
     b->adapter_->setTexts(parameter.texts, parameter.shownMin);
+    // A pan field shows the number; "L64" and "R63" are typed as well.
+    if (parameter.bias == shown::PanCentre && parameter.shownMin < 0)
+      b->adapter_->setTextOf([](int v) {
+        return v < 0 ? QStringLiteral("L%1").arg(-v) : v > 0 ? QStringLiteral("R%1").arg(v) : QStringLiteral("0");
+      });
     b->adapter_->setRange(parameter.shownMin, parameter.shownMax);
   }
   bindings_.push_back(std::move(binding));
@@ -99,6 +106,18 @@ void BindingSet::showWithoutSending(Binding* b, int shown) {
   b->adapter_->show(shown);
 }
 
+namespace {
+// On Linux Qt gives a screen reader a list's current item as its name and the
+// list's label as what names it; so the label of a list speaks the list's name.
+void nameControl(QWidget* control, const QString& name) {
+  if (control->accessibleName() == name) return;
+  control->setAccessibleName(name);
+  if (!qobject_cast<QComboBox*>(control)) return;
+  for (QLabel* label : control->window()->findChildren<QLabel*>())
+    if (label->buddy() == control) label->setAccessibleName(name);
+}
+}  // namespace
+
 void BindingSet::refreshOne(Binding& b) {
   const int p = b.part();
   const bool controller = b.parameter_.block == ParamBlock::Controller;
@@ -108,9 +127,8 @@ void BindingSet::refreshOne(Binding& b) {
                                        ? b.options_.shownFromStored(stored)
                                        : std::optional<int>(b.parameter_.clampShown(b.parameter_.toShown(stored)));
   if (!b.options_.accessibleName.isEmpty())
-    b.control()->setAccessibleName(b.options_.accessibleName.contains(QLatin1String("%1"))
-                                       ? b.options_.accessibleName.arg(p + 1)
-                                       : b.options_.accessibleName);
+    nameControl(b.control(), b.options_.accessibleName.contains(QLatin1String("%1")) ? b.options_.accessibleName.arg(p + 1)
+                                                                                    : b.options_.accessibleName);
   if (shown) b.adapter_->show(*shown);
 }
 

@@ -26,6 +26,14 @@ class FaderAdapter : public ControlAdapter {
   QWidget* widget() const override { return f_; }
   void show(int value) override { f_->setPosition(value); }
   int value() const override { return f_->Position(); }
+  void setTexts(std::span<const std::string_view> texts, int minimum) override {
+    if (texts.empty()) return;
+    f_->setValueTextOf([texts, minimum](int v) {
+      const auto i = static_cast<std::size_t>(v - minimum);
+      return i < texts.size() ? QString::fromUtf8(texts[i].data(), static_cast<qsizetype>(texts[i].size())) : QString();
+    });
+  }
+  void setTextOf(ValueTextOf textOf) override { f_->setValueTextOf(std::move(textOf)); }
   void setRange(int minimum, int maximum) override {
     // MaxValue first: the cap keeps its place and is pulled inside the range.
     f_->setMaxValue(maximum);
@@ -45,6 +53,7 @@ class RollSpinAdapter : public ControlAdapter {
   QWidget* widget() const override { return s_; }
   void show(int value) override { s_->setValue(value); }
   int value() const override { return s_->Value(); }
+  void setTextOf(ValueTextOf textOf) override { s_->setValueTextOf(std::move(textOf)); }
   void setRange(int minimum, int maximum) override {
     s_->setMaxValue(maximum);
     s_->setMinValue(minimum);

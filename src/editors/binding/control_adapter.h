@@ -8,6 +8,8 @@
 #include <span>
 #include <string_view>
 
+#include "controls/typed_entry.h"
+
 class QWidget;
 
 namespace quillon {
@@ -22,6 +24,8 @@ class ControlAdapter {
   virtual void setRange(int minimum, int maximum) = 0;
   // Item texts of list controls; other kinds ignore them.
   virtual void setTexts(std::span<const std::string_view> /*texts*/, int /*minimum*/) {}
+  // The text of any value, for a value typed by its text; kinds without typing ignore it.
+  virtual void setTextOf(ValueTextOf /*textOf*/) {}
 
   std::function<void(int)> settled;   // a value the user settled on
   std::function<void(int)> changing;  // one step of a drag

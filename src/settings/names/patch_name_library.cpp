@@ -54,10 +54,7 @@ void PatchNameLibrary::LoadPatchNames(const std::filesystem::path& folder, const
 void PatchNameLibrary::loadInternalLists(const IniDocument& user, const IniDocument& preset) {
   banks_.fill(NameList{});
   rhythms_.fill(NameList{});
-  banks_[UserGroupId] = user.sectionOrEmpty(names_section::UserBank);
-  rhythms_[UserGroupId] = user.sectionOrEmpty(names_section::UserRhythm);
-  banks_[CardGroupId] = user.sectionOrEmpty(names_section::CardBank);
-  rhythms_[CardGroupId] = user.sectionOrEmpty(names_section::CardRhythm);
+  useUserLists(user);
   for (int bank = 0; bank < PresetBankCount; ++bank) {
     const std::string name = presetSection(bank);
     banks_[FirstPresetGroupId + bank] = preset.sectionOrEmpty(name);
@@ -128,6 +125,21 @@ std::string PatchNameLibrary::PatchName(int groupType, int groupId, int number) 
 
 std::string PatchNameLibrary::RhythmName(int groupType, int groupId, int number) const {
   return nameFor(groupType, groupId, number, true);
+}
+
+void PatchNameLibrary::useUserLists(const IniDocument& user) {
+  banks_[UserGroupId] = user.sectionOrEmpty(names_section::UserBank);
+  rhythms_[UserGroupId] = user.sectionOrEmpty(names_section::UserRhythm);
+  banks_[CardGroupId] = user.sectionOrEmpty(names_section::CardBank);
+  rhythms_[CardGroupId] = user.sectionOrEmpty(names_section::CardRhythm);
+}
+
+std::string PatchNameLibrary::ReloadUserNames() {
+  std::string problem;
+  const IniDocument user = readIniFile(folder_ / names_file::User, &problem);
+  if (!problem.empty()) return problem;
+  useUserLists(user);
+  return {};
 }
 
 std::string PatchNameLibrary::WriteUserNames(bool card) const {

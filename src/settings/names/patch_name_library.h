@@ -1,7 +1,8 @@
 #pragma once
 // The patch and rhythm-set names of the preset banks, User and Card memory and
 // the chosen expansion boards, read from "Preset.ini", "User.ini" and
-// "Expansion.ini" in the data folder once at start.
+// "Expansion.ini" in the data folder once at start; the User and Card lists
+// again when names fetched from the module were written.
 
 #include <array>
 #include <cstddef>
@@ -98,6 +99,9 @@ class PatchNameLibrary {
   // keeping the other sections. The lists in memory change at the next load.
   // Returns an error text, empty on success.
   std::string WriteUserNames(bool card) const;
+  // Reads the User and Card lists of "User.ini" again, so that names just
+  // written are shown and found at once. Returns an error text, empty on success.
+  std::string ReloadUserNames();
 
   const NameList& bankList(int groupId) const;
   const NameList& rhythmList(int groupId) const;
@@ -114,6 +118,7 @@ class PatchNameLibrary {
 
  private:
   void loadInternalLists(const IniDocument& user, const IniDocument& preset);
+  void useUserLists(const IniDocument& user);
   void loadSlots(const IniDocument& expansion, const ExpansionChoices& choices);
   const ExpansionSlot* slotHoldingBoard(int groupId) const;
   std::string nameFor(int groupType, int groupId, int number, bool rhythm) const;

@@ -2,12 +2,15 @@
 
 #include "settings/names/text.h"
 
+#include <algorithm>
+
 namespace quillon {
 
 namespace {
 
 constexpr unsigned char Utf8ContinuationMask = 0xC0;
 constexpr unsigned char Utf8Continuation = 0x80;
+constexpr std::size_t NumberDigits = 3;  // patch numbers 001 .. 256
 
 // Collects hits until the limit; one more match past it only marks the result as cut short.
 class HitCollector {
@@ -27,13 +30,12 @@ class HitCollector {
 
  private:
   void check(const std::string& name, int groupType, int groupId, int number) {
-    std::string lower = asciiLower(name);
-    if (lower.find(needle_) == std::string::npos) return;
+    if (asciiLower(name).find(needle_) == std::string::npos) return;
     if (result_.hits.size() == MaxFindHits) {
       result_.moreThanLimit = true;
       return;
     }
-    result_.hits.push_back({groupType, groupId, number, std::move(lower)});
+    result_.hits.push_back({groupType, groupId, number, name});
   }
 
   std::string_view needle_;
@@ -79,6 +81,22 @@ PatchSearchResult findPatches(const PatchNameLibrary& names, int internalBanks, 
   scanBoards(names, hits, 0, [](const ExpansionSlot& s) -> const NameList& { return s.patches; });
   scanBoards(names, hits, BoardHalfSize, [](const ExpansionSlot& s) -> const NameList& { return s.upperPatches; });
   return result;
+}
+
+std::string hitPlace(const PatchNameLibrary& names, const PatchHit& hit) {
+  std::string bank;
+  if (hit.groupType == group_type::Internal) {
+    if (hit.groupId == UserGroupId) bank = "User";
+    else if (hit.groupId == CardGroupId) bank = "Card";
+    else bank = std::string(names_section::PresetPrefix) + static_cast<char>('A' + hit.groupId - FirstPresetGroupId);
+  } else {
+    for (int k = 1; k <= names.ExpMax() && bank.empty(); ++k)
+      if (names.slot(k).boardId == hit.groupId) bank = names.slot(k).boardName;
+    if (bank.empty()) bank = "Board " + std::to_string(hit.groupId);
+  }
+  std::string number = std::to_string(hit.number + 1);
+  number.insert(0, NumberDigits - std::min(number.size(), NumberDigits), '0');
+  return bank + " " + number;
 }
 
 std::string hitCode(const PatchHit& hit) {

@@ -26,7 +26,7 @@ struct PatchHit {
   int groupType = group_type::Internal;
   int groupId = 0;
   int number = 0;    // 0..255
-  std::string name;  // in lower case, as the hit list shows it
+  std::string name;  // as the list writes it
   bool operator==(const PatchHit&) const = default;
 };
 
@@ -41,6 +41,10 @@ struct PatchSearchResult {
 // patches 0..127 and then 128..255, each walk ending at the first slot whose
 // list is empty. Rhythm sets are not searched.
 PatchSearchResult findPatches(const PatchNameLibrary& names, int internalBanks, std::string_view text);
+
+// Where a hit lives, as the finder's list shows it before the name: the bank
+// ("User", "Preset A", a board's name) and the patch number from 1 ("Preset A 012").
+std::string hitPlace(const PatchNameLibrary& names, const PatchHit& hit);
 
 // "type_ID_number", as the finder shows the code of a hit (0_3_12).
 std::string hitCode(const PatchHit& hit);

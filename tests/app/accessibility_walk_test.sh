@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Every window as a screen reader walks it (scripts/accessibility_walk.py), on a
+# private session bus under Xvfb. Skips (77) and says why when a tool is missing.
+set -uo pipefail
+quillon=${1:?path to quillon}
+root=$(cd "$(dirname "$0")/../.." && pwd)
+for tool in dbus-run-session xvfb-run /usr/libexec/at-spi-bus-launcher /usr/bin/python3; do
+  command -v "$tool" >/dev/null 2>&1 || { echo "SKIP: $tool is not installed"; exit 77; }
+done
+/usr/bin/python3 -c "import pyatspi" 2>/dev/null || { echo "SKIP: python3-pyatspi is not installed"; exit 77; }
+windows=MainWindow,NoteOutForm,TMidiMixer,TEFXForm,TChoRevForm,TSwitchForm,TCommSwitchForm,TPatchSelectForm,perfeditform
+home=$(mktemp -d)
+trap 'rm -rf "$home"' EXIT
+export HOME=$home XDG_CONFIG_HOME=$home/.config XDG_DATA_HOME=$home/.local/share QUILLON=$quillon WINDOWS=$windows ROOT=$root
+cd "$root/data"
+exec dbus-run-session -- bash -c '
+  /usr/libexec/at-spi-bus-launcher --launch-immediately &
+  bus=$!
+  QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1600x1000x24" \
+    "$QUILLON" --show-window "$WINDOWS" >"$HOME/quillon.log" 2>&1 &
+  app=$!
+  sleep 10  # start-up, Get Temp from the virtual module, the windows shown
+  /usr/bin/python3 "$ROOT/scripts/accessibility_walk.py"
+  status=$?
+  kill $app $bus 2>/dev/null
+  exit $status
+'
