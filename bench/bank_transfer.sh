@@ -45,6 +45,14 @@ figure() {  # figure LABEL FLOOR TARGET COMMAND...: RUNS runs of COMMAND, report
   report "$label" "$floor" "$target" "${results[@]}"
 }
 
+# Each round trip through JACK waits for up to two of its cycles (our output is
+# queued for the next cycle, and so is the simulator's answer): the share of
+# the fast figure that no cable has and no sender can save.
+period_ms=$(awk -v f="$(jack_bufsize 2>/dev/null || echo 0)" -v r="$(jack_samplerate 2>/dev/null || echo 48000)" \
+  'BEGIN { printf "%.2f", 1000 * f / r }')
+echo "JACK period $period_ms ms: up to $(awk -v p="$period_ms" -v n=$((performances * (parts + 1))) \
+  'BEGIN { printf "%d", 2 * p * n }') ms of JACK cycles over the $((performances * (parts + 1))) round trips of a fetch"
+
 for delay in 20 50; do
   figure "Get User All fast, delay $delay" "$cable_floor" 1.15 \
     "$syx" get-bank "${ports[@]}" --delay "$delay" --fast --bank user "$work/b.syx"

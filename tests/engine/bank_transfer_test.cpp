@@ -179,6 +179,20 @@ TEST_P(BankTransferTest, LostAnswersAreNamedAndMarkedIncomplete) {
   EXPECT_NE(host.infos[0].find(performanceNumbers(incomplete)), std::string::npos);
 }
 
+// A module that misses an answer at full speed is asked at the paced rhythm
+// for the rest of the fetch, and the user is told once.
+TEST_P(BankTransferTest, AMissedAnswerInFastModePacesTheRestAndSaysSoOnce) {
+  settings.fastTransfers = true;
+  host.dropEvery = 100;
+  ASSERT_TRUE(bank.getBank(BankArea::User, view));
+  EXPECT_EQ(std::count(host.debug.begin(), host.debug.end(), std::string(sender_text::FastFallback)), 1);
+  // The requests after the 100th each wait their paced time; before it none waited.
+  const int pacedRequests = BankPerformanceCount * TempBlockCount - 100;
+  EXPECT_GE(static_cast<int>(host.waits.size()), pacedRequests);
+  EXPECT_LE(static_cast<int>(host.waits.size()), 2 * pacedRequests + 2);
+  EXPECT_EQ(bank.incompletePerformances().size(), 5u);
+}
+
 TEST_P(BankTransferTest, StoringIntoCardSlot32UsesItsAddressesAndTheModuleHoldsIt) {
   ASSERT_TRUE(bank.getBank(BankArea::User, view));
   store.TempPerformance = store.PerformanceList[4];
