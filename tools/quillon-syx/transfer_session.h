@@ -41,7 +41,7 @@ class ConsoleHost : public BasicHost {
     std::string shown = text;
     std::replace(shown.begin(), shown.end(), '\r', '\n');
     std::cerr << shown << '\n';
-    if (text == transfer_text::NotResponding) ++timeoutsShown_;
+    if (text.find(transfer_text::NotResponding) != std::string::npos) ++timeoutsShown_;
   }
   void appendLogLine(LogMemo, const std::string&) override {}
   void clearLog(LogMemo) override {}
