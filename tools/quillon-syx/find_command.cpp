@@ -1,5 +1,6 @@
 #include "find_command.h"
 
+#include <QElapsedTimer>
 #include <QTimer>
 
 #include <atomic>
@@ -57,7 +58,10 @@ int findCommand(const TransferOptions& o) {
     if (interrupted.load()) finder.cancel();
   });
   poll.start(InterruptPollMs);
+  QElapsedTimer clock;
+  clock.start();
   finder.run(settings.sysDly, only);
+  const qint64 ms = clock.elapsed();
   poll.stop();
   std::signal(SIGINT, previous);
   const ModuleSearch& search = *finder.search();
@@ -65,6 +69,8 @@ int findCommand(const TransferOptions& o) {
   for (const ModuleFound& f : search.found())
     std::cout << "Use: --out \"" << search.outputName(f.output) << "\" --in \"" << search.inputName(f.input)
               << "\" --unit-id " << f.unitId << '\n';
+  std::cout << "Searched " << search.outputsAsked().size() << " output(s) at " << module_search::UnitIdCount
+            << " unit IDs in " << ms << " ms (delay " << settings.sysDly << " ms)\n";
   return search.found().empty() ? ExitNoResponse : ExitOk;
 }
 
