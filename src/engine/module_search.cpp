@@ -42,7 +42,7 @@ ModuleSearch::ModuleSearch(std::vector<std::string> outputs, std::vector<std::st
                            std::optional<int> onlyOutput)
     : outputs_(std::move(outputs)), inputs_(std::move(inputs)) {
   for (int out = 0; out < static_cast<int>(outputs_.size()); ++out) {
-    if (onlyOutput && *onlyOutput != out) continue;
+    if ((onlyOutput && *onlyOutput != out) || isProgramPort(outputs_[static_cast<std::size_t>(out)])) continue;
     for (int id = roland::MinUnitId; id <= roland::MaxUnitId; ++id) probes_.push_back({out, id});
   }
 }
@@ -52,6 +52,15 @@ std::vector<int> ModuleSearch::outputsAsked() const {
   for (const SearchProbe& p : probes_)
     if (outs.empty() || outs.back() != p.output) outs.push_back(p.output);
   return outs;
+}
+
+bool ModuleSearch::isProgramPort(const std::string& name) {
+  constexpr std::string_view Client = "Quillon";
+  const std::string_view client = std::string_view(name).substr(0, name.find(':'));
+  if (client.size() == name.size() || !client.starts_with(Client)) return false;
+  const std::string_view number = client.substr(Client.size());
+  return number.empty() || (number.size() > 1 && number[0] == '-' &&
+                            std::all_of(number.begin() + 1, number.end(), [](char c) { return c >= '0' && c <= '9'; }));
 }
 
 Bytes ModuleSearch::requestFor(int unitId) {

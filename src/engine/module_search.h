@@ -54,6 +54,9 @@ class ModuleSearch {
   const std::vector<SearchProbe>& probes() const { return probes_; }
   std::vector<int> outputsAsked() const;
   static Bytes requestFor(int unitId);
+  // A port of this program or of another Quillon (client "Quillon" or, as JACK
+  // numbers a second one, "Quillon-01"): never the module, so never asked.
+  static bool isProgramPort(const std::string& name);
 
   // A message left on `output`; `unitId` 0 for the identity request.
   void sent(int output, std::span<const Byte> message, int unitId = 0);

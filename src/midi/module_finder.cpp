@@ -78,9 +78,13 @@ void ModuleFinder::openInputs() {
   inputs_.clear();
   const auto names = backend_.inputNames();
   for (std::size_t i = 0; i < names.size(); ++i) {
+    if (ModuleSearch::isProgramPort(names[i])) {
+      inputs_.push_back(nullptr);
+      continue;
+    }
     auto port = std::make_unique<TMidiInput>(backend_);
     try {
-      port->SetDeviceID(static_cast<std::uint16_t>(i));
+      port->SetProductName(names[i]);
       port->SetSysexBufferSize(FinderSysexBufferSize);
       port->SetSysexBufferCount(FinderSysexBufferCount);
       port->Open();
@@ -113,7 +117,8 @@ void ModuleFinder::drain(int input) {
 std::unique_ptr<TMidiOutput> ModuleFinder::openOutput(int output) {
   auto port = std::make_unique<TMidiOutput>(backend_);
   try {
-    port->SetDeviceID(static_cast<std::uint16_t>(output));
+    // By name: the ports this search opened are in the lists now, and numbers have moved.
+    port->SetProductName(search_->outputName(output));
     port->SetSilenceOnClose(false);
     port->Open();
   } catch (const std::exception& e) {

@@ -30,6 +30,9 @@ ModuleSearch searchWithModuleAndLoop() {
 TEST(ModuleSearch, AnAnswerNamesItsPortsAndUnitIdAndAnEchoIsNoModule) {
   const ModuleSearch search = searchWithModuleAndLoop();
   EXPECT_EQ(search.probes().size(), 3u * module_search::UnitIdCount);
+  // Another Quillon's ports are never asked.
+  EXPECT_EQ(ModuleSearch({"Quillon-02:in", "Quillon:out", "Quillon virtual module", "Quillons:in"}, {}).probes().size(),
+            2u * module_search::UnitIdCount);
   ASSERT_EQ(search.found(), (std::vector<ModuleFound>{{1, 1, 23}}));
   EXPECT_EQ(search.question(search.found()[0]), "Module found: out \"out B\", in \"in B\", unit ID 23 \u2014 use these?");
   const std::string report = search.report();
