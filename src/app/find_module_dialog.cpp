@@ -65,11 +65,12 @@ std::optional<ChosenModule> FindModuleDialog::findAndOffer(int sysDly, std::opti
   }
   const ModuleSearch& search = *finder_.search();
   const std::string seen = joined(search.observations());
-  for (const ModuleFound& f : search.found()) {
+  // Cancelled: what it saw is said, nothing is offered.
+  for (const ModuleFound& f : search.cancelled() ? std::vector<ModuleFound>{} : search.found()) {
     if (!ctx_.host.ask(search.question(f) + (seen.empty() ? "" : "\r" + seen))) continue;
     return ChosenModule{{f.output, search.outputName(f.output)}, {f.input, search.inputName(f.input)}, f.unitId};
   }
-  if (search.found().empty()) {
+  if (search.found().empty() || search.cancelled()) {
     std::string text = search.report();
     std::replace(text.begin(), text.end(), '\n', '\r');
     ctx_.host.showInfo(text);

@@ -38,7 +38,8 @@ class FindModuleDialog : public QDialog {
   FindModuleDialog(AppContext& context, midi::MidiBackend& backend, QWidget* parent = nullptr);
 
   // Searches (every output, or only `onlyOutput`), then offers each find;
-  // the one taken, or nothing when none was found, taken, or the user cancelled.
+  // the one taken, or nothing when none was found or taken. Cancelled, it
+  // offers nothing and says what it saw.
   std::optional<ChosenModule> findAndOffer(int sysDly, std::optional<int> onlyOutput = std::nullopt);
   ModuleFinder& finder() { return finder_; }
 

@@ -143,14 +143,13 @@ std::vector<std::string> ModuleSearch::observations() const {
 }
 
 std::string ModuleSearch::report() const {
-  std::string text;
+  std::string text = cancelled_ ? "Find Module was cancelled.\n" : "";
   for (const ModuleFound& f : found_) text += "Module found: " + foundText(f) + "\n";
-  if (found_.empty()) {
-    text += cancelled_ ? "Find Module was cancelled; no module answered so far.\n"
+  if (found_.empty())
+    text += cancelled_ ? "No module answered so far.\n"
                        : "No module answered at unit IDs " + std::to_string(roland::MinUnitId) + ".." +
                              std::to_string(roland::MaxUnitId) + " on " + std::to_string(outputsAsked().size()) +
                              " output(s).\n";
-  }
   for (const std::string& line : observations()) text += line + "\n";
   return text;
 }

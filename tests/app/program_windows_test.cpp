@@ -238,16 +238,18 @@ class ProgramWindowsTest : public QObject {
     // Find Module is offered once; the module it finds is offered, and taken only on Yes.
     QTRY_COMPARE_WITH_TIMEOUT(p.ctx().engineSettings.unitId, roland::DefaultUnitId, 20000);
     QCOMPARE(p.t.questions.front(), std::string(find_text::Offer));
-    QVERIFY(p.t.questions.at(1).ends_with("unit ID 17 \u2014 use these?"));
+    QVERIFY(p.t.questions.at(1).starts_with(
+        "Module found: out \"Quillon virtual module\", in \"Quillon virtual module\", unit ID 17 \u2014 use these?"));
     QCOMPARE(p.ctx().settings.Midi_OutName, QStringLiteral("Quillon virtual module"));
     QVERIFY(p.windows->monitorWindow->link().isOpen());
     p.t.infos.clear();
     p.main().getTemp();
     QVERIFY(p.t.infos.empty() && p.ctx().store.FromTemp);
+    const std::size_t asked = p.t.questions.size();
     p.ctx().engineSettings.unitId = roland::DefaultUnitId + 1;
     p.main().getTemp();
     QTest::qWait(100);
-    QCOMPARE(p.t.questions.size(), std::size_t{2});  // offered after the first silence only
+    QCOMPARE(p.t.questions.size(), asked);  // offered after the first silence only
   }
 
   void monitorSwitchAndGaugeFollowTheProgram() {
