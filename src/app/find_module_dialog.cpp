@@ -30,9 +30,11 @@ FindModuleDialog::FindModuleDialog(AppContext& context, midi::MidiBackend& backe
   setWindowTitle(QStringLiteral("Find Module"));
   setWindowModality(Qt::ApplicationModal);
   auto* top = new QVBoxLayout(this);
+  top->setSizeConstraint(QLayout::SetFixedSize);  // grows with a long port name
   LFindPort = named(new QLabel(QStringLiteral("Asking the outputs...")), "LFindPort");
   LFindPort->setAccessibleName(QStringLiteral("Output asked now"));
   LFindPort->setMinimumWidth(fontMetrics().averageCharWidth() * MinWidthChars);
+  LFindPort->setWordWrap(true);
   PbFind = named(new QProgressBar, "PbFind");
   PbFind->setAccessibleName(QStringLiteral("Find Module progress"));
   BFindCancel = named(new QPushButton(QStringLiteral("Cancel")), "BFindCancel");
