@@ -222,8 +222,8 @@ std::string notRespondingText(const NoResponseFacts& f) {
          "MIDI in " + named(f.input) + "; is the module switched on?\r" +
          "3. GM mode: in GM mode the module ignores requests; choose Performance or Patch mode, and set " +
          "the SYSTEM setting [Rx.Excl] to ON.\r" +
-         "4. The module type: Quillon is set to " + std::string(type) + ".\r\r" +
-         "Find Module (Settings Midi Exp Dly) asks every port at every unit ID.\r";
+         "4. The module type: Quillon is set to " + std::string(type) + "; it must be the module's model.\r\r" +
+         "Find Module (in Settings Midi Exp Dly, or quillon-syx find) asks every port at every unit ID.\r";
 }
 
 NoResponseFacts noResponseFacts(Sender& sender) {

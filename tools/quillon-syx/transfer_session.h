@@ -65,6 +65,8 @@ class ConsoleHost : public BasicHost {
   }
   void endWaitEarly() override { endWaitsEarly(); }
   void portsLost(std::string why) { lost_ = std::move(why); }
+  std::string moduleOutputName() const override { return link_ ? link_->outputName() : std::string(); }
+  std::string moduleInputName() const override { return link_ ? link_->inputName() : std::string(); }
   void sendLong(std::span<const Byte> message) override { link_->sendLong(message); }
   void sendShort(Byte status, Byte data1, Byte data2) override { link_->sendShort(status, data1, data2); }
 
