@@ -97,7 +97,7 @@ ModuleSearch::Heard ModuleSearch::answer(int input, std::span<const Byte> messag
   const int unitId = message.size() > roland::PosDevice ? message[roland::PosDevice] + 1 : 0;
   const auto asked = lastOutputFor_.find(unitId);
   if (parseDT1(message, dt1) != DT1Check::Ok || dt1.address != module_search::ProbeAddress ||
-      asked == lastOutputFor_.end()) {
+      dt1.data.size() != module_search::ProbeSize || asked == lastOutputFor_.end()) {
     ++seen(input).otherSysex;
     return Heard::OtherSysex;
   }

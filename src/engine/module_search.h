@@ -19,9 +19,11 @@
 namespace quillon {
 
 namespace module_search {
-// The system area's three effect switches: small, and held by every model.
-inline constexpr SysexAddress ProbeAddress = address::systemSwitches();
-inline constexpr std::uint32_t ProbeSize = address::SystemSwitchCount;
+// The panel mode, the system area's first byte: held by every model, and
+// asked for alone by nothing else (the effect windows read the switches), so an
+// answer that another requester brought is not taken for one to the search.
+inline constexpr SysexAddress ProbeAddress{address::AreaSystem, 0, 0, address::SystemPanelMode};
+inline constexpr std::uint32_t ProbeSize = 1;
 // The universal Identity Request to every device; not documented for this
 // family, so a reply is shown but never relied on.
 inline constexpr std::array<Byte, 6> IdentityRequest{midi_byte::SysexStart, 0x7E, 0x7F, 0x06, 0x01,

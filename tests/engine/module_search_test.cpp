@@ -49,8 +49,9 @@ TEST(ModuleSearch, OnlyRequestsItMadeAreAnsweredAndNoiseIsCounted) {
   Bytes corrupt = answer;
   corrupt[corrupt.size() - 2] ^= 1;
   EXPECT_EQ(search.hear(0, corrupt), ModuleSearch::Heard::OtherSysex);
-  const Bytes other = buildDT1(deviceByte(30), address::temporaryCommon(), Bytes{1, 2, 3});
-  EXPECT_EQ(search.hear(0, other), ModuleSearch::Heard::OtherSysex);
+  for (const Bytes& other : {buildDT1(deviceByte(30), address::temporaryCommon(), Bytes{1}),
+                            buildDT1(deviceByte(30), module_search::ProbeAddress, Bytes{1, 2})})
+    EXPECT_EQ(search.hear(0, other), ModuleSearch::Heard::OtherSysex);
   // A sequencer's clock and notes, and a request from somewhere else: no find either.
   for (int i = 0; i < 1000; ++i) EXPECT_EQ(search.hear(0, Bytes{0xF8}), ModuleSearch::Heard::ChannelMessage);
   EXPECT_EQ(search.hear(0, ModuleSearch::requestFor(17)), ModuleSearch::Heard::Echo);
@@ -61,7 +62,7 @@ TEST(ModuleSearch, OnlyRequestsItMadeAreAnsweredAndNoiseIsCounted) {
   EXPECT_EQ(search.hear(0, Bytes{0xF0, 0x7E, 0x10, 0x06, 0x02, 0x41, 0x6A, 0xF7}), ModuleSearch::Heard::IdentityReply);
   EXPECT_EQ(search.hear(0, answer), ModuleSearch::Heard::Answer);
   const std::string report = search.report();
-  for (const char* seen : {"1000 note, controller or clock", "3 other SysEx", "identity reply F0 7E 10 06 02"})
+  for (const char* seen : {"1000 note, controller or clock", "4 other SysEx", "identity reply F0 7E 10 06 02"})
     EXPECT_NE(report.find(seen), std::string::npos) << seen << "\n" << report;
 }
 

@@ -18,7 +18,7 @@ namespace quillon::cli {
 const char* const FindCommandUsage =
     "  find [--out NAME] [--delay MS]\n"
     "                   Find the module: ask each output (or only NAME) at every unit ID\n"
-    "                   17..32 for a few bytes of its system area, MS apart, and listen on\n"
+    "                   17..32 for the first byte of its system area, MS apart, and listen on\n"
     "                   every input. Names the output, input and unit ID of each module\n"
     "                   that answers, and what else came (echoes, other traffic). Sends\n"
     "                   nothing but requests; Ctrl+C ends it. Exit 2: nothing answered.\n";
