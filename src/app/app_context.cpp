@@ -11,6 +11,7 @@ AppContext::AppContext(SettingsLocation location, QString dataPath) : settings(s
 void AppContext::applySettings() {
   engineSettings.unitId = settings.JVID;
   engineSettings.sizes = settings.blockSizes();
+  engineSettings.type = isValidModuleType(settings.JVtype) ? settings.moduleType() : FirstRunModuleType;
   engineSettings.noteOn = settings.NoteOn;
   engineSettings.sysDly = settings.SysDly;
   engineSettings.fastTransfers = settings.FastTransfers;

@@ -25,6 +25,12 @@ void AppHost::showInfo(const std::string& text) {
   QMessageBox::information(infoParent_, QStringLiteral("Quillon"), infoText(shown), QMessageBox::Ok);
 }
 
+bool AppHost::ask(const std::string& text) {
+  if (onAsk) return onAsk(text);
+  return QMessageBox::question(infoParent_, QStringLiteral("Quillon"), infoText(text), QMessageBox::Yes | QMessageBox::No,
+                               QMessageBox::Yes) == QMessageBox::Yes;
+}
+
 void AppHost::showHeldInfo() {
   if (!held_.empty()) showInfo(std::exchange(held_, {}));
 }

@@ -65,8 +65,19 @@ class AppHost : public BasicHost {
   std::function<void()> onStopResponseTimer;
   std::function<void(std::span<const Byte>)> onSendLong;
   std::function<void(Byte, Byte, Byte)> onSendShort;
+  // The module's ports by name, for the no-response message.
+  std::function<std::string()> onModuleOutputName;
+  std::function<std::string()> onModuleInputName;
+  std::function<void()> onModuleSilent;
+  // Replaces the Yes/No question box (tests answer it instead).
+  std::function<bool(const std::string&)> onAsk;
 
   void showInfo(const std::string& text) override;
+  // A question with Yes and No; true for Yes.
+  bool ask(const std::string& text);
+  std::string moduleOutputName() const override { return onModuleOutputName ? onModuleOutputName() : std::string(); }
+  std::string moduleInputName() const override { return onModuleInputName ? onModuleInputName() : std::string(); }
+  void moduleSilent() override { call(onModuleSilent); }
   // `text` goes at the head of the next information box, so that what caused
   // a message and the message are one box; showHeldInfo shows it alone when
   // no box came.

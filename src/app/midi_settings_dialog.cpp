@@ -1,4 +1,5 @@
 #include "app/midi_settings_dialog.h"
+#include "app/find_module_dialog.h"
 #include "app/window_placement.h"
 
 #include <QCheckBox>
@@ -137,6 +138,13 @@ void MidiSettingsDialog::buildControls() {
   grid->addWidget(LNumInDev, 2, 0);
   grid->addWidget(Lnumoutdev, 2, 1);
   grid->addWidget(ChSepKB, 2, 2);
+  BFindModule = new QPushButton(QStringLiteral("Find Module"));
+  BFindModule->setObjectName(QStringLiteral("BFindModule"));
+  BFindModule->setToolTip(QStringLiteral("Ask every output at every unit ID for the module; what answers is offered"));
+  ChFindOneOut = new QCheckBox(QStringLiteral("Only the selected output"));
+  ChFindOneOut->setObjectName(QStringLiteral("ChFindOneOut"));
+  grid->addWidget(BFindModule, 3, 0);
+  grid->addWidget(ChFindOneOut, 3, 1);
 
   auto* moduleBox = new QGroupBox(QStringLiteral("Module"));
   auto* moduleGrid = new QGridLayout(moduleBox);
@@ -215,6 +223,7 @@ void MidiSettingsDialog::buildControls() {
   connect(BOk1, &QPushButton::clicked, this, &MidiSettingsDialog::applyAndClose);
   connect(BCan1, &QPushButton::clicked, this, &MidiSettingsDialog::reject);
   connect(BSaveIni, &QPushButton::clicked, this, &MidiSettingsDialog::saveSettings);
+  connect(BFindModule, &QPushButton::clicked, this, &MidiSettingsDialog::findModule);
   connect(EdJVID, &QLineEdit::textEdited, this, [this](const QString& text) {
     if (const auto id = number(text)) ctx_.settings.JVID = *id;
   });
@@ -367,6 +376,24 @@ void MidiSettingsDialog::storeControls(DeviceSettings& target) const {
   target.SepKB = ChSepKB->isChecked();
   target.FastTransfers = ChFastTransfers->isChecked();
   target.VerifyStore = ChVerifyStore->isChecked();
+}
+
+void MidiSettingsDialog::findModule() {
+  checkSysDelay();
+  // The dialog keeps the ports closed, so the search has every port to itself.
+  std::optional<int> only;
+  if (ChFindOneOut->isChecked() && LiJVout->currentRow() >= 0) only = LiJVout->currentRow();
+  FindModuleDialog search(ctx_, backend_, this);
+  const auto chosen = search.findAndOffer(ctx_.settings.SysDly, only);
+  if (!chosen) return;
+  inputs_ = backend_.inputNames();
+  outputs_ = backend_.outputNames();
+  fillList(LiJVin, inputs_);
+  fillList(LiJVout, outputs_);
+  selectRow(LiJVout, findDevice(outputs_, QString::fromStdString(chosen->out.name), chosen->out.number));
+  selectRow(LiJVin, findDevice(inputs_, QString::fromStdString(chosen->in.name), chosen->in.number));
+  EdJVID->setText(QString::number(chosen->unitId));
+  ctx_.settings.JVID = chosen->unitId;
 }
 
 void MidiSettingsDialog::saveSettings() {

@@ -91,6 +91,11 @@ class MidiSettingsDialog : public QDialog {
   QPushButton* BOk1 = nullptr;
   QPushButton* BCan1 = nullptr;
   QPushButton* BSaveIni = nullptr;
+  QPushButton* BFindModule = nullptr;  // asks every port and unit ID for the module
+  QCheckBox* ChFindOneOut = nullptr;   // Find Module asks only the selected output
+
+  // "Find Module": a find the user takes goes into the controls; "Ok" applies it.
+  void findModule();
 
  protected:
   void showEvent(QShowEvent* event) override;

@@ -1,4 +1,5 @@
 #include "app/windows.h"
+#include "app/find_module_dialog.h"
 
 #include <QAction>
 #include <QTimer>
@@ -124,6 +125,32 @@ void ProgramWindows::openSettingsDialog() {
   dialog.exec();
 }
 
+void ProgramWindows::offerFindModule() {
+  if (!context_.host.ask(find_text::Offer)) return;
+  ModuleLink& link = monitorWindow->link();
+  const bool wasOpen = link.isOpen();
+  const PortChoice out{0, link.outputName()}, in{0, link.inputName()};
+  std::optional<PortChoice> keyboard;
+  if (link.keyboard()) keyboard = PortChoice{0, link.keyboard()->ProductName()};
+  link.close();
+  FindModuleDialog search(context_, midi::systemMidiBackend(), mainWindow.get());
+  const auto chosen = search.findAndOffer(context_.engineSettings.sysDly);
+  if (!chosen) {
+    if (wasOpen) reopenPorts(out, in, keyboard);
+    return;
+  }
+  DeviceSettings& s = context_.settings;
+  s.JVID = chosen->unitId;
+  s.Midi_Out = chosen->out.number;
+  s.Midi_OutName = QString::fromStdString(chosen->out.name);
+  s.Midi_In1 = chosen->in.number;
+  s.Midi_In1Name = QString::fromStdString(chosen->in.name);
+  if (const QString error = s.WriteSettings(); !error.isEmpty()) context_.host.showInfo(error.toStdString());
+  context_.applySettings();
+  const std::string error = reopenPorts(chosen->out, chosen->in, keyboard);
+  if (!error.empty()) context_.host.showInfo("The MIDI ports did not open: " + error);
+}
+
 void ProgramWindows::connectEditingWindows() {
   // The effect windows open each other; the main window and the performance editor open both.
   QObject::connect(mainWindow.get(), &MainWindow::efxRequested, efxWindow.get(), &EfxWindow::showAndRaise);
@@ -207,6 +234,13 @@ void ProgramWindows::connectHost(AppContext& context) {
   };
   host.onStartResponseTimer = [this] { mainWindow->startResponseTimer(); };
   host.onStopResponseTimer = [this] { mainWindow->timerMidiIn()->stop(); };
+  host.onModuleOutputName = [this] { return monitorWindow->link().outputName(); };
+  host.onModuleInputName = [this] { return monitorWindow->link().inputName(); };
+  // Queued: the transfer that found the module silent ends first.
+  host.onModuleSilent = [this] {
+    if (std::exchange(findOffered_, true)) return;
+    QMetaObject::invokeMethod(mainWindow.get(), [this] { offerFindModule(); }, Qt::QueuedConnection);
+  };
 }
 
 void ProgramWindows::placeAtStart() {

@@ -76,6 +76,9 @@ class ProgramWindows {
   // A new install: the ports are open on the virtual module already; the
   // monitor says to make the settings, then the dialog comes.
   void runFirstTimeSettings();
+  // The module stayed silent the first time: Find Module is offered. The
+  // ports open now come back unless the user takes a module found.
+  void offerFindModule();
 
  private:
   void connectHost(AppContext& context);
@@ -96,6 +99,7 @@ class ProgramWindows {
   bool tempHoldsShownPerformance();
 
   AppContext& context_;
+  bool findOffered_ = false;
 };
 
 }  // namespace quillon

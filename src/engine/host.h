@@ -67,6 +67,12 @@ class EngineHost {
     if (!done()) waitMs(ms);
   }
 
+  // The module's ports as the user knows them, empty when none is open.
+  virtual std::string moduleOutputName() const { return {}; }
+  virtual std::string moduleInputName() const { return {}; }
+  // The module stayed silent and the user was told; the program may offer to look for it.
+  virtual void moduleSilent() {}
+
   // Hands bytes to the module output port; port errors are thrown from here.
   virtual void sendLong(std::span<const Byte> message) = 0;
   virtual void sendShort(Byte status, Byte data1, Byte data2) = 0;

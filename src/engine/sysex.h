@@ -98,6 +98,7 @@ inline constexpr int MemoryPerformanceCount = 32;  // User or Card performances
 inline constexpr int MemoryPatchCount = 128;       // User or Card patches
 
 // System area offsets.
+inline constexpr Byte SystemPanelMode = 0x00;  // 0 Performance, 1 Patch, 2 GM
 inline constexpr Byte SystemEfxSwitch = 0x08;
 inline constexpr Byte SystemChorusSwitch = 0x09;
 inline constexpr Byte SystemReverbSwitch = 0x0A;

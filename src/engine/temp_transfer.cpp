@@ -57,10 +57,10 @@ void runningTransferTimedOut(Sender& sender, TransferView& view) {
   TransferSession* session = sender.sessions().current();
   if (session && !session->stopped() && isFetch(session->kind())) {
     session->noAnswer();
-    reportNoResponse(sender.store(), sender.host(), view);
+    reportNoResponse(sender, view);
     sender.host().endWaitEarly();  // nothing more is awaited
   } else if (!session && sender.sessions().takeUnansweredEnd()) {
-    reportNoResponse(sender.store(), sender.host(), view);
+    reportNoResponse(sender, view);
   }
 }
 
@@ -212,11 +212,32 @@ int TempTransfer::sendBlocks(TransferSession& session, TransferView& view) {
   return TempBlockCount;
 }
 
-void reportNoResponse(PerformanceStore& store, EngineHost& host, TransferView& view) {
-  store.NoResponse = true;
+std::string notRespondingText(const NoResponseFacts& f) {
+  const auto named = [](const std::string& port) { return port.empty() ? std::string("(none open)") : "\"" + port + "\""; };
+  const std::string_view type = ModuleTypeNames[static_cast<std::size_t>(f.type)];
+  return std::string("\r") + transfer_text::NotResponding + "\r\rCheck, the likeliest first:\r" +
+         "1. The unit ID: Quillon uses " + std::to_string(f.unitId) +
+         "; the module's Unit ID (SYSTEM setting) must be the same.\r" +
+         "2. The cables and ports: MIDI out " + named(f.output) + " to the module's MIDI IN, the module's MIDI OUT to " +
+         "MIDI in " + named(f.input) + "; is the module switched on?\r" +
+         "3. GM mode: in GM mode the module ignores requests; choose Performance or Patch mode, and set " +
+         "the SYSTEM setting [Rx.Excl] to ON.\r" +
+         "4. The module type: Quillon is set to " + std::string(type) + "; it must be the module's model.\r\r" +
+         "Find Module (in Settings Midi Exp Dly, or quillon-syx find) asks every port at every unit ID.\r";
+}
+
+NoResponseFacts noResponseFacts(Sender& sender) {
+  const EngineHost& host = sender.host();
+  return {sender.settings().unitId, sender.settings().type, host.moduleOutputName(), host.moduleInputName()};
+}
+
+void reportNoResponse(Sender& sender, TransferView& view) {
+  sender.store().NoResponse = true;
   view.beep();
+  EngineHost& host = sender.host();
   host.stopResponseTimer();
-  host.showInfo(transfer_text::NotResponding);
+  host.showInfo(notRespondingText(noResponseFacts(sender)));
+  host.moduleSilent();
 }
 
 SysexAddress performanceBlockAddress(Byte area, int number, int block) {

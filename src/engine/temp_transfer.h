@@ -14,9 +14,7 @@ namespace transfer_text {
 inline constexpr const char* GetTempMidiClosed = "BGJ1 Midi Closed\rSelect Midi Devices";
 inline constexpr const char* SendTempMidiClosed = "BSeJV Midi Closed\rSelect Midi Devices";
 inline constexpr const char* NothingToSend = "There is no performance to Send.";
-inline constexpr const char* NotResponding =
-    "\rYour unit is not responding.\r\rIs the powerswitch ON? \r\rBe sure, in JV-XP, the SYSTEM setting [Rx.Ecx] is "
-    "set to ON   \rYou might also check cables and midi settings,\rPlease try again when everything is correct.\r";
+inline constexpr const char* NotResponding = "Your unit is not responding.";
 inline constexpr const char* TempSourceLabel = "Temp Performance";
 inline constexpr const char* TempFileName = "TempPerfom.syx";
 }  // namespace transfer_text
@@ -50,8 +48,19 @@ class TransferView {
   virtual void performanceDone(int /*number*/) {}
 };
 
+// What the no-response message names: the unit ID and type in use, and the ports.
+struct NoResponseFacts {
+  int unitId = roland::DefaultUnitId;
+  ModuleType type = ModuleType::JV1080;
+  std::string output;
+  std::string input;
+};
+// The no-response message: what to check, the likeliest first, with the
+// values in use, and Find Module to search for the module.
+std::string notRespondingText(const NoResponseFacts& facts);
+NoResponseFacts noResponseFacts(Sender& sender);
 // The response timeout of every transfer: NoResponse, a beep and the one box.
-void reportNoResponse(PerformanceStore& store, EngineHost& host, TransferView& view);
+void reportNoResponse(Sender& sender, TransferView& view);
 // True, and the user told so, when another transfer runs and this one could not start.
 inline bool refusedAsBusy(const SessionScope& scope, EngineHost& host) {
   if (scope.started()) return false;

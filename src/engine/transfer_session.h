@@ -29,6 +29,7 @@ enum class TransferKind {
   ReadBack,
   EffectFetch,
   Listen,  // takes whatever the module sends (a dump started on its panel); see listenWith
+  FindModule,  // asks every port for the module; its own ports hear the answers, the store takes none
 };
 
 enum class TransferResult { Complete, Incomplete, Cancelled, NoAnswer };

@@ -94,7 +94,7 @@ void TMidiOutput::Open() {
 
 void TMidiOutput::Close() {
   if (!connection_) return;
-  if (!failed_) silenceAllChannels();
+  if (!failed_ && silenceOnClose_) silenceAllChannels();
   connection_.reset();
 }
 

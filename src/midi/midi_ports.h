@@ -52,6 +52,8 @@ class TMidiOutput : public QObject {
   // still sounding is never left behind by a closed port.
   void Close();
   bool IsOpen() const { return connection_ != nullptr; }
+  // Off: closing sends nothing (a port that may only carry requests).
+  void SetSilenceOnClose(bool on) { silenceOnClose_ = on; }
 
   void SendShortMessage(Byte status, Byte data1, Byte data2);
   void SendLongMessage(const Byte* buffer, std::uint16_t length);
@@ -75,6 +77,7 @@ class TMidiOutput : public QObject {
   std::unique_ptr<midi::OutputConnection> connection_;
   // A send failed: closing does not try to silence a device that takes nothing.
   bool failed_ = false;
+  bool silenceOnClose_ = true;
 };
 
 class TMidiInput : public QObject {

@@ -19,6 +19,8 @@ namespace quillon::testing {
 struct TestContext {
   QTemporaryDir dir;
   std::vector<std::string> infos;
+  std::vector<std::string> questions;  // Yes/No boxes, answered by `answer` (No by default)
+  std::function<bool(const std::string&)> answer;
   std::unique_ptr<AppContext> context;
 
   TestContext() {
@@ -28,6 +30,10 @@ struct TestContext {
     context = std::make_unique<AppContext>(SettingsLocation::iniFile(dir.filePath(QStringLiteral("Quillon.conf"))),
                                            dir.path() + QDir::separator());
     context->host.onShowInfo = [this](const std::string& text) { infos.push_back(text); };
+    context->host.onAsk = [this](const std::string& text) {
+      questions.push_back(text);
+      return answer && answer(text);
+    };
   }
   QString path(const QString& name) const { return dir.filePath(name); }
 };

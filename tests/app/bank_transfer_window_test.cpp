@@ -315,7 +315,7 @@ class BankTransferWindowTest : public QObject {
     p.ctx().engineSettings.unitId = roland::DefaultUnitId + 1;
     trigger(p, QStringLiteral("Get Usernames"));
     QCOMPARE(fileBytes(QString::fromStdString(userIni.string())), before);
-    QCOMPARE(p.t.infos, (std::vector<std::string>{transfer_text::NotResponding,
+    QCOMPARE(p.t.infos, (std::vector<std::string>{notRespondingText(noResponseFacts(p.ctx().sender)),
                                                   "Only 0 of 128 patch names arrived; the name list is left as it was."}));
   }
 

@@ -18,6 +18,7 @@
 
 #include <sys/stat.h>
 
+#include "app/find_module_dialog.h"
 #include "app/midi_settings_dialog.h"
 #include "app/recent_files.h"
 #include "controls/led_gauge.h"
@@ -219,14 +220,36 @@ class ProgramWindowsTest : public QObject {
     p.main().evaluateSelection();
     const QString before = p.patchCell(0);
     const QString firstCell = p.main().performanceGrid()->item(0, 0)->text();
+    p.t.answer = [](const std::string& question) {
+      return question == find_text::Offer || question.starts_with("Module found: out \"Quillon virtual module\"");
+    };
     p.main().getTemp();
-    QCOMPARE(p.t.infos, std::vector<std::string>{transfer_text::NotResponding});
+    QCOMPARE(p.t.infos, std::vector<std::string>{notRespondingText(noResponseFacts(p.ctx().sender))});
+    // The box names the unit ID in use and the ports, and suggests Find Module.
+    for (const char* named : {"Quillon uses 18", "MIDI out \"Quillon virtual module\"", "Find Module"})
+      QVERIFY2(p.t.infos[0].find(named) != std::string::npos, named);
     QVERIFY2(!p.main().timerMidiIn()->isActive(), "a second box would follow");
     // Nothing came: the file's list, its choice and its patches stay, and are still worked out.
     QVERIFY(p.ctx().store.FromUser && !p.ctx().store.FromTemp);
     QCOMPARE(p.main().performanceGrid()->item(0, 0)->text(), firstCell);
     p.main().evaluateSelection();
     QCOMPARE(p.patchCell(0), before);
+
+    // Find Module is offered once; the module it finds is offered, and taken only on Yes.
+    QTRY_COMPARE_WITH_TIMEOUT(p.ctx().engineSettings.unitId, roland::DefaultUnitId, 20000);
+    QCOMPARE(p.t.questions.front(), std::string(find_text::Offer));
+    QVERIFY(p.t.questions.at(1).starts_with(
+        "Module found: out \"Quillon virtual module\", in \"Quillon virtual module\", unit ID 17 \u2014 use these?"));
+    QCOMPARE(p.ctx().settings.Midi_OutName, QStringLiteral("Quillon virtual module"));
+    QVERIFY(p.windows->monitorWindow->link().isOpen());
+    p.t.infos.clear();
+    p.main().getTemp();
+    QVERIFY(p.t.infos.empty() && p.ctx().store.FromTemp);
+    const std::size_t asked = p.t.questions.size();
+    p.ctx().engineSettings.unitId = roland::DefaultUnitId + 1;
+    p.main().getTemp();
+    QTest::qWait(100);
+    QCOMPARE(p.t.questions.size(), asked);  // offered after the first silence only
   }
 
   void monitorSwitchAndGaugeFollowTheProgram() {

@@ -155,7 +155,7 @@ class TempTransferTest : public QObject {
     Rig rig(silent);
     rig.ctx().engineSettings.sysDly = 120;  // 19 waits outlast the 1.5 s timeout
     rig.form.getTemp();
-    const std::vector<std::string> expected{transfer_text::NotResponding};
+    const std::vector<std::string> expected{notRespondingText(noResponseFacts(rig.ctx().sender))};
     QCOMPARE(rig.t.infos, expected);
     QVERIFY(rig.requestsSent() < 18);
     QCOMPARE(rig.ctx().tempTransfer.receivedBlocks(), 0);

@@ -98,7 +98,7 @@ class ChorusReverbWindowTest : public QObject {
     rig.windows.mainWindow->responseTimedOut();  // what the response timer runs when it ends
     activateAgain(w);
     QCOMPARE(rig.requests().size(), std::size_t{1});
-    QCOMPARE(rig.t.infos, std::vector<std::string>{transfer_text::NotResponding});
+    QCOMPARE(rig.t.infos, std::vector<std::string>{notRespondingText(noResponseFacts(rig.t.context->sender))});
     QVERIFY(!rig.windows.mainWindow->timerMidiIn()->isActive());
     // With the ports closed nothing is asked and nothing is said.
     w->hide();

@@ -253,7 +253,7 @@ TEST_P(BankTransferTest, ASilentModuleIsReportedOnceAndClosedPortsStopAtOnce) {
   std::vector<std::string> entries;
   EXPECT_FALSE(bank.getPatchNames(BankArea::User, view, entries));
   EXPECT_EQ(bank.namesArrived(), 0);
-  EXPECT_EQ(std::count(host.infos.begin(), host.infos.end(), transfer_text::NotResponding), 1);
+  EXPECT_EQ(std::count(host.infos.begin(), host.infos.end(), notRespondingText(noResponseFacts(sender))), 1);
   const std::size_t requests = host.wire.size();
   EXPECT_LT(requests, 128u);
   // The next fetch asks again, and bringing nothing it leaves the list as it was.
@@ -264,7 +264,7 @@ TEST_P(BankTransferTest, ASilentModuleIsReportedOnceAndClosedPortsStopAtOnce) {
   EXPECT_GT(host.wire.size(), requests);
   EXPECT_EQ(store.PerformanceCount, 3);
   EXPECT_EQ(store.PerformanceList[2].parts[5][part::Level], 77);
-  EXPECT_EQ(host.infos, std::vector<std::string>{transfer_text::NotResponding});
+  EXPECT_EQ(host.infos, std::vector<std::string>{notRespondingText(noResponseFacts(sender))});
   host.infos.clear();
   host.wire.clear();
   store.MidiClosed = true;

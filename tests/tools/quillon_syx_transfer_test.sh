@@ -272,6 +272,13 @@ else
       [ ! -e "$work/echo.syx" ] || failed "echoed requests were saved as a performance"
     fi
   fi
+  # find: the module at unit ID 20 answers on its own pair; the silent one and the loop are no module.
+  if jrun 0 -- "$syx" find --out "$base-b-in" --delay 20; then
+    has "Module found: out \"$base-b-in:in\", in \"$base-b-out:out\", unit ID 20"
+    has "Use: --out \"$base-b-in:in\" --in \"$base-b-out:out\" --unit-id 20"
+  fi
+  for sim in c g; do jrun 2 -- "$syx" find --out "$base-$sim-in" --delay 20 && has "No module answered"; done
+  has "came back unchanged from out \"$base-g-in:in\""
   # Answers with a spoilt checksum are ignored; a JV 1080 asked for JV 2080 blocks answers them short.
   if start_sim "$base-h" --corrupt-every 3; then
     if jrun 3 -- "$syx" get-temp --in "$base-h-out" --out "$base-h-in" --delay 20 "$work/corrupt.syx"; then

@@ -14,6 +14,7 @@
 #include "engine/syx_writer.h"
 #ifdef QUILLON_SYX_TRANSFERS
 #include "bank_commands.h"
+#include "find_command.h"
 #include "receive_command.h"
 #include "transfer_commands.h"
 #endif
@@ -49,7 +50,7 @@ const char* const ExitCodes =
 #ifdef QUILLON_SYX_TRANSFERS
     ", a bad option or port, ports lost during a transfer (the MIDI server shut\n"
     "down, or the output took no data); 2 the module did not respond\n"
-    "(nothing arrived), 3 some blocks, performances or names arrived and others did not\n"
+    "(nothing arrived; for find: no module answered), 3 some blocks, performances or names arrived and others did not\n"
     "(they are named; no file is written), 4 --verify read back something that differs\n"
     "from what was sent (named), 5 --verify could not read some blocks back even when\n"
     "asking twice, and nothing it read differs (the blocks are named)"
@@ -60,6 +61,7 @@ void printUsage(std::ostream& out) {
   out << Usage << quillon::cli::ConvertUsage;
 #ifdef QUILLON_SYX_TRANSFERS
   out << quillon::cli::TransferCommandsUsage << quillon::cli::BankCommandsUsage << quillon::cli::ReceiveCommandUsage
+      << quillon::cli::FindCommandUsage
       << HelpLine << quillon::cli::TransferOptionsUsage;
 #else
   out << HelpLine;

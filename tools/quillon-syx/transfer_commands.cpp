@@ -2,6 +2,7 @@
 
 #include "bank_commands.h"
 #include "cli_common.h"
+#include "find_command.h"
 #include "receive_command.h"
 #include "transfer_session.h"
 
@@ -209,7 +210,7 @@ std::optional<std::size_t> findPort(const std::vector<std::string>& names, const
 
 bool isTransferCommand(const std::string& command) {
   return command == "ports" || command == "get-temp" || command == "send-temp" || command == ReceiveCommand ||
-         isBankCommand(command);
+         command == FindCommand || isBankCommand(command);
 }
 
 int runTransferCommand(int argc, char** argv, const std::vector<std::string>& args) {
@@ -220,6 +221,7 @@ int runTransferCommand(int argc, char** argv, const std::vector<std::string>& ar
   if (const auto error = parseTransferOptions(args, options); !error.empty()) return fail(error);
   if (isBankCommand(command)) return runBankCommand(command, options);
   if (command == ReceiveCommand) return receiveCommand(options);
+  if (command == FindCommand) return findCommand(options);
   return command == "get-temp" ? getTempCommand(options) : sendTempCommand(options);
 }
 

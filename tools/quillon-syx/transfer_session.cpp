@@ -3,6 +3,7 @@
 #include "cli_common.h"
 #include "midi/midi_backend.h"
 #include "settings/device_settings.h"
+#include "find_command.h"
 #include "transfer_commands.h"
 
 namespace quillon::cli {
@@ -87,6 +88,7 @@ std::string parseTransferOptions(const std::vector<std::string>& args, TransferO
       return "unknown option " + a;
     }
   }
+  if (args[0] == FindCommand) return {};
   if (args[0] == ReceiveCommand) return o.in.empty() ? "--in names the port the module sends to" : "";
   if (o.in.empty() || o.out.empty()) return "--in and --out name the module's ports";
   return {};
@@ -101,6 +103,7 @@ EngineSettings engineSettings(const TransferOptions& o) {
   EngineSettings s;
   s.unitId = o.unitId.value_or(stored.JVID);
   s.sizes = o.type ? blockSizesFor(*o.type) : stored.blockSizes();
+  s.type = o.type.value_or(isValidModuleType(stored.JVtype) ? stored.moduleType() : FirstRunModuleType);
   s.sysDly = o.delay.value_or(stored.SysDly);
   s.fastTransfers = o.fast.value_or(stored.FastTransfers);
   s.noteOn = false;  // no preview notes from a batch transfer

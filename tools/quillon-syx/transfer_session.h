@@ -41,7 +41,7 @@ class ConsoleHost : public BasicHost {
     std::string shown = text;
     std::replace(shown.begin(), shown.end(), '\r', '\n');
     std::cerr << shown << '\n';
-    if (text == transfer_text::NotResponding) ++timeoutsShown_;
+    if (text.find(transfer_text::NotResponding) != std::string::npos) ++timeoutsShown_;
   }
   void appendLogLine(LogMemo, const std::string&) override {}
   void clearLog(LogMemo) override {}
@@ -66,6 +66,8 @@ class ConsoleHost : public BasicHost {
   }
   void endWaitEarly() override { endWaitsEarly(); }
   void portsLost(std::string why) { lost_ = std::move(why); }
+  std::string moduleOutputName() const override { return link_ ? link_->outputName() : std::string(); }
+  std::string moduleInputName() const override { return link_ ? link_->inputName() : std::string(); }
   void sendLong(std::span<const Byte> message) override { link_->sendLong(message); }
   void sendShort(Byte status, Byte data1, Byte data2) override { link_->sendShort(status, data1, data2); }
 
