@@ -1,13 +1,11 @@
 #include "find_command.h"
 
 #include <QElapsedTimer>
-#include <QTimer>
 
-#include <atomic>
-#include <csignal>
 #include <iostream>
 
 #include "cli_common.h"
+#include "interrupt_watch.h"
 #include "midi/midi_backend.h"
 #include "midi/module_finder.h"
 #include "transfer_commands.h"
@@ -22,14 +20,6 @@ const char* const FindCommandUsage =
     "                   every input. Names the output, input and unit ID of each module\n"
     "                   that answers, and what else came (echoes, other traffic). Sends\n"
     "                   nothing but requests; Ctrl+C ends it. Exit 2: nothing answered.\n";
-
-namespace {
-
-constexpr int InterruptPollMs = 50;
-std::atomic<bool> interrupted{false};
-void interrupt(int) { interrupted.store(true); }
-
-}  // namespace
 
 int findCommand(const TransferOptions& o) {
   if (!o.positional.empty()) return fail("find takes no FILE");
@@ -51,19 +41,13 @@ int findCommand(const TransferOptions& o) {
     asked = port;
     std::cerr << "Asking out \"" << port.toStdString() << "\" at unit IDs 17..32" << std::endl;
   });
-  interrupted.store(false);
-  const auto previous = std::signal(SIGINT, interrupt);
-  QTimer poll;
-  QObject::connect(&poll, &QTimer::timeout, [&finder] {
-    if (interrupted.load()) finder.cancel();
-  });
-  poll.start(InterruptPollMs);
   QElapsedTimer clock;
   clock.start();
-  finder.run(settings.sysDly, only);
+  {
+    const InterruptWatch interrupt([&finder] { finder.cancel(); });
+    finder.run(settings.sysDly, only);
+  }
   const qint64 ms = clock.elapsed();
-  poll.stop();
-  std::signal(SIGINT, previous);
   const ModuleSearch& search = *finder.search();
   std::cout << search.report();
   for (const ModuleFound& f : search.found())

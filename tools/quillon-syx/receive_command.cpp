@@ -1,12 +1,10 @@
 #include "receive_command.h"
 
 #include <QEventLoop>
-#include <QTimer>
 
-#include <atomic>
-#include <csignal>
 
 #include "cli_common.h"
+#include "interrupt_watch.h"
 #include "engine/syx_reader.h"
 #include "engine/syx_writer.h"
 #include "midi/dump_receiver.h"
@@ -26,33 +24,12 @@ const char* const ReceiveCommandUsage =
 
 namespace {
 
-constexpr int InterruptPollMs = 100;
-std::atomic<bool> interrupted{false};
-
-void interrupt(int) { interrupted.store(true); }
-
-// Ctrl+C ends the receive as Done does, from the moment the command starts.
-class InterruptEndsReceive {
- public:
-  InterruptEndsReceive() : previous_(std::signal(SIGINT, interrupt)) { interrupted.store(false); }
-  ~InterruptEndsReceive() { std::signal(SIGINT, previous_); }
-  InterruptEndsReceive(const InterruptEndsReceive&) = delete;
-  InterruptEndsReceive& operator=(const InterruptEndsReceive&) = delete;
-
- private:
-  using Handler = void (*)(int);
-  Handler previous_;
-};
-
 // Runs the event loop until the receive ends.
 void waitForEnd(DumpReceiver& receiver) {
   QEventLoop loop;
   QObject::connect(&receiver, &DumpReceiver::ended, &loop, &QEventLoop::quit);
-  QTimer poll;
-  QObject::connect(&poll, &QTimer::timeout, [&receiver] {
-    if (interrupted.load()) receiver.finish();
-  });
-  poll.start(InterruptPollMs);
+  // Ctrl+C ends the receive as Done does.
+  const InterruptWatch interrupt([&receiver] { receiver.finish(); });
   if (receiver.receiving()) loop.exec();
 }
 
@@ -82,7 +59,6 @@ int receiveCommand(const TransferOptions& o) {
   if (o.positional.size() != 1) return fail("receive takes one FILE");
   const std::string& path = o.positional[0];
   if (!isDumpFileName(path)) return fail("\"" + path + "\" names no file kind to write: end it in .syx, .mid or .midi");
-  const InterruptEndsReceive interruptible;
   const EngineSettings settings = engineSettings(o);
   Session session(settings);
   if (const auto error = session.openInput(o); !error.empty()) return fail(error);
