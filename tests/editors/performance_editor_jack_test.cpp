@@ -52,6 +52,8 @@ class PerformanceEditorJackTest : public QObject {
     windows.mainWindow->findChild<QPushButton*>(QStringLiteral("Beditp"))->click();
     PerformanceEditor& editor = *windows.performanceEditor;
     QVERIFY(editor.isVisible());
+    // A server that misses cycles drops their MIDI; a difference then says nothing about the editor.
+    const testing::XrunWatch xruns;
     editor.findChild<QPushButton*>(QStringLiteral("Sp5_8"))->click();
     QTest::keyClick(editor.findChild<ValueFader*>(QStringLiteral("SlVol3")), Qt::Key_PageDown);
     QTest::keyClick(editor.findChild<RollSpinBox*>(QStringLiteral("SpPan2")), Qt::Key_End);
@@ -65,6 +67,8 @@ class PerformanceEditorJackTest : public QObject {
     editor.findChild<QPushButton*>(QStringLiteral("Button2"))->click();
     QVERIFY2(t.infos.empty(), t.infos.empty() ? "" : t.infos.front().c_str());
     QVERIFY(ctx.store.ListInfo[0].complete);
+    if (ctx.store.TempPerformance != edited && xruns.count() > 0)
+      QSKIP("the module holds other bytes, but JACK missed cycles meanwhile (the machine is overloaded)");
     QCOMPARE(ctx.store.TempPerformance, edited);
     jvsim.stop();
     QVERIFY(jvsim.endedCleanly());
