@@ -21,6 +21,8 @@ namespace quillon::library {
 
 inline constexpr const char* LibraryFileName = "library.sqlite";
 inline constexpr int SchemaVersion = 1;
+// Hits a window or a listing shows at once.
+inline constexpr int SearchPageSize = 500;
 
 // One place a performance was seen: a file and its index there, or a fetch
 // ("Temp", "User 12").
