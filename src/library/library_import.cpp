@@ -152,12 +152,12 @@ ImportReport importPaths(LibraryStore& store, const std::vector<std::string>& pa
   return importer.report();
 }
 
-AddResult addFetched(LibraryStore& store, PerformanceKind kind, std::span<const PerformanceRecord> records,
+AddResult addFetched(LibraryStore& store, PerformanceKind kind, std::span<const Fetched> fetched,
                      const ImportOptions& options) {
   std::vector<Incoming> batch;
-  for (std::size_t i = 0; i < records.size(); ++i) {
-    const int number = static_cast<int>(i);
-    batch.push_back({records[i], {Sighting::Kind::Fetch, {}, number, placeText(kind, number), options.moduleType, {}, {}}});
+  for (const auto& f : fetched) {
+    batch.push_back(
+        {f.record, {Sighting::Kind::Fetch, {}, f.number, placeText(kind, f.number), options.moduleType, {}, {}}});
   }
   return store.add(batch, blockSizesFor(options.moduleType), options.namer);
 }

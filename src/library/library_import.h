@@ -49,9 +49,12 @@ ImportReport importPaths(LibraryStore& store, const std::vector<std::string>& pa
 // "Temp", "User 12", "Card 3": where the module (or a file) kept a performance; `number` counts from 0.
 std::string placeText(PerformanceKind kind, int number);
 
-// The performances a fetch brought: the Temporary Performance (kind Temp) or
-// the `count` first entries of a User or Card bank.
-AddResult addFetched(LibraryStore& store, PerformanceKind kind, std::span<const PerformanceRecord> records,
+// A performance a fetch brought whole, and the slot it came from (0 for Temp).
+struct Fetched {
+  int number = 0;
+  PerformanceRecord record;
+};
+AddResult addFetched(LibraryStore& store, PerformanceKind kind, std::span<const Fetched> fetched,
                      const ImportOptions& options);
 
 }  // namespace quillon::library

@@ -38,7 +38,8 @@ TEST_F(Store, KeepsEachPerformanceOnceWithEveryPlaceItWasSeen) {
   EXPECT_EQ(store.stats().sightings, DemoPerformanceCount) << "the same file twice adds no place";
   import(store, {b});
   const PerformanceRecord fetched = demoPerformance(2);
-  EXPECT_EQ(addFetched(store, PerformanceKind::User, std::span(&fetched, 1), options).added, 0);
+  const Fetched fromSlot{0, fetched};
+  EXPECT_EQ(addFetched(store, PerformanceKind::User, std::span(&fromSlot, 1), options).added, 0);
 
   const auto s = store.stats();
   EXPECT_EQ(s.performances, DemoPerformanceCount);

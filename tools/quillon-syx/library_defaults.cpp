@@ -31,7 +31,8 @@ LibraryDefaults libraryDefaults() {
   DeviceSettings stored;
   const QString problem = stored.ReadSettings();
   if (!problem.isEmpty()) std::cerr << "quillon-syx: " << problem.simplified().toStdString() << "\n";
-  if (!stored.FirstRun) {
+  // A store that is no regular file would block the settings library's open.
+  if (!stored.FirstRun && stored.location().problem().isEmpty()) {
     d.moduleType = stored.moduleType();
     d.boards = stored.expansionChoices();
     const QString path = stored.location().open()->value(settings_value::Path).toString();
