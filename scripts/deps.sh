@@ -5,6 +5,8 @@ QUILLON_PACKAGES=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
   librtmidi-dev jackd2 libjack-jackd2-dev
+  # the performance library (FTS5 is built into Debian's SQLite)
+  libsqlite3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xauth fonts-dejavu-core

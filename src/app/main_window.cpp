@@ -70,13 +70,16 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent)
       lnamesel_(new QLabel),
       timer1_(new QTimer(this)),
       timerMidiIn_(new QTimer(this)),
-      recentFiles_(context.settings.location()) {
+      recentFiles_(context.settings.location()), library_(context) {
   setObjectName(QStringLiteral("MainWindow"));
   setWindowTitle(QStringLiteral("Perform Editor"));
   resize(FormWidth, FormHeight);
   chooseOpenFile = [this] {
     return QFileDialog::getOpenFileName(this, QStringLiteral("Open Syx"), fileDialogFolder(),
                                         QString::fromLatin1(SysexFilter));
+  };
+  chooseImportFolder = [this] {
+    return QFileDialog::getExistingDirectory(this, QStringLiteral("Import Folder"), fileDialogFolder());
   };
   chooseSaveFile = [this](const QString& proposed) {
     // A bare name ("TempPerfom.syx") is offered in the folder last used.
@@ -259,6 +262,7 @@ void MainWindow::buildMenus() {
   recentMenu_ = file->addMenu(QStringLiteral("Open Recent"));
   recentMenu_->setObjectName(QStringLiteral("MOpenRecent"));
   rebuildRecentMenu();
+  item(file, QStringLiteral("Import Folder..."), &MainWindow::importFolder)->setObjectName(QStringLiteral("MImportFolder"));
   item(file, QStringLiteral("Receive Dump..."), &MainWindow::receiveDumpRequested)
       ->setObjectName(QStringLiteral("MReceiveDump"));
   item(file, QStringLiteral("Save Syx"), &MainWindow::saveFile, QKeySequence(QKeySequence::Save));

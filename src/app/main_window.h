@@ -10,6 +10,7 @@
 
 #include "engine/bank_transfer.h"
 #include "engine/store.h"
+#include "app/library_feed.h"
 #include "app/recent_files.h"
 #include "engine/syx_reader.h"
 
@@ -59,6 +60,7 @@ class MainWindow : public QMainWindow {
   // File dialogs, replaceable so that tests choose paths without a dialog.
   std::function<QString()> chooseOpenFile;
   std::function<QString(const QString& proposed)> chooseSaveFile;
+  std::function<QString()> chooseImportFolder;
   // A yes/no question before the module's memory is overwritten; replaceable for tests.
   std::function<bool(const QString& question)> confirm;
   // Save / Discard / Cancel before a fetch replaces unsaved performances; replaceable for tests.
@@ -70,6 +72,9 @@ class MainWindow : public QMainWindow {
   // command line all come here.
   void openPath(const QString& path);
   void saveFile();
+  // File > Import Folder...: every dump in a folder tree into the performance library.
+  void importFolder();
+  LibraryFeed& libraryFeed() { return library_; }
   bool writeTempSyx();
   bool writeListSyx();
   void editPerformance();
@@ -214,6 +219,7 @@ class MainWindow : public QMainWindow {
   std::array<QAction*, 2> sendBankActions_{};  // Send User All, Send Card All
   QString droppedPath_;
   RecentFiles recentFiles_;
+  LibraryFeed library_;
   QMenu* recentMenu_ = nullptr;
   int performanceColumnWidth_ = 0;
   bool pcmReported_ = false;  // the "PCM" box was shown for this file or fetch

@@ -31,6 +31,12 @@ void MainWindow::getBank(BankArea area) {
   rebuildNamesFromRecords();
   fillPerformanceGrid();
   showNewList();
+  std::vector<library::Fetched> whole;
+  for (int i = 0; i < ctx_.store.PerformanceCount; ++i) {
+    const auto at = static_cast<std::size_t>(i);
+    if (ctx_.store.ListInfo[at].complete) whole.push_back({i, ctx_.store.PerformanceList[at]});
+  }
+  library_.fetched(static_cast<PerformanceKind>(performanceAreaOf(area)), whole);
 }
 
 bool MainWindow::replaceListWith(const std::function<void(PerformanceStore&)>& fill) {

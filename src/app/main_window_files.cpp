@@ -74,6 +74,7 @@ void MainWindow::openPath(const QString& path) {
     rebuildRecentMenu();
   }
   showRead(path, result);
+  if (replaced) library_.fileSeen(path.toStdString());
   if (replaced) showNewList();
   timer1_->start();
 }
@@ -163,7 +164,13 @@ bool MainWindow::writeSyx(const std::vector<Byte>& bytes) {
   setStatus(QStringLiteral(" File : ") + toQ(name) + QStringLiteral(" written."));
   setWindowTitle(QStringLiteral("Perform edit [") + toQ(name) + QStringLiteral("]"));
   ctx_.store.UnsavedChanges = false;
+  library_.fileSeen(name);
   return true;
+}
+
+void MainWindow::importFolder() {
+  const QString folder = chooseImportFolder ? chooseImportFolder() : QString();
+  if (!folder.isEmpty()) library_.importFolder(this, folder);
 }
 
 bool MainWindow::writeTempSyx() { return writeSyx(tempSyxBytes(ctx_.store, ctx_.engineSettings.sizes)); }

@@ -50,6 +50,9 @@ void MainWindow::getTemp() {
   showTemporaryName();
   fillPerformanceGrid();
   evaluatePatchNames();
+  // Only a whole performance is worth remembering.
+  if (ctx_.tempTransfer.receivedBlocks() == TempBlockCount)
+    library_.fetched(PerformanceKind::Temp, {{0, ctx_.store.TempPerformance}});
 }
 
 bool MainWindow::transferRunning() const { return ctx_.sender.sessions().running(); }

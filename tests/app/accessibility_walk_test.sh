@@ -12,7 +12,10 @@ windows=MainWindow,NoteOutForm,TMidiMixer,TEFXForm,TChoRevForm,TSwitchForm,TComm
 home=$(mktemp -d)
 trap 'rm -rf "$home"' EXIT
 export HOME=$home XDG_CONFIG_HOME=$home/.config XDG_DATA_HOME=$home/.local/share QUILLON=$quillon WINDOWS=$windows ROOT=$root
-cd "$root/data"
+# The shipped name lists in a data folder of the walk's own: the program writes
+# its performance library into its data folder, never into the source tree.
+mkdir -p "$home/data" && cp "$root"/data/*.ini "$home/data/"
+cd "$home/data"
 exec dbus-run-session -- bash -c '
   /usr/libexec/at-spi-bus-launcher --launch-immediately &
   bus=$!

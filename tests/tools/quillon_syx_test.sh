@@ -122,6 +122,29 @@ head -c 300 "$work/demo.mid" >"$work/cut.mid"
 expect 1 "cut.mid\" as a MIDI file: a chunk claims" -- "$syx" list "$work/cut.mid"
 [ ! -e "$work/slow.mid" ] && [ ! -e "$work/text.mid" ] || { echo "FAIL: a refused convert wrote a file"; failures=$((failures + 1)); }
 
+# The performance library: a folder of banks in, a search, the bank back out byte for byte.
+lib=(env HOME="$work/home" XDG_CONFIG_HOME="$work/home/config" XDG_DATA_HOME="$work/home/data" "$syx" library)
+mkdir -p "$work/banks/more"
+"$syx" demo "$work/banks/demo.syx" >/dev/null
+cp "$work/banks/demo.syx" "$work/banks/more/again.syx"
+printf 'no sysex here' >"$work/banks/more/bad.syx"
+expect 0 "Files: 3, performances: 16, new: 8, already known: 8, problems: 1" -- "${lib[@]}" import "$work/banks"
+expect 0 "Not taken: $work/banks/more/bad.syx: no performances found" -- "${lib[@]}" import "$work/banks"
+expect 0 "Library: $work/home/data/Harborlab/Quillon/library.sqlite" -- "${lib[@]}" stats
+expect 0 "Performances: 8" -- "${lib[@]}" stats
+expect 0 "\[Split Bass  \]  EFX  6.*seen 2x" -- "${lib[@]}" search "split b"
+expect 0 "Found: 0" -- "${lib[@]}" search "no such performance"
+expect 1 "no EFX type is \"41\"" -- "${lib[@]}" search "" --efx 41
+expect 0 "Wrote 8 performances" -- "${lib[@]}" export "" "$work/all.syx"
+cmp -s "$work/banks/demo.syx" "$work/all.syx" || { echo "FAIL: the exported bank differs from the imported one"; failures=$((failures + 1)); }
+expect 0 "Wrote 1 performances" -- "${lib[@]}" export "Jazz Trio" "$work/one.syx"
+cmp -s -n "$(stat -c %s "$work/one.syx")" "$work/banks/demo.syx" "$work/one.syx" || { echo "FAIL: the exported performance differs from its source"; failures=$((failures + 1)); }
+expect 1 "no performance matches; nothing written" -- "${lib[@]}" export "no such performance" "$work/none.syx"
+[ ! -e "$work/none.syx" ] || { echo "FAIL: an empty export wrote a file"; failures=$((failures + 1)); }
+printf 'this is no database, only words that fill the first page of the file. %.0s' {1..40} >"$work/damaged.sqlite"
+expect 0 "was moved to" -- "${lib[@]}" stats --library "$work/damaged.sqlite"
+ls "$work"/damaged-damaged-*.sqlite >/dev/null 2>&1 || { echo "FAIL: the damaged library was not kept aside"; failures=$((failures + 1)); }
+
 if [ "$failures" -ne 0 ]; then
   echo "$failures check(s) failed"
   exit 1

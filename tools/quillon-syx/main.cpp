@@ -8,6 +8,7 @@
 #include "cli_common.h"
 #include "convert_command.h"
 #include "describe.h"
+#include "library_command.h"
 #include "patch_names.h"
 #include "engine/demo_performances.h"
 #include "engine/syx_reader.h"
@@ -58,7 +59,7 @@ const char* const ExitCodes =
     ".\n";
 
 void printUsage(std::ostream& out) {
-  out << Usage << quillon::cli::ConvertUsage;
+  out << Usage << quillon::cli::ConvertUsage << quillon::cli::LibraryUsage;
 #ifdef QUILLON_SYX_TRANSFERS
   out << quillon::cli::TransferCommandsUsage << quillon::cli::BankCommandsUsage << quillon::cli::ReceiveCommandUsage
       << quillon::cli::FindCommandUsage
@@ -157,6 +158,7 @@ int main(int argc, char** argv) {
   if (command == "list" && args.size() == 2) return listCommand(args[1]);
   if (command == "demo" && args.size() == 2) return demoCommand(args[1]);
   if (command == "convert") return quillon::cli::convertCommand({args.begin() + 1, args.end()});
+  if (command == "library") return quillon::cli::libraryCommand({args.begin() + 1, args.end()});
   if (command == "show" && args.size() == 3) return showCommand(args[1], args[2]);
   if (command == "show" && args.size() == 5 && args[3] == DataOption) return showCommand(args[1], args[2], args[4]);
 #ifdef QUILLON_SYX_TRANSFERS

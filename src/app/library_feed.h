@@ -1,0 +1,45 @@
+#pragma once
+// What the program hands to the performance library: every file opened or
+// saved, every whole performance fetched, and the folders the user imports.
+// The library opens on first use, so a library that cannot be used costs the
+// program nothing but one message.
+
+#include <QString>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "library/library_import.h"
+
+class QWidget;
+
+namespace quillon {
+
+class AppContext;
+
+// The setting that turns the feeding off ("0"); on when absent.
+inline constexpr const char* LibraryImportSetting = "LibraryImport";
+
+class LibraryFeed {
+ public:
+  explicit LibraryFeed(AppContext& ctx);
+  ~LibraryFeed();
+
+  bool enabled() const;
+  QString libraryPath() const;
+
+  void fileSeen(const std::string& path);
+  void fetched(PerformanceKind kind, const std::vector<library::Fetched>& performances);
+  // Walks `folder` under a cancellable progress window; says at the end what was found and what was not taken.
+  void importFolder(QWidget* parent, const QString& folder);
+
+ private:
+  library::LibraryStore* store();
+  library::ImportOptions options() const;
+
+  AppContext& ctx_;
+  std::unique_ptr<library::LibraryStore> store_;
+};
+
+}  // namespace quillon
