@@ -159,6 +159,8 @@ class MainWindow : public QMainWindow {
   void dropEvent(QDropEvent* event) override;
 
  private:
+  // A list from the module or a dump took the old one's place: history, names, grids.
+  void showReplacedList();
   void showFoundCount(int count);
   void buildControls();
   void fitPatchGridToNames();

@@ -25,12 +25,7 @@ void MainWindow::getBank(BankArea area) {
   if (!ctx_.bankTransfer.incompletePerformances().empty() || ctx_.bankTransfer.cancelledByUser() ||
       ctx_.bankTransfer.timedOut())
     setWindowTitle(QStringLiteral("Perform Editor"));
-  // Whatever arrived replaced the list the history and the editors spoke of.
-  ctx_.store.notifyReloaded(ChangeOrigin::Incoming);
-  pcmReported_ = false;
-  rebuildNamesFromRecords();
-  fillPerformanceGrid();
-  showNewList();
+  showReplacedList();
   std::vector<library::Fetched> whole;
   for (int i = 0; i < ctx_.store.PerformanceCount; ++i) {
     const auto at = static_cast<std::size_t>(i);
@@ -43,12 +38,17 @@ bool MainWindow::replaceListWith(const std::function<void(PerformanceStore&)>& f
   if (refuseWhileTransferring() || !mayReplaceList(false)) return false;
   fill(ctx_.store);
   setWindowTitle(QStringLiteral("Perform Editor"));
+  showReplacedList();
+  return true;
+}
+
+void MainWindow::showReplacedList() {
+  // Whatever arrived replaced the list the history and the editors spoke of.
   ctx_.store.notifyReloaded(ChangeOrigin::Incoming);
   pcmReported_ = false;
   rebuildNamesFromRecords();
   fillPerformanceGrid();
   showNewList();
-  return true;
 }
 
 std::string MainWindow::incompleteListText() const {
