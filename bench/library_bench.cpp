@@ -42,9 +42,7 @@ PerformanceRecord variant(int n) {
   return r;
 }
 
-double secondsSince(Clock::time_point start) {
-  return std::chrono::duration<double>(Clock::now() - start).count();
-}
+double secondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
 
 void verdict(const char* what, double value, double target, const char* unit) {
   std::printf("%-58s %9.2f %s  (target < %.0f %s: %s)\n", what, value, unit, target, unit,
@@ -87,8 +85,9 @@ int main() {
   library::LibraryStore store((work / "search.sqlite").string());
   std::vector<library::Incoming> batch;
   for (int n = 0; n < SearchPerformances; ++n) {
-    batch.push_back({variant(n), {library::Sighting::Kind::File, "bank.syx", n % PerformanceListSize, "User 1",
-                                  ModuleType::JV1080, {}, {}}});
+    batch.push_back(
+        {variant(n),
+         {library::Sighting::Kind::File, "bank.syx", n % PerformanceListSize, "User 1", ModuleType::JV1080, {}, {}}});
     if (static_cast<int>(batch.size()) == Batch || n + 1 == SearchPerformances) {
       store.add(batch, StandardBlockSizes, options.namer);
       batch.clear();

@@ -62,8 +62,10 @@ int main(int argc, char** argv) {
   int lost = 0;
   for (int i = 0; i < Rounds; ++i) {
     const double ms = roundTrip();
-    if (ms < 0) ++lost;
-    else times.push_back(ms);
+    if (ms < 0)
+      ++lost;
+    else
+      times.push_back(ms);
   }
   if (times.empty()) {
     std::fprintf(stderr, "no answers\n");

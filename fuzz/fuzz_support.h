@@ -23,7 +23,8 @@ inline void sealChecksum(Bytes& message) {
   if (message.size() < roland::FrameOverhead || message.front() != midi_byte::SysexStart ||
       message.back() != midi_byte::SysexEnd)
     return;
-  const auto summed = std::span<const Byte>(message).subspan(roland::PosAddress, message.size() - roland::PosAddress - 2);
+  const auto summed =
+      std::span<const Byte>(message).subspan(roland::PosAddress, message.size() - roland::PosAddress - 2);
   message[message.size() - 2] = rolandChecksum(summed);
 }
 

@@ -26,7 +26,7 @@ constexpr Byte Chord = 0x08;
 constexpr Byte Keyboard = 0x10;  // the events arrive on the keyboard port instead
 constexpr int BufferShift = 5;   // two bits choose the port's SysEx buffer size
 constexpr Byte BufferMask = 0x03;
-constexpr Byte Seal = 0x80;      // every framed SysEx message gets its right checksum
+constexpr Byte Seal = 0x80;  // every framed SysEx message gets its right checksum
 }  // namespace flag
 
 // A port cuts a SysEx message longer than its buffer into buffer-sized events.
@@ -151,7 +151,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::require(source.events.size() < waiting ? "" : "a run of the handler took no event");
   }
 
-  if (!keyboard && handler.SysexInCount != source.sysexTaken) fuzz::require("SysexInCount is not the SysEx events taken");
+  if (!keyboard && handler.SysexInCount != source.sysexTaken)
+    fuzz::require("SysexInCount is not the SysEx events taken");
   for (const std::string& line : host.received)
     if (line.size() > LongestLogLine) fuzz::require("a log line of " + std::to_string(line.size()) + " characters");
   for (const Bytes& sent : host.wire) {

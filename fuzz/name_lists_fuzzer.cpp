@@ -28,9 +28,8 @@ constexpr std::string_view AbsentSection = "Quillon fuzz section";
 bool isTrimmed(std::string_view s) { return trimmed(s) == s; }
 
 std::size_t characterCount(std::string_view utf8) {
-  return static_cast<std::size_t>(std::count_if(utf8.begin(), utf8.end(), [](char c) {
-    return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-  }));
+  return static_cast<std::size_t>(
+      std::count_if(utf8.begin(), utf8.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
 }
 
 std::string readerFault(const IniDocument& doc) {

@@ -83,9 +83,23 @@ Bytes answers(ModuleType type, std::span<const Byte> requests) {
 
 Bytes shortMessages() {
   const int channel = 3;
-  return {onChannel(status::NoteOn, channel), 60, 100, onChannel(status::ControlChange, channel), controller::Volume, 90,
-          onChannel(status::ProgramChange, channel), 5, status::TimeCode, 0x20, status::ActiveSensing,
-          onChannel(status::PitchBend, channel), 0, 64, onChannel(status::NoteOff, channel), 60, 0};
+  return {onChannel(status::NoteOn, channel),
+          60,
+          100,
+          onChannel(status::ControlChange, channel),
+          controller::Volume,
+          90,
+          onChannel(status::ProgramChange, channel),
+          5,
+          status::TimeCode,
+          0x20,
+          status::ActiveSensing,
+          onChannel(status::PitchBend, channel),
+          0,
+          64,
+          onChannel(status::NoteOff, channel),
+          60,
+          0};
 }
 
 // A MIDI file as other tools write one: a tempo map track, and a dump track
@@ -180,15 +194,15 @@ int main(int argc, char** argv) {
   write(model / "unit_20", JV1080Unit20, otherUnits);
 
   const fs::path lists = out / "name_lists";
-  const std::string user = nameFile("", {nameList("User Bank", {"U:1 Warm Pad", "U:2 Bright Bell"}),
-                                         nameList("Card Bank", {"R:1 Strings"})});
-  const std::string preset = nameFile("", {nameList("Preset A", {"A.Piano 1", "A.Piano 2", "Mellow Piano"}),
-                                           nameList("Preset AR", {"Pop Drum Set"})});
+  const std::string user = nameFile(
+      "", {nameList("User Bank", {"U:1 Warm Pad", "U:2 Bright Bell"}), nameList("Card Bank", {"R:1 Strings"})});
+  const std::string preset = nameFile(
+      "", {nameList("Preset A", {"A.Piano 1", "A.Piano 2", "Mellow Piano"}), nameList("Preset AR", {"Pop Drum Set"})});
   IniSection board = nameList("SR-JV80-01 Pop", {"Pop Piano", "Pop Bass"});
   board.add("MaxPatch", "255");
-  const std::string expansion = nameFile(
-      "", {nameList("Expansionboards", {"SR-JV80-01 Pop", "SR-JV80-02 Orchestral"}), board,
-           nameList("SR-JV80-01 Pop2", {"Upper Pad"}), nameList("SR-JV80-01 Pop2R", {"Pop Kit"})});
+  const std::string expansion =
+      nameFile("", {nameList("Expansionboards", {"SR-JV80-01 Pop", "SR-JV80-02 Orchestral"}), board,
+                    nameList("SR-JV80-01 Pop2", {"Upper Pad"}), nameList("SR-JV80-01 Pop2R", {"Pop Kit"})});
   // Values the library must keep in bounds: board names cut at 15 characters
   // (one inside a two-byte character), counts outside 1..256.
   IniSection cut = nameList("Board With A Lo", {"Cut Name Patch"});

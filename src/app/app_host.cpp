@@ -27,8 +27,8 @@ void AppHost::showInfo(const std::string& text) {
 
 bool AppHost::ask(const std::string& text) {
   if (onAsk) return onAsk(text);
-  return QMessageBox::question(infoParent_, QStringLiteral("Quillon"), infoText(text), QMessageBox::Yes | QMessageBox::No,
-                               QMessageBox::Yes) == QMessageBox::Yes;
+  return QMessageBox::question(infoParent_, QStringLiteral("Quillon"), infoText(text),
+                               QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) == QMessageBox::Yes;
 }
 
 void AppHost::showHeldInfo() {

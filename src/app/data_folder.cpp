@@ -28,7 +28,8 @@ QString listName(std::string_view name) { return QString::fromUtf8(name.data(), 
 DataFolder::DataFolder(QCommandLineParser& parser) {
   parser.addOption(QCommandLineOption(
       QString::fromLatin1(UserDataOption),
-      QStringLiteral("Use the per-user data folder, seeded with the installed name lists, whatever the current folder.")));
+      QStringLiteral(
+          "Use the per-user data folder, seeded with the installed name lists, whatever the current folder.")));
 }
 
 QString DataFolder::userFolder() {
@@ -66,7 +67,8 @@ QString DataFolder::seed(const QString& from, const QString& to) {
       return QStringLiteral("Cannot copy %1 into the data folder %2.").arg(name, to);
     if (!QFile::rename(partial, destination)) {
       QFile::remove(partial);
-      if (!QFileInfo::exists(destination)) return QStringLiteral("Cannot write %1 in the data folder %2.").arg(name, to);
+      if (!QFileInfo::exists(destination))
+        return QStringLiteral("Cannot write %1 in the data folder %2.").arg(name, to);
     }
   }
   return {};

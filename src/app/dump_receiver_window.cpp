@@ -131,10 +131,10 @@ void DumpReceiverWindow::buildControls() {
   done_ = addButton("BDone", QStringLiteral("Done"), QStringLiteral("End the receive now"));
   useTemp_ = addButton("BUseTemp", QStringLiteral("Temp as List"),
                        QStringLiteral("Use the Temporary performance as the list"));
-  useUser_ = addButton("BUseUser", QStringLiteral("User as List"),
-                       QStringLiteral("Use the User performances as the list"));
-  useCard_ = addButton("BUseCard", QStringLiteral("Card as List"),
-                       QStringLiteral("Use the Card performances as the list"));
+  useUser_ =
+      addButton("BUseUser", QStringLiteral("User as List"), QStringLiteral("Use the User performances as the list"));
+  useCard_ =
+      addButton("BUseCard", QStringLiteral("Card as List"), QStringLiteral("Use the Card performances as the list"));
   save_ = addButton("BSaveAll", QStringLiteral("Save All..."), QStringLiteral("Save every message received"));
   close_ = addButton("BClose", QStringLiteral("Close"), QStringLiteral("Close the window"));
   auto* buttons = new QGridLayout;
@@ -231,7 +231,8 @@ void DumpReceiverWindow::saveCapture() {
   const std::string name = withDumpExtension(chosen.toStdString());
   const std::optional<SaveConsent> consent = askSaveConsent(this, name);
   if (!consent) return;
-  const std::string error = writeFileAtomically(name, dumpFileBytes(name, c->kept(), ctx_.engineSettings.sysDly), *consent);
+  const std::string error =
+      writeFileAtomically(name, dumpFileBytes(name, c->kept(), ctx_.engineSettings.sysDly), *consent);
   if (!error.empty()) {
     ctx_.host.showInfo(error);
     return;

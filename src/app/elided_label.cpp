@@ -19,9 +19,7 @@ QSize ElidedLabel::sizeHint() const {
   return {fontMetrics().averageCharWidth() * HintChars, QLabel::sizeHint().height()};
 }
 
-QString ElidedLabel::shown() const {
-  return fontMetrics().elidedText(text(), Qt::ElideRight, contentsRect().width());
-}
+QString ElidedLabel::shown() const { return fontMetrics().elidedText(text(), Qt::ElideRight, contentsRect().width()); }
 
 bool ElidedLabel::event(QEvent* event) {
   // The whole text where it is cut, unless the owner gave a tooltip of its own.

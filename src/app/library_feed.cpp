@@ -15,9 +15,9 @@ constexpr const char* Off = "0";
 constexpr int ProblemsNamed = 10;
 
 std::string summaryText(const library::ImportReport& r) {
-  std::string text = "Files read: " + std::to_string(r.filesDone) + "\rPerformances found: " +
-                     std::to_string(r.performancesFound) + "\rNew to the library: " + std::to_string(r.added) +
-                     "\rAlready in it: " + std::to_string(r.known);
+  std::string text = "Files read: " + std::to_string(r.filesDone) +
+                     "\rPerformances found: " + std::to_string(r.performancesFound) +
+                     "\rNew to the library: " + std::to_string(r.added) + "\rAlready in it: " + std::to_string(r.known);
   if (r.cancelled) text += "\rStopped: what was found so far is kept.";
   if (!r.error.empty()) text += "\r" + r.error;
   if (r.problems.empty()) return text;

@@ -23,13 +23,14 @@
 namespace {
 constexpr int ScreenshotDelayMs = 2500;  // after the splash has closed and the names were evaluated
 constexpr int EditorPaintDelayMs = 500;
-constexpr int TransferPictureMs = 500;   // into a Get Temp at the default SysEx delay
+constexpr int TransferPictureMs = 500;  // into a Get Temp at the default SysEx delay
 
 // For the start-up benchmark: the wall clock when the main window is shown,
 // and the resident memory then.
 void printWallClock(const char* key) {
   const auto now = std::chrono::system_clock::now().time_since_epoch();
-  std::printf("%s=%lld\n", key, static_cast<long long>(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()));
+  std::printf("%s=%lld\n", key,
+              static_cast<long long>(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()));
   std::fflush(stdout);
 }
 
@@ -70,14 +71,15 @@ int main(int argc, char** argv) {
   QCommandLineParser parser;
   parser.setApplicationDescription(QStringLiteral("Performance editor for JV-1080 / JV-2080 family sound modules"));
   parser.addHelpOption();
-  parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("A .syx or .mid file to open."), QStringLiteral("[file]"));
+  parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("A .syx or .mid file to open."),
+                               QStringLiteral("[file]"));
   const QCommandLineOption screenshot(QStringLiteral("screenshot"),
                                       QStringLiteral("Save a picture of the main window to <png> and quit."),
                                       QStringLiteral("png"));
   parser.addOption(screenshot);
-  const QCommandLineOption screenshotMonitor(QStringLiteral("screenshot-monitor"),
-                                             QStringLiteral("Save a picture of the note and controller monitor to <png> and quit."),
-                                             QStringLiteral("png"));
+  const QCommandLineOption screenshotMonitor(
+      QStringLiteral("screenshot-monitor"),
+      QStringLiteral("Save a picture of the note and controller monitor to <png> and quit."), QStringLiteral("png"));
   parser.addOption(screenshotMonitor);
   const QCommandLineOption screenshotEditor(
       QStringLiteral("screenshot-editor"),
@@ -85,8 +87,9 @@ int main(int argc, char** argv) {
                      "\"9 ~ 12\" to <png> and quit."),
       QStringLiteral("png"));
   parser.addOption(screenshotEditor);
-  const QCommandLineOption reportStartup(QStringLiteral("report-startup"),
-                                         QStringLiteral("Print when the main window is shown and the memory used, then quit."));
+  const QCommandLineOption reportStartup(
+      QStringLiteral("report-startup"),
+      QStringLiteral("Print when the main window is shown and the memory used, then quit."));
   parser.addOption(reportStartup);
   const QCommandLineOption exitAfter(
       QStringLiteral("exit-after"),
@@ -109,14 +112,16 @@ int main(int argc, char** argv) {
                                                      "several names, comma-separated, show several windows."),
                                       QStringLiteral("name"));
   parser.addOption(showWindow);
-  const QCommandLineOption efxType(QStringLiteral("efx-type"),
-                                   QStringLiteral("With the EFX editor (TEFXForm) shown, choose EFX type <number> (1..40) in it."),
-                                   QStringLiteral("number"));
+  const QCommandLineOption efxType(
+      QStringLiteral("efx-type"),
+      QStringLiteral("With the EFX editor (TEFXForm) shown, choose EFX type <number> (1..40) in it."),
+      QStringLiteral("number"));
   parser.addOption(efxType);
-  const QCommandLineOption patchBank(QStringLiteral("patch-bank"),
-                                     QStringLiteral("With the patch select window (TPatchSelectForm) shown, choose bank <name> "
-                                                    "in it (\"Preset B\", a board's name)."),
-                                     QStringLiteral("name"));
+  const QCommandLineOption patchBank(
+      QStringLiteral("patch-bank"),
+      QStringLiteral("With the patch select window (TPatchSelectForm) shown, choose bank <name> "
+                     "in it (\"Preset B\", a board's name)."),
+      QStringLiteral("name"));
   parser.addOption(patchBank);
   const QCommandLineOption upperHalf(QStringLiteral("upper-half"),
                                      QStringLiteral("With the patch select window shown, press \"129-255\"."));
@@ -182,7 +187,8 @@ int main(int argc, char** argv) {
   }
   if (parser.isSet(screenshotWindow) || parser.isSet(showWindow)) {
     const bool picture = parser.isSet(screenshotWindow);
-    const QStringList spec = (picture ? parser.value(screenshotWindow) : parser.value(showWindow)).split(QLatin1Char('='));
+    const QStringList spec =
+        (picture ? parser.value(screenshotWindow) : parser.value(showWindow)).split(QLatin1Char('='));
     const QString name = spec.value(0);
     const QString png = spec.value(1);
     const bool fromFile = !files.isEmpty();

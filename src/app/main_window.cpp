@@ -70,7 +70,8 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent)
       lnamesel_(new QLabel),
       timer1_(new QTimer(this)),
       timerMidiIn_(new QTimer(this)),
-      recentFiles_(context.settings.location()), library_(context) {
+      recentFiles_(context.settings.location()),
+      library_(context) {
   setObjectName(QStringLiteral("MainWindow"));
   setWindowTitle(QStringLiteral("Perform Editor"));
   resize(FormWidth, FormHeight);
@@ -162,8 +163,9 @@ void MainWindow::buildControls() {
   layout->addLayout(sourceRow);
 
   stGr_->setObjectName(QStringLiteral("StGr"));
-  performanceColumnWidth_ = std::max(
-      PerformanceColumnWidth, stGr_->fontMetrics().horizontalAdvance(QStringLiteral(" 32 = Dance Layers")) + CellPadding);
+  performanceColumnWidth_ =
+      std::max(PerformanceColumnWidth,
+               stGr_->fontMetrics().horizontalAdvance(QStringLiteral(" 32 = Dance Layers")) + CellPadding);
   sizeGrid(stGr_, GridColumns, GridRows, performanceColumnWidth_, PerformanceRowHeight);
   stGr_->setSelectionMode(QAbstractItemView::SingleSelection);
   stGr_->setAccessibleName(QStringLiteral("Performances"));
@@ -262,7 +264,8 @@ void MainWindow::buildMenus() {
   recentMenu_ = file->addMenu(QStringLiteral("Open Recent"));
   recentMenu_->setObjectName(QStringLiteral("MOpenRecent"));
   rebuildRecentMenu();
-  item(file, QStringLiteral("Import Folder..."), &MainWindow::importFolder)->setObjectName(QStringLiteral("MImportFolder"));
+  item(file, QStringLiteral("Import Folder..."), &MainWindow::importFolder)
+      ->setObjectName(QStringLiteral("MImportFolder"));
   item(file, QStringLiteral("Receive Dump..."), &MainWindow::receiveDumpRequested)
       ->setObjectName(QStringLiteral("MReceiveDump"));
   item(file, QStringLiteral("Save Syx"), &MainWindow::saveFile, QKeySequence(QKeySequence::Save));
@@ -321,7 +324,8 @@ void MainWindow::buildMenus() {
 void MainWindow::create() {
   timer1_->stop();
   ctx_.settings.ExpMax = 4;
-  if (const QString message = ctx_.settings.ReadSettings(); !message.isEmpty()) ctx_.host.showInfo(message.toStdString());
+  if (const QString message = ctx_.settings.ReadSettings(); !message.isEmpty())
+    ctx_.host.showInfo(message.toStdString());
   ctx_.applySettings();
   ctx_.sender.WaitMs(CreationWaitMs);
   droppedPath_.clear();
@@ -424,8 +428,7 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
   // The grid would take Space as a selection key; here it opens the chosen performance.
-  if (watched == stGr_ && event->type() == QEvent::KeyPress &&
-      static_cast<QKeyEvent*>(event)->key() == Qt::Key_Space) {
+  if (watched == stGr_ && event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Space) {
     editPerformance();
     return true;
   }
@@ -456,7 +459,9 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 void MainWindow::setStatus(const QString& text) { status_->setText(text); }
 QString MainWindow::statusText() const { return status_->text(); }
 QString MainWindow::statusPanel(int panel) const { return panels_[static_cast<std::size_t>(panel)]->text(); }
-void MainWindow::setStatusPanel(int panel, const QString& text) { panels_[static_cast<std::size_t>(panel)]->setText(text); }
+void MainWindow::setStatusPanel(int panel, const QString& text) {
+  panels_[static_cast<std::size_t>(panel)]->setText(text);
+}
 
 void MainWindow::setGauge(int maximum, int value, bool visible) {
   g_->setMaximum(std::max(maximum, 1));

@@ -91,8 +91,9 @@ void MainWindow::sendBank(BankArea area) {
   }
   const int count = std::min(s.PerformanceCount, PerformanceListSize);
   const QString question =
-      QStringLiteral("Send %1 All: the %2 performance(s) of the list overwrite %1 performances 1 to %2 in the module.\n"
-                     "Go on?")
+      QStringLiteral(
+          "Send %1 All: the %2 performance(s) of the list overwrite %1 performances 1 to %2 in the module.\n"
+          "Go on?")
           .arg(QString::fromLatin1(bankName(area)))
           .arg(count);
   if (!confirm || !confirm(question)) return;
@@ -143,8 +144,8 @@ void MainWindow::applyStoredName(const std::string& name) {
   setPerformanceName(s.TempPerformance.common, name);
   setPerformanceName(listed.common, name);
   s.UnsavedChanges = true;
-  s.notifyChanged({address::AreaTemporary, 0, address::BlockCommon, common::Name, PerformanceNameLength,
-                   ChangeOrigin::UserEdit});
+  s.notifyChanged(
+      {address::AreaTemporary, 0, address::BlockCommon, common::Name, PerformanceNameLength, ChangeOrigin::UserEdit});
   fillPerformanceGrid();
   setSelectedCaption(s.SelectedIndex);
 }
@@ -154,8 +155,11 @@ void MainWindow::chooseKind() {
   PerformanceKindDialog* dialog = windows.kindDialog;
   if (!dialog || !dialog->ask()) return;
   auto& s = ctx_.store;
-  const PerformanceKind kind = s.FromCard ? PerformanceKind::Card : s.FromUser ? PerformanceKind::User : PerformanceKind::Temp;
-  for (int i = 0; i < std::min(s.PerformanceCount, PerformanceListSize); ++i) s.ListInfo[static_cast<std::size_t>(i)].kind = kind;
+  const PerformanceKind kind = s.FromCard   ? PerformanceKind::Card
+                               : s.FromUser ? PerformanceKind::User
+                                            : PerformanceKind::Temp;
+  for (int i = 0; i < std::min(s.PerformanceCount, PerformanceListSize); ++i)
+    s.ListInfo[static_cast<std::size_t>(i)].kind = kind;
   setStatusPanel(KindStatusPanel, QString::fromLatin1(kindText(kind)));
   updateBankSendCommands();
 }

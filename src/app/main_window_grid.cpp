@@ -61,7 +61,8 @@ void MainWindow::fillPerformanceGrid() {
     font.setItalic(!info.complete);
     item->setFont(font);
     item->setForeground(info.complete ? stGr_->palette().text() : QBrush(IncompleteColour));
-    const QString why = info.complete ? QString() : QStringLiteral("  (incomplete: ") + toQ(info.problem) + QLatin1Char(')');
+    const QString why =
+        info.complete ? QString() : QStringLiteral("  (incomplete: ") + toQ(info.problem) + QLatin1Char(')');
     item->setToolTip(item->text().trimmed() + why);
     item->setData(Qt::AccessibleDescriptionRole, why.trimmed());
   }
@@ -196,7 +197,8 @@ void MainWindow::fitPatchGridToNames() {
   const auto measure = [&](const NameList& list) {
     for (const IniLine& line : list.lines())
       if (line.value.size() <= static_cast<std::size_t>(PerformanceNameLength))
-        widest = std::max(widest, metrics.horizontalAdvance(toQ(patchGridCellText(address::PartCount - 1, line.value))));
+        widest =
+            std::max(widest, metrics.horizontalAdvance(toQ(patchGridCellText(address::PartCount - 1, line.value))));
   };
   for (int group = 0; group < InternalGroupCount; ++group) measure(ctx_.names.bankList(group));
   for (int slot = 0; slot < ExpansionSlotCount; ++slot) {

@@ -28,7 +28,6 @@ namespace quillon {
 
 using namespace main_window_parts;
 
-
 MainWindow::~MainWindow() = default;
 
 void MainWindow::createTransferView() { waitingView_ = std::make_unique<WaitingView>(*this); }
@@ -74,10 +73,9 @@ bool MainWindow::mayReplaceList(bool withTemp) {
   // Edits of a fetched Temporary Performance went to the module as they were
   // made: fetching it again loses nothing.
   if (!ctx_.store.UnsavedChanges || (withTemp && ctx_.store.FromTemp)) return true;
-  const int answer = askUnsavedChanges
-                         ? askUnsavedChanges(QStringLiteral("The performances have unsaved changes.\n"
-                                                            "Save them before the fetch replaces them?"))
-                         : QMessageBox::Cancel;
+  const int answer = askUnsavedChanges ? askUnsavedChanges(QStringLiteral("The performances have unsaved changes.\n"
+                                                                          "Save them before the fetch replaces them?"))
+                                       : QMessageBox::Cancel;
   if (answer == QMessageBox::Discard) return true;
   if (answer != QMessageBox::Save) return false;
   saveFile();

@@ -30,10 +30,10 @@ constexpr int BoardListLines = 20;
 constexpr int DeviceListWidth = 230;
 constexpr int DeviceListHeight = 90;
 
-const std::array<const char*, 15> PcmCards{"None",        "Piano Selection", "Guitar Brass", "Rock Drums",
-                                           "Grand Piano", "Accordion",       "Baroque",      "Orchestral FX",
-                                           "Country Folk", "09",             "10",           "Custom1",
-                                           "Custom2",     "Experience",      "Experience2"};
+const std::array<const char*, 15> PcmCards{
+    "None",      "Piano Selection", "Guitar Brass",  "Rock Drums",   "Grand Piano",
+    "Accordion", "Baroque",         "Orchestral FX", "Country Folk", "09",
+    "10",        "Custom1",         "Custom2",       "Experience",   "Experience2"};
 
 std::optional<int> number(const QString& text) {
   bool ok = false;
@@ -97,7 +97,8 @@ SettingsPorts settingsPorts(const DeviceSettings& s) {
   return ports;
 }
 
-MidiSettingsDialog::MidiSettingsDialog(AppContext& context, PortCallbacks ports, midi::MidiBackend& backend, QWidget* parent)
+MidiSettingsDialog::MidiSettingsDialog(AppContext& context, PortCallbacks ports, midi::MidiBackend& backend,
+                                       QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       ctx_(context),
       ports_(std::move(ports)),
@@ -172,7 +173,8 @@ void MidiSettingsDialog::buildControls() {
   moduleGrid->addWidget(ChFastTransfers, 3, 0, 1, 3);
   ChVerifyStore = new QCheckBox(QStringLiteral("Read back after Save To JV-XP"));
   ChVerifyStore->setObjectName(QStringLiteral("ChVerifyStore"));
-  ChVerifyStore->setToolTip(QStringLiteral("The module acknowledges nothing it stores: read the slot back and compare"));
+  ChVerifyStore->setToolTip(
+      QStringLiteral("The module acknowledges nothing it stores: read the slot back and compare"));
   moduleGrid->addWidget(ChVerifyStore, 4, 0, 1, 3);
   moduleGrid->setColumnStretch(2, 1);
 
@@ -410,7 +412,8 @@ void MidiSettingsDialog::applyAndClose() {
   storeControls(chosen);
   if (ports_.closePorts) ports_.closePorts();
   const SettingsPorts ports = selectedPorts();
-  const std::string error = ports_.reopenPorts ? ports_.reopenPorts(ports.out, ports.in, ports.keyboard) : std::string();
+  const std::string error =
+      ports_.reopenPorts ? ports_.reopenPorts(ports.out, ports.in, ports.keyboard) : std::string();
   if (!error.empty()) {
     LError->setText(QStringLiteral("The MIDI ports did not open: %1").arg(QString::fromStdString(error)));
     LError->show();

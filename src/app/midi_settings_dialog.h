@@ -28,8 +28,8 @@ namespace quillon {
 struct ModuleTypeSetup {
   int ExpMax;
   BlockSizes sizes;
-  int enabledSlots;                   // slots A.. that take a board; the rest are disabled
-  std::array<int, 3> presetChoices;   // board choices preset for A, B, C; -1 leaves the slot alone
+  int enabledSlots;                  // slots A.. that take a board; the rest are disabled
+  std::array<int, 3> presetChoices;  // board choices preset for A, B, C; -1 leaves the slot alone
 };
 ModuleTypeSetup moduleTypeSetup(ModuleType type);
 
@@ -59,7 +59,7 @@ class MidiSettingsDialog : public QDialog {
   static constexpr int SlotCount = 8;        // A..H
 
   MidiSettingsDialog(AppContext& context, PortCallbacks ports, midi::MidiBackend& backend = midi::systemMidiBackend(),
-                 QWidget* parent = nullptr);
+                     QWidget* parent = nullptr);
 
   // The "Ok" button: checks, stores, reopens the ports. Stays open (and
   // stores nothing) when the ports do not open.
@@ -85,7 +85,7 @@ class MidiSettingsDialog : public QDialog {
   QComboBox* CbPCM = nullptr;
   QLineEdit* syxDelay = nullptr;
   QCheckBox* ChFastTransfers = nullptr;  // a fetch goes on as soon as each answer is in
-  QCheckBox* ChVerifyStore = nullptr;  // read a stored memory slot back and compare
+  QCheckBox* ChVerifyStore = nullptr;    // read a stored memory slot back and compare
   QLabel* Labelrestart = nullptr;
   QLabel* LError = nullptr;  // why the ports did not open
   QPushButton* BOk1 = nullptr;

@@ -77,7 +77,7 @@ void ActivityLed::paintEvent(QPaintEvent*) {
 }
 
 MonitorWindow::MonitorWindow(AppContext& context, StatusPanelSink statusPanel, QWidget* parent,
-                           midi::MidiBackend* backend)
+                             midi::MidiBackend* backend)
     : QWidget(parent, Qt::Tool), ctx_(context), statusPanel_(std::move(statusPanel)) {
   setObjectName(QStringLiteral("NoteOutForm"));
   setWindowTitle(QStringLiteral("Send Note - Controller"));
@@ -190,9 +190,9 @@ void MonitorWindow::buildControls() {
     s->setMinimumHeight(SliderHeight);
   // What a screen reader says for each value control.
   const std::pair<QWidget*, const char*> spoken[] = {
-      {sbNoteH_, "Note"},       {sbNoteV_, "Velocity"},   {spChan_, "Channel"},      {sbNoteB_, "Breath"},
-      {sbNoteM_, "Modulation"}, {sbNoteA_, "Expression"}, {lgIn_, "Input velocity"}, {ledOut_, "Output activity"},
-      {ledIn_, "Input activity"}};
+      {sbNoteH_, "Note"},        {sbNoteV_, "Velocity"},       {spChan_, "Channel"},
+      {sbNoteB_, "Breath"},      {sbNoteM_, "Modulation"},     {sbNoteA_, "Expression"},
+      {lgIn_, "Input velocity"}, {ledOut_, "Output activity"}, {ledIn_, "Input activity"}};
   for (const auto& [control, text] : spoken) control->setAccessibleName(QString::fromLatin1(text));
 
   auto* top = new QHBoxLayout;
@@ -325,7 +325,7 @@ void MonitorWindow::openPorts() {
 }
 
 std::string MonitorWindow::reopenPorts(const PortChoice& out, const PortChoice& in,
-                                      std::optional<PortChoice> keyboard) {
+                                       std::optional<PortChoice> keyboard) {
   const std::string error = link_->open(out, in, keyboard);
   if (!error.empty()) {
     showPortsClosed();
@@ -381,9 +381,7 @@ void MonitorWindow::showMessage(Byte status, Byte data1, Byte data2) {
 
 void MonitorWindow::send(Byte status, Byte data1, Byte data2) { ctx_.sender.SendShortMidi(status, data1, data2); }
 
-void MonitorWindow::allSoundOff() {
-  send(onChannel(status::ControlChange, channel_), controller::AllSoundOff, 0);
-}
+void MonitorWindow::allSoundOff() { send(onChannel(status::ControlChange, channel_), controller::AllSoundOff, 0); }
 
 void MonitorWindow::allChannelsOff() {
   for (int c = 1; c <= ChannelCount; ++c) send(onChannel(status::ControlChange, c), controller::AllSoundOff, 0);

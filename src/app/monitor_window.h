@@ -71,7 +71,7 @@ class MonitorWindow : public QWidget, public MonitorState {
   // Opens the ports from the settings at once; `backend` replaces the
   // process's devices (tests).
   explicit MonitorWindow(AppContext& context, StatusPanelSink statusPanel = {}, QWidget* parent = nullptr,
-                        midi::MidiBackend* backend = nullptr);
+                         midi::MidiBackend* backend = nullptr);
   ~MonitorWindow() override;
 
   // MonitorState
@@ -90,8 +90,8 @@ class MonitorWindow : public QWidget, public MonitorState {
                           std::optional<PortChoice> keyboard = std::nullopt);
 
   void showMessage(Byte status, Byte data1, Byte data2);
-  void allSoundOff();      // controller 120 on the monitor channel
-  void allChannelsOff();   // controller 120 on all 16 channels, first to last
+  void allSoundOff();     // controller 120 on the monitor channel
+  void allChannelsOff();  // controller 120 on all 16 channels, first to last
   void lightOut(LedColour colour);
   void lightIn(LedColour colour);
   void indicatorsBackToGreen();

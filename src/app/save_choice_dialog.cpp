@@ -22,10 +22,8 @@ struct ChoiceRow {
 };
 // In the order of SaveChoiceDialog::Choice.
 constexpr ChoiceRow Rows[] = {
-    {"RBSaveSelJV", "Save selected to JV - XP memory"},
-    {"RBSaveAllToJV", "Save All to JV - XP   int. memory"},
-    {"RBsaveAllcard", "Save All to JV - XP card memory"},
-    {"RBSaveSelFile", "Save selected to new single File"},
+    {"RBSaveSelJV", "Save selected to JV - XP memory"},     {"RBSaveAllToJV", "Save All to JV - XP   int. memory"},
+    {"RBsaveAllcard", "Save All to JV - XP card memory"},   {"RBSaveSelFile", "Save selected to new single File"},
     {"RBSaveNew32File", "Save to new 32 Perfomance  File"},
 };
 }  // namespace

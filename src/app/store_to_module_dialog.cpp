@@ -71,7 +71,8 @@ void StoreToModuleDialog::buildControls() {
   makeModuleNameField(eNewName_);
   eNewName_->setAccessibleName(QStringLiteral("New name"));
   // Room for 12 of the widest letters: a name is never cut while typed.
-  eNewName_->setMinimumWidth(eNewName_->fontMetrics().horizontalAdvance(QString(PerformanceNameLength, QLatin1Char('W'))) + 12);
+  eNewName_->setMinimumWidth(
+      eNewName_->fontMetrics().horizontalAdvance(QString(PerformanceNameLength, QLatin1Char('W'))) + 12);
   stCur_->setAccessibleDescription(QStringLiteral("Current old name"));
   stCur_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   stCur_->setMinimumWidth(eNewName_->minimumWidth());

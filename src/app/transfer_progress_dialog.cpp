@@ -21,7 +21,8 @@ const QColor LampOn(0, 255, 0);  // bright green
 const QColor LampOff(0, 96, 0);
 }  // namespace
 
-TransferLamp::TransferLamp(const QString& caption, QWidget* parent) : QWidget(parent), caption_(caption), off_(new QTimer(this)) {
+TransferLamp::TransferLamp(const QString& caption, QWidget* parent)
+    : QWidget(parent), caption_(caption), off_(new QTimer(this)) {
   off_->setSingleShot(true);
   off_->setInterval(LampGlowMs);
   connect(off_, &QTimer::timeout, this, [this] {
@@ -106,7 +107,8 @@ void TransferProgressDialog::lightIn() { wi_->flash(); }
 
 void TransferProgressDialog::showBeside(const QWidget* mainWindow) {
   adjustSize();
-  if (mainWindow) placement::placeOnScreen(this, mainWindow->frameGeometry().topLeft() + QPoint(OffsetRight, OffsetDown));
+  if (mainWindow)
+    placement::placeOnScreen(this, mainWindow->frameGeometry().topLeft() + QPoint(OffsetRight, OffsetDown));
   show();
   raise();
   activateWindow();

@@ -109,8 +109,8 @@ class ScreenKeeper : public QObject {
     // Dialogs centre themselves; a window moved by its owner has its place.
     if (qobject_cast<QDialog*>(window_) || window_->testAttribute(Qt::WA_Moved)) return;
     window_->move(cascadePoint(++cascaded, availableArea(QGuiApplication::primaryScreen()
-                                                              ? QGuiApplication::primaryScreen()->geometry().center()
-                                                              : QPoint())));
+                                                             ? QGuiApplication::primaryScreen()->geometry().center()
+                                                             : QPoint())));
   }
 
   QWidget* window_;

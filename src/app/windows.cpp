@@ -32,8 +32,8 @@ ProgramWindows::ProgramWindows(AppContext& context)
       patchFinder(std::make_unique<PatchFinder>(context.editing)),
       patchSelect(std::make_unique<PatchSelectWindow>(context.editing, *patchFinder)),
       context_(context) {
-  mainWindow->windows = {progressDialog.get(), splashScreen.get(), debugWindow.get(), monitorWindow.get(), messageLog.get(),
-                        saveDialog.get(), storeDialog.get(), kindDialog.get()};
+  mainWindow->windows = {progressDialog.get(), splashScreen.get(), debugWindow.get(), monitorWindow.get(),
+                         messageLog.get(),     saveDialog.get(),   storeDialog.get(), kindDialog.get()};
   connectHost(context);
   routePortsToMonitor();
   for (QWidget* window : allWindows()) placement::keepOnScreen(window);
@@ -48,10 +48,12 @@ ProgramWindows::ProgramWindows(AppContext& context)
   connectEditingWindows();
   connectPatchWindows();
   // Queued: the first activation asks from inside an event handler.
-  QObject::connect(mainWindow.get(), &MainWindow::settingsRequested, mainWindow.get(),
-                   [this] { openSettingsDialog(); }, Qt::QueuedConnection);
-  QObject::connect(mainWindow.get(), &MainWindow::firstRunSettingsRequested, mainWindow.get(),
-                   [this] { runFirstTimeSettings(); }, Qt::QueuedConnection);
+  QObject::connect(
+      mainWindow.get(), &MainWindow::settingsRequested, mainWindow.get(), [this] { openSettingsDialog(); },
+      Qt::QueuedConnection);
+  QObject::connect(
+      mainWindow.get(), &MainWindow::firstRunSettingsRequested, mainWindow.get(), [this] { runFirstTimeSettings(); },
+      Qt::QueuedConnection);
 }
 
 void ProgramWindows::runFirstTimeSettings() {
@@ -87,15 +89,15 @@ void ProgramWindows::connectPerformanceEditor() {
   QObject::connect(editor, &PerformanceEditor::playNoteChanged, main, [this](bool on) { playNoteSet(on); });
   QObject::connect(main->playNoteAction(), &QAction::toggled, editor, &PerformanceEditor::showPlayNote);
   editor->setChangeNameAlwaysItem(main->changeNameAlwaysAction());
-  QObject::connect(editor, &PerformanceEditor::switchesRequested, partSwitches.get(), &PartSwitchesWindow::showAndRaise);
+  QObject::connect(editor, &PerformanceEditor::switchesRequested, partSwitches.get(),
+                   &PartSwitchesWindow::showAndRaise);
   QObject::connect(editor, &PerformanceEditor::keyRangeRequested, keyRange.get(), &KeyRangeWindow::showAndRaise);
   QObject::connect(editor, &PerformanceEditor::done, partSwitches.get(), &QWidget::hide);
 }
 
 void ProgramWindows::connectDumpReceiver() {
   DumpReceiverWindow* receiver = dumpReceiver.get();
-  QObject::connect(mainWindow.get(), &MainWindow::receiveDumpRequested, receiver,
-                   &DumpReceiverWindow::startReceiving);
+  QObject::connect(mainWindow.get(), &MainWindow::receiveDumpRequested, receiver, &DumpReceiverWindow::startReceiving);
   receiver->takeList = [this, receiver](PerformanceKind area) {
     return mainWindow->replaceListWith(
         [receiver, area](PerformanceStore& store) { receiver->receiver().capture()->putIntoStore(store, area); });
@@ -167,10 +169,10 @@ void ProgramWindows::connectEditingWindows() {
 }
 
 std::vector<QWidget*> ProgramWindows::allWindows() const {
-  return {mainWindow.get(), progressDialog.get(), splashScreen.get(), debugWindow.get(), monitorWindow.get(),
-          messageLog.get(), saveDialog.get(), storeDialog.get(), kindDialog.get(), dumpReceiver.get(),
-          performanceEditor.get(), partSwitches.get(), keyRange.get(), mixer.get(), efxWindow.get(),
-          chorusReverbWindow.get(), patchSelect.get(), patchFinder.get()};
+  return {mainWindow.get(),         progressDialog.get(), splashScreen.get(), debugWindow.get(), monitorWindow.get(),
+          messageLog.get(),         saveDialog.get(),     storeDialog.get(),  kindDialog.get(),  dumpReceiver.get(),
+          performanceEditor.get(),  partSwitches.get(),   keyRange.get(),     mixer.get(),       efxWindow.get(),
+          chorusReverbWindow.get(), patchSelect.get(),    patchFinder.get()};
 }
 
 bool ProgramWindows::tempHoldsShownPerformance() {
@@ -216,7 +218,8 @@ void ProgramWindows::connectHost(AppContext& context) {
   // the log (and says so), opening it again goes on.
   QObject::connect(messageLog.get(), &MessageLogWindow::closedByUser, mainWindow.get(), [this, &context] {
     context.store.LogEnabled = false;
-    mainWindow->setStatus(QStringLiteral("The SysEx log is off while its window is closed (Options > Syx Message View)."));
+    mainWindow->setStatus(
+        QStringLiteral("The SysEx log is off while its window is closed (Options > Syx Message View)."));
   });
   QObject::connect(messageLog.get(), &MessageLogWindow::opened, [&context] { context.store.LogEnabled = true; });
   TransferProgressDialog* waiting = progressDialog.get();
@@ -239,7 +242,8 @@ void ProgramWindows::connectHost(AppContext& context) {
   // Queued: the transfer that found the module silent ends first.
   host.onModuleSilent = [this] {
     if (std::exchange(findOffered_, true)) return;
-    QMetaObject::invokeMethod(mainWindow.get(), [this] { offerFindModule(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        mainWindow.get(), [this] { offerFindModule(); }, Qt::QueuedConnection);
   };
 }
 

@@ -72,7 +72,8 @@ int mulDiv(int a, int b, int c) {
   const long long product = static_cast<long long>(a) * b;
   long long quotient = product / c;
   const long long remainder = product % c;
-  if (2 * std::llabs(remainder) >= std::llabs(static_cast<long long>(c))) quotient += ((product < 0) != (c < 0)) ? -1 : 1;
+  if (2 * std::llabs(remainder) >= std::llabs(static_cast<long long>(c)))
+    quotient += ((product < 0) != (c < 0)) ? -1 : 1;
   return static_cast<int>(quotient);
 }
 

@@ -11,7 +11,7 @@ namespace quillon::geometry {
 
 inline constexpr int FaderMinWidth = 26;
 inline constexpr int FaderMinHeight = 36;
-inline constexpr int FaderCapTopLimit = 20;    // cap centre line at the top of the range
+inline constexpr int FaderCapTopLimit = 20;  // cap centre line at the top of the range
 inline constexpr int FaderFirstTickY = 21;
 inline constexpr int FaderMinTickSpacing = 3;  // shadow line, highlight line, one blank row
 

@@ -25,7 +25,7 @@ constexpr int CapHitSideMargin = 4;
 constexpr int DisplayTop = 2;
 constexpr int DisplayUnderline = 15;  // highlight row under the display strip
 constexpr int DisplayInset = 2;
-constexpr int WheelStepAngle = 120;   // one notch of a usual mouse wheel
+constexpr int WheelStepAngle = 120;  // one notch of a usual mouse wheel
 const QColor CapOutline = Qt::black;
 
 }  // namespace
@@ -126,8 +126,8 @@ int FaderBase::trackLeft() const { return width() / 2 - TrackWidth / 2; }
 
 bool FaderBase::isInCapHitZone(const QPoint& point) const {
   const int capY = thumbCentreY();
-  return point.x() >= CapHitSideMargin && point.x() <= width() - CapHitSideMargin &&
-         point.y() >= capY - CapHitAbove && point.y() <= capY + behaviour_.capHitBelow;
+  return point.x() >= CapHitSideMargin && point.x() <= width() - CapHitSideMargin && point.y() >= capY - CapHitAbove &&
+         point.y() <= capY + behaviour_.capHitBelow;
 }
 
 // Notifications ------------------------------------------------------------------------
@@ -144,29 +144,21 @@ std::optional<int> FaderBase::thumbOffsetForKey(const QKeyEvent& event) const {
   const bool keypad = event.modifiers() & Qt::KeypadModifier;
   switch (event.key()) {
     case Qt::Key_Up:
-    case Qt::Key_Right:
-      return thumbOffset_ - 1;
+    case Qt::Key_Right: return thumbOffset_ - 1;
     case Qt::Key_Down:
-    case Qt::Key_Left:
-      return thumbOffset_ + 1;
-    case Qt::Key_PageUp:
-      return thumbOffset_ - behaviour_.pageStep;
-    case Qt::Key_PageDown:
-      return thumbOffset_ + behaviour_.pageStep;
-    case Qt::Key_End:
-      return minValue_;
-    case Qt::Key_Home:
-      return maxValue_;
-    case Qt::Key_Insert:
-      return (maxValue_ + minValue_) / 2;
+    case Qt::Key_Left: return thumbOffset_ + 1;
+    case Qt::Key_PageUp: return thumbOffset_ - behaviour_.pageStep;
+    case Qt::Key_PageDown: return thumbOffset_ + behaviour_.pageStep;
+    case Qt::Key_End: return minValue_;
+    case Qt::Key_Home: return maxValue_;
+    case Qt::Key_Insert: return (maxValue_ + minValue_) / 2;
     case Qt::Key_Plus:
       if (keypad) return thumbOffset_ - 1;
       break;
     case Qt::Key_Minus:
       if (keypad) return thumbOffset_ + 1;
       break;
-    default:
-      break;
+    default: break;
   }
   return std::nullopt;
 }
@@ -280,7 +272,8 @@ void FaderBase::paintTicks(QPainter& painter) const {
   for (int y : tickRows()) {
     for (int row = 0; row < 2; ++row) {
       const QColor& colour = row == 0 ? shadow : light;
-      if (leftEnd >= behaviour_.tickMargin) paint::horizontalLine(painter, behaviour_.tickMargin, leftEnd, y + row, colour);
+      if (leftEnd >= behaviour_.tickMargin)
+        paint::horizontalLine(painter, behaviour_.tickMargin, leftEnd, y + row, colour);
       if (rightEnd >= rightStart) paint::horizontalLine(painter, rightStart, rightEnd, y + row, colour);
     }
   }

@@ -28,13 +28,13 @@ class FaderBase : public QWidget {
  public:
   // The rules in which the two faders differ.
   struct Behaviour {
-    int pageStep;                    // Page Up / Page Down
-    bool changeOnMaxValue;           // setting MaxValue raises OnChange
-    bool changeOnEveryKey;           // any key press raises OnChange, even one that changes nothing
-    bool releaseReportsAnyDrag;      // the release after a drag raises OnChange even back at the start value
-    int capHitBelow;                 // rows below the cap line that still grab the cap
-    int tickMargin;                  // blank pixels between the control's side and a tick
-    int tickGap;                     // blank pixels between a tick and the track
+    int pageStep;                // Page Up / Page Down
+    bool changeOnMaxValue;       // setting MaxValue raises OnChange
+    bool changeOnEveryKey;       // any key press raises OnChange, even one that changes nothing
+    bool releaseReportsAnyDrag;  // the release after a drag raises OnChange even back at the start value
+    int capHitBelow;             // rows below the cap line that still grab the cap
+    int tickMargin;              // blank pixels between the control's side and a tick
+    int tickGap;                 // blank pixels between a tick and the track
     int preferredWidth;
   };
 

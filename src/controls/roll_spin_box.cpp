@@ -111,28 +111,20 @@ void RollSpinBox::setPanelwidth(int width) {
 std::optional<long long> RollSpinBox::valueForKey(const QKeyEvent& event) const {
   const bool keypad = event.modifiers() & Qt::KeypadModifier;
   switch (event.key()) {
-    case Qt::Key_Up:
-      return static_cast<long long>(value_) + 1;
-    case Qt::Key_Down:
-      return static_cast<long long>(value_) - 1;
-    case Qt::Key_PageUp:
-      return static_cast<long long>(value_) + PageStep;
-    case Qt::Key_PageDown:
-      return static_cast<long long>(value_) - PageStep;
-    case Qt::Key_End:
-      return maxValue_;
-    case Qt::Key_Home:
-      return minValue_;
-    case Qt::Key_Insert:
-      return (maxValue_ + minValue_) / 2;
+    case Qt::Key_Up: return static_cast<long long>(value_) + 1;
+    case Qt::Key_Down: return static_cast<long long>(value_) - 1;
+    case Qt::Key_PageUp: return static_cast<long long>(value_) + PageStep;
+    case Qt::Key_PageDown: return static_cast<long long>(value_) - PageStep;
+    case Qt::Key_End: return maxValue_;
+    case Qt::Key_Home: return minValue_;
+    case Qt::Key_Insert: return (maxValue_ + minValue_) / 2;
     case Qt::Key_Plus:
       if (keypad) return static_cast<long long>(value_) + 1;
       break;
     case Qt::Key_Minus:
       if (keypad) return static_cast<long long>(value_) - 1;
       break;
-    default:
-      break;
+    default: break;
   }
   return std::nullopt;
 }
@@ -174,8 +166,8 @@ bool RollSpinBox::isInDragZone(const QPoint& point) const {
 
 void RollSpinBox::takeFocusOnPress() {
   if (focusControl_) {
-    if ((focusControl_->focusPolicy() & Qt::TabFocus) && focusControl_->isEnabled() &&
-        focusControl_->isVisible() && !focusControl_->hasFocus())
+    if ((focusControl_->focusPolicy() & Qt::TabFocus) && focusControl_->isEnabled() && focusControl_->isVisible() &&
+        !focusControl_->hasFocus())
       focusControl_->setFocus(Qt::MouseFocusReason);
     return;
   }

@@ -7,7 +7,8 @@ namespace quillon {
 
 void setColours(QWidget* w, const QColor& background, const QColor& text) {
   QPalette p = w->palette();
-  if (w->autoFillBackground() && p.color(QPalette::Button) == background && p.color(QPalette::ButtonText) == text) return;
+  if (w->autoFillBackground() && p.color(QPalette::Button) == background && p.color(QPalette::ButtonText) == text)
+    return;
   w->setAutoFillBackground(true);
   p.setColor(QPalette::Button, background);
   p.setColor(QPalette::Window, background);

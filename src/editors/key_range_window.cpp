@@ -63,7 +63,8 @@ void KeyRangeWindow::buildControls() {
       // Page Up/Down an octave, Home/End go to the ends.
       bar->setFocusPolicy(Qt::StrongFocus);
       bar->setInvertedControls(false);  // Up and Page Up go up the keyboard, as on a fader
-      bar->setToolTip(QStringLiteral("Left/Right or Down/Up: one key, Page Down/Up: one octave, Home/End: lowest/highest key"));
+      bar->setToolTip(
+          QStringLiteral("Left/Right or Down/Up: one key, Page Down/Up: one octave, Home/End: lowest/highest key"));
     }
     for (QLabel* note : {r.lowerNote, r.upperNote}) {
       note->setAutoFillBackground(true);
@@ -71,8 +72,10 @@ void KeyRangeWindow::buildControls() {
       note->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("*-C#-1-*")));
     }
     // The note names follow the bars whoever moves them (the user, a fill, an undo).
-    connect(r.lower, &QScrollBar::valueChanged, r.lowerNote, [label = r.lowerNote](int v) { label->setText(noteText(v)); });
-    connect(r.upper, &QScrollBar::valueChanged, r.upperNote, [label = r.upperNote](int v) { label->setText(noteText(v)); });
+    connect(r.lower, &QScrollBar::valueChanged, r.lowerNote,
+            [label = r.lowerNote](int v) { label->setText(noteText(v)); });
+    connect(r.upper, &QScrollBar::valueChanged, r.upperNote,
+            [label = r.upperNote](int v) { label->setText(noteText(v)); });
     const int line = row * 2;
     grid->addWidget(r.part, line, 0, 2, 1);
     grid->addWidget(r.patch, line, 1, 2, 1);
@@ -131,8 +134,7 @@ bool KeyRangeWindow::sendPair(int row) {
   const Row& r = rows_[row];
   ctx_.host.debugLine(std::to_string(row));
   const Byte pair[] = {static_cast<Byte>(r.lower->value()), static_cast<Byte>(r.upper->value())};
-  return ctx_.edit.setBytes(ParamBlock::Part, half_->partOf(row), part::KeyRangeLower, pair,
-                            SendGuard::Updating);
+  return ctx_.edit.setBytes(ParamBlock::Part, half_->partOf(row), part::KeyRangeLower, pair, SendGuard::Updating);
 }
 
 void KeyRangeWindow::fill() {

@@ -36,7 +36,10 @@ void lampColour(QLabel* lamp, const QColor& colour) {
 }  // namespace
 
 MidiMixer::MidiMixer(EditingContext& context, QWidget* parent)
-    : QWidget(parent, Qt::Window), ctx_(context), desk_(context.host, context.store), bindings_(context, SendGuard::FormFilling, this) {
+    : QWidget(parent, Qt::Window),
+      ctx_(context),
+      desk_(context.host, context.store),
+      bindings_(context, SendGuard::FormFilling, this) {
   setObjectName(QStringLiteral("TMidiMixer"));
   setWindowTitle(QStringLiteral("MidiMixer"));
   bindings_.setControllerTargets(&desk_);

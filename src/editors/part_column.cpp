@@ -71,7 +71,8 @@ void PartColumn::buildControls(int column) {
   l_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   stP_ = flatCaption(QStringLiteral("StP") + n, QStringLiteral("Click to select patch"));
   setColours(stP_, editor_look::PatchCaption, palette().color(QPalette::WindowText));
-  stP_->setMinimumWidth(stP_->fontMetrics().averageCharWidth() * PerformanceNameLength + 8);  // a 12-character patch name
+  stP_->setMinimumWidth(stP_->fontMetrics().averageCharWidth() * PerformanceNameLength +
+                        8);  // a 12-character patch name
 
   spPan_ = rollSpin(QStringLiteral("SpPan") + n, column == 0 ? QStringLiteral("Press and Roll") : QString());
   spPan_->setLedOffCol(PanLedOff);
@@ -123,7 +124,8 @@ void PartColumn::layOut() {
   auto* sends = new QVBoxLayout;
   sends->setSpacing(2);
   sends->addWidget(spA_);
-  for (auto [label, spin] : {std::pair{"Mix-Efx Send", spLev_}, std::pair{"Chorus", spCho_}, std::pair{"Reverb", spRev_}}) {
+  for (auto [label, spin] :
+       {std::pair{"Mix-Efx Send", spLev_}, std::pair{"Chorus", spCho_}, std::pair{"Reverb", spRev_}}) {
     auto* l = leftCaption(QString::fromLatin1(label));
     l->setBuddy(spin);
     sends->addWidget(l);

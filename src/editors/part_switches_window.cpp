@@ -71,8 +71,15 @@ void PartSwitchesWindow::buildControls() {
   auto* body = new QHBoxLayout;
   auto* grid = new QGridLayout;
   // The switch boxes carry their own captions; the other columns get headings.
-  const QStringList headings{QString(),     QString(), QStringLiteral("Patch"), QString(), QString(), QString(),
-                             QString(),     QStringLiteral("Pitch Coarse"), QStringLiteral("Pitch Fine"),
+  const QStringList headings{QString(),
+                             QString(),
+                             QStringLiteral("Patch"),
+                             QString(),
+                             QString(),
+                             QString(),
+                             QString(),
+                             QStringLiteral("Pitch Coarse"),
+                             QStringLiteral("Pitch Fine"),
                              QStringLiteral("Voice Reserve")};
   for (int c = 0; c < headings.size(); ++c) grid->addWidget(new QLabel(headings[c], this), 0, c);
   for (int row = 0; row < EightPartRows; ++row) {
@@ -86,8 +93,8 @@ void PartSwitchesWindow::buildControls() {
     grid->addWidget(r.number, row + 1, 1);
     grid->addWidget(r.patch, row + 1, 2);
     for (int s = 0; s < 4; ++s) {
-      r.switches[s] = named(new QCheckBox(QString::fromLatin1(SwitchCaptions[s]), this),
-                            QString::fromLatin1(SwitchNames[s]) + n);
+      r.switches[s] =
+          named(new QCheckBox(QString::fromLatin1(SwitchCaptions[s]), this), QString::fromLatin1(SwitchNames[s]) + n);
       grid->addWidget(r.switches[s], row + 1, 3 + s);
     }
     r.coarse = named(new RollSpinBox(this), "SpPC" + n);
@@ -192,7 +199,8 @@ void PartSwitchesWindow::fillRows() {
 void PartSwitchesWindow::showAndRaise() { showWindow(this); }
 
 void PartSwitchesWindow::allPartsOn(const Parameter& p) {
-  ctx_.edit.setAllParts(p, [](int) { return 1; }, SendGuard::FormFilling);
+  ctx_.edit.setAllParts(
+      p, [](int) { return 1; }, SendGuard::FormFilling);
   fill();
 }
 

@@ -39,9 +39,9 @@ class PartSwitchesWindow : public QWidget {
 
  private:
   struct Row {
-    QLabel* part;     // lp
-    QLabel* number;   // l
-    QLabel* patch;    // lpn
+    QLabel* part;                        // lp
+    QLabel* number;                      // l
+    QLabel* patch;                       // lpn
     std::array<QCheckBox*, 4> switches;  // MR, VR, PC, H1
     RollSpinBox* coarse;                 // SpPC
     RollSpinBox* fine;                   // SpPF

@@ -33,8 +33,9 @@ void setTextIfChanged(QTableWidgetItem* item, const QString& text) {
 }
 
 QString outputText(int output) {
-  return output < static_cast<int>(OverviewOutputs.size()) ? QLatin1String(OverviewOutputs[static_cast<std::size_t>(output)])
-                                                           : QStringLiteral("?%1").arg(output);
+  return output < static_cast<int>(OverviewOutputs.size())
+             ? QLatin1String(OverviewOutputs[static_cast<std::size_t>(output)])
+             : QStringLiteral("?%1").arg(output);
 }
 
 bool keyRangeNarrowed(const PerfPartRecord& r) {
@@ -180,7 +181,8 @@ void PartsOverview::showPart(const PerfPartRecord& r, int part) {
   setTextIfChanged(stGr1_->item(RowChannel, column),
                    QStringLiteral("  ") + QString::number(shown::channelFromStored(r[part::ReceiveChannel])));
   setTextIfChanged(stGr1_->item(RowOutput, column), outputText(r[part::OutputAssign]));
-  setTextIfChanged(stGr1_->item(RowPan, column), QStringLiteral(" ") + QString::number(shown::panFromStored(r[part::Pan])));
+  setTextIfChanged(stGr1_->item(RowPan, column),
+                   QStringLiteral(" ") + QString::number(shown::panFromStored(r[part::Pan])));
   setTextIfChanged(stGr1_->item(RowChorus, column), QStringLiteral(" ") + QString::number(r[part::ChorusSend]));
   setTextIfChanged(stGr1_->item(RowReverb, column), QStringLiteral(" ") + QString::number(r[part::ReverbSend]));
 }

@@ -54,8 +54,10 @@ void PerformanceEditor::bindColumns() {
   const PartColumn::Refreshes after{[this] { showSoundingParts(); }, [this] { refreshOverview(); },
                                     [this] { fillEditor(); }};
   for (int column = 0; column < PartsPerPage; ++column)
-    columns_[static_cast<std::size_t>(column)]->bind(
-        bindings_, PartRef::editorColumn(ctx_.cursor, [this] { return page_; }, column), after);
+    columns_[static_cast<std::size_t>(column)]->bind(bindings_,
+                                                     PartRef::editorColumn(
+                                                         ctx_.cursor, [this] { return page_; }, column),
+                                                     after);
 }
 
 void PerformanceEditor::connectWindowButtons() {
@@ -92,7 +94,8 @@ void PerformanceEditor::connectQuickEdit() {
   const PartColumn* first = columns_[0];
   onClick("BAllPan", &PerformanceEditor::allPanToFirst);
   onClick("Bch1_16", [this] {
-    ctx_.edit.setAllParts(param::PartChannel, [](int p) { return p + 1; }, SendGuard::FormFilling);
+    ctx_.edit.setAllParts(
+        param::PartChannel, [](int p) { return p + 1; }, SendGuard::FormFilling);
     fillEditor();
   });
   onClick("BAllOutLev", [this, first] { allPartsToFirst(param::PartMixEfxSend, first->mixSend()); });
@@ -202,8 +205,8 @@ void PerformanceEditor::fillColumnHeads() {
   for (int column = 0; column < PartsPerPage; ++column) {
     const int p = partOf(column);
     const bool drum = page_ == DrumPage && column == DrumColumn;
-    columns_[static_cast<std::size_t>(column)]->showHead(p, parts[static_cast<std::size_t>(p)][part::ReceiveSwitch] != 0,
-                                                         drum);
+    columns_[static_cast<std::size_t>(column)]->showHead(
+        p, parts[static_cast<std::size_t>(p)][part::ReceiveSwitch] != 0, drum);
   }
 }
 
@@ -298,13 +301,15 @@ void PerformanceEditor::allPanToFirst() {
   ctx_.edit.beginGroup();
   // The other columns take the value through their own change handling, which sends for their parts.
   for (int column = 1; column < PartsPerPage; ++column) columns_[static_cast<std::size_t>(column)]->setPan(pan);
-  ctx_.edit.setAllParts(param::PartPan, [pan](int) { return pan; }, SendGuard::FormFilling);
+  ctx_.edit.setAllParts(
+      param::PartPan, [pan](int) { return pan; }, SendGuard::FormFilling);
   ctx_.edit.endGroup();
   refreshOverview();
 }
 
 void PerformanceEditor::allPartsToFirst(const Parameter& parameter, int shown) {
-  ctx_.edit.setAllParts(parameter, [shown](int) { return shown; }, SendGuard::FormFilling);
+  ctx_.edit.setAllParts(
+      parameter, [shown](int) { return shown; }, SendGuard::FormFilling);
   fillEditor();
 }
 
@@ -320,7 +325,8 @@ void PerformanceEditor::storeChanged(const StoreChange& change) {
     return;
   }
   // An undo, the module or a rename elsewhere changed the name.
-  if (change.touches(address::AreaTemporary, address::BlockCommon, common::Name, PerformanceNameLength)) name_->showStored();
+  if (change.touches(address::AreaTemporary, address::BlockCommon, common::Name, PerformanceNameLength))
+    name_->showStored();
   if (change.area != address::AreaTemporary || displaysPending_) return;
   // The bound controls are refreshed by their bindings; the captions, colours
   // and the overview follow once the sending handler has returned.

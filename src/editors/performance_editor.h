@@ -30,7 +30,7 @@ class PerformanceNameEdit;
 class PerformanceEditor : public QMainWindow {
   Q_OBJECT
  public:
-  static constexpr int DrumPage = 8;    // the page whose second column is part 10, the rhythm part
+  static constexpr int DrumPage = 8;  // the page whose second column is part 10, the rhythm part
   static constexpr int DrumColumn = 1;
 
   explicit PerformanceEditor(EditingContext& context, QWidget* parent = nullptr);

@@ -90,9 +90,9 @@ QWidget* PerformanceEditor::buildTopBar() {
   row->addWidget(ePname_);
   row->addWidget(spPlay_);
   row->addSpacing(12);
-  for (auto [name, text] : {std::pair{"Bswitch", "Switch / Pitch"}, std::pair{"BKeyRange", "Key Range"},
-                            std::pair{"Bnoteout", "View Note"}, std::pair{"Button2", "Reload Temp"},
-                            std::pair{"BsaveJV", "Save To JV-XP"}})
+  for (auto [name, text] :
+       {std::pair{"Bswitch", "Switch / Pitch"}, std::pair{"BKeyRange", "Key Range"}, std::pair{"Bnoteout", "View Note"},
+        std::pair{"Button2", "Reload Temp"}, std::pair{"BsaveJV", "Save To JV-XP"}})
     row->addWidget(namedButton(name, QString::fromLatin1(text)));
   row->addStretch(1);
   row->addWidget(namedButton("Bdone", QStringLiteral("Done")));

@@ -34,7 +34,8 @@ TestPad::TestPad(EditingContext& context, QWidget* parent) : QWidget(parent), ct
   setFixedSize(PadWidth, PadHeight);
   setCursor(Qt::CrossCursor);
   setAccessibleName(QStringLiteral("Test pad"));
-  setAccessibleDescription(QStringLiteral("Press and drag to play: pitch from left to right, velocity from bottom to top"));
+  setAccessibleDescription(
+      QStringLiteral("Press and drag to play: pitch from left to right, velocity from bottom to top"));
 }
 
 bool TestPad::portsOpen() {

@@ -38,7 +38,6 @@ W* named(W* w, const char* name) {
   return w;
 }
 
-
 // Adds the faders of `specs` side by side under their captions to `grid` rows 0 and 1. A
 // parameter with value texts gets a fader that shows the text, the others show the number.
 void addFaders(QGridLayout* grid, std::span<const ChorusReverbWindow::FaderSpec> specs, int firstColumn = 0) {
@@ -170,8 +169,8 @@ QWidget* ChorusReverbWindow::buildReverbPanel() {
                                      {"SlRTime", "Time", param::ReverbTime},
                                      {"SlRHFdamp", "HF-Damp", param::ReverbHfDamp},
                                      {"SlRfeedbck", "Feedbck", param::ReverbFeedback}};
-  QGroupBox* panel = buildPanel(QStringLiteral("Reverb Settings"), faders, 0, "CbRevType", QStringLiteral("Reverb Type:"),
-                                texts::ReverbType, "ChRon");
+  QGroupBox* panel = buildPanel(QStringLiteral("Reverb Settings"), faders, 0, "CbRevType",
+                                QStringLiteral("Reverb Type:"), texts::ReverbType, "ChRon");
   hfDamp_ = panel->findChild<TextFader*>(QStringLiteral("SlRHFdamp"));
   // The frequency follows every step of the cap.
   const auto showDamp = [this](int position) {
@@ -188,8 +187,8 @@ QWidget* ChorusReverbWindow::buildEffectsPanel() {
   static const FaderSpec faders[] = {{"SlLevE", "Level", param::EfxMixOutSend},
                                      {"SLCSE", "Chorus send", param::EfxChorusSend},
                                      {"SlRSE", "Reverb send ", param::EfxReverbSend}};
-  QGroupBox* panel = buildPanel(QStringLiteral("Effects Settings"), faders, 0, "CbOutE", QStringLiteral("Output Assign"),
-                                EffectsOutputTexts, "ChEon");
+  QGroupBox* panel = buildPanel(QStringLiteral("Effects Settings"), faders, 0, "CbOutE",
+                                QStringLiteral("Output Assign"), EffectsOutputTexts, "ChEon");
   auto* openEfx = named(new QPushButton(QStringLiteral("Open EFX")), "BEFX");
   connect(openEfx, &QPushButton::clicked, this, &ChorusReverbWindow::efxRequested);
   static_cast<QVBoxLayout*>(panel->layout())->addWidget(openEfx);

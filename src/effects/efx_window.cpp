@@ -64,7 +64,8 @@ QComboBox* sourceList(const char* name) {
   auto* box = named(new QComboBox, name);
   // "Perform", then the parts "1".."9" and "11".."16": the stored byte skips part 10.
   box->addItem(QStringLiteral("Perform"));
-  for (int v = texts::EfxSourcePerform + 1; v < SourceCount; ++v) box->addItem(QString::number(texts::efxSourcePart(v)));
+  for (int v = texts::EfxSourcePerform + 1; v < SourceCount; ++v)
+    box->addItem(QString::number(texts::efxSourcePart(v)));
   return box;
 }
 

@@ -17,8 +17,10 @@ std::string BankTransfer::verifyText(const BankCheck& check) const {
   if (check.differs())
     text = "The module holds something else in performance(s) " + performanceNumbers(check.differing) + ".";
   if (!check.missing.empty())
-    text += (text.empty() ? "" : " ") + std::string("Could not read back, even when asked twice (no answer, a "
-                                                    "damaged or a short one): ") +
+    text += (text.empty() ? "" : " ") +
+            std::string(
+                "Could not read back, even when asked twice (no answer, a "
+                "damaged or a short one): ") +
             check.missingBlocks + "." + (check.differs() ? "" : " Nothing read back differs from what was sent.");
   return text.empty() ? "Read back: the module holds what was sent." : text;
 }
@@ -31,7 +33,8 @@ void BankTransfer::refetchMissing(TransferSession& session, BankArea bank, int f
   for (int n = first; n < first + count && !session.stopped(); ++n)
     for (int block = 0; block < TempBlockCount && !session.stopped(); ++block) {
       if (received_[static_cast<std::size_t>(n)] & (1u << block)) continue;
-      sender_.RequestSysexData(performanceBlockAddress(area, n, block), static_cast<std::uint32_t>(blockLength(sizes, block)));
+      sender_.RequestSysexData(performanceBlockAddress(area, n, block),
+                               static_cast<std::uint32_t>(blockLength(sizes, block)));
       pacer.afterRequest();
       asked = true;
     }

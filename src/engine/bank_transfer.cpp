@@ -86,7 +86,8 @@ void BankTransfer::fetchPerformances(TransferSession& session, BankArea bank, in
     ++requested_;
     for (int block = 0; block < TempBlockCount && !session.stopped(); ++block) {
       if (block == 0) view.messageGoesOut();
-      sender_.RequestSysexData(performanceBlockAddress(area, n, block), static_cast<std::uint32_t>(blockLength(sizes, block)));
+      sender_.RequestSysexData(performanceBlockAddress(area, n, block),
+                               static_cast<std::uint32_t>(blockLength(sizes, block)));
       pacer.afterRequest();
       if (block == 0) {
         view.progress(n);
@@ -103,7 +104,8 @@ void BankTransfer::noteArrivals(const TransferSession& session, BankArea bank, i
   const Byte area = performanceAreaOf(bank);
   for (int n = first; n < first + count; ++n)
     for (int block = 0; block < TempBlockCount; ++block)
-      if (session.answered(performanceBlockAddress(area, n, block))) received_[static_cast<std::size_t>(n)] |= 1u << block;
+      if (session.answered(performanceBlockAddress(area, n, block)))
+        received_[static_cast<std::size_t>(n)] |= 1u << block;
 }
 
 int BankTransfer::wholeSoFar(const TransferSession& session, BankArea bank, int first, int last) const {
@@ -127,7 +129,7 @@ void BankTransfer::finishBankList(BankArea bank) {
   for (int n = 0; n < count; ++n) {
     const std::uint32_t missing = AllTempBlocks & ~received_[static_cast<std::size_t>(n)];
     s.ListInfo[static_cast<std::size_t>(n)] = {kindOf(bank), n, 0, missing == 0,
-                                              missing == 0 ? std::string() : "missing: " + tempBlockNames(missing)};
+                                               missing == 0 ? std::string() : "missing: " + tempBlockNames(missing)};
   }
   s.FromTemp = false;
   s.FromUser = bank == BankArea::User;  // the answers set the flag of their area; the bank asked decides
@@ -346,8 +348,8 @@ bool BankTransfer::sendBank(BankArea bank, TransferView& view) {
   view.busy(false);
   view.end();
   if (cancelledByUser_)
-    host_.showInfo("The transfer was cancelled: " + std::to_string(performancesSent_) + " of " +
-                   std::to_string(count) + " performances were sent whole.");
+    host_.showInfo("The transfer was cancelled: " + std::to_string(performancesSent_) + " of " + std::to_string(count) +
+                   " performances were sent whole.");
   return true;
 }
 

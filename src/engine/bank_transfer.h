@@ -55,10 +55,10 @@ inline constexpr int LastSlot = BankPerformanceCount;
 // (differing); or some of it could not be read back (missing), which says
 // nothing about what the module holds.
 struct BankCheck {
-  bool answered = false;         // anything came back at all
-  std::vector<int> differing;    // came back, and some block differs from what was sent
-  std::vector<int> missing;      // some block did not come back whole, even when asked a second time
-  std::string missingBlocks;     // which blocks, and why, for the user
+  bool answered = false;       // anything came back at all
+  std::vector<int> differing;  // came back, and some block differs from what was sent
+  std::vector<int> missing;    // some block did not come back whole, even when asked a second time
+  std::string missingBlocks;   // which blocks, and why, for the user
   bool ok() const { return answered && differing.empty() && missing.empty(); }
   bool differs() const { return !differing.empty(); }
   bool unreadable() const { return !differs() && !ok(); }

@@ -17,9 +17,9 @@ constexpr Byte DefaultReserve = 4;  // 16 parts x 4 = 64 voices
 
 // One demo: a name, which parts sound and with which preset patches.
 struct DemoPart {
-  Byte bank;     // 0..3 for Preset A..D
-  int patch;     // 0..127
-  int pan;       // shown value -64..63
+  Byte bank;  // 0..3 for Preset A..D
+  int patch;  // 0..127
+  int pan;    // shown value -64..63
   int lowKey;
   int highKey;
 };

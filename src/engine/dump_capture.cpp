@@ -223,9 +223,10 @@ int DumpCapture::putIntoStore(PerformanceStore& store, PerformanceKind area) con
     const Performance& p = *find(area, n);
     const std::uint32_t missing = AllTempBlocks & ~wholeBlocks(p);
     store.PerformanceList[static_cast<std::size_t>(n)] = p.record;
-    store.ListInfo[static_cast<std::size_t>(n)] = {
-        area, n, 0, missing == 0,
-        missing == 0 ? std::string() : p.any() ? "missing: " + tempBlockNames(missing) : "did not arrive"};
+    store.ListInfo[static_cast<std::size_t>(n)] = {area, n, 0, missing == 0,
+                                                   missing == 0 ? std::string()
+                                                   : p.any()    ? "missing: " + tempBlockNames(missing)
+                                                                : "did not arrive"};
     allWhole = allWhole && missing == 0;
   }
   if (area == PerformanceKind::Temp && count > 0) store.TempPerformance = temp_.record;

@@ -27,7 +27,7 @@ constexpr Byte efxParameterOffset(int parameter) {
 
 // One used slider slot of a type.
 struct EfxSlot {
-  int slot = 0;       // 1..EfxSlotCount
+  int slot = 0;  // 1..EfxSlotCount
   std::string_view label;
   int parameter = 0;  // n of EFX parameter n, 1..12
   int listNumber = 0;

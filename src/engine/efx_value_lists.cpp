@@ -30,8 +30,8 @@ constexpr std::array<std::string_view, 1> ByPass{"ByPass"};
 constexpr std::array<std::string_view, 6> ReverbTypes{"Room 1", "Room 2", "Stage 1", "Stage 2", "Hall 1", "Hall 2"};
 constexpr std::array<std::string_view, 4> GateTypes{"normal", "reverse", "sweep1", "sweep2"};
 constexpr std::array<std::string_view, 2> LowFrequencies{" 200 Hz", " 400 Hz"};
-constexpr std::array<std::string_view, 10> NoteLengths{"1/16", "1/8-3", "1/16-.", "1/8", "1/4-3",
-                                                       "1/8-.", "1/4",  "1/2-3", "1/4-.",  "1/2"};
+constexpr std::array<std::string_view, 10> NoteLengths{"1/16",  "1/8-3", "1/16-.", "1/8",   "1/4-3",
+                                                       "1/8-.", "1/4",   "1/2-3",  "1/4-.", "1/2"};
 constexpr std::array<std::string_view, 1> Centre{"Centr"};
 
 constexpr std::string_view DegreeSign = "\xC2\xB0";  // U+00B0 in UTF-8
@@ -60,12 +60,12 @@ struct Ladder {
   std::array<StepRun, MaxRuns> runs;  // unused runs have count 0
 };
 
-constexpr Ladder ManualFrequency{100, {{{20, 10}, {35, 20}, {70, 100}}}};  // Hz 100..8000
-constexpr Ladder ModulationRate{5, {{{99, 5}, {20, 10}, {6, 50}}}};  // 0.05..10.00
-constexpr Ladder PreDelayTime{0, {{{50, 10}, {10, 50}, {40, 100}, {25, 200}}}};  // 0..100.00
-constexpr Ladder StepRate{5, {{{79, 5}, {31, 10}, {5, 50}}}};  // 0.05..9.60
+constexpr Ladder ManualFrequency{100, {{{20, 10}, {35, 20}, {70, 100}}}};                  // Hz 100..8000
+constexpr Ladder ModulationRate{5, {{{99, 5}, {20, 10}, {6, 50}}}};                        // 0.05..10.00
+constexpr Ladder PreDelayTime{0, {{{50, 10}, {10, 50}, {40, 100}, {25, 200}}}};            // 0..100.00
+constexpr Ladder StepRate{5, {{{79, 5}, {31, 10}, {5, 50}}}};                              // 0.05..9.60
 constexpr Ladder DelayTime{0, {{{50, 10}, {10, 50}, {30, 100}, {26, 1000}, {10, 2000}}}};  // 0..500.00
-constexpr Ladder TapDelayTime{200, {{{70, 5}, {45, 10}}}};  // ms 200..1000
+constexpr Ladder TapDelayTime{200, {{{70, 5}, {45, 10}}}};                                 // ms 200..1000
 
 constexpr int Hundredths = 100;
 constexpr std::size_t TwoDecimalWidth = 8;

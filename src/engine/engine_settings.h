@@ -14,7 +14,7 @@ struct EngineSettings {
   int unitId = roland::DefaultUnitId;  // JVID, 17..32
   BlockSizes sizes = StandardBlockSizes;
   ModuleType type = ModuleType::JV1080;  // JVtype: named when the module stays silent
-  bool noteOn = false;  // a test note after each parameter change
+  bool noteOn = false;                   // a test note after each parameter change
   int sysDly = DefaultSysDly;
   // Fast transfers: a fetch sends its next request as soon as the last answer
   // arrived whole, instead of after SysDly. Off by default.

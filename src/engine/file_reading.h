@@ -16,7 +16,7 @@ inline constexpr std::uintmax_t MaxReadFileSize = 64ull << 20;
 
 struct FileBytes {
   Bytes bytes;
-  std::string error;  // empty on success
+  std::string error;     // empty on success
   bool missing = false;  // the path names nothing at all
   bool ok() const { return error.empty(); }
 };

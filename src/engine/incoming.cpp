@@ -18,7 +18,6 @@ bool storeAt(std::array<Byte, N>& record, int offset, Byte b) {
 
 bool isCommonBlock(Byte block) { return block < PerformanceCommonBlocksEnd; }
 
-
 }  // namespace
 
 IncomingHandler::Lines::Lines(bool logging, int requestedNumber)

@@ -20,9 +20,9 @@ constexpr std::string_view TrackId = "MTrk";
 constexpr std::string_view RiffId = "RIFF";
 constexpr std::string_view RiffMidiForm = "RMID";
 constexpr std::string_view RiffDataId = "data";
-constexpr std::size_t ChunkHeaderLength = 8;   // id and a 32-bit length
-constexpr std::size_t RiffFormEnd = 12;        // "RIFF", length, form type
-constexpr std::uint32_t HeaderLength = 6;      // format, tracks, division
+constexpr std::size_t ChunkHeaderLength = 8;  // id and a 32-bit length
+constexpr std::size_t RiffFormEnd = 12;       // "RIFF", length, form type
+constexpr std::uint32_t HeaderLength = 6;     // format, tracks, division
 constexpr std::uint16_t HighestFormat = 2;
 constexpr std::uint16_t SequentialFormat = 2;  // independent patterns, played one after another
 constexpr int MaxLengthBytes = 4;              // a variable-length quantity holds 28 bits
@@ -40,7 +40,8 @@ class Fault : public std::runtime_error {
 };
 
 bool startsWith(std::span<const Byte> bytes, std::size_t at, std::string_view id) {
-  return bytes.size() >= at + id.size() && std::equal(id.begin(), id.end(), bytes.begin() + static_cast<std::ptrdiff_t>(at));
+  return bytes.size() >= at + id.size() &&
+         std::equal(id.begin(), id.end(), bytes.begin() + static_cast<std::ptrdiff_t>(at));
 }
 
 // Reads forward through a piece of the file; every overrun is a Fault that
@@ -107,15 +108,16 @@ struct TimedMessage {
 class TrackSysex {
  public:
   TrackSysex(int track, MidiFileSysex& result, std::vector<TimedMessage>& out)
-      : assembler_([&out, &result](Bytes&& m, SysexAssembler::Origin o) {
-                     out.push_back({o.time, std::move(m)});
-                     ++result.messages;
-                   },
-                   [track, &result](const std::string& why, SysexAssembler::Origin o) {
-                     if (result.leftOut++ == 0)
-                       result.firstLeftOut = "the SysEx message of track " + std::to_string(track + 1) + " at byte " +
-                                             std::to_string(o.position) + " is " + why;
-                   }) {}
+      : assembler_(
+            [&out, &result](Bytes&& m, SysexAssembler::Origin o) {
+              out.push_back({o.time, std::move(m)});
+              ++result.messages;
+            },
+            [track, &result](const std::string& why, SysexAssembler::Origin o) {
+              if (result.leftOut++ == 0)
+                result.firstLeftOut = "the SysEx message of track " + std::to_string(track + 1) + " at byte " +
+                                      std::to_string(o.position) + " is " + why;
+            }) {}
 
   void feed(std::span<const Byte> bytes, std::uint64_t tick, std::size_t at) { assembler_.feed(bytes, {tick, at}); }
   void endOfTrack() { assembler_.finish("not finished when its track ends"); }
@@ -195,8 +197,8 @@ void readStandardMidiFile(std::span<const Byte> bytes, std::size_t base, MidiFil
   std::vector<TimedMessage> messages;
   while (result.tracks < tracks) {
     if (file.atEnd())
-      throw Fault(file.offset(), "the header announces " + std::to_string(tracks) + " tracks, but the file ends after " +
-                                     std::to_string(result.tracks));
+      throw Fault(file.offset(), "the header announces " + std::to_string(tracks) +
+                                     " tracks, but the file ends after " + std::to_string(result.tracks));
     Chunk chunk = nextChunk(file);
     if (!std::ranges::equal(chunk.id, TrackId)) continue;  // chunks of other kinds are skipped, as the format asks
     TrackSysex joiner(result.tracks, result, messages);

@@ -27,12 +27,12 @@ bool isMidiFile(std::span<const Byte> bytes);
 
 // What a MIDI file's SysEx events gave.
 struct MidiFileSysex {
-  Bytes sysex;            // whole F0 .. F7 messages, one after the other, in playing order
+  Bytes sysex;  // whole F0 .. F7 messages, one after the other, in playing order
   int messages = 0;
   int tracks = 0;
-  int leftOut = 0;        // messages that never became whole (cut off, broken by another status byte)
+  int leftOut = 0;           // messages that never became whole (cut off, broken by another status byte)
   std::string firstLeftOut;  // where the first of them was, and why
-  std::string error;      // the file is no readable MIDI file: nothing was taken from it
+  std::string error;         // the file is no readable MIDI file: nothing was taken from it
   bool ok() const { return error.empty(); }
 };
 

@@ -42,7 +42,9 @@ inline constexpr int MaxNote = 127;
 constexpr bool isChannelMessage(Byte s) { return s >= status::NoteOff && s < status::SystemFirst; }
 constexpr bool isNoteOn(Byte s) { return (s & status::TypeMask) == status::NoteOn; }
 constexpr bool isControlChange(Byte s) { return (s & status::TypeMask) == status::ControlChange; }
-constexpr Byte onChannel(Byte type, int channel) { return static_cast<Byte>(type | ((channel - 1) & status::ChannelMask)); }
+constexpr Byte onChannel(Byte type, int channel) {
+  return static_cast<Byte>(type | ((channel - 1) & status::ChannelMask));
+}
 
 // A channel message takes the monitor channel and keeps its type; a system
 // message passes unchanged.

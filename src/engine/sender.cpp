@@ -16,8 +16,8 @@ std::string sentLogText(std::span<const Byte> bytes) {
 
 void Sender::followEditedPartChannel() {
   const int part = std::clamp(store_.editedPart(), 0, address::PartCount - 1);
-  host_.setMonitorChannel(shown::channelFromStored(store_.TempPerformance.parts[part][part::ReceiveChannel] &
-                                                   status::ChannelMask));
+  host_.setMonitorChannel(
+      shown::channelFromStored(store_.TempPerformance.parts[part][part::ReceiveChannel] & status::ChannelMask));
 }
 
 void Sender::logSentMessage(const Bytes& message) {
@@ -144,8 +144,7 @@ void RequestPacer::awaitLastAnswer(const std::function<bool()>& done) {
   // requests: wait as long as answers keep coming, until none has come for a while.
   while (!finished() && !session.stopped()) {
     const int answered = session.requestsAnswered();
-    sender_.host().waitMsUntil(LastAnswerGraceMs,
-                               [&] { return finished() || session.requestsAnswered() != answered; });
+    sender_.host().waitMsUntil(LastAnswerGraceMs, [&] { return finished() || session.requestsAnswered() != answered; });
     if (session.requestsAnswered() == answered) break;
   }
 }

@@ -22,8 +22,8 @@ inline constexpr const char* RequestMidiClosed = "RQ sys Midi Closed ";
 }  // namespace sender_text
 
 inline constexpr std::size_t SentLogLineLength = 250;  // line 1 grows while shorter
-inline constexpr int ResponseTimeoutMs = 1500;  // a module silent this long after a request is not answering
-inline constexpr int LastAnswerGraceMs = 500;  // far above a round trip, well below the response timeout
+inline constexpr int ResponseTimeoutMs = 1500;         // a module silent this long after a request is not answering
+inline constexpr int LastAnswerGraceMs = 500;          // far above a round trip, well below the response timeout
 inline constexpr int ChordIntervals[] = {0, 10, 14, 15, 19};
 
 class Sender {

@@ -3,8 +3,7 @@
 namespace quillon::texts {
 namespace {
 
-constexpr std::array<std::string_view, 12> PitchNames{"C", "C#", "D", "D#", "E", "F",
-                                                      "F#", "G", "G#", "A", "A#", "B"};
+constexpr std::array<std::string_view, 12> PitchNames{"C", "C#", "D", "D#", "E", "F", "F#", "G", "G#", "A", "A#", "B"};
 
 std::string plainNoteName(int note) {
   const int octave = note / 12 - 1;

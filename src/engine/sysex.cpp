@@ -100,7 +100,7 @@ std::string_view dt1CheckText(DT1Check check, std::span<const Byte> message) {
     case DT1Check::NotDT1:
       // A request coming back is the sign of a MIDI loop (a thru box or a merger).
       return message[roland::PosCommand] == roland::CommandRQ1 ? "a data request, not data (a MIDI loop?)"
-                                                              : "not a data set";
+                                                               : "not a data set";
     case DT1Check::NoEnd: return "no end byte";
     case DT1Check::BadChecksum: return "bad checksum";
     case DT1Check::NotSevenBit: return "a byte of 80h or more inside";

@@ -53,7 +53,7 @@ inline constexpr std::size_t PosModel = 3;
 inline constexpr std::size_t PosCommand = 4;
 inline constexpr std::size_t PosAddress = 5;
 inline constexpr std::size_t PosData = 9;
-inline constexpr std::size_t HeaderLength = PosData;      // F0 .. last address byte
+inline constexpr std::size_t HeaderLength = PosData;       // F0 .. last address byte
 inline constexpr std::size_t FrameOverhead = PosData + 2;  // header + checksum + F7
 inline constexpr std::size_t RQ1Length = 15;
 inline constexpr std::size_t MaxDT1Length = 1025;  // the build buffer's limit
@@ -123,8 +123,8 @@ constexpr SysexAddress systemSwitches() { return {AreaSystem, 0, 0, SystemEfxSwi
 // Module types in the order the settings store them (JVtype index).
 enum class ModuleType : int { JV1010 = 0, JV1080, JV2080, XP30, XP50, XP60, XP80 };
 inline constexpr int ModuleTypeCount = 7;
-inline constexpr std::array<std::string_view, ModuleTypeCount> ModuleTypeNames{
-    "JV 1010", "JV 1080", "JV 2080", "XP 30", "XP 50", "XP 60", "XP 80"};
+inline constexpr std::array<std::string_view, ModuleTypeCount> ModuleTypeNames{"JV 1010", "JV 1080", "JV 2080", "XP 30",
+                                                                               "XP 50",   "XP 60",   "XP 80"};
 
 // Block lengths kept as their last offset, as the settings hold them.
 struct BlockSizes {

@@ -26,7 +26,6 @@ constexpr std::size_t NextPartSearchFrom = 27;
 constexpr std::size_t NextPartSearchTo = 38;
 constexpr std::size_t CommonScanLimit = 80;
 
-
 // A fixed window of the file; bytes beyond the end read as 0.
 template <std::size_t N>
 std::array<Byte, N> windowAt(std::span<const Byte> file, std::size_t offset) {
@@ -160,8 +159,8 @@ bool parsePerformanceAt(std::span<const Byte> file, std::int64_t offset, Perform
   } else {
     // The byte before F7 is the checksum, not data: a record that later goes
     // out with the larger block size must not carry it.
-    const std::size_t n = std::min<std::size_t>(commonEnd - roland::PosData - (commonEnd > roland::PosData ? 1 : 0),
-                                                CommonRecordSize);
+    const std::size_t n =
+        std::min<std::size_t>(commonEnd - roland::PosData - (commonEnd > roland::PosData ? 1 : 0), CommonRecordSize);
     std::copy_n(b.begin() + roland::PosData, n, work.common.begin());
     if (n < static_cast<std::size_t>(CommonRecordSize) && commonEnd > roland::PosData) work.common[n] = 0;
   }
@@ -236,7 +235,9 @@ FileBytes readFileBytes(const std::string& path) { return readRegularFile(path);
 
 namespace {
 
-std::string countOf(int n, const char* one, const char* many) { return std::to_string(n) + " " + (n == 1 ? one : many); }
+std::string countOf(int n, const char* one, const char* many) {
+  return std::to_string(n) + " " + (n == 1 ? one : many);
+}
 
 std::string midiFileNote(const MidiFileSysex& midi) {
   std::string note = "MIDI file: " + countOf(midi.messages, "SysEx message", "SysEx messages") + " from " +
@@ -307,7 +308,8 @@ SyxFileResult openSyxFile(PerformanceStore& store, const std::string& path, cons
 
 std::string loadPerformanceFromFile(PerformanceStore& store, int index) {
   if (store.CurrentFileName.empty()) return "No Performance, Select file first";
-  if (index < 0 || index >= store.PerformanceCount) return "No performance " + std::to_string(index + 1) + " in the list";
+  if (index < 0 || index >= store.PerformanceCount)
+    return "No performance " + std::to_string(index + 1) + " in the list";
   const SysexFileBytes file = readSysexFileBytes(store.CurrentFileName);
   if (!file.ok()) return file.error;
   // The offset counts in the file's SysEx stream; a file cut short since leaves zeros.

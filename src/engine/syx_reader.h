@@ -13,7 +13,7 @@
 namespace quillon {
 
 namespace syx {
-inline constexpr std::size_t HeaderWindow = 21;       // F0 .. first 12 name bytes
+inline constexpr std::size_t HeaderWindow = 21;        // F0 .. first 12 name bytes
 inline constexpr std::size_t PerformanceWindow = 672;  // enough for a JV-2080 performance
 inline constexpr std::size_t PatchSkip = 631;          // resume points after a block start
 inline constexpr std::size_t PerformanceSkip = 541;
@@ -29,10 +29,10 @@ enum class BlockKind { Performance, Patch, RhythmSet };
 
 struct FoundBlock {
   BlockKind kind = BlockKind::Performance;
-  Byte area = 0;      // address byte 0 of the block
-  int number = 0;     // address byte 1
+  Byte area = 0;   // address byte 0 of the block
+  int number = 0;  // address byte 1
   std::int64_t offset = 0;
-  std::string name;   // the 12 bytes after the address, as stored
+  std::string name;  // the 12 bytes after the address, as stored
 };
 
 struct SyxScan {
@@ -59,9 +59,9 @@ bool parsePerformanceAt(std::span<const Byte> file, std::int64_t offset, Perform
 struct SyxReadReport {
   SyxScan scan;
   int count = 0;
-  int incomplete = 0;               // performances with missing parts
-  std::string doneStatus;           // "Done, Performances Found = N"
-  bool nothingFound = false;        // the user is told NoPerformancesMessage
+  int incomplete = 0;         // performances with missing parts
+  std::string doneStatus;     // "Done, Performances Found = N"
+  bool nothingFound = false;  // the user is told NoPerformancesMessage
 };
 inline constexpr const char* NoPerformancesMessage = "No performances found\rChoose another syx-file.";
 
@@ -69,8 +69,7 @@ inline constexpr const char* NoPerformancesMessage = "No performances found\rCho
 // blanked first, each entry is parsed from its own offset and keeps its kind
 // and file number, and the source flags are set by kind. The caller has
 // already stored the path in CurrentFileName.
-SyxReadReport readSyxIntoStore(PerformanceStore& store, std::span<const Byte> file,
-                               const ScanProgress& progress = {});
+SyxReadReport readSyxIntoStore(PerformanceStore& store, std::span<const Byte> file, const ScanProgress& progress = {});
 
 // Whole-file reading of a .syx file with a clear message instead of an
 // exception: regular files only, up to MaxReadFileSize.

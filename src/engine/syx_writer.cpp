@@ -68,9 +68,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int MaxLinkHops = 40;        // as the kernel follows them
-constexpr int MaxNameTries = 100;      // for a free name beside the target
-constexpr mode_t NewFileMode = 0666;   // less the umask, as for any new file
+constexpr int MaxLinkHops = 40;       // as the kernel follows them
+constexpr int MaxNameTries = 100;     // for a free name beside the target
+constexpr mode_t NewFileMode = 0666;  // less the umask, as for any new file
 constexpr mode_t PermissionBits = 07777;
 constexpr mode_t AnyWriteBits = S_IWUSR | S_IWGRP | S_IWOTH;
 constexpr unsigned TempNumberRange = 1000000;
@@ -160,7 +160,8 @@ int createTempBeside(const fs::path& target, fs::path& made) {
 
 // The new bytes, whole and on the disk, in a temporary file beside `target`
 // with the old file's mode. Returns an error reason, empty on success.
-std::string writeWholeTemp(const fs::path& target, const struct stat* old, std::span<const Byte> bytes, fs::path& temp) {
+std::string writeWholeTemp(const fs::path& target, const struct stat* old, std::span<const Byte> bytes,
+                           fs::path& temp) {
   const int fd = createTempBeside(target, temp);
   if (fd < 0) return std::strerror(errno);
   if (old) {
@@ -210,8 +211,10 @@ std::string writeIntoLinkedFile(const std::string& path, const fs::path& target,
     return {};
   }
   std::string reason = std::strerror(copied ? errno : copyErrno);
-  if (!restored) reason += "; the new contents are kept whole in \"" + temp.string() + "\"";
-  else ::unlink(temp.c_str());
+  if (!restored)
+    reason += "; the new contents are kept whole in \"" + temp.string() + "\"";
+  else
+    ::unlink(temp.c_str());
   return failure(path, reason);
 }
 

@@ -213,16 +213,18 @@ int TempTransfer::sendBlocks(TransferSession& session, TransferView& view) {
 }
 
 std::string notRespondingText(const NoResponseFacts& f) {
-  const auto named = [](const std::string& port) { return port.empty() ? std::string("(none open)") : "\"" + port + "\""; };
+  const auto named = [](const std::string& port) {
+    return port.empty() ? std::string("(none open)") : "\"" + port + "\"";
+  };
   const std::string_view type = ModuleTypeNames[static_cast<std::size_t>(f.type)];
   return std::string("\r") + transfer_text::NotResponding + "\r\rCheck, the likeliest first:\r" +
          "1. The unit ID: Quillon uses " + std::to_string(f.unitId) +
-         "; the module's Unit ID (SYSTEM setting) must be the same.\r" +
-         "2. The cables and ports: MIDI out " + named(f.output) + " to the module's MIDI IN, the module's MIDI OUT to " +
-         "MIDI in " + named(f.input) + "; is the module switched on?\r" +
+         "; the module's Unit ID (SYSTEM setting) must be the same.\r" + "2. The cables and ports: MIDI out " +
+         named(f.output) + " to the module's MIDI IN, the module's MIDI OUT to " + "MIDI in " + named(f.input) +
+         "; is the module switched on?\r" +
          "3. GM mode: in GM mode the module ignores requests; choose Performance or Patch mode, and set " +
-         "the SYSTEM setting [Rx.Excl] to ON.\r" +
-         "4. The module type: Quillon is set to " + std::string(type) + "; it must be the module's model.\r\r" +
+         "the SYSTEM setting [Rx.Excl] to ON.\r" + "4. The module type: Quillon is set to " + std::string(type) +
+         "; it must be the module's model.\r\r" +
          "Find Module (in Settings Midi Exp Dly, or quillon-syx find) asks every port at every unit ID.\r";
 }
 

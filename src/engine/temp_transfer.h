@@ -26,7 +26,8 @@ inline constexpr Byte ModeParameterPerformance = 0;
 std::string tempBlockName(int block);
 std::string tempBlockNames(std::uint32_t blocks);
 // The blocks whose first `sizes` bytes differ between two performances.
-std::uint32_t differingTempBlocks(const PerformanceRecord& a, const PerformanceRecord& b, BlockSizes sizes);  // system offset 0: 0 selects Performance mode
+std::uint32_t differingTempBlocks(const PerformanceRecord& a, const PerformanceRecord& b,
+                                  BlockSizes sizes);  // system offset 0: 0 selects Performance mode
 
 // What the windows show of a transfer; the command-line tools leave it all out.
 class TransferView {

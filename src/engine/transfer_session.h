@@ -28,7 +28,7 @@ enum class TransferKind {
   Store,
   ReadBack,
   EffectFetch,
-  Listen,  // takes whatever the module sends (a dump started on its panel); see listenWith
+  Listen,      // takes whatever the module sends (a dump started on its panel); see listenWith
   FindModule,  // asks every port for the module; its own ports hear the answers, the store takes none
 };
 

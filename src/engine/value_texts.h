@@ -8,11 +8,11 @@ namespace quillon::texts {
 
 inline constexpr std::array<std::string_view, 3> EfxOutputAssign{"MIX", "Out 1", "Out 2"};
 inline constexpr std::array<std::string_view, 11> EfxControlSource{
-    "OFF", "Sys-Ctrl 1", "Sys-Ctrl 2", "Modulation", "Breath", "Foot-Type",
-    "Volume", "Panpot", "Expression", "Bender", "Aftertouch"};
+    "OFF",    "Sys-Ctrl 1", "Sys-Ctrl 2", "Modulation", "Breath",    "Foot-Type",
+    "Volume", "Panpot",     "Expression", "Bender",     "Aftertouch"};
 inline constexpr std::array<std::string_view, 3> ChorusOutput{"MIX", "REV", "M+R"};
 inline constexpr std::array<std::string_view, 8> ReverbType{"Room 1", "Room 2", "Stage 1", "Stage 2",
-                                                            "Hall 1", "Hall 2", "Delay", "Pan-Dly"};
+                                                            "Hall 1", "Hall 2", "Delay",   "Pan-Dly"};
 inline constexpr std::array<std::string_view, 5> PartOutputAssign{"Mix", "Efx", "Out-1", "Out-2", "Patch"};
 inline constexpr std::array<std::string_view, 3> PartEfxFeed{"Efx - A", "Efx - B", "Efx - C"};
 

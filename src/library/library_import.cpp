@@ -46,7 +46,9 @@ class Importer {
  private:
   bool cancelled() const { return options_.cancel && options_.cancel->load(); }
   bool stopped() const { return cancelled() || !report_.ok(); }
-  void problem(const fs::path& path, std::string reason) { report_.problems.push_back({path.string(), std::move(reason)}); }
+  void problem(const fs::path& path, std::string reason) {
+    report_.problems.push_back({path.string(), std::move(reason)});
+  }
 
   void importFile(const fs::path& path) {
     const std::string name = path.string();
@@ -72,8 +74,13 @@ class Importer {
         problem(path, "performance " + std::to_string(i + 1) + " is incomplete (" + why + ")");
         continue;
       }
-      in.seen = {Sighting::Kind::File, path.string(), static_cast<int>(i),
-                 placeText(kindOfArea(found.area), found.number), options_.moduleType, {}, {}};
+      in.seen = {Sighting::Kind::File,
+                 path.string(),
+                 static_cast<int>(i),
+                 placeText(kindOfArea(found.area), found.number),
+                 options_.moduleType,
+                 {},
+                 {}};
       batch.push_back(std::move(in));
     }
     report_.performancesFound += static_cast<int>(batch.size());

@@ -18,11 +18,11 @@ struct FileProblem {
 };
 
 struct ImportProgress {
-  int filesDone = 0;          // dump files read, or tried
+  int filesDone = 0;  // dump files read, or tried
   int performancesFound = 0;
-  int added = 0;              // new to the library
-  int known = 0;              // held already
-  int skipped = 0;            // files whose names are no dump's (.syx, .mid, .midi)
+  int added = 0;                      // new to the library
+  int known = 0;                      // held already
+  int skipped = 0;                    // files whose names are no dump's (.syx, .mid, .midi)
   std::vector<FileProblem> problems;  // unreadable files and folders, loops, files without performances
   std::string currentFile;
 };

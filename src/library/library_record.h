@@ -41,7 +41,7 @@ struct RecordSummary {
   int reverbType = 0;    // stored value
   int chorusOutput = 0;  // the chorus has no type: its output assign is what tells setups apart
   int tempo = 0;
-  int splitParts = 0;    // parts whose key range is narrower than the keyboard
+  int splitParts = 0;  // parts whose key range is narrower than the keyboard
   std::array<PartPatch, address::PartCount> patches{};
 };
 

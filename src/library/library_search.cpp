@@ -62,8 +62,9 @@ Filter filterFor(const Query& q) {
       f.addText(likeClause, containing(value));
     }
   };
-  text(q.text, "", "p.id IN (SELECT rowid FROM performance_text WHERE name || ' ' || patches || ' ' || notes"
-                   " LIKE ? ESCAPE '\\')");
+  text(q.text, "",
+       "p.id IN (SELECT rowid FROM performance_text WHERE name || ' ' || patches || ' ' || notes"
+       " LIKE ? ESCAPE '\\')");
   text(q.patch, "patches : ", "p.id IN (SELECT rowid FROM performance_text WHERE patches LIKE ? ESCAPE '\\')");
   if (!match.empty()) f.addText("p.id IN (SELECT rowid FROM performance_text WHERE performance_text MATCH ?)", match);
   if (!q.efxTypes.empty()) {
@@ -101,7 +102,8 @@ std::vector<Hit> LibraryStore::search(const Query& query, int limit, std::string
         " (SELECT count(*) FROM sighting WHERE performance_id = p.id),"
         " s.kind, s.path, s.position, s.place"
         " FROM performance p JOIN sighting s ON s.id = (SELECT min(id) FROM sighting WHERE performance_id = p.id)"
-        " WHERE " + f.where + " ORDER BY p.id LIMIT " + std::to_string(limit);
+        " WHERE " +
+        f.where + " ORDER BY p.id LIMIT " + std::to_string(limit);
     auto s = db_->prepare(sqlText.c_str());
     for (std::size_t i = 0; i < f.binds.size(); ++i) f.binds[i](s, static_cast<int>(i + 1));
     while (s.step()) {

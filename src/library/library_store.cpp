@@ -130,8 +130,8 @@ void LibraryStore::migrate() {
 
 std::string LibraryStore::moveAside() {
   const fs::path from(path_);
-  const fs::path to = from.parent_path() / (from.stem().string() + "-damaged-" + stamp("%Y-%m-%d-%H%M%S") +
-                                            from.extension().string());
+  const fs::path to =
+      from.parent_path() / (from.stem().string() + "-damaged-" + stamp("%Y-%m-%d-%H%M%S") + from.extension().string());
   std::error_code ec;
   fs::rename(from, to, ec);
   if (ec) return {};
@@ -155,8 +155,7 @@ std::string LibraryStore::guarded(Work&& work) {
 }
 
 std::int64_t LibraryStore::insertPerformance(const PerformanceRecord& record, BlockSizes sizes,
-                                             std::span<const Byte> bytes, std::int64_t hash,
-                                             const PatchNamer& namer) {
+                                             std::span<const Byte> bytes, std::int64_t hash, const PatchNamer& namer) {
   const RecordSummary s = summarize(record, namer);
   auto insert = db_->prepare(
       "INSERT INTO performance(hash, eoc, eop, data, name, efx_type, reverb_type, chorus_output, tempo, splits, added)"
@@ -258,7 +257,8 @@ void LibraryStore::refreshNotes(std::int64_t id) {
 }
 
 std::string LibraryStore::setFavourite(std::int64_t id, bool favourite) {
-  return guarded([&] { db_->prepare("UPDATE performance SET favourite=? WHERE id=?").bind(1, favourite).bind(2, id).step(); });
+  return guarded(
+      [&] { db_->prepare("UPDATE performance SET favourite=? WHERE id=?").bind(1, favourite).bind(2, id).step(); });
 }
 
 std::string LibraryStore::setComment(std::int64_t id, const std::string& comment) {

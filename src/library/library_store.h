@@ -51,14 +51,14 @@ struct AddResult {
 
 // What a search asks for; every field left empty matches everything.
 struct Query {
-  std::string text;             // in the name, a patch name, a tag or the comment
-  std::string patch;            // in a part's patch name
-  std::vector<int> efxTypes;    // stored EFX type values, any of them
+  std::string text;           // in the name, a patch name, a tag or the comment
+  std::string patch;          // in a part's patch name
+  std::vector<int> efxTypes;  // stored EFX type values, any of them
   std::optional<int> reverbType;
   std::optional<int> tempo;
-  bool splitsOnly = false;      // parts with narrower key ranges
+  bool splitsOnly = false;  // parts with narrower key ranges
   bool favouritesOnly = false;
-  std::string tag;              // exactly this tag
+  std::string tag;  // exactly this tag
 };
 
 struct Hit {

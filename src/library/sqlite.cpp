@@ -65,7 +65,8 @@ std::int64_t Statement::integer(int column) const { return sqlite3_column_int64(
 
 std::string Statement::text(int column) const {
   const auto* p = sqlite3_column_text(stmt_, column);
-  return p ? std::string(reinterpret_cast<const char*>(p), static_cast<std::size_t>(sqlite3_column_bytes(stmt_, column)))
+  return p ? std::string(reinterpret_cast<const char*>(p),
+                         static_cast<std::size_t>(sqlite3_column_bytes(stmt_, column)))
            : std::string();
 }
 

@@ -93,9 +93,7 @@ std::string DumpReceiver::endText() const {
   switch (end_) {
     case End::Running: text = "Receiving"; break;
     case End::Done: text = "Ended when asked"; break;
-    case End::Quiet:
-      text = "Ended after " + secondsText(quietMs_) + " without a message";
-      break;
+    case End::Quiet: text = "Ended after " + secondsText(quietMs_) + " without a message"; break;
     case End::PortGone: text = "The input port \"" + inputName_ + "\" went away; what arrived whole is kept"; break;
     case End::NotStarted: return refusal_;
   }

@@ -37,17 +37,20 @@ JackOutputClient::JackOutputClient(const std::string& clientName) : jack_(std::m
   if (!jack_->client) throw MidiBackendError("the JACK server is not running");
   jack_->ring = jack_ringbuffer_create(RingBytes);
   jack_set_process_callback(
-      jack_->client, [](jack_nframes_t frames, void* self) {
+      jack_->client,
+      [](jack_nframes_t frames, void* self) {
         static_cast<JackOutputClient*>(self)->takeQueuedMessages(frames);
         return 0;
       },
       this);
   jack_set_port_registration_callback(
-      jack_->client, [](jack_port_id_t, int, void* self) { static_cast<JackOutputClient*>(self)->portsChanged_ = true; },
-      this);
+      jack_->client,
+      [](jack_port_id_t, int, void* self) { static_cast<JackOutputClient*>(self)->portsChanged_ = true; }, this);
   jack_on_info_shutdown(
       jack_->client,
-      [](jack_status_t, const char* reason, void* self) { static_cast<JackOutputClient*>(self)->serverShutDown(reason); },
+      [](jack_status_t, const char* reason, void* self) {
+        static_cast<JackOutputClient*>(self)->serverShutDown(reason);
+      },
       this);
   if (jack_activate(jack_->client) != 0) {
     jack_client_close(jack_->client);

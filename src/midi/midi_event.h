@@ -10,9 +10,9 @@
 namespace quillon {
 
 struct TMyMidiEvent {
-  Byte StatusByte = 0;       // F0h for a SysEx event
-  Byte DataByte1 = 0;        // 0 for SysEx
-  Byte DataByte2 = 0;        // 0 for SysEx
+  Byte StatusByte = 0;          // F0h for a SysEx event
+  Byte DataByte1 = 0;           // 0 for SysEx
+  Byte DataByte2 = 0;           // 0 for SysEx
   std::uint32_t TimeStamp = 0;  // milliseconds since input was started
   std::uint16_t SysexSize = 0;  // 0 for a short message
   Bytes SysexData;              // the SysEx bytes as received; empty for a short message

@@ -86,7 +86,11 @@ void TMidiOutput::Open() {
   // Told on the backend's thread; the GUI thread hears of it while the port lives.
   connection_->setLostHandler([this](const std::string& why) {
     QMetaObject::invokeMethod(
-        this, [this, text = QString::fromStdString(why)] { if (IsOpen()) emit OnLost(text); }, Qt::QueuedConnection);
+        this,
+        [this, text = QString::fromStdString(why)] {
+          if (IsOpen()) emit OnLost(text);
+        },
+        Qt::QueuedConnection);
   });
   deviceId_ = id;
   productName_ = names[id];
@@ -140,7 +144,8 @@ void TMidiOutput::SendLongMessage(std::span<const Byte> message) {
 void TMidiOutput::SendEvent(const TMyMidiEvent& event) {
   if (!IsOpen()) throw EmidioutputError(OutputNotOpen);
   if (event.isSysex())
-    SendLongMessage(std::span<const Byte>(event.SysexData).first(std::min<std::size_t>(event.SysexSize, event.SysexData.size())));
+    SendLongMessage(
+        std::span<const Byte>(event.SysexData).first(std::min<std::size_t>(event.SysexSize, event.SysexData.size())));
   else
     SendShortMessage(event.StatusByte, event.DataByte1, event.DataByte2);
 }
@@ -202,8 +207,9 @@ void TMidiInput::Open() {
   inputNotified_ = false;
   overflowNotified_ = false;
   try {
-    connection_ = onPlatform<EMidiInputError>(
-        [&] { return backend_.openInput(id, names[id], [this](std::span<const Byte> message) { received(message); }); });
+    connection_ = onPlatform<EMidiInputError>([&] {
+      return backend_.openInput(id, names[id], [this](std::span<const Byte> message) { received(message); });
+    });
   } catch (...) {
     Close();
     throw;
@@ -270,7 +276,8 @@ void TMidiInput::received(std::span<const Byte> message) {
     // Real-time bytes inside are events of their own, at the moment they came:
     // before the message they interrupted ends.
     for (const Byte b : message)
-      if (midi_byte::isRealTime(b) && !sysexOnly_.load(std::memory_order_relaxed)) count(queueShort(std::span(&b, 1), time), 1);
+      if (midi_byte::isRealTime(b) && !sysexOnly_.load(std::memory_order_relaxed))
+        count(queueShort(std::span(&b, 1), time), 1);
     const std::uint64_t chunksLost = queueSysexWithoutRealTime(message, time);
     count(chunksLost == 0, chunksLost);
   } else if (!sysexOnly_.load(std::memory_order_relaxed)) {
@@ -323,7 +330,9 @@ void TMidiInput::notifyOverflow() {
 
 // GUI thread.
 
-bool TMidiInput::hasInputHandler() const { return isSignalConnected(QMetaMethod::fromSignal(&TMidiInput::OnMidiInput)); }
+bool TMidiInput::hasInputHandler() const {
+  return isSignalConnected(QMetaMethod::fromSignal(&TMidiInput::OnMidiInput));
+}
 
 void TMidiInput::deliverInput() {
   inputNotified_.store(false, std::memory_order_release);

@@ -169,7 +169,7 @@ class TMidiInput : public QObject {
   std::atomic<bool> inputNotified_{false};
   std::atomic<bool> overflowNotified_{false};
   std::atomic<std::uint64_t> dropped_{0};
-  std::uint64_t taken_ = 0;  // events taken on the GUI thread, to see a handler's progress
+  std::uint64_t taken_ = 0;                // events taken on the GUI thread, to see a handler's progress
   std::atomic<Clock::rep> startTicks_{0};  // when Start ran, read by the backend's thread
 };
 

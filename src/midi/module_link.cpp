@@ -20,8 +20,7 @@ std::optional<MidiMessage> PortEventSource::takeEvent() {
 ModuleLink::ModuleLink(PerformanceStore& store, IncomingHandler& incoming, QObject* parent)
     : ModuleLink(store, incoming, midi::systemMidiBackend(), parent) {}
 
-ModuleLink::ModuleLink(PerformanceStore& store, IncomingHandler& incoming, midi::MidiBackend& backend,
-                       QObject* parent)
+ModuleLink::ModuleLink(PerformanceStore& store, IncomingHandler& incoming, midi::MidiBackend& backend, QObject* parent)
     : QObject(parent), store_(store), incoming_(incoming), backend_(backend) {
   store_.MidiClosed = true;
 }
@@ -156,7 +155,12 @@ void ModuleLink::lose(const std::string& why) {
   if (!isOpen()) return;
   store_.MidiClosed = true;
   closePending_ = true;
-  QMetaObject::invokeMethod(this, [this] { if (closePending_) close(); }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(
+      this,
+      [this] {
+        if (closePending_) close();
+      },
+      Qt::QueuedConnection);
   emit portsLost(QString::fromStdString(why));
 }
 

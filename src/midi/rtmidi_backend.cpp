@@ -97,7 +97,9 @@ class RtMidiOutputClient : public OutputClient {
  public:
   RtMidiOutputClient(RtMidi::Api api, const std::string& clientName)
       : out_(guarded([&] { return std::make_unique<RtMidiOut>(api, clientName); })) {}
-  std::vector<std::string> names() override { return guarded([&] { return portNames(*out_); }); }
+  std::vector<std::string> names() override {
+    return guarded([&] { return portNames(*out_); });
+  }
   void open(const std::string& name, const std::string& ourPortName) override {
     guarded([&] { openByName(*out_, name, ourPortName); });
     lastLook_ = std::chrono::steady_clock::now();
@@ -210,8 +212,10 @@ struct RtMidiBackend::State {
 class RtMidiOutputConnection : public OutputConnection {
  public:
   RtMidiOutputConnection(RtMidiBackend::State& owner, std::string name) : owner_(owner), name_(std::move(name)) {
-    if (owner_.outInUse) own_ = makeOutputClient(owner.api, owner.clientName);
-    else owner_.outInUse = shared_ = true;
+    if (owner_.outInUse)
+      own_ = makeOutputClient(owner.api, owner.clientName);
+    else
+      owner_.outInUse = shared_ = true;
     try {
       port().open(name_, "out");
     } catch (...) {
@@ -245,8 +249,10 @@ class RtMidiInputConnection : public InputConnection {
   RtMidiInputConnection(RtMidiBackend::State& owner, const std::string& name, InputHandler handler)
       : owner_(owner), handler_(std::move(handler)) {
     if (owner_.inInUse)
-      own_ = std::make_unique<GatedInput>(guarded([&] { return std::make_unique<RtMidiIn>(owner.api, owner.clientName); }));
-    else owner_.inInUse = shared_ = true;
+      own_ = std::make_unique<GatedInput>(
+          guarded([&] { return std::make_unique<RtMidiIn>(owner.api, owner.clientName); }));
+    else
+      owner_.inInUse = shared_ = true;
     try {
       guarded([&] {
         // SysEx, timing clock / time code and active sensing all reach the handlers.
@@ -283,8 +289,10 @@ RtMidiBackend::RtMidiBackend(const std::vector<std::string>& apis, std::string c
     : state_(std::make_unique<State>()) {
   state_->clientName = std::move(clientName);
   for (const std::string& name : apis) {
-    if (auto api = rtMidiApiByName(name)) state_->apiOrder.push_back(*api);
-    else state_->startErrors.push_back("unknown MIDI API " + name);
+    if (auto api = rtMidiApiByName(name))
+      state_->apiOrder.push_back(*api);
+    else
+      state_->startErrors.push_back("unknown MIDI API " + name);
   }
   if (apis.empty()) state_->apiOrder = preferredRtMidiApis();
 }
@@ -313,9 +321,7 @@ RtMidiBackend::State& RtMidiBackend::state() const {
 
 RtMidiBackend::~RtMidiBackend() = default;
 
-std::string RtMidiBackend::apiName() const {
-  return state().started() ? rtMidiApiName(state().api) : std::string();
-}
+std::string RtMidiBackend::apiName() const { return state().started() ? rtMidiApiName(state().api) : std::string(); }
 
 const std::vector<std::string>& RtMidiBackend::startErrors() const { return state().startErrors; }
 
@@ -344,8 +350,7 @@ std::unique_ptr<OutputConnection> RtMidiBackend::openOutput(std::size_t, const s
   return std::make_unique<RtMidiOutputConnection>(state(), name);
 }
 
-std::unique_ptr<InputConnection> RtMidiBackend::openInput(std::size_t, const std::string& name,
-                                                          InputHandler handler) {
+std::unique_ptr<InputConnection> RtMidiBackend::openInput(std::size_t, const std::string& name, InputHandler handler) {
   state().restartAfterServerLoss();
   if (!state().started()) throw MidiBackendError("no MIDI system is available: " + unavailableReason());
   return std::make_unique<RtMidiInputConnection>(state(), name, std::move(handler));

@@ -31,7 +31,7 @@ class RtMidiBackend : public MidiBackend {
                                              InputHandler handler) override;
   std::string unavailableReason() const override;
 
- struct State;  // RtMidi stays out of this header
+  struct State;  // RtMidi stays out of this header
 
  private:
   State& state() const;  // the platform's clients, started at the first need

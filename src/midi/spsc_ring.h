@@ -42,9 +42,7 @@ class SpscRing {
   }
 
   // Either side; exact for the consumer, a lower bound for the producer.
-  std::size_t size() const {
-    return write_.load(std::memory_order_acquire) - read_.load(std::memory_order_acquire);
-  }
+  std::size_t size() const { return write_.load(std::memory_order_acquire) - read_.load(std::memory_order_acquire); }
 
  private:
   // The indices only grow; the slot is index modulo capacity, so all

@@ -35,8 +35,8 @@ constexpr int ColumnWidth = 220;  // "Preset A 012  " and a 12-letter name
 constexpr int ListWidth = PatchFinder::ListColumns * ColumnWidth;
 constexpr int ListHeight = 260;
 const char* const EnterMoreText = "Enter 3 chars";
-const char* const StartSearches[] = {"Pia", "Flute", "Bass", "Vln", "Str", "Horn", "Oboe",
-                                     "Clar", "Sax", "Gt ", "Guit", "Trum", "Trom", "tb "};
+const char* const StartSearches[] = {"Pia",  "Flute", "Bass", "Vln",  "Str",  "Horn", "Oboe",
+                                     "Clar", "Sax",   "Gt ",  "Guit", "Trum", "Trom", "tb "};
 
 QString toQ(const std::string& s) { return QString::fromStdString(s); }
 
@@ -183,8 +183,9 @@ void PatchFinder::search() {
     lfound_->clear();
   } else if (result_.moreThanLimit) {
     // The list holds the first ones; the rest would only bury them.
-    label2_->setText(
-        QStringLiteral("more than %1 patches contain \"%2\"; type more letters").arg(MaxFindHits).arg(edFind_->currentText()));
+    label2_->setText(QStringLiteral("more than %1 patches contain \"%2\"; type more letters")
+                         .arg(MaxFindHits)
+                         .arg(edFind_->currentText()));
     lfound_->clear();
   } else {
     label2_->setText(QStringLiteral("Found : "));

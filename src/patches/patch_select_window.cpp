@@ -31,7 +31,7 @@ namespace quillon {
 
 namespace {
 
-constexpr const char* PresetBankItems[] = {"User Bank", "Card Bank", "Preset A", "Preset B",
+constexpr const char* PresetBankItems[] = {"User Bank", "Card Bank",     "Preset A", "Preset B",
                                            "Preset C",  "Preset D (GM)", "Preset E"};
 constexpr int FirstPanelWidth = 385;
 constexpr int SecondPanelWidth = 50;

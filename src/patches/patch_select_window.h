@@ -82,8 +82,8 @@ class PatchSelectWindow : public QWidget {
 
   EditingContext& ctx_;
   PatchFinder& finder_;
-  QComboBox* presets_ = nullptr;  // CbSelectPreset
-  QComboBox* boards_ = nullptr;   // CbSelectExp
+  QComboBox* presets_ = nullptr;      // CbSelectPreset
+  QComboBox* boards_ = nullptr;       // CbSelectExp
   QToolButton* upperHalf_ = nullptr;  // SpDeel2: down while a board's patches 129..256 are shown
   QLabel* partDigits_ = nullptr;
   std::array<QLabel*, 3> familyLabels_{};  // Luser, Lpcm, Lexp
@@ -94,15 +94,15 @@ class PatchSelectWindow : public QWidget {
   int part_ = 0;
   int groupType_ = group_type::Internal;  // what the next send writes to part bytes 02h and 03h
   int groupId_ = 0;
-  int partNumber_ = 0;       // the part's patch number when last read
-  int selectedNumber_ = 0;   // the patch number the next send writes
-  PatchRef openedWith_;      // the part's patch when the window was shown
+  int partNumber_ = 0;               // the part's patch number when last read
+  int selectedNumber_ = 0;           // the patch number the next send writes
+  PatchRef openedWith_;              // the part's patch when the window was shown
   const NameList* shown_ = nullptr;  // the list in the grid
-  int shownOffset_ = 0;      // added to a cell index: 128 for a board's upper half
-  int lastIndex_ = -1;       // the highest cell a click can choose; -1 when the grid is empty
+  int shownOffset_ = 0;              // added to a cell index: 128 for a board's upper half
+  int lastIndex_ = -1;               // the highest cell a click can choose; -1 when the grid is empty
   bool filling_ = false;
   bool pcmPending_ = false;
-  bool pcmShown_ = false;    // the "PCM card" box, once per showing
+  bool pcmShown_ = false;  // the "PCM card" box, once per showing
 };
 
 }  // namespace quillon

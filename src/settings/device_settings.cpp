@@ -55,7 +55,8 @@ QSet<QString>& unreadableStores() {
 QString keepDatedCopy(const QString& file) {
   const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd-HHmmss"));
   for (int n = 1; n <= MaxCopyNameTries; ++n) {
-    const QString copy = file + QStringLiteral(".unreadable-") + stamp + (n > 1 ? QStringLiteral("-%1").arg(n) : QString());
+    const QString copy =
+        file + QStringLiteral(".unreadable-") + stamp + (n > 1 ? QStringLiteral("-%1").arg(n) : QString());
     std::error_code ec;
     if (std::filesystem::copy_file(file.toStdString(), copy.toStdString(), std::filesystem::copy_options::none, ec))
       return copy;
@@ -72,8 +73,9 @@ QString keptCopyText(const QString& copy) {
 }  // namespace
 
 QString settingsReadFailedMessage(const QStringList& fallbacks) {
-  return QStringLiteral("Could not read registery Ok.\nPlease Make Midi and Exp settings first.\n"
-                        "Back at the default: %1; the other settings are as stored.")
+  return QStringLiteral(
+             "Could not read registery Ok.\nPlease Make Midi and Exp settings first.\n"
+             "Back at the default: %1; the other settings are as stored.")
       .arg(fallbacks.join(QStringLiteral(", ")));
 }
 
@@ -102,8 +104,9 @@ QString SettingsLocation::problem() const {
   const QString file = fileName();
   const QFileInfo info(file);
   if (file.isEmpty() || !info.exists() || info.isFile()) return {};
-  return QStringLiteral("The settings path \"%1\" is not a regular file: Quillon does not open it.\n"
-                        "Remove or rename it, then make the Midi and Exp settings again.")
+  return QStringLiteral(
+             "The settings path \"%1\" is not a regular file: Quillon does not open it.\n"
+             "Remove or rename it, then make the Midi and Exp settings again.")
       .arg(file);
 }
 
@@ -112,7 +115,7 @@ bool SettingsLocation::mayRewrite() const { return !unreadableStores().contains(
 std::unique_ptr<QSettings> SettingsLocation::open() const {
   // The file named outright, so the one checked by problem() is the one opened.
   const QString file = fileName();
-  auto store = file.isEmpty() ? std::make_unique<QSettings>(SettingsOrganization, SettingsApplication)
+  auto store = file.isEmpty()       ? std::make_unique<QSettings>(SettingsOrganization, SettingsApplication)
                : iniFile_.isEmpty() ? std::make_unique<QSettings>(file, QSettings::NativeFormat)
                                     : std::make_unique<QSettings>(file, QSettings::IniFormat);
   // Only our own key counts, not an organisation-wide or system-wide one.
@@ -149,14 +152,20 @@ std::vector<DeviceSettings::Field> DeviceSettings::fieldsInReadOrder() {
   const auto isSomePartEnd = [](int eop) { return eop == StandardBlockSizes.eop || eop == JV2080BlockSizes.eop; };
 
   std::vector<Field> fields{
-      integer(v::JVID, JVID, isValidUnitId),     integer(v::JVtype, JVtype, isValidModuleType),
-      integer(v::EOC, EOC, isSomeCommonEnd),     integer(v::EOP, EOP, isSomePartEnd),
-      integer(v::Midi_In2, Midi_In2, anyValue),  integer(v::Midi_In1, Midi_In1, anyValue),
-      integer(v::Midi_Out, Midi_Out, anyValue),  flag(v::SepKB, SepKB),
-      flag(v::NoteOn, NoteOn),                   integer(v::SysDly, SysDly, isValidSysDly),
+      integer(v::JVID, JVID, isValidUnitId),
+      integer(v::JVtype, JVtype, isValidModuleType),
+      integer(v::EOC, EOC, isSomeCommonEnd),
+      integer(v::EOP, EOP, isSomePartEnd),
+      integer(v::Midi_In2, Midi_In2, anyValue),
+      integer(v::Midi_In1, Midi_In1, anyValue),
+      integer(v::Midi_Out, Midi_Out, anyValue),
+      flag(v::SepKB, SepKB),
+      flag(v::NoteOn, NoteOn),
+      integer(v::SysDly, SysDly, isValidSysDly),
       integer(v::ExpMax, ExpMax, isValidExpMax),
   };
-  for (int slot = 0; slot < ExpansionSlotCount; ++slot) fields.push_back(integer(v::Exp[slot], Exp[slot], isBoardChoice));
+  for (int slot = 0; slot < ExpansionSlotCount; ++slot)
+    fields.push_back(integer(v::Exp[slot], Exp[slot], isBoardChoice));
   return fields;
 }
 
@@ -232,12 +241,14 @@ QString DeviceSettings::repairStoreFile() {
   const QString copy = keepDatedCopy(file);
   const auto* text = reinterpret_cast<const Byte*>(repair.text.data());
   if (copy.isEmpty()) return storeUnreadable(QStringLiteral("it holds %1").arg(removed.join(", ")), copy);
-  if (const std::string error = writeFileAtomically(file.toStdString(), std::span(text, repair.text.size())); !error.empty())
+  if (const std::string error = writeFileAtomically(file.toStdString(), std::span(text, repair.text.size()));
+      !error.empty())
     return storeUnreadable(QStringLiteral("it holds %1, and it could not be corrected: %2")
                                .arg(removed.join(", "), QString::fromStdString(error)),
                            copy);
-  return QStringLiteral("The settings file \"%1\" held what the settings cannot read: %2. That was left out, "
-                        "the settings are read as stored. %3")
+  return QStringLiteral(
+             "The settings file \"%1\" held what the settings cannot read: %2. That was left out, "
+             "the settings are read as stored. %3")
       .arg(file, removed.join(QStringLiteral(", ")), keptCopyText(copy));
 }
 
@@ -248,8 +259,9 @@ QString DeviceSettings::storeUnreadable(const QString& why, std::optional<QStrin
   const QString file = location_.fileName();
   unreadableStores().insert(file);
   const QString copy = copyMade ? *copyMade : keepDatedCopy(file);
-  return QStringLiteral("The settings file \"%1\" cannot be read (%2).\nEvery setting is at its default for now; the "
-                        "file is left as it is, and a setting you change is written into it alone. %3")
+  return QStringLiteral(
+             "The settings file \"%1\" cannot be read (%2).\nEvery setting is at its default for now; the "
+             "file is left as it is, and a setting you change is written into it alone. %3")
       .arg(file, why, keptCopyText(copy));
 }
 
@@ -310,12 +322,14 @@ QString DeviceSettings::writeChangedValuesOnly() {
   // Read as bytes only, to keep them: a file too large to be taken as settings still is.
   const FileBytes read = readRegularFile(file.toStdString());
   if (!read.ok() && !read.missing)
-    return QStringLiteral("The settings file \"%1\" cannot be read, so the settings changed (%2) are not written to it.")
+    return QStringLiteral(
+               "The settings file \"%1\" cannot be read, so the settings changed (%2) are not written to it.")
         .arg(file, names.join(QStringLiteral(", ")));
   std::string updated(read.bytes.begin(), read.bytes.end());
   for (const auto& [name, value] : changed) updated = withGeneralKey(updated, name.toStdString(), value.toStdString());
   const auto* bytes = reinterpret_cast<const Byte*>(updated.data());
-  if (const std::string error = writeFileAtomically(file.toStdString(), std::span(bytes, updated.size())); !error.empty())
+  if (const std::string error = writeFileAtomically(file.toStdString(), std::span(bytes, updated.size()));
+      !error.empty())
     return QString::fromStdString(error);
   asRead_ = *this;
   return {};

@@ -11,10 +11,8 @@ struct CoordinateKey {
   std::string_view suffix;
   int WindowPosition::*member;
 };
-constexpr std::array<CoordinateKey, 4> CoordinateKeys{{{"-x", &WindowPosition::x},
-                                                       {"-y", &WindowPosition::y},
-                                                       {"-h", &WindowPosition::h},
-                                                       {"-w", &WindowPosition::w}}};
+constexpr std::array<CoordinateKey, 4> CoordinateKeys{
+    {{"-x", &WindowPosition::x}, {"-y", &WindowPosition::y}, {"-h", &WindowPosition::h}, {"-w", &WindowPosition::w}}};
 
 std::string keyOf(int window, const CoordinateKey& coordinate) {
   return std::string(WindowPositionNames[window]) + std::string(coordinate.suffix);

@@ -21,9 +21,9 @@ struct WindowPosition {
 
 inline constexpr int WindowPositionCount = 14;
 inline constexpr std::array<std::string_view, WindowPositionCount> WindowPositionNames{
-    "00-Startform",      "01-NoteOutForm", "02-OutputForm",      "03-perfeditform",  "04-ChoRevForm",
-    "05-EFXForm",        "06-SwitchForm",  "07-CommSwitchForm",  "08-PatchSelectForm", "09-FindForm",
-    "10-UserOrCardForm", "11-MidiMixer",   "12-SaveUser",        "13-savedialog"};
+    "00-Startform",      "01-NoteOutForm", "02-OutputForm",     "03-perfeditform",    "04-ChoRevForm",
+    "05-EFXForm",        "06-SwitchForm",  "07-CommSwitchForm", "08-PatchSelectForm", "09-FindForm",
+    "10-UserOrCardForm", "11-MidiMixer",   "12-SaveUser",       "13-savedialog"};
 inline constexpr int NoteOutFormPosition = 1;  // the only window that applies its entry
 
 using WindowPositions = std::array<WindowPosition, WindowPositionCount>;

@@ -36,7 +36,8 @@ struct ModuleOfTest {
     for (Byte area : {address::AreaUserPerformance, address::AreaCardPerformance})
       for (int n = 0; n < BankPerformanceCount; ++n) {
         PerformanceRecord& r = backend().module().performance(area, n);
-        setPerformanceName(r.common, (area == address::AreaCardPerformance ? "Card " : "User ") + std::to_string(n + 1));
+        setPerformanceName(r.common,
+                           (area == address::AreaCardPerformance ? "Card " : "User ") + std::to_string(n + 1));
         r.parts[0][part::Level] = static_cast<Byte>(n + (area == address::AreaCardPerformance ? 64 : 0));
       }
   }
@@ -94,11 +95,14 @@ class BankTransferWindowTest : public QObject {
     const Byte area = card ? address::AreaCardPerformance : address::AreaUserPerformance;
     const auto& s = p.ctx().store;
     QCOMPARE(s.PerformanceCount, BankPerformanceCount);
-    for (int n = 0; n < BankPerformanceCount; ++n) QVERIFY2(same(s.PerformanceList[n], module.held(area, n), sizes), qPrintable(QString::number(n)));
+    for (int n = 0; n < BankPerformanceCount; ++n)
+      QVERIFY2(same(s.PerformanceList[n], module.held(area, n), sizes), qPrintable(QString::number(n)));
     QCOMPARE(p.t.infos, std::vector<std::string>{});
-    QCOMPARE(sourceLabel(p), card ? QStringLiteral("Card Performances form Synth") : QStringLiteral("User Performances form Synth"));
+    QCOMPARE(sourceLabel(p),
+             card ? QStringLiteral("Card Performances form Synth") : QStringLiteral("User Performances form Synth"));
     // The grid shows the names at once, and the first performance is chosen.
-    QCOMPARE(p.main().performanceGrid()->item(1, 0)->text(), QString::fromStdString(filledGridCellText(1, performanceName(module.held(area, 1).common))));
+    QCOMPARE(p.main().performanceGrid()->item(1, 0)->text(),
+             QString::fromStdString(filledGridCellText(1, performanceName(module.held(area, 1).common))));
     QCOMPARE(p.main().statusPanel(KindStatusPanel), card ? QStringLiteral("Card") : QStringLiteral("User"));
     QVERIFY(same(s.TempPerformance, module.held(area, 0), sizes));
   }
@@ -108,8 +112,10 @@ class BankTransferWindowTest : public QObject {
     Program p(fastSettings);
     const Byte lastPartOfSix[] = {address::AreaUserPerformance, 5, address::partBlock(address::PartCount - 1)};
     p.onSent = [&](const Bytes& m) {
-      if (m[roland::PosCommand] == roland::CommandRQ1 && std::equal(std::begin(lastPartOfSix), std::end(lastPartOfSix), m.begin() + roland::PosAddress))
-        QTimer::singleShot(0, [&] { p.windows->progressDialog->findChild<QPushButton*>(QStringLiteral("Bcancel"))->click(); });
+      if (m[roland::PosCommand] == roland::CommandRQ1 &&
+          std::equal(std::begin(lastPartOfSix), std::end(lastPartOfSix), m.begin() + roland::PosAddress))
+        QTimer::singleShot(
+            0, [&] { p.windows->progressDialog->findChild<QPushButton*>(QStringLiteral("Bcancel"))->click(); });
     };
     trigger(p, QStringLiteral("Get User All"));
     const auto& s = p.ctx().store;
@@ -198,7 +204,8 @@ class BankTransferWindowTest : public QObject {
     };
     p.onSent = [&](const Bytes& m) {
       if (m[roland::PosCommand] == roland::CommandDT1 && m[roland::PosAddress + 2] == address::partBlock(4))
-        QTimer::singleShot(0, [&] { p.windows->progressDialog->findChild<QPushButton*>(QStringLiteral("Bcancel"))->click(); });
+        QTimer::singleShot(
+            0, [&] { p.windows->progressDialog->findChild<QPushButton*>(QStringLiteral("Bcancel"))->click(); });
     };
     onNextDialog<StoreToModuleDialog>([&](StoreToModuleDialog* d) {
       d->findChild<QSpinBox*>(QStringLiteral("sp"))->setValue(7);
@@ -300,14 +307,18 @@ class BankTransferWindowTest : public QObject {
     // (The reader trims the blanks that end a 12-character name.)
     for (int m = 0; m < BankPatchCount; ++m)
       QCOMPARE(QString::fromStdString(card->value(std::to_string(m))),
-               QString::fromStdString(patchNameEntry(BankArea::Card, m, backend().module().patchName(address::AreaCardPatch, m))).trimmed());
+               QString::fromStdString(
+                   patchNameEntry(BankArea::Card, m, backend().module().patchName(address::AreaCardPatch, m)))
+                   .trimmed());
     QVERIFY(card->value("127").starts_with("R:128 "));
     // In use at once: the finder finds a fetched name without a restart.
     const auto bytes = backend().module().patchName(address::AreaCardPatch, 5);
     std::string fetched(bytes.begin(), bytes.end());
     fetched.erase(fetched.find_last_not_of(' ') + 1);
-    const PatchSearchResult found = findPatches(p.ctx().names, internalBankCount(p.ctx().settings.moduleType()), fetched);
-    QVERIFY2(std::any_of(found.hits.begin(), found.hits.end(), [](const PatchHit& h) { return h.groupId == CardGroupId && h.number == 5; }),
+    const PatchSearchResult found =
+        findPatches(p.ctx().names, internalBankCount(p.ctx().settings.moduleType()), fetched);
+    QVERIFY2(std::any_of(found.hits.begin(), found.hits.end(),
+                         [](const PatchHit& h) { return h.groupId == CardGroupId && h.number == 5; }),
              fetched.c_str());
 
     // A module that answers another unit ID: nothing arrives, the file stays as it was.
@@ -315,8 +326,9 @@ class BankTransferWindowTest : public QObject {
     p.ctx().engineSettings.unitId = roland::DefaultUnitId + 1;
     trigger(p, QStringLiteral("Get Usernames"));
     QCOMPARE(fileBytes(QString::fromStdString(userIni.string())), before);
-    QCOMPARE(p.t.infos, (std::vector<std::string>{notRespondingText(noResponseFacts(p.ctx().sender)),
-                                                  "Only 0 of 128 patch names arrived; the name list is left as it was."}));
+    QCOMPARE(p.t.infos,
+             (std::vector<std::string>{notRespondingText(noResponseFacts(p.ctx().sender)),
+                                       "Only 0 of 128 patch names arrived; the name list is left as it was."}));
   }
 
   void sendUserAllRestoresABankThatGetUserAllReadsBack() {
@@ -325,7 +337,9 @@ class BankTransferWindowTest : public QObject {
     const QString file = p.t.path(QStringLiteral("backup.syx"));
     int n = 0;
     testing::writeBytes(file, testing::bankBytes(address::AreaUserPerformance, BankPerformanceCount, StandardBlockSizes,
-                                                 [&n](PerformanceRecord& r) { setPerformanceName(r.common, "Backup " + std::to_string(++n)); }));
+                                                 [&n](PerformanceRecord& r) {
+                                                   setPerformanceName(r.common, "Backup " + std::to_string(++n));
+                                                 }));
     p.main().openPath(file);
     const auto list = p.ctx().store.PerformanceList;
     QString question;
@@ -334,7 +348,8 @@ class BankTransferWindowTest : public QObject {
       return true;
     };
     trigger(p, QStringLiteral("Send User All"));
-    QVERIFY2(question.contains(QStringLiteral("User")) && question.contains(QStringLiteral("32")), qPrintable(question));
+    QVERIFY2(question.contains(QStringLiteral("User")) && question.contains(QStringLiteral("32")),
+             qPrintable(question));
     QCOMPARE(p.count(roland::CommandDT1), BankPerformanceCount * TempBlockCount);
     trigger(p, QStringLiteral("Get User All"));
     QCOMPARE(p.t.infos, std::vector<std::string>{});

@@ -27,9 +27,8 @@ class EfxJackTest : public QObject {
     AppContext& c = *t.context;
     ProgramWindows windows(c);
     c.engineSettings.sysDly = 100;  // JACK hands MIDI on once per cycle
-    QVERIFY(testing::processEventsUntil([&] {
-      return testing::listed(midi::systemMidiBackend().outputNames(), jvsim.inputPort());
-    }, 5000));
+    QVERIFY(testing::processEventsUntil(
+        [&] { return testing::listed(midi::systemMidiBackend().outputNames(), jvsim.inputPort()); }, 5000));
     const std::string opened = windows.reopenPorts({0, jvsim.inputPort()}, {0, jvsim.outputPort()}, std::nullopt);
     QVERIFY2(opened.empty(), opened.c_str());
     // JACK links new ports at a later cycle: fetch until the whole performance came.

@@ -42,8 +42,8 @@ class FindModuleJackTest : public QObject {
     if (!testing::jackServerRunning()) QSKIP("no JACK server is running (./test.sh starts one: jackd -d dummy)");
     testing::JvsimProcess silent, module, loop;
     std::string error;
-    for (auto [sim, args] : {std::pair{&silent, QStringList{"--silent"}}, {&module, {"--unit-id", "23"}},
-                             {&loop, {"--echo", "--silent"}}})
+    for (auto [sim, args] :
+         {std::pair{&silent, QStringList{"--silent"}}, {&module, {"--unit-id", "23"}}, {&loop, {"--echo", "--silent"}}})
       QVERIFY2(sim->start(QUILLON_JVSIM_PATH, args, error), error.c_str());
     testing::TestContext t;
     t.context->settings.SysDly = t.context->engineSettings.sysDly = 20;

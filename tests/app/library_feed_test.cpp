@@ -41,8 +41,9 @@ class LibraryFeedTest : public QObject {
 
     p.ctx().settings.setExtraValue(QString::fromLatin1(LibraryImportSetting), QStringLiteral("0"));
     const QString other = p.t.path(QStringLiteral("other.syx"));
-    testing::writeBytes(other, testing::bankBytes(address::AreaCardPerformance, 3, StandardBlockSizes,
-                                                  [](PerformanceRecord& r) { setPerformanceName(r.common, "Unseen"); }));
+    testing::writeBytes(other,
+                        testing::bankBytes(address::AreaCardPerformance, 3, StandardBlockSizes,
+                                           [](PerformanceRecord& r) { setPerformanceName(r.common, "Unseen"); }));
     p.main().openPath(other);
     QCOMPARE(statsOf(p).files, 2);
   }
@@ -50,7 +51,8 @@ class LibraryFeedTest : public QObject {
   void importFolderNamesWhatItCannotTake() {
     Program p;
     QDir(p.t.dir.path()).mkpath(QStringLiteral("tree/sub"));
-    testing::writeBytes(p.t.path(QStringLiteral("tree/sub/a.syx")), testing::bankBytes(address::AreaUserPerformance, 4));
+    testing::writeBytes(p.t.path(QStringLiteral("tree/sub/a.syx")),
+                        testing::bankBytes(address::AreaUserPerformance, 4));
     testing::writeBytes(p.t.path(QStringLiteral("tree/broken.syx")), Bytes{0x01, 0x02});
     p.main().chooseImportFolder = [&] { return p.t.path(QStringLiteral("tree")); };
     p.main().importFolder();

@@ -45,7 +45,8 @@ QString cellText(const MainWindow& form, int index) {
 }
 
 // Answers the next modal dialog by clicking the button with this object name.
-void answerNextDialog(const QString& buttonName, SaveChoiceDialog::Choice choice = SaveChoiceDialog::Choice::SaveListFile,
+void answerNextDialog(const QString& buttonName,
+                      SaveChoiceDialog::Choice choice = SaveChoiceDialog::Choice::SaveListFile,
                       bool setChoice = false) {
   QTimer::singleShot(0, [=] {
     auto* dialog = qobject_cast<SaveChoiceDialog*>(QApplication::activeModalWidget());
@@ -134,7 +135,7 @@ class StartFormTest : public QObject {
     QCOMPARE(t.context->store.TempPerformance.common, t.context->store.PerformanceList[8].common);
     QCOMPARE(form.findChild<QPushButton*>(QStringLiteral("Beditp"))->text(),
              QStringLiteral("Edit: 9 = Jazz Trio   "));  // the demos repeat every 8
-    form.selectCell(3, 7);  // cell 32, beyond the 12 listed
+    form.selectCell(3, 7);                               // cell 32, beyond the 12 listed
     QCOMPARE(t.context->store.SelectedIndex, 11);
     QVERIFY(!t.context->store.Updating);
   }

@@ -171,7 +171,8 @@ class MidiDevSelectTest : public QObject {
     ctx().settings.WriteDefaultSettings();
     ctx().settings.FirstRun = true;
     auto d = dialog();
-    QVERIFY(contains(t->infos, " Devselect - First time Quillon run.\n Please make MIDI and EXPANSION settings first."));
+    QVERIFY(
+        contains(t->infos, " Devselect - First time Quillon run.\n Please make MIDI and EXPANSION settings first."));
     QCOMPARE(ports.closes, 0);
     d->show();
     QCOMPARE(ports.closes, 1);  // closed while the dialog is shown
@@ -233,7 +234,7 @@ class MidiDevSelectTest : public QObject {
     QTest::addColumn<int>("expMax");
     QTest::addColumn<int>("eoc");
     QTest::addColumn<int>("eop");
-    QTest::addColumn<int>("enabledFrom");  // slots from here on are disabled
+    QTest::addColumn<int>("enabledFrom");     // slots from here on are disabled
     QTest::addColumn<QList<int>>("presets");  // A, B, C afterwards
     QTest::newRow("JV 1010") << 0 << 2 << 63 << 18 << 2 << QList<int>{9, 5, 0};
     QTest::newRow("JV 1080") << 1 << 4 << 63 << 18 << 4 << QList<int>{3, 5, 0};
@@ -435,7 +436,8 @@ class MidiDevSelectTest : public QObject {
     // The monitor's word first, then the dialog's own.
     QVERIFY(t->infos.size() >= 2);
     QCOMPARE(t->infos[0], std::string(MonitorWindow::FirstRunText));
-    QCOMPARE(t->infos[1], std::string(" Devselect - First time Quillon run.\n Please make MIDI and EXPANSION settings first."));
+    QCOMPARE(t->infos[1],
+             std::string(" Devselect - First time Quillon run.\n Please make MIDI and EXPANSION settings first."));
     QVERIFY2(ctx().settings.FirstRun, "only \"Ok\" ends the first run");
     QVERIFY(!reread().FirstRun);  // the defaults were written
   }
@@ -451,9 +453,9 @@ class MidiDevSelectTest : public QObject {
     ctx().host.onLightIn = [&answers](LedColour) { ++answers; };
     ModuleLink link(ctx().store, ctx().incoming);
     MidiSettingsDialog d(ctx(), {[&link](const PortChoice& o, const PortChoice& i, std::optional<PortChoice> k) {
-                               return link.open(o, i, k);
-                             },
-                             [&link] { link.close(); }});
+                                   return link.open(o, i, k);
+                                 },
+                                 [&link] { link.close(); }});
     d.show();
     QVERIFY(ctx().store.MidiClosed);
     d.BOk1->click();
@@ -476,10 +478,12 @@ class MidiDevSelectTest : public QObject {
     QVERIFY2(jvsim.start(QUILLON_JVSIM_PATH, {}, error), error.c_str());
     midi::RtMidiBackend jack({"jack"}, "quillon-devsel-test");
     midi::CombinedBackend devices({&midi::virtualModuleBackend(), &jack});
-    QVERIFY2(testing::processEventsUntil([&] {
-               return testing::listed(devices.inputNames(), jvsim.outputPort()) &&
-                      testing::listed(devices.outputNames(), jvsim.inputPort());
-             }, 5000),
+    QVERIFY2(testing::processEventsUntil(
+                 [&] {
+                   return testing::listed(devices.inputNames(), jvsim.outputPort()) &&
+                          testing::listed(devices.outputNames(), jvsim.inputPort());
+                 },
+                 5000),
              "jvsim's ports did not appear on JACK");
     storeSettings([&](DeviceSettings& s) {
       s.JVID = 17;
@@ -491,10 +495,9 @@ class MidiDevSelectTest : public QObject {
     int answers = 0;
     ctx().host.onLightIn = [&answers](LedColour) { ++answers; };
     ModuleLink link(ctx().store, ctx().incoming, devices);
-    const PortCallbacks callbacks{[&link](const PortChoice& o, const PortChoice& i, std::optional<PortChoice> k) {
-                                    return link.open(o, i, k);
-                                  },
-                                  [&link] { link.close(); }};
+    const PortCallbacks callbacks{
+        [&link](const PortChoice& o, const PortChoice& i, std::optional<PortChoice> k) { return link.open(o, i, k); },
+        [&link] { link.close(); }};
     {
       MidiSettingsDialog d(ctx(), callbacks, devices);
       QCOMPARE(d.LiJVout->currentItem()->text().toStdString(), jvsim.inputPort());
@@ -514,8 +517,8 @@ class MidiDevSelectTest : public QObject {
 
     link.close();
     jvsim.stop();
-    QVERIFY(testing::processEventsUntil([&] { return !testing::listed(devices.outputNames(), jvsim.inputPort()); },
-                                        5000));
+    QVERIFY(
+        testing::processEventsUntil([&] { return !testing::listed(devices.outputNames(), jvsim.inputPort()); }, 5000));
     // The stored port is gone and its number names nothing: Cancel reports it and the ports stay closed.
     ctx().settings.Midi_Out = 99;
     QVERIFY(ctx().settings.WriteSettings().isEmpty());

@@ -427,7 +427,8 @@ void NoteOutFormTest::noInputDeviceLeavesPortsClosed() {
   t.context->settings.FirstRun = false;
   t.context->settings.Midi_In1 = MonitorWindow::NoInputDevice;
   std::map<int, QString> panels;
-  MonitorWindow form(*t.context, [&](int p, const QString& s) { panels[p] = s; }, nullptr, &backend);
+  MonitorWindow form(
+      *t.context, [&](int p, const QString& s) { panels[p] = s; }, nullptr, &backend);
   QVERIFY(t.context->store.MidiClosed);
   QVERIFY(panels.empty());
   QVERIFY(t.infos.empty());
@@ -484,8 +485,9 @@ void NoteOutFormTest::portFailureWhileSendingIsReported() {
   r.backend.failSends = true;
   r.get<ValueFader>("SbNoteM")->setPosition(9);
   QCOMPARE(r.t.infos.size(), std::size_t{1});
-  QVERIFY2(QString::fromStdString(r.t.infos[0]).startsWith(QStringLiteral("The MIDI ports were closed: device unplugged")),
-           r.t.infos[0].c_str());
+  QVERIFY2(
+      QString::fromStdString(r.t.infos[0]).startsWith(QStringLiteral("The MIDI ports were closed: device unplugged")),
+      r.t.infos[0].c_str());
   QVERIFY(r.ctx().store.MidiClosed);
   r.get<ValueFader>("SbNoteM")->setPosition(10);
   const Bytes dt1 = {0xF0, 0x41, 0x10, 0x6A, 0x12, 0x01, 0x00, 0x10, 0x06, 0x64, 0x05, 0xF7};
@@ -522,7 +524,8 @@ void NoteOutFormTest::startUpMakesItTheMonitor() {
     QVERIFY(t.context->settings.FirstRun);
     QVERIFY(!t.context->store.MidiClosed);
     QCOMPARE(windows.mainWindow->statusPanel(0), QStringLiteral("Midi Open"));
-    QCOMPARE(windows.mainWindow->statusPanel(2), QStringLiteral("Out: ") + QString::fromLatin1(midi::VirtualModuleName));
+    QCOMPARE(windows.mainWindow->statusPanel(2),
+             QStringLiteral("Out: ") + QString::fromLatin1(midi::VirtualModuleName));
 
     // Module input lights the monitor and the wait window; keyboard input only the monitor.
     auto lampsLit = [&] {

@@ -149,7 +149,8 @@ class ProgramWindowsTest : public QObject {
     const std::vector<std::string> why{"named pipe (FIFO), not a file", "device, not a file", "folder, not a file",
                                        "named pipe (FIFO), not a file", "folder, not a file"};
     QCOMPARE(p.t.infos.size(), why.size());
-    for (std::size_t i = 0; i < why.size(); ++i) QVERIFY2(p.t.infos[i].find(why[i]) != std::string::npos, p.t.infos[i].c_str());
+    for (std::size_t i = 0; i < why.size(); ++i)
+      QVERIFY2(p.t.infos[i].find(why[i]) != std::string::npos, p.t.infos[i].c_str());
     QCOMPARE(p.main().performanceGrid()->item(0, 0)->text(), firstCell);
     QVERIFY(p.ctx().store.FromUser && p.ctx().store.PerformanceCount == 2);
   }
@@ -266,7 +267,8 @@ class ProgramWindowsTest : public QObject {
     const QImage picture = monitor.findChild<LedGauge*>(QStringLiteral("LGIn"))->grab().toImage();
     std::set<QRgb> seen;
     for (int x = 0; x < picture.width(); ++x) seen.insert(picture.pixel(x, picture.height() / 2) & 0xFFFFFF);
-    for (QRgb colour : {0x00FF00u, 0xFFFF00u, 0xFF0000u}) QVERIFY2(seen.count(colour), qPrintable(QString::number(colour, 16)));
+    for (QRgb colour : {0x00FF00u, 0xFFFF00u, 0xFF0000u})
+      QVERIFY2(seen.count(colour), qPrintable(QString::number(colour, 16)));
   }
 
   void waitWindowCountsEachTransferAfresh() {
@@ -415,7 +417,8 @@ class ProgramWindowsTest : public QObject {
   void dialogsHaveNoMinimiseOrMaximise() {
     Program p;
     MidiSettingsDialog settings(p.ctx(), {});
-    for (QWidget* d : std::initializer_list<QWidget*>{p.windows->saveDialog.get(), p.windows->splashScreen.get(), &settings}) {
+    for (QWidget* d :
+         std::initializer_list<QWidget*>{p.windows->saveDialog.get(), p.windows->splashScreen.get(), &settings}) {
       const Qt::WindowFlags f = d->windowFlags();
       QVERIFY(f.testFlag(Qt::CustomizeWindowHint) || f.testFlag(Qt::FramelessWindowHint));
       QVERIFY(!f.testFlag(Qt::WindowMinimizeButtonHint) && !f.testFlag(Qt::WindowMaximizeButtonHint));

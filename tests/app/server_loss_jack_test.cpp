@@ -16,7 +16,7 @@ using testing::Program;
 
 namespace {
 
-constexpr int ServerStartMs = 20000;  // a loaded machine starts jackd slowly
+constexpr int ServerStartMs = 20000;    // a loaded machine starts jackd slowly
 constexpr int RequestsBeforeKill = 40;  // the fetch is well under way, far from its end
 const std::string PortsClosed = "The MIDI ports were closed: ";
 
@@ -49,7 +49,9 @@ class OwnJackServer {
   ~OwnJackServer() { stop(); }
   // Named after this build, not this run: should one ever stay behind in
   // JACK's table, the next run takes its place again.
-  static QString name() { return QStringLiteral("quillon-loss-%1").arg(qHash(QCoreApplication::applicationFilePath())); }
+  static QString name() {
+    return QStringLiteral("quillon-loss-%1").arg(qHash(QCoreApplication::applicationFilePath()));
+  }
 
  private:
   QProcess process_;
@@ -59,7 +61,8 @@ bool startSimulator(testing::JvsimProcess& jvsim, std::string& error) {
 #ifdef QUILLON_JVSIM_PATH
   if (!jvsim.start(QUILLON_JVSIM_PATH, {}, error)) return false;
   midi::MidiBackend& system = midi::systemMidiBackend();
-  if (testing::processEventsUntil([&] { return testing::listed(system.outputNames(), jvsim.inputPort()); }, ServerStartMs))
+  if (testing::processEventsUntil([&] { return testing::listed(system.outputNames(), jvsim.inputPort()); },
+                                  ServerStartMs))
     return true;
   error = "jvsim's ports did not appear";
 #else
@@ -77,7 +80,8 @@ bool fetchWhole(Program& p) {
 }
 
 int countStartingWith(const std::vector<std::string>& texts, const std::string& head) {
-  return static_cast<int>(std::count_if(texts.begin(), texts.end(), [&](const std::string& t) { return t.starts_with(head); }));
+  return static_cast<int>(
+      std::count_if(texts.begin(), texts.end(), [&](const std::string& t) { return t.starts_with(head); }));
 }
 
 }  // namespace
@@ -110,8 +114,9 @@ class ServerLossJackTest : public QObject {
     p.main().getBank(BankArea::User);
     p.onSent = nullptr;
     QCOMPARE(p.t.infos.size(), std::size_t{1});
-    QVERIFY2(p.t.infos[0].starts_with(PortsClosed) && p.t.infos[0].find("The transfer was cancelled") != std::string::npos,
-             p.t.infos[0].c_str());
+    QVERIFY2(
+        p.t.infos[0].starts_with(PortsClosed) && p.t.infos[0].find("The transfer was cancelled") != std::string::npos,
+        p.t.infos[0].c_str());
     QVERIFY(p.ctx().store.MidiClosed);
     QCOMPARE(p.main().statusPanel(0), QString::fromLatin1(MidiClosedPanelText));
 
@@ -121,7 +126,8 @@ class ServerLossJackTest : public QObject {
     QVERIFY2(server->start(error), error.c_str());
     jvsim = std::make_unique<testing::JvsimProcess>();
     QVERIFY2(startSimulator(*jvsim, error), error.c_str());
-    const std::string reopened = p.windows->reopenPorts({0, jvsim->inputPort()}, {0, jvsim->outputPort()}, std::nullopt);
+    const std::string reopened =
+        p.windows->reopenPorts({0, jvsim->inputPort()}, {0, jvsim->outputPort()}, std::nullopt);
     QVERIFY2(reopened.empty(), reopened.c_str());
     QVERIFY2(fetchWhole(p), jvsim->output().c_str());
 

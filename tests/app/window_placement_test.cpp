@@ -25,7 +25,12 @@ QString offScreen(const QWidget* w) {
   if (a.contains(f) && framed) return {};
   return QStringLiteral("%1 frame %2,%3 %4x%5 on %6x%7")
       .arg(QLatin1String(w->metaObject()->className()))
-      .arg(f.x()).arg(f.y()).arg(f.width()).arg(f.height()).arg(a.width()).arg(a.height());
+      .arg(f.x())
+      .arg(f.y())
+      .arg(f.width())
+      .arg(f.height())
+      .arg(a.width())
+      .arg(a.height());
 }
 
 }  // namespace
@@ -69,8 +74,9 @@ class WindowPlacementTest : public QObject {
   void aFileGivenAtStartShowsWhileTheSplashIsUp() {
     Program p;
     const QString file = p.t.path(QStringLiteral("start.syx"));
-    testing::writeBytes(file, testing::bankBytes(address::AreaUserPerformance, 2, StandardBlockSizes,
-                                                 [](PerformanceRecord& r) { setPerformanceName(r.common, "At Start"); }));
+    testing::writeBytes(file,
+                        testing::bankBytes(address::AreaUserPerformance, 2, StandardBlockSizes,
+                                           [](PerformanceRecord& r) { setPerformanceName(r.common, "At Start"); }));
     p.windows->showAtStart();
     p.main().openPath(file);
     QVERIFY(p.windows->splashScreen->isVisible());
@@ -92,10 +98,13 @@ class WindowPlacementTest : public QObject {
         {editor, "Bswitch"}, {editor, "BKeyRange"}, {editor, "Bchorev"}, {editor, "Befx"}, {&p.main(), "Bmidimix"}};
     for (const auto& [window, button] : opened) press(window, button);
     p.windows->patchSelect->showForPart(0);
-    const std::pair<QWidget*, const char*> dones[] = {
-        {editor, "Bdone"}, {p.windows->partSwitches.get(), "Bdone"}, {p.windows->keyRange.get(), "Bdone"},
-        {p.windows->chorusReverbWindow.get(), "Bdone"}, {p.windows->efxWindow.get(), "SpeedButton1"},
-        {p.windows->patchSelect.get(), "Bdone"}, {p.windows->mixer.get(), "Bclear"}};
+    const std::pair<QWidget*, const char*> dones[] = {{editor, "Bdone"},
+                                                      {p.windows->partSwitches.get(), "Bdone"},
+                                                      {p.windows->keyRange.get(), "Bdone"},
+                                                      {p.windows->chorusReverbWindow.get(), "Bdone"},
+                                                      {p.windows->efxWindow.get(), "SpeedButton1"},
+                                                      {p.windows->patchSelect.get(), "Bdone"},
+                                                      {p.windows->mixer.get(), "Bclear"}};
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     std::vector<QPoint> corners;
     for (const auto& [window, name] : dones) {
@@ -115,7 +124,8 @@ class WindowPlacementTest : public QObject {
     press(p.windows->partSwitches.get(), "B18916");
     QCoreApplication::processEvents();
     QTRY_COMPARE(offScreen(p.windows->partSwitches.get()), QString());
-    std::sort(corners.begin(), corners.end(), [](QPoint a, QPoint b) { return a.x() < b.x() || (a.x() == b.x() && a.y() < b.y()); });
+    std::sort(corners.begin(), corners.end(),
+              [](QPoint a, QPoint b) { return a.x() < b.x() || (a.x() == b.x() && a.y() < b.y()); });
     QVERIFY2(std::adjacent_find(corners.begin(), corners.end()) == corners.end(), "no two windows on one place");
   }
 

@@ -76,13 +76,13 @@ class GeometryTest : public QObject {
   }
 
   void mulDivRoundsHalvesAwayFromZero() {
-    QCOMPARE(mulDiv(64, 61, 127), 31);   // 30.74
-    QCOMPARE(mulDiv(61, 51, 100), 31);   // 31.11
-    QCOMPARE(mulDiv(61, 80, 100), 49);   // 48.8
-    QCOMPARE(mulDiv(1, 1, 2), 1);        // 0.5
-    QCOMPARE(mulDiv(-1, 1, 2), -1);      // -0.5
-    QCOMPARE(mulDiv(5, 1, 4), 1);        // 1.25
-    QCOMPARE(mulDiv(-5, 3, 4), -4);      // -3.75
+    QCOMPARE(mulDiv(64, 61, 127), 31);  // 30.74
+    QCOMPARE(mulDiv(61, 51, 100), 31);  // 31.11
+    QCOMPARE(mulDiv(61, 80, 100), 49);  // 48.8
+    QCOMPARE(mulDiv(1, 1, 2), 1);       // 0.5
+    QCOMPARE(mulDiv(-1, 1, 2), -1);     // -0.5
+    QCOMPARE(mulDiv(5, 1, 4), 1);       // 1.25
+    QCOMPARE(mulDiv(-5, 3, 4), -4);     // -3.75
     QCOMPARE(mulDiv(3, 1, 0), 0);
   }
 };

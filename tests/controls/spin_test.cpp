@@ -26,8 +26,8 @@ const QPoint RollPoint(35, 11);  // on the LED side, inside the drag zone
 const QPoint NumberPoint(10, 11);
 
 void moveWithModifiers(QWidget* widget, const QPoint& point, Qt::KeyboardModifiers modifiers) {
-  QMouseEvent move(QEvent::MouseMove, QPointF(point), QPointF(widget->mapToGlobal(point)), Qt::NoButton,
-                   Qt::LeftButton, modifiers);
+  QMouseEvent move(QEvent::MouseMove, QPointF(point), QPointF(widget->mapToGlobal(point)), Qt::NoButton, Qt::LeftButton,
+                   modifiers);
   QApplication::sendEvent(widget, &move);
 }
 

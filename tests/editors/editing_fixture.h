@@ -46,9 +46,7 @@ struct Editing : Program {
     const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("(\\d+)")).match(text);
     return m.hasMatch() ? m.captured(1).toInt() - 1 : -1;
   }
-  static int partAddressed(const Bytes& message) {
-    return message[roland::PosAddress + 2] - address::BlockPartFirst;
-  }
+  static int partAddressed(const Bytes& message) { return message[roland::PosAddress + 2] - address::BlockPartFirst; }
   // The data of every data set sent to `at`, in order.
   std::vector<Bytes> dataSentTo(const SysexAddress& at) const {
     std::vector<Bytes> out;

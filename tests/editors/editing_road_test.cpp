@@ -55,7 +55,8 @@ struct SmallEditor {
       layout->addWidget(w);
     bindings.setChangeAlways(always);
     const auto page = [] { return Page; };
-    bindings.bind(level, param::PartLevel, PartRef::editorColumn(c.cursor, page, Column), {.accessibleName = "Part %1 level"});
+    bindings.bind(level, param::PartLevel, PartRef::editorColumn(c.cursor, page, Column),
+                  {.accessibleName = "Part %1 level"});
     bindings.bind(pan, param::PartPan, PartRef::editorColumn(c.cursor, page, 0));
     window.resize(120, 400);
     window.show();
@@ -160,7 +161,8 @@ class EditingRoadTest : public QObject {
     const int before = history.stepCount();
     editor.drag(6);
     QCOMPARE(history.stepCount(), before + 1);  // one drag, one step
-    c.edit.setAllParts(param::PartLevel, [](int) { return 33; }, SendGuard::FormFilling);
+    c.edit.setAllParts(
+        param::PartLevel, [](int) { return 33; }, SendGuard::FormFilling);
     QCOMPARE(history.stepCount(), before + 2);  // one Quick Edit, one step
     history.undo();
     for (int p = 0; p < address::PartCount; ++p) QVERIFY(moduleLevel(p) != 33 || p == Page + Column);

@@ -98,7 +98,8 @@ class MidiMixerTest : public QObject {
     QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(m4);
     QCOMPARE(reader->text(QAccessible::Name), QStringLiteral("Mixer memory 4"));
     QVERIFY(reader->state().checkable && !reader->state().checked);
-    for (const QString& action : {QAccessibleActionInterface::toggleAction(), QAccessibleActionInterface::pressAction()}) {
+    for (const QString& action :
+         {QAccessibleActionInterface::toggleAction(), QAccessibleActionInterface::pressAction()}) {
       QVERIFY(reader->actionInterface()->actionNames().contains(action));
       const int sent = module().controlChangesReceived();
       reader->actionInterface()->doAction(action);

@@ -49,8 +49,8 @@ class PartAddressingTest : public QObject {
     // A key bar of part 6 moves the shared page to 5 ~ 8.
     Editing::in<QScrollBar>(e.keyRange(), "sb6u")->triggerAction(QAbstractSlider::SliderPageStepSub);
     auto* level = Editing::in<ValueFader>(e.editor(), "SlVol2");
-    QString wrong = e.edit(text(Editing::in<QWidget>(e.editor(), "lp2")), level,
-                           [&] { QTest::keyClick(level, Qt::Key_Down); });
+    QString wrong =
+        e.edit(text(Editing::in<QWidget>(e.editor(), "lp2")), level, [&] { QTest::keyClick(level, Qt::Key_Down); });
     QVERIFY2(wrong.isEmpty(), qPrintable(wrong));
     // The editor's overview moves the half to parts 9..16.
     Editing::click(e.editor(), "l12on");

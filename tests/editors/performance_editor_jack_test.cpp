@@ -26,10 +26,12 @@ class PerformanceEditorJackTest : public QObject {
     QVERIFY2(jvsim.start(QUILLON_JVSIM_PATH, {}, error), error.c_str());
     {
       midi::RtMidiBackend jack({"jack"}, "quillon-editor-probe");
-      QVERIFY2(testing::processEventsUntil([&] {
-                 return testing::listed(jack.inputNames(), jvsim.outputPort()) &&
-                        testing::listed(jack.outputNames(), jvsim.inputPort());
-               }, 5000),
+      QVERIFY2(testing::processEventsUntil(
+                   [&] {
+                     return testing::listed(jack.inputNames(), jvsim.outputPort()) &&
+                            testing::listed(jack.outputNames(), jvsim.inputPort());
+                   },
+                   5000),
                "jvsim's ports did not appear on JACK");
     }
     testing::TestContext t;
@@ -45,7 +47,8 @@ class PerformanceEditorJackTest : public QObject {
     QCOMPARE(windows.monitorWindow->link().outputName(), jvsim.inputPort());
     auto* getTemp = windows.mainWindow->findChild<QPushButton*>(QStringLiteral("BGetJV"));
     // JACK connects the ports at its next cycle: fetch until the module answers in full.
-    for (int attempt = 0; attempt < 5 && !(ctx.store.FromTemp && ctx.store.ListInfo[0].complete); ++attempt) getTemp->click();
+    for (int attempt = 0; attempt < 5 && !(ctx.store.FromTemp && ctx.store.ListInfo[0].complete); ++attempt)
+      getTemp->click();
     QVERIFY2(ctx.store.FromTemp && ctx.store.ListInfo[0].complete, jvsim.output().c_str());
     t.infos.clear();
 

@@ -47,7 +47,7 @@ void mouse(QWidget* w, QEvent::Type type, QPoint at, Qt::MouseButton button, Qt:
 struct Rig {
   testing::TestContext t;
   std::unique_ptr<ProgramWindows> windows;
-  std::vector<Bytes> shorts;  // channel messages as they left for the port
+  std::vector<Bytes> shorts;              // channel messages as they left for the port
   std::vector<std::string> openingInfos;  // the boxes while the performance was fetched and opened
 
   explicit Rig(const std::function<void(PerformanceRecord&)>& prepare = {}) {
@@ -82,7 +82,9 @@ struct Rig {
     return c;
   }
   template <typename T>
-  T* get(const QString& name) { return get<T>(&ed(), name); }
+  T* get(const QString& name) {
+    return get<T>(&ed(), name);
+  }
   void click(const QString& name) { get<QAbstractButton>(name)->click(); }
   int partByte(int part, Byte offset) { return module().temporary().parts[part][offset]; }
   // The data sets the message log shows, without their checksum and F7.
@@ -210,7 +212,7 @@ class PerformanceEditorTest : public QObject {
     name->clear();
     QTest::keyClicks(name, QStringLiteral("Ab~"));
     QCOMPARE(name->text(), QStringLiteral("Ab "));  // the module shows no tilde
-    QVERIFY(r.sent().isEmpty());  // "Change Name Always" is not checked: leaving the field sends it
+    QVERIFY(r.sent().isEmpty());                    // "Change Name Always" is not checked: leaving the field sends it
     QTest::keyClick(name, Qt::Key_Return);
     QCOMPARE(r.sent(), QStringList{QStringLiteral(" 01 00 00 00 41 62 20 20 20 20 20 20 20 20 20 20")});
     QCOMPARE(moduleName(), QStringLiteral("Ab          "));
@@ -265,7 +267,8 @@ class PerformanceEditorTest : public QObject {
     QCOMPARE(r.partByte(0, part::ReceiveSwitch), 0);
     QVERIFY(r.windows->debugWindow->memo()->toPlainText().contains(QStringLiteral("data 0PerP 0")));
     QCOMPARE(r.ed().statusText(), QStringLiteral(" Current Sounding Parts: "));
-    for (const char* spA : {"SpA1", "SpA2", "SpA3", "SpA4"}) QVERIFY(!r.get<QToolButton>(QLatin1String(spA))->isChecked());
+    for (const char* spA : {"SpA1", "SpA2", "SpA3", "SpA4"})
+      QVERIFY(!r.get<QToolButton>(QLatin1String(spA))->isChecked());
   }
 
   // A screen reader has only the buttons' accessible actions: they send what a click sends.

@@ -94,7 +94,7 @@ class ChorusReverbWindowTest : public QObject {
     ChorusReverbWindow* w = openChorusReverb(rig);
     QCOMPARE(rig.requests().size(), std::size_t{1});
     QVERIFY(rig.windows.mainWindow->timerMidiIn()->isActive());
-    activateAgain(w);  // before the timeout too: the unanswered request is not repeated
+    activateAgain(w);                            // before the timeout too: the unanswered request is not repeated
     rig.windows.mainWindow->responseTimedOut();  // what the response timer runs when it ends
     activateAgain(w);
     QCOMPARE(rig.requests().size(), std::size_t{1});

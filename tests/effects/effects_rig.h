@@ -27,7 +27,9 @@ struct EffectsRig {
   AppContext& ctx() { return *t.context; }
   static jv::VirtualModule& module() { return midi::virtualModuleBackend().module(); }
   template <typename W>
-  W* find(QWidget* window, const char* name) { return window->findChild<W*>(QString::fromLatin1(name)); }
+  W* find(QWidget* window, const char* name) {
+    return window->findChild<W*>(QString::fromLatin1(name));
+  }
   // The data of every DT1 sent to `address`, in order.
   std::vector<Bytes> dataSentTo(const SysexAddress& address) const {
     std::vector<Bytes> out;
@@ -39,8 +41,9 @@ struct EffectsRig {
   }
   std::vector<Bytes> requests() const {
     std::vector<Bytes> out;
-    std::copy_if(sent.begin(), sent.end(), std::back_inserter(out),
-                 [](const Bytes& m) { return m.size() == roland::RQ1Length && m[roland::PosCommand] == roland::CommandRQ1; });
+    std::copy_if(sent.begin(), sent.end(), std::back_inserter(out), [](const Bytes& m) {
+      return m.size() == roland::RQ1Length && m[roland::PosCommand] == roland::CommandRQ1;
+    });
     return out;
   }
   // Drags a fader's cap `pixels` up (down when negative), one mouse move each, then releases it.

@@ -14,7 +14,7 @@ using testing::EffectsRig;
 
 namespace {
 constexpr int Rotary = 7, TremoloChorus = 11, Spectrum = 4;  // "08: Rotary", "12: Tremolo-Chorus", "05: Spectrum"
-constexpr int SpeedSlot = 5, HiLevelSlot = 4;  // of the Rotary: two entries on P5; 0..127 on P8
+constexpr int SpeedSlot = 5, HiLevelSlot = 4;                // of the Rotary: two entries on P5; 0..127 on P8
 
 EfxWindow* openEfx(EffectsRig& rig) {  // as the user opens it: the main window's button
   rig.find<QPushButton>(rig.windows.mainWindow.get(), "Button1")->click();
@@ -78,7 +78,8 @@ class EfxWindowTest : public QObject {
     QCOMPARE(int(moduleCommon[common::EfxType]), original);
     for (int n = 1; n <= EfxSlotCount; ++n) {
       QCOMPARE(rig.ctx().store.TempPerformance.common[efxParameterOffset(n)], moduleCommon[efxParameterOffset(n)]);
-      QCOMPARE(rig.ctx().store.selectedPerformance().common[efxParameterOffset(n)], moduleCommon[efxParameterOffset(n)]);
+      QCOMPARE(rig.ctx().store.selectedPerformance().common[efxParameterOffset(n)],
+               moduleCommon[efxParameterOffset(n)]);
     }
     QCOMPARE(efx->slider(1)->Position(), 21);
   }

@@ -231,7 +231,8 @@ TEST_P(BankTransferTest, PatchNamesComeOnlyWhenAll128Arrived) {
 
 TEST_P(BankTransferTest, AReadBackThatLosesAnswersAsksAgainAndNeverSaysDiffers) {
   host.dropEvery = 3;
-  const BankCheck check = bank.verifyStore(BankArea::User, 4, module.performance(address::AreaUserPerformance, 3), view);
+  const BankCheck check =
+      bank.verifyStore(BankArea::User, 4, module.performance(address::AreaUserPerformance, 3), view);
   EXPECT_GT(host.wire.size(), static_cast<std::size_t>(TempBlockCount));  // the lost blocks were asked for again
   EXPECT_TRUE(check.answered && check.unreadable() && !check.differs());
   EXPECT_NE(bank.verifyText(check).find("Could not read back"), std::string::npos);

@@ -104,7 +104,8 @@ TEST_F(EditPathTest, GuardFlagsHoldEachWindowsRoad) {
 
 TEST_F(EditPathTest, QuickEditSendsSixteenPacedMessagesAsOneStepThatUndoes) {
   settings.sysDly = 30;
-  edit.setAllParts(param::PartChannel, [](int part) { return part + 1; }, SendGuard::FormFilling);
+  edit.setAllParts(
+      param::PartChannel, [](int part) { return part + 1; }, SendGuard::FormFilling);
   ASSERT_EQ(host.wire.size(), 16u);
   for (int p = 0; p < address::PartCount; ++p) {
     EXPECT_EQ(host.wire[p][7], address::partBlock(p));

@@ -199,9 +199,9 @@ TEST(EfxValueLists, ArithmeticListsRiseAtEveryStep) {
     int numericCount;  // the rest are note lengths
     bool twoDecimals;
   };
-  for (const auto& c : {Climbing{8, 126, false}, Climbing{9, 126, true}, Climbing{16, 126, true},
-                        Climbing{23, 116, true}, Climbing{24, 127, true}, Climbing{28, 116, false},
-                        Climbing{29, 116, false}}) {
+  for (const auto& c :
+       {Climbing{8, 126, false}, Climbing{9, 126, true}, Climbing{16, 126, true}, Climbing{23, 116, true},
+        Climbing{24, 127, true}, Climbing{28, 116, false}, Climbing{29, 116, false}}) {
     const auto& list = table().valueList(c.list);
     double previous = -1;
     for (int v = 0; v < c.numericCount; ++v) {

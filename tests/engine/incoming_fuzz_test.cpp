@@ -24,14 +24,15 @@ Bytes generatedMessage(std::mt19937& rng) {
     return m;
   }
   static constexpr Byte Areas[] = {0x00, 0x01, 0x02, 0x03, 0x05, 0x10, 0x11, 0x15, 0x20, 0x21, 0x30, 0x7F};
-  const SysexAddress a{Areas[byte(rng) % std::size(Areas)], static_cast<Byte>(byte(rng) % 3 ? seven(rng) % 40 : seven(rng)),
+  const SysexAddress a{Areas[byte(rng) % std::size(Areas)],
+                       static_cast<Byte>(byte(rng) % 3 ? seven(rng) % 40 : seven(rng)),
                        static_cast<Byte>(byte(rng) % 2 ? 0x10 + seven(rng) % 18 : seven(rng) % 4),
                        static_cast<Byte>(byte(rng) % 2 ? seven(rng) % 70 : seven(rng))};
   Bytes data(static_cast<std::size_t>(kind == 1 ? 140 + byte(rng) % 40 : byte(rng) % 80));
   for (auto& b : data) b = static_cast<Byte>(seven(rng));
   Bytes m = buildDT1(static_cast<Byte>(seven(rng)), a, data);
   if (kind == 2) m.resize(static_cast<std::size_t>(byte(rng)) % (m.size() + 1));  // truncated
-  if (kind == 3 && !m.empty()) m[0] = static_cast<Byte>(byte(rng));             // wrong start
+  if (kind == 3 && !m.empty()) m[0] = static_cast<Byte>(byte(rng));               // wrong start
   return m;
 }
 

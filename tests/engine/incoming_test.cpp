@@ -99,13 +99,15 @@ TEST_F(IncomingTest, WhatIsNoValidDataSetIsIgnoredAndSaysWhy) {
   otherModel[roland::PosModel] = 0x16;
   const std::vector<std::pair<Bytes, std::string>> ignored{
       {buildRQ1(0x10, address::temporaryPart(0), 19), "a data request, not data (a MIDI loop?)"},
-      {badSum, "bad checksum"}, {otherModel, "not a JV-XP message"}, {Bytes{0xF0}, "too short for a data set"}};
+      {badSum, "bad checksum"},
+      {otherModel, "not a JV-XP message"},
+      {Bytes{0xF0}, "too short for a data set"}};
   for (const auto& [message, reason] : ignored) {
     host.received.clear();
     queue.pushSysex(message);
     handler.HandleModuleInput(queue);
     EXPECT_EQ(host.received, (std::vector<std::string>{std::to_string(handler.SysexInCount) + " = Ignored: " + reason,
-                                                      sentLogText(message).substr(1) + " "}));
+                                                       sentLogText(message).substr(1) + " "}));
   }
   EXPECT_EQ(store.TempPerformance.parts[0], PerfPartRecord{});
 }
@@ -150,10 +152,10 @@ TEST_F(IncomingTest, AnswersNobodyAskedForChangeNothing) {
 
 TEST_F(IncomingTest, AreaLabelsReplaceTheSummary) {
   const std::vector<std::pair<Byte, std::string>> labels{{address::AreaRhythmData, "Rhythmdata"},
-                                                        {address::AreaPatchData, "Patchdata"},
-                                                        {0x07, "Undefined $04~$09 data"},
-                                                        {0x15, "Undefined $12~$19 data"},
-                                                        {0x40, "Undefined $21~$7F data"}};
+                                                         {address::AreaPatchData, "Patchdata"},
+                                                         {0x07, "Undefined $04~$09 data"},
+                                                         {0x15, "Undefined $12~$19 data"},
+                                                         {0x40, "Undefined $21~$7F data"}};
   for (const auto& [area, label] : labels) {
     host.received.clear();
     receive({area, 0, 0, 0}, {0x11});
@@ -201,7 +203,7 @@ TEST_F(IncomingTest, ShortMessagesAreShownAndPassedOnToTheMonitorChannel) {
   queue.pushShort(status::TimeCode, 0x12, 0);
   handler.HandleModuleInput(queue);
   EXPECT_TRUE(host.shown.size() == 1u && host.shown[0] == "f1 12  0");  // only the pass-on is shown
-  EXPECT_EQ(host.wire.back(), (Bytes{status::TimeCode, 0x12, 0}));  // system messages pass unchanged
+  EXPECT_EQ(host.wire.back(), (Bytes{status::TimeCode, 0x12, 0}));      // system messages pass unchanged
 
   host.setMidiThru(false);
   const auto sentBefore = host.wire.size();

@@ -77,7 +77,8 @@ inline Bytes track(std::initializer_list<Bytes> events) {
 // The same file wrapped as RIFF MIDI (lengths little-endian).
 inline Bytes riffWrapped(const Bytes& smf) {
   const auto le32 = [](std::size_t v) {
-    return Bytes{static_cast<Byte>(v), static_cast<Byte>(v >> 8), static_cast<Byte>(v >> 16), static_cast<Byte>(v >> 24)};
+    return Bytes{static_cast<Byte>(v), static_cast<Byte>(v >> 8), static_cast<Byte>(v >> 16),
+                 static_cast<Byte>(v >> 24)};
   };
   Bytes data{'d', 'a', 't', 'a'};
   append(data, le32(smf.size()));

@@ -41,8 +41,8 @@ TEST(MidiFile, WrittenFileSpacesTheMessagesByTheDelayInMilliseconds) {
   const Bytes first = dt1(0, 1), second = dt1(1, 2);
   const Bytes written = midiFileBytes(concat({Bytes{0x00, 0x7E}, first, second}), 250);  // stray bytes are not written
   const Bytes tempo = meta(0, 0x51, {0x07, 0xA1, 0x20});  // 500000 us a quarter at 500 ticks: 1 tick = 1 ms
-  const Bytes expected = concat({header(0, 1, 500), track({tempo, sysexEvent(0, first), sysexEvent(250, second),
-                                                            endOfTrack(250)})});
+  const Bytes expected =
+      concat({header(0, 1, 500), track({tempo, sysexEvent(0, first), sysexEvent(250, second), endOfTrack(250)})});
   EXPECT_EQ(written, expected);
   EXPECT_EQ(midiFileBytes({}, 40), concat({header(0, 1, 500), track({tempo, endOfTrack()})}));
 }
@@ -74,9 +74,9 @@ TEST(MidiFile, OtherToolsConventionsAreRead) {
 TEST(MidiFile, MessagesThatNeverBecomeWholeAreLeftOutAndNamed) {
   const Bytes good = dt1(5, 5);
   const Bytes cut(good.begin(), good.end() - 3);
-  const Bytes file = concat({header(0, 1), track({sysexEvent(0, cut), sysexEvent(10, good), packet(0, {0x41, 0x90, 0x10}),
-                                                  sysexEvent(10, concat({cut, Bytes{0x90, 0xF7}})), sysexEvent(5, cut),
-                                                  endOfTrack()})});
+  const Bytes file = concat(
+      {header(0, 1), track({sysexEvent(0, cut), sysexEvent(10, good), packet(0, {0x41, 0x90, 0x10}),
+                            sysexEvent(10, concat({cut, Bytes{0x90, 0xF7}})), sysexEvent(5, cut), endOfTrack()})});
   const MidiFileSysex read = readMidiFileSysex(file);
   ASSERT_TRUE(read.ok()) << read.error;
   EXPECT_EQ(read.sysex, good);

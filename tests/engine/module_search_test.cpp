@@ -19,7 +19,8 @@ ModuleSearch searchWithModuleAndLoop() {
     const Bytes request = ModuleSearch::requestFor(p.unitId);
     search.sent(p.output, request, p.unitId);
     if (p.output == 1)
-      for (const Bytes& answer : module.receive(request).answers) EXPECT_EQ(search.hear(1, answer), ModuleSearch::Heard::Answer);
+      for (const Bytes& answer : module.receive(request).answers)
+        EXPECT_EQ(search.hear(1, answer), ModuleSearch::Heard::Answer);
     if (p.output == 2) EXPECT_EQ(search.hear(2, request), ModuleSearch::Heard::Echo);
   }
   return search;
@@ -34,9 +35,11 @@ TEST(ModuleSearch, AnAnswerNamesItsPortsAndUnitIdAndAnEchoIsNoModule) {
   EXPECT_EQ(ModuleSearch({"Quillon-02:in", "Quillon:out", "Quillon virtual module", "Quillons:in"}, {}).probes().size(),
             2u * module_search::UnitIdCount);
   ASSERT_EQ(search.found(), (std::vector<ModuleFound>{{1, 1, 23}}));
-  EXPECT_EQ(search.question(search.found()[0]), "Module found: out \"out B\", in \"in B\", unit ID 23 \u2014 use these?");
+  EXPECT_EQ(search.question(search.found()[0]),
+            "Module found: out \"out B\", in \"in B\", unit ID 23 \u2014 use these?");
   const std::string report = search.report();
-  EXPECT_NE(report.find("In \"in C\": 16 request(s) came back unchanged from out \"out C\""), std::string::npos) << report;
+  EXPECT_NE(report.find("In \"in C\": 16 request(s) came back unchanged from out \"out C\""), std::string::npos)
+      << report;
 }
 
 TEST(ModuleSearch, OnlyRequestsItMadeAreAnsweredAndNoiseIsCounted) {
@@ -50,7 +53,7 @@ TEST(ModuleSearch, OnlyRequestsItMadeAreAnsweredAndNoiseIsCounted) {
   corrupt[corrupt.size() - 2] ^= 1;
   EXPECT_EQ(search.hear(0, corrupt), ModuleSearch::Heard::OtherSysex);
   for (const Bytes& other : {buildDT1(deviceByte(30), address::temporaryCommon(), Bytes{1}),
-                            buildDT1(deviceByte(30), module_search::ProbeAddress, Bytes{1, 2})})
+                             buildDT1(deviceByte(30), module_search::ProbeAddress, Bytes{1, 2})})
     EXPECT_EQ(search.hear(0, other), ModuleSearch::Heard::OtherSysex);
   // A sequencer's clock and notes, and a request from somewhere else: no find either.
   for (int i = 0; i < 1000; ++i) EXPECT_EQ(search.hear(0, Bytes{0xF8}), ModuleSearch::Heard::ChannelMessage);

@@ -114,8 +114,8 @@ TEST_F(SenderTest, TestNoteFollowsTheDT1OnTheEditedPartsChannel) {
 TEST_F(SenderTest, ChordSendsFiveNotesAndDropsThoseAbove127) {
   host.setChord(true);
   sender.SendShortMidi(0x90, 60, 100);
-  EXPECT_EQ(host.wire, (std::vector<Bytes>{{0x90, 60, 100}, {0x90, 70, 100}, {0x90, 74, 100}, {0x90, 75, 100},
-                                           {0x90, 79, 100}}));
+  EXPECT_EQ(host.wire,
+            (std::vector<Bytes>{{0x90, 60, 100}, {0x90, 70, 100}, {0x90, 74, 100}, {0x90, 75, 100}, {0x90, 79, 100}}));
   host.wire.clear();
   sender.SendShortMidi(0x93, 110, 1);
   EXPECT_EQ(host.wire, (std::vector<Bytes>{{0x93, 110, 1}, {0x93, 120, 1}, {0x93, 124, 1}, {0x93, 125, 1}}));

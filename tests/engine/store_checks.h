@@ -142,7 +142,9 @@ inline Region allowedRegion(const Bytes& m, bool namesOnly) {
 // messages store nothing, and this tells so at once.
 inline bool sameRecords(const PerformanceStore& a, const PerformanceStore& b) {
   static_assert(sizeof(PerformanceRecord) == CommonRecordSize + address::PartCount * PartRecordSize);
-  const auto bytes = [](const auto& array) { return std::span(reinterpret_cast<const Byte*>(array.data()), sizeof array); };
+  const auto bytes = [](const auto& array) {
+    return std::span(reinterpret_cast<const Byte*>(array.data()), sizeof array);
+  };
   return std::ranges::equal(bytes(a.PerformanceList), bytes(b.PerformanceList)) &&
          std::ranges::equal(bytes(a.MemoryNames), bytes(b.MemoryNames)) &&
          std::ranges::equal(bytes(a.ReceivedPatchNames), bytes(b.ReceivedPatchNames)) &&
@@ -156,7 +158,8 @@ inline std::string changeOutsideAddressedRecord(const PerformanceStore& before, 
                                                 const Bytes& m, bool namesOnly) {
   const Region r = allowedRegion(m, namesOnly);
   const int a1 = m.size() > roland::PosAddress + 1 ? m[roland::PosAddress + 1] : -1;
-  if (after.PerformanceCount != before.PerformanceCount && !(r == Region::ListCommon && after.PerformanceCount == a1 + 1))
+  if (after.PerformanceCount != before.PerformanceCount &&
+      !(r == Region::ListCommon && after.PerformanceCount == a1 + 1))
     return "PerformanceCount changed to " + std::to_string(after.PerformanceCount);
   if (sameRecords(before, after)) return {};
   const int p = m.size() > roland::PosAddress + 2 ? m[roland::PosAddress + 2] - address::BlockPartFirst : -1;
@@ -183,7 +186,8 @@ inline std::string changeOutsideAddressedRecord(const PerformanceStore& before, 
     if (allowed.MemoryNames[k] != after.MemoryNames[k]) return "memory name " + std::to_string(k) + " changed";
   }
   for (std::size_t k = 0; k < allowed.ReceivedPatchNames.size(); ++k)
-    if (allowed.ReceivedPatchNames[k] != after.ReceivedPatchNames[k]) return "patch name " + std::to_string(k) + " changed";
+    if (allowed.ReceivedPatchNames[k] != after.ReceivedPatchNames[k])
+      return "patch name " + std::to_string(k) + " changed";
   return "a record changed that the message does not address";
 }
 

@@ -21,8 +21,10 @@ Bytes sampleFile(std::mt19937& rng) {
     const auto sizes = pick(rng) % 2 ? StandardBlockSizes : JV2080BlockSizes;
     switch (pick(rng)) {
       case 0: testing::append(file, testing::patchBlock(address::AreaUserPatch, b, "Patch")); break;
-      case 1: testing::append(file, testing::onePerformanceFile(address::AreaTemporary, 0,
-                                                                 testing::patternPerformance(b, "T"), sizes)); break;
+      case 1:
+        testing::append(
+            file, testing::onePerformanceFile(address::AreaTemporary, 0, testing::patternPerformance(b, "T"), sizes));
+        break;
       default:
         testing::append(file, testing::onePerformanceFile(address::AreaUserPerformance, b * 7 % 32,
                                                           testing::patternPerformance(b, "U"), sizes));
@@ -52,7 +54,7 @@ TEST(SyxFuzz, GeneratedInputsNeverBreakTheReader) {
   std::uniform_int_distribution<int> len(0, 3000);
   std::uniform_int_distribution<int> byte(0, 255);
   constexpr int Inputs = 5000;  // fuzz/ goes on from here for as long as asked
-  PerformanceStore store;  // reused, as one program reads file after file
+  PerformanceStore store;       // reused, as one program reads file after file
   int withPerformances = 0;
   for (int n = 0; n < Inputs; ++n) {
     Bytes input;

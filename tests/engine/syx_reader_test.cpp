@@ -90,8 +90,8 @@ TEST(SyxReader, EntriesFollowFileOrderAndKeepTheirOwnNumbersAndOffsets) {
   Bytes file;
   append(file, onePerformanceFile(address::AreaUserPerformance, 5, patternPerformance(5, "Five"), StandardBlockSizes));
   append(file, onePerformanceFile(address::AreaTemporary, 0, patternPerformance(9, "Temp"), JV2080BlockSizes));
-  append(file, onePerformanceFile(address::AreaUserPerformance, 5, patternPerformance(6, "Five again"),
-                                  StandardBlockSizes));
+  append(file,
+         onePerformanceFile(address::AreaUserPerformance, 5, patternPerformance(6, "Five again"), StandardBlockSizes));
   PerformanceStore store;
   const auto report = readSyxIntoStore(store, file);
   ASSERT_EQ(report.count, 3);
@@ -109,7 +109,8 @@ TEST(SyxReader, EntriesFollowFileOrderAndKeepTheirOwnNumbersAndOffsets) {
 
 TEST(SyxReader, MoreThan32HeadersKeepTheFirst32) {
   Bytes file = userBank(32, StandardBlockSizes);
-  append(file, onePerformanceFile(address::AreaCardPerformance, 0, patternPerformance(40, "Extra"), StandardBlockSizes));
+  append(file,
+         onePerformanceFile(address::AreaCardPerformance, 0, patternPerformance(40, "Extra"), StandardBlockSizes));
   PerformanceStore store;
   const auto report = readSyxIntoStore(store, file);
   EXPECT_EQ(report.count, 32);
@@ -132,7 +133,8 @@ TEST(SyxReader, PatchesAndRhythmSetsAreReportedAndSkipped) {
   EXPECT_EQ(report.scan.statusLines[1], "patch 127,  offset 643");
 
   Bytes rhythm = buildDT1(0x10, {address::AreaUserPerformance, 0x40, 0, 0}, Bytes(12, 'R'));
-  append(rhythm, onePerformanceFile(address::AreaUserPerformance, 0, patternPerformance(0, "After"), StandardBlockSizes));
+  append(rhythm,
+         onePerformanceFile(address::AreaUserPerformance, 0, patternPerformance(0, "After"), StandardBlockSizes));
   const auto r2 = readSyxIntoStore(store, rhythm);
   ASSERT_EQ(r2.scan.rhythmSets.size(), 1u);
   EXPECT_EQ(r2.scan.statusLines[0], "rhythm RRRRRRRRRRRR offset 0");
@@ -176,7 +178,7 @@ TEST(SyxReader, AMessageHoldingAByteOf80hOrMoreCountsAsMissing) {
   Bytes file = onePerformanceFile(address::AreaUserPerformance, 0, perf, StandardBlockSizes);
   append(file, file);
   file[75 + 2 * 30 + roland::PosData + part::Level] = 0x90;  // part 3 of the first
-  file[555 + roland::PosData + 20] = 0xC5;                    // the second's common block
+  file[555 + roland::PosData + 20] = 0xC5;                   // the second's common block
   PerformanceStore store;
   const auto report = readSyxIntoStore(store, file);
   EXPECT_EQ(report.incomplete, 2);

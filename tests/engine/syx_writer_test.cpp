@@ -80,9 +80,9 @@ TEST(SyxWriter, ExtensionIsAddedUnlessItIsSyxInAnyCase) {
 class AtomicWrite : public ::testing::Test {
  protected:
   // ctest runs these tests side by side in separate processes: one folder each.
-  std::filesystem::path dir = std::filesystem::temp_directory_path() /
-                              ("quillon-writer-" + std::to_string(::getpid()) + "-" +
-                               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+  std::filesystem::path dir =
+      std::filesystem::temp_directory_path() / ("quillon-writer-" + std::to_string(::getpid()) + "-" +
+                                                ::testing::UnitTest::GetInstance()->current_test_info()->name());
   void SetUp() override { std::filesystem::create_directories(dir); }
   void TearDown() override {
     std::filesystem::permissions(dir, std::filesystem::perms::owner_all);

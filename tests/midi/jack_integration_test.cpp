@@ -68,7 +68,8 @@ class JackJvsim : public ::testing::Test {
     }
     Bytes answer = joinedSysex().empty() ? Bytes{} : joinedSysex().front();
     EXPECT_FALSE(answer.empty()) << "jvsim never answered over JACK; it printed:\n"
-                                 << jvsim_.output() << "JACK connections:\n" << jackConnections();
+                                 << jvsim_.output() << "JACK connections:\n"
+                                 << jackConnections();
     // Echoes and late answers of the retries must not count as test traffic.
     QThread::msleep(30);
     processEventsUntil([] { return false; }, 30);
@@ -117,7 +118,8 @@ class JackJvsim : public ::testing::Test {
     for (int i = 0; i < count; ++i) {
       link_->out.SendShortMessage(0x90, static_cast<Byte>(i % 128), static_cast<Byte>(i / 128));
       if ((i % Batch == Batch - 1 || i == count - 1) && !processEventsUntil([&] { return arrived() > i; }, 3000))
-        return lossIsAFailureUnlessJackMissedCycles("note " + std::to_string(arrived()) + " got lost (jvsim received it " +
+        return lossIsAFailureUnlessJackMissedCycles("note " + std::to_string(arrived()) +
+                                                    " got lost (jvsim received it " +
                                                     std::to_string(jvsimReceived(arrived())) + " times)");
     }
   }

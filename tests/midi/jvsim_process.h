@@ -37,7 +37,13 @@ class XrunWatch {
   XrunWatch() {
     client_ = jack_client_open("quillon-xrun-watch", JackNoStartServer, nullptr);
     if (!client_) return;
-    jack_set_xrun_callback(client_, [](void* self) { ++static_cast<XrunWatch*>(self)->xruns_; return 0; }, this);
+    jack_set_xrun_callback(
+        client_,
+        [](void* self) {
+          ++static_cast<XrunWatch*>(self)->xruns_;
+          return 0;
+        },
+        this);
     jack_activate(client_);
   }
   ~XrunWatch() {
@@ -107,9 +113,7 @@ class JvsimProcess {
   }
   // A bulk dump given with --dump starts now, as if started on the panel.
   void startDump() { ::kill(static_cast<pid_t>(process_.processId()), SIGUSR1); }
-  bool endedCleanly() const {
-    return process_.exitStatus() == QProcess::NormalExit && process_.exitCode() == 0;
-  }
+  bool endedCleanly() const { return process_.exitStatus() == QProcess::NormalExit && process_.exitCode() == 0; }
   ~JvsimProcess() { stop(); }
 
   // The names its ports have in the device lists of the other end.
@@ -133,9 +137,12 @@ struct JvsimLink {
   TMidiInput in{backend};
 
   bool connect(const JvsimProcess& jvsim, std::string& error) {
-    if (!processEventsUntil([&] {
-          return listed(backend.inputNames(), jvsim.outputPort()) && listed(backend.outputNames(), jvsim.inputPort());
-        }, 5000)) {
+    if (!processEventsUntil(
+            [&] {
+              return listed(backend.inputNames(), jvsim.outputPort()) &&
+                     listed(backend.outputNames(), jvsim.inputPort());
+            },
+            5000)) {
       error = "jvsim's ports did not appear on JACK";
       return false;
     }

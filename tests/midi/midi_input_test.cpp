@@ -249,8 +249,10 @@ TEST(MidiInputNotify, EventsFromAnotherThreadArriveWholeAndInOrder) {
     for (int i = 0; i < Count; ++i) {
       // Wait for room rather than overflow: the test is about crossing threads.
       while (port.in.PendingCount() >= 60) std::this_thread::yield();
-      if (i % 100 == 0) port.backend.inject(sysexOfLength(200));
-      else port.backend.inject({0x90, static_cast<Byte>(i % 128), static_cast<Byte>(i / 128 % 128)});
+      if (i % 100 == 0)
+        port.backend.inject(sysexOfLength(200));
+      else
+        port.backend.inject({0x90, static_cast<Byte>(i % 128), static_cast<Byte>(i / 128 % 128)});
     }
   });
   const bool done = testing::processEventsUntil([&] { return got.size() == static_cast<std::size_t>(Count); }, 10000);

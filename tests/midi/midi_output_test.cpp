@@ -28,7 +28,8 @@ TEST(MidiOutputDevice, RefusesBadNumbersNamesAndChangesWhileOpen) {
   FakeBackend backend;
   TMidiOutput out(backend);
   EXPECT_EQ(errorText<EmidioutputError>([&] { out.SetDeviceID(3); }), "Midi-Out Invalid ID: 3");
-  EXPECT_EQ(errorText<EmidioutputError>([&] { out.SetProductName("Out Z"); }), "MIDI output Device Out Z not installed");
+  EXPECT_EQ(errorText<EmidioutputError>([&] { out.SetProductName("Out Z"); }),
+            "MIDI output Device Out Z not installed");
   EXPECT_EQ(out.DeviceID(), 0);  // a refused change leaves the choice as it was
 
   out.Open();

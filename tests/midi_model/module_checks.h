@@ -117,7 +117,8 @@ inline std::string storageFault(const VirtualModule& before, VirtualModule& afte
     const std::span<Byte> block = expected.blockAt(dt1.address);
     const std::size_t from = dt1.address.offset();
     if (from >= block.size()) return "stored outside the addressed block";
-    std::copy_n(dt1.data.begin(), std::min(dt1.data.size(), block.size() - from), block.begin() + static_cast<std::ptrdiff_t>(from));
+    std::copy_n(dt1.data.begin(), std::min(dt1.data.size(), block.size() - from),
+                block.begin() + static_cast<std::ptrdiff_t>(from));
   }
   const auto sameBytes = [](std::span<const Byte> a, std::span<const Byte> b) { return std::ranges::equal(a, b); };
   if (std::ranges::equal(memoryAreas(expected), memoryAreas(after), sameBytes)) return {};
@@ -125,7 +126,8 @@ inline std::string storageFault(const VirtualModule& before, VirtualModule& afte
   forEachBlock([&](const SysexAddress& a) {
     if (fault.empty() && !sameBytes(recordAt(expected, a), recordAt(after, a)))
       fault = "block " + std::to_string(a.area()) + "/" + std::to_string(a.sub()) + "/" + std::to_string(a.block()) +
-              (stored && sameBlock(a, dt1.address) ? " does not hold the DT1's bytes as stored" : " changed, but the message addresses another");
+              (stored && sameBlock(a, dt1.address) ? " does not hold the DT1's bytes as stored"
+                                                   : " changed, but the message addresses another");
   });
   return fault.empty() ? "the memory changed outside its blocks" : fault;
 }

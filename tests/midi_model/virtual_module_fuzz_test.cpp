@@ -34,7 +34,8 @@ Bytes randomRequestOrSet(std::mt19937& rng) {
                                       address::AreaCardPerformance, address::AreaCardPatch};
   const bool wild = rng() % 5 == 0;
   const Byte area = wild ? b() : Areas[rng() % Areas.size()];
-  const Byte sub = wild ? b() : static_cast<Byte>(area == address::AreaTemporary || area == address::AreaSystem ? 0 : b() % 40);
+  const Byte sub =
+      wild ? b() : static_cast<Byte>(area == address::AreaTemporary || area == address::AreaSystem ? 0 : b() % 40);
   const Byte block = wild || rng() % 2 ? static_cast<Byte>(b() % 0x22) : address::BlockCommon;
   const Byte offset = wild ? b() : static_cast<Byte>(b() % 80);
   const SysexAddress a{area, sub, block, offset};
@@ -49,7 +50,8 @@ void mutate(std::mt19937& rng, Bytes& message) {
   switch (rng() % 3) {
     case 0: message[rng() % message.size()] = static_cast<Byte>(rng()); break;
     case 1: message.resize(rng() % message.size()); break;
-    default: message.insert(message.begin() + static_cast<std::ptrdiff_t>(rng() % message.size()), static_cast<Byte>(rng()));
+    default:
+      message.insert(message.begin() + static_cast<std::ptrdiff_t>(rng() % message.size()), static_cast<Byte>(rng()));
   }
 }
 
@@ -64,9 +66,7 @@ TEST(VirtualModuleFuzz, AnyByteSequenceIsSafeAndAnswersStayWellFormed) {
       switch (i % 3) {
         case 0: message = randomBytes(rng, 300); break;
         case 1: message = randomRequestOrSet(rng); break;
-        default:
-          message = randomRequestOrSet(rng);
-          mutate(rng, message);
+        default: message = randomRequestOrSet(rng); mutate(rng, message);
       }
       if (i % 7 == 0 && !message.empty()) message.front() = midi_byte::SysexStart;
       VirtualModule before = m;

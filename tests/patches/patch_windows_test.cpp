@@ -86,7 +86,8 @@ struct Rig {
   // As the user opens it: the patch caption of the part's column in the editor.
   PatchSelectWindow* open(int part) {
     windows->performanceEditor->showPage(part - part % PartsPerPage);
-    find<QPushButton>(windows->performanceEditor.get(), ("StP" + std::to_string(part % PartsPerPage + 1)).c_str())->click();
+    find<QPushButton>(windows->performanceEditor.get(), ("StP" + std::to_string(part % PartsPerPage + 1)).c_str())
+        ->click();
     return select();
   }
   QTableWidget* grid() { return find<QTableWidget>(select(), "PatchGrid"); }
@@ -111,8 +112,8 @@ struct Rig {
   }
   Bytes partHead(int part, Byte type, Byte id, int number) {
     const auto& r = ctx().store.TempPerformance.parts[static_cast<std::size_t>(part)];
-    return {r[part::ReceiveSwitch], r[part::ReceiveChannel], type, id, static_cast<Byte>(number / 16),
-            static_cast<Byte>(number % 16)};
+    return {r[part::ReceiveSwitch],         r[part::ReceiveChannel],       type, id,
+            static_cast<Byte>(number / 16), static_cast<Byte>(number % 16)};
   }
 };
 
@@ -240,7 +241,8 @@ class PatchWindowsTest : public QObject {
       QCOMPARE(finder->soundTimer()->interval(), 3000);
       // A click below the one hit selects nothing and sends nothing.
       const std::size_t before = r.sent.size();
-      QTest::mouseClick(hits->viewport(), Qt::LeftButton, {}, {hits->viewport()->width() / 2, hits->viewport()->height() - 4});
+      QTest::mouseClick(hits->viewport(), Qt::LeftButton, {},
+                        {hits->viewport()->width() / 2, hits->viewport()->height() - 4});
       QCOMPARE(r.sent.size(), before);
       Rig::find<QPushButton>(finder, "bcan")->click();
     });

@@ -142,16 +142,14 @@ int slotH(const DeviceSettingsFields& f) { return f.Exp[8]; }
 
 INSTANTIATE_TEST_SUITE_P(
     Settings, OutOfRange,
-    ::testing::Values(BadValue{"JVID", 16, &DeviceSettingsFields::JVID}, BadValue{"JVID", 33, &DeviceSettingsFields::JVID},
-                      BadValue{"JVID", "x17", &DeviceSettingsFields::JVID},  // a value of the wrong type
-                      BadValue{"JVtype", -1, &DeviceSettingsFields::JVtype},
-                      BadValue{"JVtype", 7, &DeviceSettingsFields::JVtype},
-                      BadValue{"SysDly", 19, &DeviceSettingsFields::SysDly},
-                      BadValue{"SysDly", 501, &DeviceSettingsFields::SysDly},
-                      BadValue{"SysDly", "fifty", &DeviceSettingsFields::SysDly},
-                      BadValue{"ExpMax", 9, &DeviceSettingsFields::ExpMax},
-                      BadValue{"ExpMax", -1, &DeviceSettingsFields::ExpMax}, BadValue{"ExpA", 128, slotA},
-                      BadValue{"ExpH", -1, slotH}));
+    ::testing::Values(
+        BadValue{"JVID", 16, &DeviceSettingsFields::JVID}, BadValue{"JVID", 33, &DeviceSettingsFields::JVID},
+        BadValue{"JVID", "x17", &DeviceSettingsFields::JVID},  // a value of the wrong type
+        BadValue{"JVtype", -1, &DeviceSettingsFields::JVtype}, BadValue{"JVtype", 7, &DeviceSettingsFields::JVtype},
+        BadValue{"SysDly", 19, &DeviceSettingsFields::SysDly}, BadValue{"SysDly", 501, &DeviceSettingsFields::SysDly},
+        BadValue{"SysDly", "fifty", &DeviceSettingsFields::SysDly},
+        BadValue{"ExpMax", 9, &DeviceSettingsFields::ExpMax}, BadValue{"ExpMax", -1, &DeviceSettingsFields::ExpMax},
+        BadValue{"ExpA", 128, slotA}, BadValue{"ExpH", -1, slotH}));
 
 // The sizes are the pair of the type read with them, or every transfer would
 // ask for, and write, lengths no module has: the type decides, and each size
@@ -174,7 +172,8 @@ TEST_F(SettingsStore, BlockSizesFollowTheStoredType) {
 
 // A size no module has falls back alone, to the stored type's own size.
 TEST_F(SettingsStore, ASizeNoModuleHasTakesTheStoredTypesSize) {
-  for (const auto& [name, value] : {std::pair{v::EOC, 64}, std::pair{v::EOC, 319}, std::pair{v::EOP, 26}, std::pair{v::EOP, 0}}) {
+  for (const auto& [name, value] :
+       {std::pair{v::EOC, 64}, std::pair{v::EOC, 319}, std::pair{v::EOP, 26}, std::pair{v::EOP, 0}}) {
     writeChangedValues();  // a JV 2080 with its sizes
     setStoreValue(name, value);
     DeviceSettings s = settings();
@@ -218,9 +217,9 @@ TEST_F(SettingsStore, FirstRunDefaultsAgreeOnModuleTypeAndBlockSizes) {
 
   // Spelled out here, so a misspelt value name cannot pass unnoticed.
   const std::vector<std::pair<const char*, int>> expected{
-      {"JVID", 17},  {"JVtype", 1}, {"EOC", 63},  {"EOP", 18},  {"Midi_In1", 0}, {"Midi_In2", 0}, {"Midi_Out", 0},
-      {"SepKB", 0},  {"NoteOn", 1}, {"SysDly", 50}, {"ExpMax", 2}, {"ExpP", 0},   {"ExpA", 0},     {"ExpB", 0},
-      {"ExpC", 0},   {"ExpD", 0},   {"ExpE", 0},  {"ExpF", 0},  {"ExpG", 0},    {"ExpH", 0}};
+      {"JVID", 17}, {"JVtype", 1}, {"EOC", 63},    {"EOP", 18},   {"Midi_In1", 0}, {"Midi_In2", 0}, {"Midi_Out", 0},
+      {"SepKB", 0}, {"NoteOn", 1}, {"SysDly", 50}, {"ExpMax", 2}, {"ExpP", 0},     {"ExpA", 0},     {"ExpB", 0},
+      {"ExpC", 0},  {"ExpD", 0},   {"ExpE", 0},    {"ExpF", 0},   {"ExpG", 0},     {"ExpH", 0}};
   QSettings store(storeFile(), QSettings::IniFormat);
   for (const auto& [name, value] : expected) EXPECT_EQ(store.value(name).toInt(), value) << name;
   EXPECT_EQ(store.value("Path").toString(), dataFolder());
@@ -340,7 +339,8 @@ TEST_F(SettingsStore, AKeySetInAnUnreadableFileReadsBackAsMeant) {
   const std::string text = "[General]\r\nJVID=23\r\ngarbage\r\n[Other]\r\nJVID=5\r\n";
   std::string updated = withGeneralKey(text, "Midi_OutName", "Port, \"A\" \\ 1");
   updated = withGeneralKey(updated, "JVID", "24");
-  EXPECT_EQ(updated, "[General]\r\nJVID=24\r\ngarbage\r\nMidi_OutName=\"Port, \\\"A\\\" \\\\ 1\"\r\n[Other]\r\nJVID=5\r\n");
+  EXPECT_EQ(updated,
+            "[General]\r\nJVID=24\r\ngarbage\r\nMidi_OutName=\"Port, \\\"A\\\" \\\\ 1\"\r\n[Other]\r\nJVID=5\r\n");
   writeAll(storeFile(), QByteArray::fromStdString(repairedSettingsText(updated).text));
   QSettings store(storeFile(), QSettings::IniFormat);
   EXPECT_EQ(store.status(), QSettings::NoError);

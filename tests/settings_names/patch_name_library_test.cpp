@@ -119,8 +119,8 @@ TEST(NameLibraryFiles, MissingFilesAndMalformedLinesLoseNothingElse) {
   EXPECT_EQ(library.PatchName(Internal, PresetA, 0), "");
   EXPECT_EQ(library.PatchName(Board, 0, 4), "Exp 0  Patch 4");
 
-  writeText(folder / "Preset.ini",
-            std::string("[Preset A]\n0=Good\ngarbage\n\x01\xFF\n[broken\n=x\n1=Still here\n") + '\0' + "\n2=After NUL\n");
+  writeText(folder / "Preset.ini", std::string("[Preset A]\n0=Good\ngarbage\n\x01\xFF\n[broken\n=x\n1=Still here\n") +
+                                       '\0' + "\n2=After NUL\n");
   library.LoadPatchNames(folder.path(), ExpansionChoices{});
   EXPECT_EQ(library.PatchName(Internal, PresetA, 1), "Still here");
   EXPECT_EQ(library.PatchName(Internal, PresetA, 2), "After NUL");
@@ -128,7 +128,8 @@ TEST(NameLibraryFiles, MissingFilesAndMalformedLinesLoseNothingElse) {
 
 TEST_F(NameLibrary, WriteUserNamesReplacesOneBankAndKeepsTheRest) {
   load(2, {});
-  for (int m = 0; m < FetchedNameCount; ++m) library.FetchedNames.push_back(fetchedNameEntry(false, m, "N" + std::to_string(m)));
+  for (int m = 0; m < FetchedNameCount; ++m)
+    library.FetchedNames.push_back(fetchedNameEntry(false, m, "N" + std::to_string(m)));
   ASSERT_EQ(library.WriteUserNames(false), "");
   library.FetchedNames = {fetchedNameEntry(true, 0, "Card Piano  ")};
   ASSERT_EQ(library.WriteUserNames(true), "");

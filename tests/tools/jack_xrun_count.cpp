@@ -21,7 +21,8 @@ int main() {
     std::fputs("jack_xrun_count: no JACK server answers\n", stderr);
     return 1;
   }
-  jack_set_xrun_callback(client, [](void*) { return ++xruns, 0; }, nullptr);
+  jack_set_xrun_callback(
+      client, [](void*) { return ++xruns, 0; }, nullptr);
   if (jack_activate(client) != 0) return 1;
   std::signal(SIGTERM, [](int) { stopped = 1; });
   std::signal(SIGINT, [](int) { stopped = 1; });

@@ -111,7 +111,9 @@ std::string jackInputPortName(const std::string& name) { return name + "-in:" + 
 std::string jackOutputPortName(const std::string& name) { return name + "-out:" + OutPort; }
 
 Simulator::Simulator(const Options& options, std::ostream& log)
-    : options_(options), log_(log), module_(options.type, options.unitId),
+    : options_(options),
+      log_(log),
+      module_(options.type, options.unitId),
       faults_(options.dropEvery, options.corruptEvery) {
   if (options_.wireSpeed) inbox_.modelCable(ReceiveBufferBytes);
 }
@@ -174,16 +176,12 @@ void Simulator::pauseForWire(std::size_t bytes) {
 
 bool Simulator::shape(Bytes& answer, const char* what) {
   switch (faults_.next()) {
-    case AnswerFate::Drop:
-      logLine("out", answer, "dropped");
-      return false;
+    case AnswerFate::Drop: logLine("out", answer, "dropped"); return false;
     case AnswerFate::Corrupt:
       answer[answer.size() - 2] ^= 1;  // the checksum byte
       logLine("out", answer, "corrupted");
       return true;
-    case AnswerFate::Send:
-      logLine("out", answer, what);
-      return true;
+    case AnswerFate::Send: logLine("out", answer, what); return true;
   }
   return true;
 }

@@ -69,8 +69,8 @@ int getBankCommand(const TransferOptions& o) {
     return ExitNoResponse;
   }
   if (const auto incomplete = bank.incompletePerformances(); !incomplete.empty()) {
-    std::cerr << "quillon-syx: incomplete: performance(s) " << performanceNumbers(incomplete)
-              << "; nothing written to " << path << '\n';
+    std::cerr << "quillon-syx: incomplete: performance(s) " << performanceNumbers(incomplete) << "; nothing written to "
+              << path << '\n';
     reportIgnored(session);
     return ExitMissingBlocks;
   }
@@ -119,9 +119,8 @@ int storeCommand(const TransferOptions& o) {
   QElapsedTimer clock;
   clock.start();
   if (!bank.storePerformance(*o.bank, *o.slot, session.view())) return ExitError;
-  std::cout << "Stored performance " << m << " [" << performanceName(sent.common) << "] into "
-            << bankWord(*o.bank) << " slot " << *o.slot << " (" << TempBlockCount << " blocks in " << clock.elapsed()
-            << " ms)\n";
+  std::cout << "Stored performance " << m << " [" << performanceName(sent.common) << "] into " << bankWord(*o.bank)
+            << " slot " << *o.slot << " (" << TempBlockCount << " blocks in " << clock.elapsed() << " ms)\n";
   if (!o.verify) return ExitOk;
   const auto check = bank.verifyStore(*o.bank, *o.slot, sent, session.view());
   session.settle();

@@ -37,8 +37,7 @@ std::string parseConvertArgs(const std::vector<std::string>& args, ConvertArgs& 
       files.push_back(args[i]);
       continue;
     }
-    if (i + 1 >= args.size() || !parseNumber(args[i + 1], c.delayMs) || c.delayMs < MinSysDly ||
-        c.delayMs > MaxSysDly)
+    if (i + 1 >= args.size() || !parseNumber(args[i + 1], c.delayMs) || c.delayMs < MinSysDly || c.delayMs > MaxSysDly)
       return "--delay takes a number of milliseconds, 20..500";
     ++i;
   }

@@ -64,8 +64,8 @@ void printScan(std::ostream& out, const SyxScan& scan, const PerformanceStore& s
   out << '\n';
   for (std::size_t i = 0; i < scan.performances.size(); ++i) {
     const auto& info = store.ListInfo[i];
-    out << std::setw(3) << (i + 1) << "  " << std::left << std::setw(5) << kindText(info.kind) << std::right
-        << " #" << std::setw(2) << (info.fileNumber + 1) << "  [" << performanceName(store.PerformanceList[i].common)
+    out << std::setw(3) << (i + 1) << "  " << std::left << std::setw(5) << kindText(info.kind) << std::right << " #"
+        << std::setw(2) << (info.fileNumber + 1) << "  [" << performanceName(store.PerformanceList[i].common)
         << "]  offset " << info.fileOffset << (info.complete ? "" : "  (incomplete: " + info.problem + ")") << '\n';
   }
   out << "Patches: " << scan.patches.size() << ", rhythm sets: " << scan.rhythmSets.size() << '\n';
@@ -76,10 +76,9 @@ void printPerformance(std::ostream& out, const PerformanceRecord& record, const 
   out << "Performance " << position << " (" << kindText(info.kind) << " #" << (info.fileNumber + 1) << "): ["
       << performanceName(c) << "]\n";
   if (!info.complete) out << "  Incomplete: " << info.problem << "; those blocks are left empty.\n";
-  out << "EFX: source " << efxSourceText(c[common::EfxSource]) << ", type " << int(c[common::EfxType])
-      << ", output " << texts::textOr(texts::EfxOutputAssign, c[common::EfxOutputAssign]) << ", mix "
-      << int(c[common::EfxMixOutSend]) << ", chorus send " << int(c[common::EfxChorusSend]) << ", reverb send "
-      << int(c[common::EfxReverbSend]) << '\n';
+  out << "EFX: source " << efxSourceText(c[common::EfxSource]) << ", type " << int(c[common::EfxType]) << ", output "
+      << texts::textOr(texts::EfxOutputAssign, c[common::EfxOutputAssign]) << ", mix " << int(c[common::EfxMixOutSend])
+      << ", chorus send " << int(c[common::EfxChorusSend]) << ", reverb send " << int(c[common::EfxReverbSend]) << '\n';
   out << "EFX control: 1 " << texts::textOr(texts::EfxControlSource, c[common::EfxControlSource1]) << " "
       << signedText(shown::efxControlDepthFromStored(c[common::EfxControlDepth1])) << ", 2 "
       << texts::textOr(texts::EfxControlSource, c[common::EfxControlSource2]) << " "
@@ -105,9 +104,8 @@ void printPerformance(std::ostream& out, const PerformanceRecord& record, const 
         << signedText(shown::fineTuneFromStored(r[part::FineTune])) << "  " << std::left << std::setw(6)
         << texts::textOr(texts::PartOutputAssign, r[part::OutputAssign]) << std::right << std::setw(5)
         << int(r[part::MixEfxSend]) << std::setw(4) << int(r[part::ChorusSend]) << std::setw(4)
-        << int(r[part::ReverbSend]) << std::setw(5) << int(r[part::KeyRangeLower]) << "-" << std::left
-        << std::setw(3) << int(r[part::KeyRangeUpper]) << std::right << std::setw(7)
-        << int(c[common::VoiceReserveFirst + p]) << '\n';
+        << int(r[part::ReverbSend]) << std::setw(5) << int(r[part::KeyRangeLower]) << "-" << std::left << std::setw(3)
+        << int(r[part::KeyRangeUpper]) << std::right << std::setw(7) << int(c[common::VoiceReserveFirst + p]) << '\n';
   }
 }
 

@@ -82,7 +82,8 @@ std::vector<int> efxTypesNamed(const std::string& text, std::string& error) {
     for (int t = 0; t < EfxTypeCount; ++t)
       if (lowered(std::string(table.typeName(t))).find(lowered(text)) != std::string::npos) types.push_back(t);
   }
-  if (types.empty()) error = "no EFX type is \"" + text + "\" (1.." + std::to_string(EfxTypeCount) + " or part of a name)";
+  if (types.empty())
+    error = "no EFX type is \"" + text + "\" (1.." + std::to_string(EfxTypeCount) + " or part of a name)";
   return types;
 }
 
@@ -93,8 +94,8 @@ struct Opened {
 
 std::optional<Opened> openLibrary(const LibraryOptions& o) {
   Opened opened{nullptr, libraryDefaults()};
-  const std::string path = o.library.empty() ? (opened.defaults.dataFolder / library::LibraryFileName).string()
-                                             : o.library;
+  const std::string path =
+      o.library.empty() ? (opened.defaults.dataFolder / library::LibraryFileName).string() : o.library;
   opened.store = std::make_unique<library::LibraryStore>(path);
   if (!opened.store->message().empty()) std::cerr << "quillon-syx: " << opened.store->message() << '\n';
   if (!opened.store->isOpen()) return std::nullopt;
@@ -141,12 +142,13 @@ int searchCommand(const LibraryOptions& o) {
   const auto hits = opened->store->search(*query, SearchLimit, &error);
   if (!error.empty()) return fail(error);
   for (const auto& h : hits) {
-    std::cout << std::setw(6) << h.id << "  [" << std::left << std::setw(NameColumn - 2) << h.name << "]"
-              << std::right << "  EFX " << std::setw(2) << (h.efxType + 1) << "  tempo " << std::setw(3) << h.tempo
-              << "  splits " << std::setw(2) << h.splitParts << "  seen " << h.sightings << "x  " << h.firstPlace
+    std::cout << std::setw(6) << h.id << "  [" << std::left << std::setw(NameColumn - 2) << h.name << "]" << std::right
+              << "  EFX " << std::setw(2) << (h.efxType + 1) << "  tempo " << std::setw(3) << h.tempo << "  splits "
+              << std::setw(2) << h.splitParts << "  seen " << h.sightings << "x  " << h.firstPlace
               << (h.favourite ? "  *" : "") << '\n';
   }
-  std::cout << "Found: " << hits.size() << (hits.size() == static_cast<std::size_t>(SearchLimit) ? " (the first ones only)" : "") << '\n';
+  std::cout << "Found: " << hits.size()
+            << (hits.size() == static_cast<std::size_t>(SearchLimit) ? " (the first ones only)" : "") << '\n';
   return ExitOk;
 }
 

@@ -62,14 +62,12 @@ void printUsage(std::ostream& out) {
   out << Usage << quillon::cli::ConvertUsage << quillon::cli::LibraryUsage;
 #ifdef QUILLON_SYX_TRANSFERS
   out << quillon::cli::TransferCommandsUsage << quillon::cli::BankCommandsUsage << quillon::cli::ReceiveCommandUsage
-      << quillon::cli::FindCommandUsage
-      << HelpLine << quillon::cli::TransferOptionsUsage;
+      << quillon::cli::FindCommandUsage << HelpLine << quillon::cli::TransferOptionsUsage;
 #else
   out << HelpLine;
 #endif
   out << FileFormats << ExitCodes;
 }
-
 
 // Reads FILE into `store`; prints the reason and returns false when it cannot.
 bool loadFile(quillon::PerformanceStore& store, const std::string& path, quillon::SyxReadReport& report,
@@ -99,7 +97,6 @@ int listCommand(const std::string& path) {
   quillon::cli::printScan(std::cout, report.scan, store);
   return ok ? ExitOk : fail(error);
 }
-
 
 constexpr const char* DataOption = "--data";
 

@@ -2,7 +2,6 @@
 
 #include <QEventLoop>
 
-
 #include "cli_common.h"
 #include "interrupt_watch.h"
 #include "engine/syx_reader.h"

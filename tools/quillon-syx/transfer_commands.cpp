@@ -55,7 +55,6 @@ const char* const TransferOptionsUsage =
 
 namespace {
 
-
 int portsCommand() {
   auto& backend = midi::systemMidiBackend();
   const auto outputs = backend.outputNames();
@@ -108,8 +107,8 @@ int getTempCommand(const TransferOptions& o) {
   const int blocks = session.transfer().receivedBlocks();
   const auto bytes = tempSyxBytes(store, settings.sizes);
   if (const auto error = writeFileAtomically(path, bytes); !error.empty()) return fail(error);
-  std::cout << "Got the Temporary Performance [" << performanceName(store.TempPerformance.common) << "] ("
-            << blocks << " blocks in " << elapsed << " ms) into " << path << '\n';
+  std::cout << "Got the Temporary Performance [" << performanceName(store.TempPerformance.common) << "] (" << blocks
+            << " blocks in " << elapsed << " ms) into " << path << '\n';
   return ExitOk;
 }
 

@@ -61,8 +61,7 @@ std::string parseTransferOptions(const std::vector<std::string>& args, TransferO
     } else if (a == "--out") {
       o.out = v;
     } else if (a == "--unit-id") {
-      if (!parseNumber(v, n) || !isValidUnitId(n))
-        return "unit ID \"" + v + "\" is not 17..32";
+      if (!parseNumber(v, n) || !isValidUnitId(n)) return "unit ID \"" + v + "\" is not 17..32";
       o.unitId = n;
     } else if (a == "--type") {
       o.type = moduleTypeByName(v);
@@ -98,8 +97,7 @@ std::string parseTransferOptions(const std::vector<std::string>& args, TransferO
 EngineSettings engineSettings(const TransferOptions& o) {
   DeviceSettings stored;
   const QString problem = stored.ReadSettings();
-  if (!problem.isEmpty())
-    std::cerr << "quillon-syx: " << problem.simplified().toStdString() << "\n";
+  if (!problem.isEmpty()) std::cerr << "quillon-syx: " << problem.simplified().toStdString() << "\n";
   EngineSettings s;
   s.unitId = o.unitId.value_or(stored.JVID);
   s.sizes = o.type ? blockSizesFor(*o.type) : stored.blockSizes();
@@ -141,8 +139,8 @@ std::string Session::openInput(const TransferOptions& o) {
 
 void reportIgnored(const Session& session) {
   if (const IncomingHandler& in = session.incoming(); in.IgnoredCount > 0)
-    std::cerr << "quillon-syx: " << in.IgnoredCount << " incoming message(s) ignored, the last: "
-              << in.LastIgnoredReason << '\n';
+    std::cerr << "quillon-syx: " << in.IgnoredCount
+              << " incoming message(s) ignored, the last: " << in.LastIgnoredReason << '\n';
 }
 
 void Session::settle() {

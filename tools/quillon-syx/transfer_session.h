@@ -20,7 +20,6 @@
 
 namespace quillon::cli {
 
-
 // The engine's host without windows: messages go to stderr, the log stays off,
 // and the response timer is a plain Qt timer. MIDI thru stays off: a tool has
 // no keyboard to pass on, and in a MIDI loop every message would bounce back.
@@ -95,7 +94,7 @@ struct TransferOptions {
   std::optional<bool> fast;  // --fast or --paced; else the settings say
   std::optional<BankArea> bank;
   std::optional<int> slot;
-  std::string iniFolder;  // get-names --write-ini
+  std::string iniFolder;      // get-names --write-ini
   std::optional<int> idleMs;  // receive --idle
   std::vector<std::string> positional;
 };

@@ -118,7 +118,9 @@ QWidget* GalleryWindow::buildFaders() {
 
   const int hfDampMax = static_cast<int>(texts::HFDampTexts.size()) - 1;
   auto* hfDamp = textFader("SlRHFdamp", hfDampMax, 10);
-  auto showHfDamp = [hfDamp](int v) { hfDamp->setText(QString::fromLatin1(texts::HFDampTexts[static_cast<std::size_t>(v)].data(), 8)); };
+  auto showHfDamp = [hfDamp](int v) {
+    hfDamp->setText(QString::fromLatin1(texts::HFDampTexts[static_cast<std::size_t>(v)].data(), 8));
+  };
   showHfDamp(hfDamp->Position());
   connect(hfDamp, &TextFader::OnChange, hfDamp, showHfDamp);
   connect(hfDamp, &TextFader::OnChanging, hfDamp, showHfDamp);
@@ -144,8 +146,8 @@ QWidget* GalleryWindow::buildFaders() {
   disabled->setEnabled(false);
 
   const std::pair<QString, FaderBase*> faders[] = {
-      {tr("Level"), level},   {tr("Output"), output}, {tr("EFX Pan"), efxPan}, {tr("HF-Damp"), hfDamp},
-      {tr("Note"), note},     {tr("Velo"), velocity}, {tr("Short"), shortFader}, {tr("Off"), disabled}};
+      {tr("Level"), level}, {tr("Output"), output}, {tr("EFX Pan"), efxPan},   {tr("HF-Damp"), hfDamp},
+      {tr("Note"), note},   {tr("Velo"), velocity}, {tr("Short"), shortFader}, {tr("Off"), disabled}};
   for (const auto& [caption, fader] : faders) {
     layout->addWidget(labelled(caption, fader));
     const QString name = fader->objectName();

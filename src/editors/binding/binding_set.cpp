@@ -15,8 +15,7 @@
 namespace quillon {
 
 PartRef PartRef::editorColumn(EditingCursor& cursor, std::function<int()> page, int column) {
-  return {[page, column] { return page() + column; },
-          [&cursor, page, column] { cursor.touchColumn(page(), column); }};
+  return {[page, column] { return page() + column; }, [&cursor, page, column] { cursor.touchColumn(page(), column); }};
 }
 
 bool Binding::covers(const StoreChange& change) const {
@@ -56,8 +55,9 @@ Binding* BindingSet::bind(QWidget* control, const Parameter& parameter, PartRef 
   // control that moves and sends nothing: a programming error, said at once.
   if (!adapter)
     qFatal("Binding for parameter at offset %d: %s", int(parameter.offset),
-           control ? qPrintable(QStringLiteral("control \"%1\" is of a kind no adapter serves").arg(control->objectName()))
-                   : "no such control");
+           control
+               ? qPrintable(QStringLiteral("control \"%1\" is of a kind no adapter serves").arg(control->objectName()))
+               : "no such control");
   auto binding = std::make_unique<Binding>(std::move(adapter), parameter, std::move(part), std::move(options));
   Binding* b = binding.get();
   b->adapter_->settled = [this, b](int v) { userChanged(*b, v, false); };
@@ -127,8 +127,9 @@ void BindingSet::refreshOne(Binding& b) {
                                        ? b.options_.shownFromStored(stored)
                                        : std::optional<int>(b.parameter_.clampShown(b.parameter_.toShown(stored)));
   if (!b.options_.accessibleName.isEmpty())
-    nameControl(b.control(), b.options_.accessibleName.contains(QLatin1String("%1")) ? b.options_.accessibleName.arg(p + 1)
-                                                                                    : b.options_.accessibleName);
+    nameControl(b.control(), b.options_.accessibleName.contains(QLatin1String("%1"))
+                                 ? b.options_.accessibleName.arg(p + 1)
+                                 : b.options_.accessibleName);
   if (shown) b.adapter_->show(*shown);
 }
 

@@ -34,7 +34,9 @@ struct PartRef {
   std::function<void()> touch{};
 
   int current() const { return part ? part() : 0; }
-  static PartRef fixed(int part) { return {[part] { return part; }, {}}; }
+  static PartRef fixed(int part) {
+    return {[part] { return part; }, {}};
+  }
   // Column `column` (0..3) of a four-column editor showing the page `page()`;
   // a touch makes it the part edited, so the sender's test channel follows it.
   static PartRef editorColumn(EditingCursor& cursor, std::function<int()> page, int column);
@@ -83,7 +85,7 @@ class Binding {
   PartRef part_;
   BindOptions options_;
   bool active_ = true;
-  unsigned sends_ = 0;            // changes sent, to tell a newer one
+  unsigned sends_ = 0;             // changes sent, to tell a newer one
   std::optional<int> dragSent_{};  // the value the last step of a running drag sent
 };
 
@@ -147,10 +149,10 @@ class BindingSet : public QObject {
   ControllerTargets* controllers_ = nullptr;
   std::vector<std::unique_ptr<Binding>> bindings_;
   int refreshing_ = 0;
-  Binding* sending_ = nullptr;  // its own notices are not shown back to it
+  Binding* sending_ = nullptr;   // its own notices are not shown back to it
   Binding* dragging_ = nullptr;  // the binding whose drag is one open undo step
   EditGroup dragGroup_ = NoGroup;
-  int nested_ = 0;               // user changes running inside one another
+  int nested_ = 0;  // user changes running inside one another
 };
 
 }  // namespace quillon

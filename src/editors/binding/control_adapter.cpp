@@ -118,9 +118,8 @@ class CheckAdapter : public ControlAdapter {
 class SliderAdapter : public ControlAdapter {
  public:
   explicit SliderAdapter(QAbstractSlider* s) : s_(s) {
-    QObject::connect(s_, &QAbstractSlider::valueChanged, s_, [this](int v) {
-      emitTo(s_->isSliderDown() ? changing : settled, v);
-    });
+    QObject::connect(s_, &QAbstractSlider::valueChanged, s_,
+                     [this](int v) { emitTo(s_->isSliderDown() ? changing : settled, v); });
     QObject::connect(s_, &QAbstractSlider::sliderReleased, s_, [this] { emitTo(settled, s_->value()); });
   }
   QWidget* widget() const override { return s_; }
@@ -140,7 +139,8 @@ std::unique_ptr<ControlAdapter> adapterFor(QWidget* control) {
   if (auto* s = qobject_cast<QSpinBox*>(control)) return std::make_unique<SpinBoxAdapter>(s);
   if (auto* c = qobject_cast<QComboBox*>(control)) return std::make_unique<ComboAdapter>(c);
   if (auto* s = qobject_cast<QAbstractSlider*>(control)) return std::make_unique<SliderAdapter>(s);
-  if (auto* b = qobject_cast<QAbstractButton*>(control); b && b->isCheckable()) return std::make_unique<CheckAdapter>(b);
+  if (auto* b = qobject_cast<QAbstractButton*>(control); b && b->isCheckable())
+    return std::make_unique<CheckAdapter>(b);
   return nullptr;
 }
 

@@ -16,7 +16,8 @@ class EditHistory::Command : public QUndoCommand {
   // A later step on the same bytes keeps the first old value.
   void add(EditStep step) {
     for (EditStep& s : steps_) {
-      if (s.block == step.block && s.part == step.part && s.offset == step.offset && s.after.size() == step.after.size()) {
+      if (s.block == step.block && s.part == step.part && s.offset == step.offset &&
+          s.after.size() == step.after.size()) {
         s.after = std::move(step.after);
         return;
       }

@@ -28,7 +28,7 @@ MixerDesk::MixerDesk(EngineHost& host, const PerformanceStore& store) : host_(ho
 
 const std::array<const Parameter*, MixerRows>& MixerDesk::rows() {
   static const std::array<const Parameter*, MixerRows> order{&param::MixerChorus, &param::MixerReverb, &param::MixerPan,
-                                                            &param::MixerVolume};
+                                                             &param::MixerVolume};
   return order;
 }
 

@@ -66,8 +66,11 @@ bool PerformanceEdit::send(ParamBlock block, int part, Byte offset, std::span<co
 bool PerformanceEdit::setBytes(ParamBlock block, int part, Byte offset, std::span<const Byte> bytes, SendGuard guard) {
   if (block == ParamBlock::Controller || replaying_ || guardHolds(guard)) return false;
   if (beforeEdit_ && !beforeEdit_()) return false;
-  EditStep step{block, block == ParamBlock::Part ? part : 0, offset,
-                storedBytes(block, part, offset, static_cast<int>(bytes.size())), Bytes(bytes.begin(), bytes.end()),
+  EditStep step{block,
+                block == ParamBlock::Part ? part : 0,
+                offset,
+                storedBytes(block, part, offset, static_cast<int>(bytes.size())),
+                Bytes(bytes.begin(), bytes.end()),
                 guard};
   if (!send(block, part, offset, bytes, guard)) return false;
   if (observer_ && step.before != step.after) observer_->edited(step, current_);

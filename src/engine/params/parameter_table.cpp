@@ -35,17 +35,58 @@ int decodeStored(const Parameter& p, std::span<const Byte> bytes) {
 namespace {
 using namespace param;
 constexpr const Parameter* FixedRows[] = {
-    &PartReceiveSwitch, &PartChannel,    &PartPatchGroupType, &PartPatchGroupId, &PartPatchNumber,
-    &PartLevel,         &PartPan,        &PartCoarseTune,     &PartFineTune,     &PartOutput,
-    &PartMixEfxSend,    &PartChorusSend, &PartReverbSend,     &PartReceiveProgramChange,
-    &PartReceiveVolume, &PartReceiveHold1, &PartKeyLower,     &PartKeyUpper,     &PartEfxFeed,
-    &EfxSource,         &EfxType,        &EfxOutput,          &EfxMixOutSend,    &EfxChorusSend,
-    &EfxReverbSend,     &EfxControlSource1, &EfxControlDepth1, &EfxControlSource2, &EfxControlDepth2,
-    &ChorusLevel,       &ChorusRate,     &ChorusDepth,        &ChorusPreDelay,   &ChorusFeedback,
-    &ChorusOutput,      &ReverbType,     &ReverbLevel,        &ReverbTime,       &ReverbHfDamp,
-    &ReverbFeedback,    &DefaultTempo,   &KeyRangeSwitch,     &VoiceReserve,     &EfxSourceB,
-    &EfxSourceC,        &SystemEfxSwitch, &SystemChorusSwitch, &SystemReverbSwitch, &MixerVolume,
-    &MixerPan,          &MixerChorus,    &MixerReverb,
+    &PartReceiveSwitch,
+    &PartChannel,
+    &PartPatchGroupType,
+    &PartPatchGroupId,
+    &PartPatchNumber,
+    &PartLevel,
+    &PartPan,
+    &PartCoarseTune,
+    &PartFineTune,
+    &PartOutput,
+    &PartMixEfxSend,
+    &PartChorusSend,
+    &PartReverbSend,
+    &PartReceiveProgramChange,
+    &PartReceiveVolume,
+    &PartReceiveHold1,
+    &PartKeyLower,
+    &PartKeyUpper,
+    &PartEfxFeed,
+    &EfxSource,
+    &EfxType,
+    &EfxOutput,
+    &EfxMixOutSend,
+    &EfxChorusSend,
+    &EfxReverbSend,
+    &EfxControlSource1,
+    &EfxControlDepth1,
+    &EfxControlSource2,
+    &EfxControlDepth2,
+    &ChorusLevel,
+    &ChorusRate,
+    &ChorusDepth,
+    &ChorusPreDelay,
+    &ChorusFeedback,
+    &ChorusOutput,
+    &ReverbType,
+    &ReverbLevel,
+    &ReverbTime,
+    &ReverbHfDamp,
+    &ReverbFeedback,
+    &DefaultTempo,
+    &KeyRangeSwitch,
+    &VoiceReserve,
+    &EfxSourceB,
+    &EfxSourceC,
+    &SystemEfxSwitch,
+    &SystemChorusSwitch,
+    &SystemReverbSwitch,
+    &MixerVolume,
+    &MixerPan,
+    &MixerChorus,
+    &MixerReverb,
 };
 
 constexpr std::array<std::string_view, EfxSlotCount> EfxParameterIds{
@@ -57,7 +98,8 @@ constexpr std::array<std::string_view, EfxSlotCount> EfxParameterIds{
 std::span<const Parameter* const> allParameters() { return FixedRows; }
 
 const Parameter* findParameter(std::string_view id) {
-  const auto it = std::find_if(std::begin(FixedRows), std::end(FixedRows), [id](const Parameter* p) { return p->id == id; });
+  const auto it =
+      std::find_if(std::begin(FixedRows), std::end(FixedRows), [id](const Parameter* p) { return p->id == id; });
   return it == std::end(FixedRows) ? nullptr : *it;
 }
 

@@ -9,9 +9,9 @@ namespace quillon::jv {
 namespace {
 // Sound families; each User and Card patch gets one with its own number, so
 // every name in a bank differs and the two banks are told apart by their prefix.
-constexpr std::array<std::string_view, 16> Families{
-    "Piano", "E.Piano", "Organ", "Strings", "Brass", "Pad", "Bass", "Lead",
-    "Bell", "Choir", "Guitar", "Flute", "Sweep", "Pluck", "Drums", "FX"};
+constexpr std::array<std::string_view, 16> Families{"Piano", "E.Piano", "Organ", "Strings", "Brass",  "Pad",
+                                                    "Bass",  "Lead",    "Bell",  "Choir",   "Guitar", "Flute",
+                                                    "Sweep", "Pluck",   "Drums", "FX"};
 }  // namespace
 
 std::string demoPatchName(Byte patchArea, int number) {

@@ -55,8 +55,7 @@ bool parseRQ1(std::span<const Byte> message, RQ1Message& out, bool& checksumOk) 
   return true;
 }
 
-VirtualModule::VirtualModule(ModuleType type, int unitId)
-    : type_(type), sizes_(blockSizesFor(type)), unitId_(unitId) {
+VirtualModule::VirtualModule(ModuleType type, int unitId) : type_(type), sizes_(blockSizesFor(type)), unitId_(unitId) {
   reset();
 }
 
@@ -66,8 +65,7 @@ void VirtualModule::reset() {
   system_[address::SystemChorusSwitch] = 1;
   system_[address::SystemReverbSwitch] = 1;
   for (int i = 0; i < address::MemoryPerformanceCount; ++i) {
-    user_[i] = i < DemoPerformanceCount ? demoPerformance(i)
-                                        : initialPerformance("User Perf " + std::to_string(i + 1));
+    user_[i] = i < DemoPerformanceCount ? demoPerformance(i) : initialPerformance("User Perf " + std::to_string(i + 1));
     card_[i] = initialPerformance("Card Perf " + std::to_string(i + 1));
   }
   temporary_ = user_[0];
@@ -138,10 +136,8 @@ std::span<Byte> VirtualModule::performanceBlock(PerformanceRecord& record, Byte 
 std::span<Byte> VirtualModule::blockAt(const SysexAddress& a) {
   const int number = a.sub();
   switch (a.area()) {
-    case address::AreaSystem:
-      return number == 0 && a.block() == 0 ? std::span<Byte>(system_) : std::span<Byte>();
-    case address::AreaTemporary:
-      return number == 0 ? performanceBlock(temporary_, a.block()) : std::span<Byte>();
+    case address::AreaSystem: return number == 0 && a.block() == 0 ? std::span<Byte>(system_) : std::span<Byte>();
+    case address::AreaTemporary: return number == 0 ? performanceBlock(temporary_, a.block()) : std::span<Byte>();
     case address::AreaUserPerformance:
     case address::AreaCardPerformance:
       return number < address::MemoryPerformanceCount ? performanceBlock(performance(a.area(), number), a.block())
@@ -150,8 +146,7 @@ std::span<Byte> VirtualModule::blockAt(const SysexAddress& a) {
     case address::AreaCardPatch:
       return number < address::MemoryPatchCount && a.block() == 0 ? std::span<Byte>(patchName(a.area(), number))
                                                                   : std::span<Byte>();
-    default:
-      return {};
+    default: return {};
   }
 }
 

@@ -18,6 +18,8 @@ std::array<std::string, address::PartCount> evaluatePatchNames(const Performance
   return names;
 }
 
-std::string patchGridCellText(int part, const std::string& name) { return " P " + std::to_string(part + 1) + "  " + name; }
+std::string patchGridCellText(int part, const std::string& name) {
+  return " P " + std::to_string(part + 1) + "  " + name;
+}
 
 }  // namespace quillon

@@ -15,9 +15,7 @@ constexpr std::string_view MissingBoardRhythm = "  Rhytm ";
 
 const NameList EmptyList;
 
-std::string presetSection(int bank) {
-  return std::string(names_section::PresetPrefix) + static_cast<char>('A' + bank);
-}
+std::string presetSection(int bank) { return std::string(names_section::PresetPrefix) + static_cast<char>('A' + bank); }
 
 std::string lookUp(const NameList& list, int number) { return list.value(std::to_string(number)); }
 
@@ -100,8 +98,7 @@ const ExpansionSlot* PatchNameLibrary::slotHoldingBoard(int groupId) const {
 
 std::string PatchNameLibrary::nameFor(int groupType, int groupId, int number, bool rhythm) const {
   switch (groupType) {
-    case group_type::Internal:
-      return lookUp(rhythm ? rhythmList(groupId) : bankList(groupId), number);
+    case group_type::Internal: return lookUp(rhythm ? rhythmList(groupId) : bankList(groupId), number);
     case group_type::PcmCard:
       if (infoSink_) infoSink_(PcmCardMessage);
       return {};
@@ -114,8 +111,7 @@ std::string PatchNameLibrary::nameFor(int groupType, int groupId, int number, bo
       return number < BoardHalfSize ? lookUp(slot->patches, number)
                                     : lookUp(slot->upperPatches, number - BoardHalfSize);
     }
-    default:
-      return {};
+    default: return {};
   }
 }
 

@@ -54,9 +54,9 @@ inline constexpr int PresetBankCount = 5;
 // Slot 0 is the PCM card slot, 1..8 the boards A..H.
 inline constexpr int ExpansionSlotCount = 9;
 inline constexpr int LastExpansionSlot = ExpansionSlotCount - 1;
-inline constexpr int BoardHalfSize = 128;      // patches per board section
-inline constexpr int MaxBoardPatches = 256;    // why MaxPatch is held in an int, not a byte
-inline constexpr int DefaultMaxPatch = 1;      // a board section without "MaxPatch"
+inline constexpr int BoardHalfSize = 128;    // patches per board section
+inline constexpr int MaxBoardPatches = 256;  // why MaxPatch is held in an int, not a byte
+inline constexpr int DefaultMaxPatch = 1;    // a board section without "MaxPatch"
 inline constexpr std::size_t BoardNameLength = 15;
 inline constexpr int FetchedNameCount = 128;
 
@@ -64,17 +64,17 @@ inline constexpr std::string_view PcmCardMessage = "PCM";
 
 // The board choices the library is loaded with, from the settings.
 struct ExpansionChoices {
-  int ExpMax = 2;  // last slot in use
+  int ExpMax = 2;                                // last slot in use
   std::array<int, ExpansionSlotCount> boards{};  // ExpP, ExpA .. ExpH: positions in "Expansionboards"
 };
 
 struct ExpansionSlot {
-  int boardId = 0;         // the slot's choice: the board's group ID and position in the board list
-  bool holdsBoard = false; // false when the choice lies outside the board list
-  std::string boardName;   // at most BoardNameLength characters
+  int boardId = 0;          // the slot's choice: the board's group ID and position in the board list
+  bool holdsBoard = false;  // false when the choice lies outside the board list
+  std::string boardName;    // at most BoardNameLength characters
   int MaxPatch = DefaultMaxPatch;
-  NameList patches;        // patches 0..127 ("MaxPatch" is not among them)
-  NameList upperPatches;   // patches 128..255 under keys 0..127
+  NameList patches;       // patches 0..127 ("MaxPatch" is not among them)
+  NameList upperPatches;  // patches 128..255 under keys 0..127
   NameList rhythms;
 };
 

@@ -86,9 +86,12 @@ PatchSearchResult findPatches(const PatchNameLibrary& names, int internalBanks, 
 std::string hitPlace(const PatchNameLibrary& names, const PatchHit& hit) {
   std::string bank;
   if (hit.groupType == group_type::Internal) {
-    if (hit.groupId == UserGroupId) bank = "User";
-    else if (hit.groupId == CardGroupId) bank = "Card";
-    else bank = std::string(names_section::PresetPrefix) + static_cast<char>('A' + hit.groupId - FirstPresetGroupId);
+    if (hit.groupId == UserGroupId)
+      bank = "User";
+    else if (hit.groupId == CardGroupId)
+      bank = "Card";
+    else
+      bank = std::string(names_section::PresetPrefix) + static_cast<char>('A' + hit.groupId - FirstPresetGroupId);
   } else {
     for (int k = 1; k <= names.ExpMax() && bank.empty(); ++k)
       if (names.slot(k).boardId == hit.groupId) bank = names.slot(k).boardName;

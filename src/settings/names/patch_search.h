@@ -32,8 +32,8 @@ struct PatchHit {
 
 struct PatchSearchResult {
   std::vector<PatchHit> hits;
-  bool tooShort = false;     // fewer than MinSearchLength characters: nothing was searched
-  bool moreThanLimit = false; // the search stopped at MaxFindHits with more names left to match
+  bool tooShort = false;       // fewer than MinSearchLength characters: nothing was searched
+  bool moreThanLimit = false;  // the search stopped at MaxFindHits with more names left to match
 };
 
 // The hits for `text` (compared in ASCII lower case) in list order: the

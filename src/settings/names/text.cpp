@@ -51,9 +51,7 @@ std::string latin1ToUtf8(std::string_view text) {
   return out;
 }
 
-std::string lineAsUtf8(std::string_view line) {
-  return isValidUtf8(line) ? std::string(line) : latin1ToUtf8(line);
-}
+std::string lineAsUtf8(std::string_view line) { return isValidUtf8(line) ? std::string(line) : latin1ToUtf8(line); }
 
 std::string firstCharacters(std::string_view utf8, std::size_t count) {
   std::size_t end = 0;
