@@ -3,7 +3,9 @@
 each control: it has a role, a name unique among the controls of its window,
 and an action that does something or a value that can be read. Prints what
 fails and exits 1 when anything does. Run inside the session bus the program uses."""
+import os
 import sys
+import time
 
 import pyatspi
 
@@ -61,8 +63,27 @@ def operable(node):
     return False
 
 
+def showing_windows(app):
+    return [app.getChildAtIndex(w) for w in range(app.childCount)
+            if app.getChildAtIndex(w) is not None
+            and app.getChildAtIndex(w).getState().contains(pyatspi.STATE_SHOWING)]
+
+
+def wait_for_windows(expected, seconds=90):
+    """The program on the bus with at least `expected` windows shown: a loaded
+    machine takes longer to start and fetch than a quiet one."""
+    app, deadline = None, time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        app = find_app()
+        if app is not None and len(showing_windows(app)) >= expected:
+            return app
+        time.sleep(0.5)
+    return app
+
+
 def main():
-    app = find_app()
+    expected = len([w for w in os.environ.get("WINDOWS", "").split(",") if w])
+    app = wait_for_windows(expected)
     if app is None:
         print("no Quillon application on the accessibility bus", file=sys.stderr)
         return 1

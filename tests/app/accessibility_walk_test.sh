@@ -22,7 +22,7 @@ exec dbus-run-session -- bash -c '
   QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1600x1000x24" \
     "$QUILLON" --show-window "$WINDOWS" >"$HOME/quillon.log" 2>&1 &
   app=$!
-  sleep 10  # start-up, Get Temp from the virtual module, the windows shown
+  sleep 10  # start-up, Get Temp from the virtual module; the walk then waits for every window asked for
   /usr/bin/python3 "$ROOT/scripts/accessibility_walk.py"
   status=$?
   kill $app $bus 2>/dev/null
