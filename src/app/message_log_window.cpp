@@ -6,7 +6,10 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QVBoxLayout>
+
+#include <utility>
 
 namespace quillon {
 
@@ -30,6 +33,11 @@ MessageLogWindow::MessageLogWindow(QWidget* parent)
   }
   received_->setObjectName(QStringLiteral("MemoIn"));
   sent_->setObjectName(QStringLiteral("MemoOut"));
+  // A screen reader names a memo's scroll bars by what they move.
+  for (const auto& [memo, what] : {std::pair{received_, "received"}, std::pair{sent_, "sent"}}) {
+    memo->verticalScrollBar()->setAccessibleName(QStringLiteral("Messages %1: lines").arg(QLatin1String(what)));
+    memo->horizontalScrollBar()->setAccessibleName(QStringLiteral("Messages %1: columns").arg(QLatin1String(what)));
+  }
   clear_->setObjectName(QStringLiteral("Bclear"));
   // Only the memos: the line counters go back to 0 at the line limit alone.
   connect(clear_, &QPushButton::clicked, this, [this] {
