@@ -38,7 +38,7 @@ int main(int argc, char** argv) {
   const Bytes request = buildRQ1(0x10, address::temporaryCommon(), 0x40);
   QEventLoop loop;
   bool answered = false;
-  QObject::connect(&link.in, &TMidiInput::OnMidiInput, [&] {
+  QObject::connect(&link.in, &MidiInputPort::OnMidiInput, [&] {
     while (auto e = link.in.TakeEvent())
       if (e->SysexSize > 0 && e->SysexData.back() == midi_byte::SysexEnd) answered = true;
     if (answered) loop.quit();

@@ -331,7 +331,7 @@ std::string MonitorWindow::reopenPorts(const PortChoice& out, const PortChoice& 
     showPortsClosed();
     return error;
   }
-  if (TMidiInput* kb = link_->keyboard()) {
+  if (MidiInputPort* kb = link_->keyboard()) {
     lkb_->setText(QStringLiteral("KB open"));
     setPanel(3, QStringLiteral("In2: ") + QString::fromStdString(kb->ProductName()));
   } else {

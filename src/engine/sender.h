@@ -19,6 +19,8 @@ namespace quillon {
 namespace sender_text {
 inline constexpr const char* SendMidiClosed = "Stuur Sys WR Midi Closed";
 inline constexpr const char* RequestMidiClosed = "RQ sys Midi Closed ";
+inline constexpr const char* FastFallback =
+    "The module missed an answer at full speed; the rest of this transfer is paced by the delay setting.";
 }  // namespace sender_text
 
 inline constexpr std::size_t SentLogLineLength = 250;  // line 1 grows while shorter
@@ -92,10 +94,6 @@ class RequestPacer {
   bool fast_;
 };
 
-namespace sender_text {
-inline constexpr const char* FastFallback =
-    "The module missed an answer at full speed; the rest of this transfer is paced by the delay setting.";
-}
 
 // " F0 41 ..." : a blank and two upper-case hex digits per byte.
 std::string sentLogText(std::span<const Byte> bytes);

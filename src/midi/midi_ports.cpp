@@ -46,19 +46,21 @@ std::string inputNotInstalled(const std::string& name) { return "MIDI Input Devi
 
 }  // namespace
 
-// ---------------------------------------------------------------- TMidiOutput
+// ---------------------------------------------------------------- MidiOutputPort
 
-TMidiOutput::TMidiOutput(QObject* parent) : TMidiOutput(midi::systemMidiBackend(), parent) {}
+MidiOutputPort::MidiOutputPort(QObject* parent) : MidiOutputPort(midi::systemMidiBackend(), parent) {}
 
-TMidiOutput::TMidiOutput(midi::MidiBackend& backend, QObject* parent) : QObject(parent), backend_(backend) {}
+MidiOutputPort::MidiOutputPort(midi::MidiBackend& backend, QObject* parent) : QObject(parent), backend_(backend) {
+  setObjectName(QStringLiteral("TMidiOutput"));
+}
 
-TMidiOutput::~TMidiOutput() { Close(); }
+MidiOutputPort::~MidiOutputPort() { Close(); }
 
-int TMidiOutput::DeviceCount() const {
+int MidiOutputPort::DeviceCount() const {
   return static_cast<int>(onPlatform<EmidioutputError>([&] { return backend_.outputNames(); }).size());
 }
 
-void TMidiOutput::SetDeviceID(std::uint16_t id) {
+void MidiOutputPort::SetDeviceID(std::uint16_t id) {
   if (IsOpen()) throw EmidioutputError(WhileOpenDeviceID);
   const auto names = onPlatform<EmidioutputError>([&] { return backend_.outputNamesFor(std::size_t{id}); });
   if (id >= names.size()) throw EmidioutputError("Midi-Out Invalid ID: " + std::to_string(id));
@@ -66,7 +68,7 @@ void TMidiOutput::SetDeviceID(std::uint16_t id) {
   productName_ = names[id];
 }
 
-void TMidiOutput::SetProductName(const std::string& name) {
+void MidiOutputPort::SetProductName(const std::string& name) {
   if (IsOpen()) throw EmidioutputError(WhileOpenProductName);
   const auto names = onPlatform<EmidioutputError>([&] { return backend_.outputNamesFor(name); });
   const auto found = indexOf(names, name);
@@ -75,7 +77,7 @@ void TMidiOutput::SetProductName(const std::string& name) {
   productName_ = name;
 }
 
-void TMidiOutput::Open() {
+void MidiOutputPort::Open() {
   if (IsOpen()) return;
   const auto names = onPlatform<EmidioutputError>([&] { return backend_.outputNamesFor(productName_); });
   const std::uint16_t id =
@@ -96,13 +98,13 @@ void TMidiOutput::Open() {
   productName_ = names[id];
 }
 
-void TMidiOutput::Close() {
+void MidiOutputPort::Close() {
   if (!connection_) return;
   if (!failed_ && silenceOnClose_) silenceAllChannels();
   connection_.reset();
 }
 
-void TMidiOutput::silenceAllChannels() {
+void MidiOutputPort::silenceAllChannels() {
   for (int channel = 1; channel <= MidiChannels; ++channel) {
     for (const Byte number : {controller::AllNotesOff, controller::AllSoundOff}) {
       const std::array<Byte, 3> message{onChannel(status::ControlChange, channel), number, 0};
@@ -115,7 +117,7 @@ void TMidiOutput::silenceAllChannels() {
   }
 }
 
-void TMidiOutput::send(std::span<const Byte> bytes) {
+void MidiOutputPort::send(std::span<const Byte> bytes) {
   if (!IsOpen()) throw EmidioutputError(OutputNotOpen);
   try {
     connection_->send(bytes);
@@ -125,23 +127,23 @@ void TMidiOutput::send(std::span<const Byte> bytes) {
   }
 }
 
-void TMidiOutput::SendShortMessage(Byte status, Byte data1, Byte data2) {
+void MidiOutputPort::SendShortMessage(Byte status, Byte data1, Byte data2) {
   const std::array<Byte, 3> bytes{status, data1, data2};
   send(std::span<const Byte>(bytes).first(static_cast<std::size_t>(midi::shortMessageLength(status))));
 }
 
-void TMidiOutput::SendLongMessage(const Byte* buffer, std::uint16_t length) {
+void MidiOutputPort::SendLongMessage(const Byte* buffer, std::uint16_t length) {
   SendLongMessage(std::span<const Byte>(buffer, length));
 }
 
-void TMidiOutput::SendLongMessage(std::span<const Byte> message) {
+void MidiOutputPort::SendLongMessage(std::span<const Byte> message) {
   send(message);
   // The bytes are copied by the backend; tell listeners once the loop runs,
   // as the platform's completion notice would.
-  QMetaObject::invokeMethod(this, &TMidiOutput::Onmidioutput, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(this, &MidiOutputPort::Onmidioutput, Qt::QueuedConnection);
 }
 
-void TMidiOutput::SendEvent(const TMyMidiEvent& event) {
+void MidiOutputPort::SendEvent(const TMyMidiEvent& event) {
   if (!IsOpen()) throw EmidioutputError(OutputNotOpen);
   if (event.isSysex())
     SendLongMessage(
@@ -150,21 +152,22 @@ void TMidiOutput::SendEvent(const TMyMidiEvent& event) {
     SendShortMessage(event.StatusByte, event.DataByte1, event.DataByte2);
 }
 
-// ----------------------------------------------------------------- TMidiInput
+// ----------------------------------------------------------------- MidiInputPort
 
-TMidiInput::TMidiInput(QObject* parent) : TMidiInput(midi::systemMidiBackend(), parent) {}
+MidiInputPort::MidiInputPort(QObject* parent) : MidiInputPort(midi::systemMidiBackend(), parent) {}
 
-TMidiInput::TMidiInput(midi::MidiBackend& backend, QObject* parent) : QObject(parent), backend_(backend) {
+MidiInputPort::MidiInputPort(midi::MidiBackend& backend, QObject* parent) : QObject(parent), backend_(backend) {
+  setObjectName(QStringLiteral("TMidiInput"));
   SetDeviceID(0);
 }
 
-TMidiInput::~TMidiInput() { Close(); }
+MidiInputPort::~MidiInputPort() { Close(); }
 
-int TMidiInput::DeviceCount() const {
+int MidiInputPort::DeviceCount() const {
   return static_cast<int>(onPlatform<EMidiInputError>([&] { return backend_.inputNames(); }).size());
 }
 
-void TMidiInput::SetDeviceID(std::uint16_t id) {
+void MidiInputPort::SetDeviceID(std::uint16_t id) {
   if (IsOpen()) throw EMidiInputError(WhileOpenDeviceID);
   const auto names = onPlatform<EMidiInputError>([&] { return backend_.inputNamesFor(std::size_t{id}); });
   if (id >= names.size()) throw EMidiInputError("Midi-In device Invalid:" + std::to_string(id));
@@ -172,7 +175,7 @@ void TMidiInput::SetDeviceID(std::uint16_t id) {
   productName_ = names[id];
 }
 
-void TMidiInput::SetProductName(const std::string& name) {
+void MidiInputPort::SetProductName(const std::string& name) {
   if (IsOpen()) throw EMidiInputError(WhileOpenProductName);
   const auto names = onPlatform<EMidiInputError>([&] { return backend_.inputNamesFor(name); });
   const auto found = indexOf(names, name);
@@ -181,17 +184,17 @@ void TMidiInput::SetProductName(const std::string& name) {
   productName_ = name;
 }
 
-void TMidiInput::SetSysexBufferSize(int bytes) {
+void MidiInputPort::SetSysexBufferSize(int bytes) {
   if (IsOpen()) throw EMidiInputError("Change to SysexBufferSize while device was open");
   sysexBufferSize_ = std::max(bytes, 1);
 }
 
-void TMidiInput::SetSysexBufferCount(int count) {
+void MidiInputPort::SetSysexBufferCount(int count) {
   if (IsOpen()) throw EMidiInputError("Change to SysexBuffercount while device was open");
   sysexBufferCount_ = std::max(count, 1);
 }
 
-void TMidiInput::Open() {
+void MidiInputPort::Open() {
   if (IsOpen()) return;
   const auto names = onPlatform<EMidiInputError>([&] { return backend_.inputNamesFor(productName_); });
   const std::uint16_t id =
@@ -218,7 +221,7 @@ void TMidiInput::Open() {
   productName_ = names[id];
 }
 
-void TMidiInput::Close() {
+void MidiInputPort::Close() {
   started_ = false;
   connection_.reset();  // no callback runs after this
   queue_.reset();
@@ -226,17 +229,17 @@ void TMidiInput::Close() {
   sysexBuffers_.clear();
 }
 
-void TMidiInput::Start() {
+void MidiInputPort::Start() {
   if (!IsOpen()) return;
   startTicks_.store(Clock::now().time_since_epoch().count(), std::memory_order_relaxed);
   started_.store(true, std::memory_order_release);
 }
 
-void TMidiInput::Stop() { started_.store(false, std::memory_order_release); }
+void MidiInputPort::Stop() { started_.store(false, std::memory_order_release); }
 
-int TMidiInput::PendingCount() const { return queue_ ? static_cast<int>(queue_->size()) : 0; }
+int MidiInputPort::PendingCount() const { return queue_ ? static_cast<int>(queue_->size()) : 0; }
 
-std::optional<TMyMidiEvent> TMidiInput::TakeEvent() {
+std::optional<TMyMidiEvent> MidiInputPort::TakeEvent() {
   Record record;
   if (!queue_ || !queue_->pop(record)) return std::nullopt;
   ++taken_;
@@ -258,12 +261,12 @@ std::optional<TMyMidiEvent> TMidiInput::TakeEvent() {
 
 // Backend thread from here to deliverInput.
 
-std::uint32_t TMidiInput::elapsedMs() const {
+std::uint32_t MidiInputPort::elapsedMs() const {
   const Clock::duration since(Clock::now().time_since_epoch().count() - startTicks_.load(std::memory_order_relaxed));
   return static_cast<std::uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(since).count());
 }
 
-void TMidiInput::received(std::span<const Byte> message) {
+void MidiInputPort::received(std::span<const Byte> message) {
   if (!started_.load(std::memory_order_acquire) || message.empty()) return;
   const std::uint32_t time = elapsedMs();
   std::uint64_t lost = 0;
@@ -292,7 +295,7 @@ void TMidiInput::received(std::span<const Byte> message) {
 
 // A message longer than one buffer goes as several buffer-sized events.
 // Returns how many of them were lost to a full queue or no free buffer.
-std::uint64_t TMidiInput::queueSysexWithoutRealTime(std::span<const Byte> message, std::uint32_t time) {
+std::uint64_t MidiInputPort::queueSysexWithoutRealTime(std::span<const Byte> message, std::uint32_t time) {
   const std::size_t capacity = sysexBuffers_.front().size();
   std::size_t kept = 0;
   for (const Byte b : message) kept += midi_byte::isRealTime(b) ? 0 : 1;
@@ -311,30 +314,30 @@ std::uint64_t TMidiInput::queueSysexWithoutRealTime(std::span<const Byte> messag
   return 0;
 }
 
-bool TMidiInput::queueShort(std::span<const Byte> message, std::uint32_t time) {
+bool MidiInputPort::queueShort(std::span<const Byte> message, std::uint32_t time) {
   const auto at = [&](std::size_t i) { return i < message.size() ? message[i] : Byte{0}; };
   return queue_->push(Record{time, midi::packShortMessage(at(0), at(1), at(2)), NoBuffer, 0});
 }
 
-void TMidiInput::notifyInput() {
+void MidiInputPort::notifyInput() {
   // One notification in flight is enough: its handler drains the queue and
   // asks again while events remain.
   if (!inputNotified_.exchange(true, std::memory_order_acq_rel))
-    QMetaObject::invokeMethod(this, &TMidiInput::deliverInput, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, &MidiInputPort::deliverInput, Qt::QueuedConnection);
 }
 
-void TMidiInput::notifyOverflow() {
+void MidiInputPort::notifyOverflow() {
   if (!overflowNotified_.exchange(true, std::memory_order_acq_rel))
-    QMetaObject::invokeMethod(this, &TMidiInput::deliverOverflow, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, &MidiInputPort::deliverOverflow, Qt::QueuedConnection);
 }
 
 // GUI thread.
 
-bool TMidiInput::hasInputHandler() const {
-  return isSignalConnected(QMetaMethod::fromSignal(&TMidiInput::OnMidiInput));
+bool MidiInputPort::hasInputHandler() const {
+  return isSignalConnected(QMetaMethod::fromSignal(&MidiInputPort::OnMidiInput));
 }
 
-void TMidiInput::deliverInput() {
+void MidiInputPort::deliverInput() {
   inputNotified_.store(false, std::memory_order_release);
   if (!IsOpen() || PendingCount() == 0 || !hasInputHandler()) return;
   const std::uint64_t takenBefore = taken_;
@@ -345,7 +348,7 @@ void TMidiInput::deliverInput() {
   if (IsOpen() && PendingCount() > 0 && taken_ != takenBefore) notifyInput();
 }
 
-void TMidiInput::deliverOverflow() {
+void MidiInputPort::deliverOverflow() {
   overflowNotified_.store(false, std::memory_order_release);
   if (IsOpen()) emit OnOverflow();
 }

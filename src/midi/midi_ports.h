@@ -1,5 +1,5 @@
 #pragma once
-// The MIDI port classes: TMidiOutput sends to the module, TMidiInput receives
+// The MIDI port classes: MidiOutputPort sends to the module, MidiInputPort receives
 // from it and hands each event to the GUI thread. Both wrap one device of a
 // MidiBackend; by default the process's devices (device 0 is the virtual module).
 
@@ -31,13 +31,13 @@ class EMidiInputError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-class TMidiOutput : public QObject {
+class MidiOutputPort : public QObject {
   Q_OBJECT
 
  public:
-  explicit TMidiOutput(QObject* parent = nullptr);
-  explicit TMidiOutput(midi::MidiBackend& backend, QObject* parent = nullptr);
-  ~TMidiOutput() override;
+  explicit MidiOutputPort(QObject* parent = nullptr);
+  explicit MidiOutputPort(midi::MidiBackend& backend, QObject* parent = nullptr);
+  ~MidiOutputPort() override;
 
   std::uint16_t DeviceID() const { return deviceId_; }
   void SetDeviceID(std::uint16_t id);
@@ -80,7 +80,7 @@ class TMidiOutput : public QObject {
   bool silenceOnClose_ = true;
 };
 
-class TMidiInput : public QObject {
+class MidiInputPort : public QObject {
   Q_OBJECT
 
  public:
@@ -89,9 +89,9 @@ class TMidiInput : public QObject {
   static constexpr int DefaultSysexBufferCount = 16;
 
   // Both select device 0, and so raise when there is no input device at all.
-  explicit TMidiInput(QObject* parent = nullptr);
-  explicit TMidiInput(midi::MidiBackend& backend, QObject* parent = nullptr);
-  ~TMidiInput() override;
+  explicit MidiInputPort(QObject* parent = nullptr);
+  explicit MidiInputPort(midi::MidiBackend& backend, QObject* parent = nullptr);
+  ~MidiInputPort() override;
 
   std::uint16_t DeviceID() const { return deviceId_; }
   void SetDeviceID(std::uint16_t id);

@@ -40,7 +40,7 @@ bool ModuleFinder::run(int sysDly, std::optional<int> onlyOutput, bool askIdenti
   openInputs();
   const std::vector<SearchProbe>& probes = search_->probes();
   const int total = static_cast<int>(probes.size());
-  std::unique_ptr<TMidiOutput> out;
+  std::unique_ptr<MidiOutputPort> out;
   int current = -1;
   for (int i = 0; i < total && !cancelled_; ++i) {
     const SearchProbe& p = probes[static_cast<std::size_t>(i)];
@@ -82,7 +82,7 @@ void ModuleFinder::openInputs() {
       inputs_.push_back(nullptr);
       continue;
     }
-    auto port = std::make_unique<TMidiInput>(backend_);
+    auto port = std::make_unique<MidiInputPort>(backend_);
     try {
       port->SetProductName(names[i]);
       port->SetSysexBufferSize(FinderSysexBufferSize);
@@ -95,13 +95,13 @@ void ModuleFinder::openInputs() {
       continue;
     }
     const int input = static_cast<int>(i);
-    connect(port.get(), &TMidiInput::OnMidiInput, this, [this, input] { drain(input); });
+    connect(port.get(), &MidiInputPort::OnMidiInput, this, [this, input] { drain(input); });
     inputs_.push_back(std::move(port));
   }
 }
 
 void ModuleFinder::drain(int input) {
-  TMidiInput* port = inputs_.at(static_cast<std::size_t>(input)).get();
+  MidiInputPort* port = inputs_.at(static_cast<std::size_t>(input)).get();
   if (!port || !search_) return;
   while (auto event = port->TakeEvent()) {
     if (event->isSysex()) {
@@ -114,8 +114,8 @@ void ModuleFinder::drain(int input) {
   }
 }
 
-std::unique_ptr<TMidiOutput> ModuleFinder::openOutput(int output) {
-  auto port = std::make_unique<TMidiOutput>(backend_);
+std::unique_ptr<MidiOutputPort> ModuleFinder::openOutput(int output) {
+  auto port = std::make_unique<MidiOutputPort>(backend_);
   try {
     // By name: the ports this search opened are in the lists now, and numbers have moved.
     port->SetProductName(search_->outputName(output));
@@ -125,12 +125,12 @@ std::unique_ptr<TMidiOutput> ModuleFinder::openOutput(int output) {
     search_->outputFailed(output, e.what());
     return nullptr;
   }
-  connect(port.get(), &TMidiOutput::OnLost, this,
+  connect(port.get(), &MidiOutputPort::OnLost, this,
           [this, output](const QString& why) { search_->outputFailed(output, why.toStdString()); });
   return port;
 }
 
-bool ModuleFinder::send(TMidiOutput& port, int output, std::span<const Byte> message, int unitId) {
+bool ModuleFinder::send(MidiOutputPort& port, int output, std::span<const Byte> message, int unitId) {
   if (!search_->outputUsable(output)) return false;
   try {
     port.SendLongMessage(message);

@@ -17,8 +17,8 @@
 
 namespace quillon {
 
-class TMidiInput;
-class TMidiOutput;
+class MidiInputPort;
+class MidiOutputPort;
 
 class ModuleFinder : public QObject {
   Q_OBJECT
@@ -44,14 +44,14 @@ class ModuleFinder : public QObject {
  private:
   void openInputs();
   void drain(int input);
-  std::unique_ptr<TMidiOutput> openOutput(int output);
-  bool send(TMidiOutput& port, int output, std::span<const Byte> message, int unitId);
+  std::unique_ptr<MidiOutputPort> openOutput(int output);
+  bool send(MidiOutputPort& port, int output, std::span<const Byte> message, int unitId);
   void closeAll();
 
   TransferSessions& sessions_;
   midi::MidiBackend& backend_;
   std::unique_ptr<ModuleSearch> search_;
-  std::vector<std::unique_ptr<TMidiInput>> inputs_;  // by input index; null where one did not open
+  std::vector<std::unique_ptr<MidiInputPort>> inputs_;  // by input index; null where one did not open
   bool running_ = false;
   bool cancelled_ = false;
 };

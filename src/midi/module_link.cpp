@@ -48,24 +48,24 @@ void chooseDevice(Port& port, const PortChoice& choice, const char* direction, c
 
 }  // namespace
 
-void ModuleLink::choose(TMidiOutput& port, const PortChoice& choice) {
-  chooseDevice<TMidiOutput, EmidioutputError>(port, choice, "output", backend_);
+void ModuleLink::choose(MidiOutputPort& port, const PortChoice& choice) {
+  chooseDevice<MidiOutputPort, EmidioutputError>(port, choice, "output", backend_);
 }
 
-void ModuleLink::choose(TMidiInput& port, const PortChoice& choice) {
-  chooseDevice<TMidiInput, EMidiInputError>(port, choice, "input", backend_);
+void ModuleLink::choose(MidiInputPort& port, const PortChoice& choice) {
+  chooseDevice<MidiInputPort, EMidiInputError>(port, choice, "input", backend_);
 }
 
 std::string ModuleLink::open(const PortChoice& out, const PortChoice& in, std::optional<PortChoice> keyboard) {
   close();
   try {
-    out_ = std::make_unique<TMidiOutput>(backend_);
+    out_ = std::make_unique<MidiOutputPort>(backend_);
     choose(*out_, out);
     out_->Open();
-    connect(out_.get(), &TMidiOutput::OnLost, this, [this](const QString& why) { lose(why.toStdString()); });
+    connect(out_.get(), &MidiOutputPort::OnLost, this, [this](const QString& why) { lose(why.toStdString()); });
     openModuleInput(in);
     if (keyboard) {
-      keyboard_ = std::make_unique<TMidiInput>(backend_);
+      keyboard_ = std::make_unique<MidiInputPort>(backend_);
       choose(*keyboard_, *keyboard);
       keyboard_->Open();
       connectInput(*keyboard_, false);
@@ -92,7 +92,7 @@ std::string ModuleLink::openInputOnly(const PortChoice& in) {
 }
 
 void ModuleLink::openModuleInput(const PortChoice& in) {
-  in_ = std::make_unique<TMidiInput>(backend_);
+  in_ = std::make_unique<MidiInputPort>(backend_);
   choose(*in_, in);
   in_->SetSysexBufferSize(ModuleSysexBufferSize);
   in_->SetSysexBufferCount(ModuleSysexBufferCount);
@@ -101,17 +101,17 @@ void ModuleLink::openModuleInput(const PortChoice& in) {
   in_->Start();
 }
 
-void ModuleLink::connectInput(TMidiInput& port, bool fromModule) {
-  TMidiInput* p = &port;
+void ModuleLink::connectInput(MidiInputPort& port, bool fromModule) {
+  MidiInputPort* p = &port;
   if (fromModule) {
-    connect(p, &TMidiInput::OnMidiInput, this, [this, p] {
+    connect(p, &MidiInputPort::OnMidiInput, this, [this, p] {
       PortEventSource source(*p);
       incoming_.HandleModuleInput(source);
       recheckWaits();  // a fast transfer's wait may end now that its answer is in
     });
-    connect(p, &TMidiInput::OnOverflow, this, [this] { incoming_.HandleOverflow(); });
+    connect(p, &MidiInputPort::OnOverflow, this, [this] { incoming_.HandleOverflow(); });
   } else {
-    connect(p, &TMidiInput::OnMidiInput, this, [this, p] {
+    connect(p, &MidiInputPort::OnMidiInput, this, [this, p] {
       PortEventSource source(*p);
       incoming_.HandleKeyboardInput(source);
     });

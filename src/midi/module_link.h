@@ -17,11 +17,11 @@ namespace quillon {
 // A port's queue as the incoming handler reads it.
 class PortEventSource : public MidiEventSource {
  public:
-  explicit PortEventSource(TMidiInput& port) : port_(port) {}
+  explicit PortEventSource(MidiInputPort& port) : port_(port) {}
   std::optional<MidiMessage> takeEvent() override;
 
  private:
-  TMidiInput& port_;
+  MidiInputPort& port_;
 };
 
 // The device choices of the settings: numbers, and names looked up first.
@@ -55,9 +55,9 @@ class ModuleLink : public QObject {
   void sendLong(std::span<const Byte> message);
   void sendShort(Byte status, Byte data1, Byte data2);
 
-  TMidiOutput& output() { return *out_; }
-  TMidiInput& input() { return *in_; }
-  TMidiInput* keyboard() { return keyboard_.get(); }
+  MidiOutputPort& output() { return *out_; }
+  MidiInputPort& input() { return *in_; }
+  MidiInputPort* keyboard() { return keyboard_.get(); }
   std::string outputName() const;
   std::string inputName() const;
 
@@ -68,17 +68,17 @@ class ModuleLink : public QObject {
 
  private:
   void lose(const std::string& why);
-  void connectInput(TMidiInput& port, bool fromModule);
-  void choose(TMidiOutput& port, const PortChoice& choice);
-  void choose(TMidiInput& port, const PortChoice& choice);
+  void connectInput(MidiInputPort& port, bool fromModule);
+  void choose(MidiOutputPort& port, const PortChoice& choice);
+  void choose(MidiInputPort& port, const PortChoice& choice);
   void openModuleInput(const PortChoice& in);
 
   PerformanceStore& store_;
   IncomingHandler& incoming_;
   midi::MidiBackend& backend_;
-  std::unique_ptr<TMidiOutput> out_;
-  std::unique_ptr<TMidiInput> in_;
-  std::unique_ptr<TMidiInput> keyboard_;
+  std::unique_ptr<MidiOutputPort> out_;
+  std::unique_ptr<MidiInputPort> in_;
+  std::unique_ptr<MidiInputPort> keyboard_;
   bool closePending_ = false;  // lost: the ports close once the running call has unwound
 };
 

@@ -52,13 +52,19 @@ class FindModuleJackTest : public QObject {
         [&] { return testing::listed(midi::systemMidiBackend().outputNames(), loop.inputPort()); }, PortWaitMs));
     QVERIFY(windows.reopenPorts({0, silent.inputPort()}, {0, silent.outputPort()}, std::nullopt).empty());
     ModuleLink& link = windows.monitorWindow->link();
+    // A server that misses cycles drops the MIDI in them: an answer lost then is a skip, not a failure.
+    const testing::XrunWatch xruns;
+    const auto lostToJack = [&xruns] { return xruns.count() > 0; };
 
     // From the program: the module is offered with its ports and unit ID; declined, the old ports come back.
     t.answer = [](const std::string& q) { return q == find_text::Offer; };
     windows.offerFindModule();
     const std::string offer = "Module found: out \"" + module.inputPort() + "\", in \"" + module.outputPort() +
                               "\", unit ID 23 \u2014 use these?";
-    QVERIFY(std::ranges::any_of(t.questions, [&](const std::string& q) { return q.starts_with(offer); }));
+    const bool offered = std::ranges::any_of(t.questions, [&](const std::string& q) { return q.starts_with(offer); });
+    if (!offered && lostToJack())
+      QSKIP("the module's answer was lost while JACK missed cycles (the machine is overloaded)");
+    QVERIFY(offered);
     for (const std::string& q : t.questions)
       QVERIFY2(!contains(q, "found: out \"" + silent.inputPort()) && !contains(q, "found: out \"" + loop.inputPort()),
                q.c_str());
@@ -82,6 +88,8 @@ class FindModuleJackTest : public QObject {
     t.answer = [](const std::string&) { return true; };
     selectOutput(dialog, module.inputPort());
     dialog.BFindModule->click();
+    if (dialog.EdJVID->text() != QStringLiteral("23") && lostToJack())
+      QSKIP("the module's answer was lost while JACK missed cycles (the machine is overloaded)");
     QCOMPARE(dialog.EdJVID->text(), QStringLiteral("23"));
     QCOMPARE(dialog.LiJVin->currentItem()->text().toStdString(), module.outputPort());
     // The silent module and the echoing loop: nothing found, and the echo is named as one.

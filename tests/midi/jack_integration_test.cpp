@@ -48,7 +48,7 @@ class JackJvsim : public ::testing::Test {
     ASSERT_TRUE(jvsim_.start(QUILLON_JVSIM_PATH, QStringList{"-v"} + args, error)) << error;
     link_ = std::make_unique<testing::JvsimLink>();
     ASSERT_TRUE(link_->connect(jvsim_, error)) << error;
-    QObject::connect(&link_->in, &TMidiInput::OnMidiInput, [this] {
+    QObject::connect(&link_->in, &MidiInputPort::OnMidiInput, [this] {
       if (!collect_) return;
       while (auto e = link_->in.TakeEvent()) events_.push_back(std::move(*e));
     });
@@ -197,7 +197,7 @@ TEST_F(JackJvsim, ThousandShortMessagesArriveInOrder) {
 TEST_F(JackJvsim, BurstBeyondCapacityOverflowsAndLosesNothingElse) {
   startWith({"--echo"});
   requestUntilAnswered(TemporaryCommonRequest);
-  QSignalSpy overflow(&link_->in, &TMidiInput::OnOverflow);
+  QSignalSpy overflow(&link_->in, &MidiInputPort::OnOverflow);
   collect_ = false;  // the GUI side takes nothing while the burst arrives
   const int capacity = link_->in.Capacity();
   const int burst = capacity + 476;
@@ -280,7 +280,7 @@ TEST_F(JackJvsim, PortsOpenOnTheClientsThatListThem) {
   EXPECT_EQ(jackClientsNamed("quillon-test"), 2);
   // A second input at the same time (the keyboard) needs a client of its own, for as long as it is open.
   {
-    TMidiInput keyboard(link_->backend);
+    MidiInputPort keyboard(link_->backend);
     keyboard.SetProductName(jvsim_.outputPort());
     keyboard.Open();
     EXPECT_EQ(jackClientsNamed("quillon-test"), 3);

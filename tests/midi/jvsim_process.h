@@ -133,8 +133,8 @@ inline bool listed(const std::vector<std::string>& names, const std::string& nam
 // Port classes connected to a running jvsim: `out` to its input, `in` from its output.
 struct JvsimLink {
   midi::RtMidiBackend backend{{"jack"}, "quillon-test"};
-  TMidiOutput out{backend};
-  TMidiInput in{backend};
+  MidiOutputPort out{backend};
+  MidiInputPort in{backend};
 
   bool connect(const JvsimProcess& jvsim, std::string& error) {
     if (!processEventsUntil(

@@ -17,8 +17,8 @@ using testing::FakeBackend;
 // An input port on the fake backend, opened and started.
 struct OpenInput {
   FakeBackend backend;
-  TMidiInput in{backend};
-  explicit OpenInput(int bufferSize = 1024, int bufferCount = 128, int capacity = TMidiInput::DefaultCapacity) {
+  MidiInputPort in{backend};
+  explicit OpenInput(int bufferSize = 1024, int bufferCount = 128, int capacity = MidiInputPort::DefaultCapacity) {
     in.SetSysexBufferSize(bufferSize);
     in.SetSysexBufferCount(bufferCount);
     in.SetCapacity(capacity);
@@ -35,7 +35,7 @@ Bytes sysexOfLength(std::size_t length) {
   return m;
 }
 
-std::vector<TMyMidiEvent> takeAll(TMidiInput& in) {
+std::vector<TMyMidiEvent> takeAll(MidiInputPort& in) {
   std::vector<TMyMidiEvent> events;
   while (auto e = in.TakeEvent()) events.push_back(std::move(*e));
   return events;
@@ -43,7 +43,7 @@ std::vector<TMyMidiEvent> takeAll(TMidiInput& in) {
 
 TEST(MidiInputDevice, ConstructorSelectsDeviceZero) {
   FakeBackend backend;
-  TMidiInput in(backend);
+  MidiInputPort in(backend);
   EXPECT_EQ(in.DeviceID(), 0);
   EXPECT_EQ(in.ProductName(), "In A");
   EXPECT_EQ(in.Capacity(), 1024);
@@ -52,12 +52,12 @@ TEST(MidiInputDevice, ConstructorSelectsDeviceZero) {
 
   FakeBackend none;
   none.inputs.clear();
-  EXPECT_EQ(errorText<EMidiInputError>([&] { TMidiInput empty(none); }), "Midi-In device Invalid:0");
+  EXPECT_EQ(errorText<EMidiInputError>([&] { MidiInputPort empty(none); }), "Midi-In device Invalid:0");
 }
 
 TEST(MidiInputDevice, RefusesBadNumbersNamesAndChangesWhileOpen) {
   FakeBackend backend;
-  TMidiInput in(backend);
+  MidiInputPort in(backend);
   EXPECT_EQ(errorText<EMidiInputError>([&] { in.SetDeviceID(2); }), "Midi-In device Invalid:2");
   EXPECT_EQ(errorText<EMidiInputError>([&] { in.SetProductName("Keys"); }), "MIDI Input Device Keys not installed ");
   in.SetProductName("In B");
@@ -79,7 +79,7 @@ TEST(MidiInputDevice, RefusesBadNumbersNamesAndChangesWhileOpen) {
 
 TEST(MidiInputDevice, OpenFailureLeavesThePortClosed) {
   FakeBackend backend;
-  TMidiInput in(backend);
+  MidiInputPort in(backend);
   backend.openError = "No MIDI input port";
   EXPECT_EQ(errorText<EMidiInputError>([&] { in.Open(); }), "No MIDI input port");
   EXPECT_FALSE(in.IsOpen());
@@ -89,7 +89,7 @@ TEST(MidiInputDevice, OpenFailureLeavesThePortClosed) {
 
 TEST(MidiInputQueue, NothingIsTakenFromAClosedOrEmptyPort) {
   FakeBackend backend;
-  TMidiInput in(backend);
+  MidiInputPort in(backend);
   EXPECT_EQ(in.PendingCount(), 0);
   EXPECT_FALSE(in.TakeEvent());
   in.Open();
@@ -187,7 +187,7 @@ TEST(MidiInputSysex, RealTimeBytesInsideComeOutAsTheirOwnEvents) {
 
 TEST(MidiInputSysex, BuffersAreReusedAndTheirCountLimitsWhatWaits) {
   OpenInput port(64, 2);
-  QSignalSpy overflow(&port.in, &TMidiInput::OnOverflow);
+  QSignalSpy overflow(&port.in, &MidiInputPort::OnOverflow);
   const Bytes a = sysexOfLength(20);
   port.backend.inject(a);
   port.backend.inject(a);
@@ -211,7 +211,7 @@ TEST(MidiInputSysex, BuffersAreReusedAndTheirCountLimitsWhatWaits) {
 TEST(MidiInputNotify, OneNotificationPerBatchAndAgainWhileEventsRemain) {
   OpenInput port;
   int calls = 0;
-  QObject::connect(&port.in, &TMidiInput::OnMidiInput, [&] {
+  QObject::connect(&port.in, &MidiInputPort::OnMidiInput, [&] {
     ++calls;
     port.in.TakeEvent();  // takes one and stops, as a handler may
   });
@@ -225,7 +225,7 @@ TEST(MidiInputNotify, OneNotificationPerBatchAndAgainWhileEventsRemain) {
 
 TEST(MidiInputNotify, FullQueueDropsRaisesOverflowAndKeepsTheRest) {
   OpenInput port(1024, 128, 8);
-  QSignalSpy overflow(&port.in, &TMidiInput::OnOverflow);
+  QSignalSpy overflow(&port.in, &MidiInputPort::OnOverflow);
   for (int i = 0; i < 12; ++i) port.backend.inject({0xB0, 7, static_cast<Byte>(i)});
   EXPECT_EQ(port.in.PendingCount(), 8);
   EXPECT_EQ(port.in.DroppedCount(), 4u);
@@ -242,7 +242,7 @@ TEST(MidiInputNotify, EventsFromAnotherThreadArriveWholeAndInOrder) {
   OpenInput port(256, 16, 64);
   constexpr int Count = 5000;
   std::vector<TMyMidiEvent> got;
-  QObject::connect(&port.in, &TMidiInput::OnMidiInput, [&] {
+  QObject::connect(&port.in, &MidiInputPort::OnMidiInput, [&] {
     while (auto e = port.in.TakeEvent()) got.push_back(std::move(*e));
   });
   std::thread producer([&] {
@@ -278,7 +278,7 @@ namespace {
 TEST(MidiInputNotify, AHandlerThatTakesNothingIsAskedAgainOnlyByNewEvents) {
   OpenInput port;
   int calls = 0;
-  QObject::connect(&port.in, &TMidiInput::OnMidiInput, [&] { ++calls; });
+  QObject::connect(&port.in, &MidiInputPort::OnMidiInput, [&] { ++calls; });
   port.backend.inject({0x90, 1, 1});
   testing::drainEvents();
   EXPECT_EQ(calls, 1);  // not a loop of notifications while the event waits

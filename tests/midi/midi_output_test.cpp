@@ -15,7 +15,7 @@ using testing::FakeBackend;
 
 TEST(MidiOutputDevice, NumberAndNameSelectEachOther) {
   FakeBackend backend;
-  TMidiOutput out(backend);
+  MidiOutputPort out(backend);
   EXPECT_EQ(out.DeviceCount(), 3);
   out.SetDeviceID(2);
   EXPECT_EQ(out.ProductName(), "Out C");
@@ -26,7 +26,7 @@ TEST(MidiOutputDevice, NumberAndNameSelectEachOther) {
 
 TEST(MidiOutputDevice, RefusesBadNumbersNamesAndChangesWhileOpen) {
   FakeBackend backend;
-  TMidiOutput out(backend);
+  MidiOutputPort out(backend);
   EXPECT_EQ(errorText<EmidioutputError>([&] { out.SetDeviceID(3); }), "Midi-Out Invalid ID: 3");
   EXPECT_EQ(errorText<EmidioutputError>([&] { out.SetProductName("Out Z"); }),
             "MIDI output Device Out Z not installed");
@@ -41,7 +41,7 @@ TEST(MidiOutputDevice, RefusesBadNumbersNamesAndChangesWhileOpen) {
 
 TEST(MidiOutputDevice, OpenFollowsTheNameWhenTheListHasMoved) {
   FakeBackend backend;
-  TMidiOutput out(backend);
+  MidiOutputPort out(backend);
   out.SetProductName("Out C");
   backend.outputs = {"Out C", "Out A"};  // a device went away before Open
   out.Open();
@@ -56,7 +56,7 @@ TEST(MidiOutputDevice, OpenFollowsTheNameWhenTheListHasMoved) {
 
 TEST(MidiOutputDevice, PlatformErrorsCarryTheirTextAndKeepTheState) {
   FakeBackend backend;
-  TMidiOutput out(backend);
+  MidiOutputPort out(backend);
   backend.openError = "The device is already in use.";
   EXPECT_EQ(errorText<EmidioutputError>([&] { out.Open(); }), "The device is already in use.");
   EXPECT_FALSE(out.IsOpen());
@@ -71,7 +71,7 @@ TEST(MidiOutputDevice, PlatformErrorsCarryTheirTextAndKeepTheState) {
 
 TEST(MidiOutputSend, ClosedPortRefusesEverySend) {
   FakeBackend backend;
-  TMidiOutput out(backend);
+  MidiOutputPort out(backend);
   TMyMidiEvent note;
   note.StatusByte = 0x90;
   EXPECT_EQ(errorText<EmidioutputError>([&] { out.SendEvent(note); }), "MIDI Output device not open");
@@ -95,7 +95,7 @@ TEST(MidiOutputSend, ClosedPortRefusesEverySend) {
 
 TEST(MidiOutputSend, ShortMessagesTakeTheirLengthFromTheStatus) {
   FakeBackend backend;
-  TMidiOutput out(backend);
+  MidiOutputPort out(backend);
   out.Open();
   out.SendShortMessage(0x92, 0x3C, 0x64);  // note-on
   out.SendShortMessage(0xC5, 0x10, 0x7F);  // program change: one data byte
@@ -108,8 +108,8 @@ TEST(MidiOutputSend, ShortMessagesTakeTheirLengthFromTheStatus) {
 
 TEST(MidiOutputSend, LongMessagesAndEventsAreCopiedWholeAndNotifyLater) {
   FakeBackend backend;
-  TMidiOutput out(backend);
-  QSignalSpy done(&out, &TMidiOutput::Onmidioutput);
+  MidiOutputPort out(backend);
+  QSignalSpy done(&out, &MidiOutputPort::Onmidioutput);
   out.Open();
   Bytes message = buildDT1(0x10, address::temporaryPart(0, part::Level), Bytes{0x64});
   out.SendLongMessage(message.data(), static_cast<std::uint16_t>(message.size()));

@@ -12,11 +12,11 @@ namespace {
 
 struct VirtualPorts {
   midi::VirtualModuleBackend backend;
-  TMidiOutput out{backend};
-  TMidiInput in{backend};
+  MidiOutputPort out{backend};
+  MidiInputPort in{backend};
   std::vector<Bytes> received;
   VirtualPorts() {
-    QObject::connect(&in, &TMidiInput::OnMidiInput, [this] {
+    QObject::connect(&in, &MidiInputPort::OnMidiInput, [this] {
       while (auto e = in.TakeEvent()) received.push_back(e->SysexData);
     });
     in.SetSysexBufferSize(1024);
@@ -29,8 +29,8 @@ struct VirtualPorts {
 };
 
 TEST(VirtualModuleDevice, IsDeviceZeroOfBothSystemLists) {
-  TMidiInput in;
-  TMidiOutput out;
+  MidiInputPort in;
+  MidiOutputPort out;
   out.SetDeviceID(0);
   EXPECT_EQ(in.ProductName(), "Quillon virtual module");
   EXPECT_EQ(out.ProductName(), "Quillon virtual module");
@@ -48,8 +48,8 @@ TEST(VirtualModuleDevice, ChoosingItNeverListsThePlatformsPorts) {
     std::vector<std::string> inputNames() override { return ++listings, inputs; }
   } platform;
   midi::CombinedBackend devices({&midi::virtualModuleBackend(), &platform});
-  TMidiOutput out(devices);
-  TMidiInput in(devices);
+  MidiOutputPort out(devices);
+  MidiInputPort in(devices);
   out.SetDeviceID(0);
   in.SetProductName("Quillon virtual module");
   out.Open();
