@@ -45,8 +45,8 @@ struct Program {
     context->host.onShowInfo = [](const std::string&) {};
     windows = std::make_unique<ProgramWindows>(*context);
     context->settings.FirstRun = false;
-    context->settings.SysDly = 20;
-    context->settings.NoteOn = false;
+    context->settings.engine.sysDly = 20;
+    context->settings.engine.noteOn = false;
     context->applySettings();
     windows->mainWindow->findChild<QPushButton*>(QStringLiteral("BGetJV"))->click();
     windows->mainWindow->findChild<QPushButton*>(QStringLiteral("Beditp"))->click();

@@ -9,13 +9,6 @@ AppContext::AppContext(SettingsLocation location, QString dataPath)
                    [this](const QString& text) { host.showInfo(text.toStdString()); });
 }
 
-void AppContext::applySettings() {
-  engineSettings.unitId = settings.JVID;
-  engineSettings.sizes = settings.blockSizes();
-  engineSettings.type = isValidModuleType(settings.JVtype) ? settings.moduleType() : FirstRunModuleType;
-  engineSettings.noteOn = settings.NoteOn;
-  engineSettings.sysDly = settings.SysDly;
-  engineSettings.fastTransfers = settings.FastTransfers;
-}
+void AppContext::applySettings() { settings.deriveEngineSettings(); }
 
 }  // namespace quillon

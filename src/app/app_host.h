@@ -48,6 +48,7 @@ class AppHost : public BasicHost {
   void setMonitorChannel(int channel) override {
     monitor_ ? monitor_->setMonitorChannel(channel) : BasicHost::setMonitorChannel(channel);
   }
+  bool hasNoteMonitor() const override { return monitor_ != nullptr; }
   int testNote() const override { return monitor_ ? monitor_->testNote() : BasicHost::testNote(); }
   int testVelocity() const override { return monitor_ ? monitor_->testVelocity() : BasicHost::testVelocity(); }
   bool chordOn() const override { return monitor_ ? monitor_->chordOn() : BasicHost::chordOn(); }

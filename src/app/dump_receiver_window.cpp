@@ -19,6 +19,7 @@
 #include "editors/window_support.h"
 #include "engine/syx_writer.h"
 #include "midi/module_link.h"
+#include "controls/qt_text.h"
 
 namespace quillon {
 
@@ -39,8 +40,6 @@ W* spoken(W* widget, const char* name, const QString& accessible) {
   named(widget, name)->setAccessibleName(accessible);
   return widget;
 }
-
-QString toQ(const std::string& s) { return QString::fromStdString(s); }
 
 // A report's parts one under the other: the window grows to fit them, where
 // a wrapped label would be cut off.

@@ -266,7 +266,7 @@ void MainWindow::create() {
   s.NoPerformance = true;
   s.ListLoaded = s.FromTemp = s.FromUser = s.FromCard = false;
   for (auto& entry : s.PerformanceList) setPerformanceName(entry.common, "");
-  playNote_->setChecked(ctx_.settings.NoteOn);
+  playNote_->setChecked(ctx_.settings.engine.noteOn);
   resetPerformanceGrid();
   timer1_->start();
 }

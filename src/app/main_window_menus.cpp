@@ -66,9 +66,8 @@ void MainWindow::buildMenus() {
   });
   log->setShortcut(Qt::Key_F2);
   playNote_ = item(options, QStringLiteral("Play Note On/Off"), [this] {
-    ctx_.settings.NoteOn = !ctx_.settings.NoteOn;
-    ctx_.applySettings();
-    playNote_->setChecked(ctx_.settings.NoteOn);
+    ctx_.settings.engine.noteOn = !ctx_.settings.engine.noteOn;
+    playNote_->setChecked(ctx_.settings.engine.noteOn);
   });
   playNote_->setObjectName(QStringLiteral("PlayNoteOnOff"));
   playNote_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));

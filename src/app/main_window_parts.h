@@ -14,6 +14,7 @@
 
 #include "app/main_window.h"
 #include "app/transfer_progress_dialog.h"
+#include "controls/qt_text.h"
 
 namespace quillon::main_window_parts {
 
@@ -40,8 +41,6 @@ inline const char* const NoPerformanceToEdit = "There is no performance to edit.
 inline const char* const WhatToSave = "What to save??";
 inline const char* const TempFileName = "TempPerfom.syx";
 inline const QColor IncompleteColour(0xb0, 0, 0);
-
-inline QString toQ(const std::string& s) { return QString::fromStdString(s); }
 
 // Bytes below 32 are shown as blanks.
 inline std::string printableName(std::span<const Byte> bytes) {
@@ -89,7 +88,7 @@ class MainWindow::WaitingView : public TransferView {
   void pauseEvaluation() override { form_.timer1_->stop(); }
   void resumeEvaluation() override { form_.timer1_->start(); }
   void listCleared() override { form_.resetPerformanceGrid(); }
-  void sourceLabel(const std::string& text) override { form_.ldrop_->setText(main_window_parts::toQ(text)); }
+  void sourceLabel(const std::string& text) override { form_.ldrop_->setText(toQ(text)); }
   void beep() override { QApplication::beep(); }
 
  private:

@@ -91,12 +91,6 @@ int findDevice(const std::vector<std::string>& names, const QString& name, int n
   return number >= 0 && number < static_cast<int>(names.size()) ? number : -1;
 }
 
-SettingsPorts settingsPorts(const DeviceSettings& s) {
-  SettingsPorts ports{{s.Midi_Out, s.Midi_OutName.toStdString()}, {s.Midi_In1, s.Midi_In1Name.toStdString()}, {}};
-  if (s.SepKB) ports.keyboard = PortChoice{s.Midi_In2, s.Midi_In2Name.toStdString()};
-  return ports;
-}
-
 MidiSettingsDialog::MidiSettingsDialog(AppContext& context, PortCallbacks ports, midi::MidiBackend& backend,
                                        QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
@@ -227,7 +221,7 @@ void MidiSettingsDialog::buildControls() {
   connect(BSaveIni, &QPushButton::clicked, this, &MidiSettingsDialog::saveSettings);
   connect(BFindModule, &QPushButton::clicked, this, &MidiSettingsDialog::findModule);
   connect(EdJVID, &QLineEdit::textEdited, this, [this](const QString& text) {
-    if (const auto id = number(text)) ctx_.settings.JVID = *id;
+    if (const auto id = number(text)) ctx_.settings.engine.unitId = *id;
   });
   connect(EdJVID, &QLineEdit::editingFinished, this, &MidiSettingsDialog::checkUnitId);
   // Checked when committed, not per keystroke: "100" passes through "1" and "10" on its way.
@@ -239,10 +233,10 @@ void MidiSettingsDialog::buildControls() {
 
 void MidiSettingsDialog::fillFromSettings() {
   DeviceSettings& s = ctx_.settings;
-  if (s.JVID < 1) s.JVID = roland::DefaultUnitId;
-  EdJVID->setText(QString::number(s.JVID));
-  syxDelay->setText(QString::number(s.SysDly));
-  ChFastTransfers->setChecked(s.FastTransfers);
+  if (s.engine.unitId < 1) s.engine.unitId = roland::DefaultUnitId;
+  EdJVID->setText(QString::number(s.engine.unitId));
+  syxDelay->setText(QString::number(s.engine.sysDly));
+  ChFastTransfers->setChecked(s.engine.fastTransfers);
   ChVerifyStore->setChecked(s.VerifyStore);
 
   // Boards before the type, so the type's presets land on filled lists.
@@ -325,22 +319,22 @@ void MidiSettingsDialog::showEvent(QShowEvent* event) {
 void MidiSettingsDialog::checkUnitId() {
   const auto id = number(EdJVID->text());
   if (id && isValidUnitId(*id)) {
-    ctx_.settings.JVID = *id;
+    ctx_.settings.engine.unitId = *id;
     return;
   }
   info(UnitIdText);
-  ctx_.settings.JVID = roland::DefaultUnitId;
+  ctx_.settings.engine.unitId = roland::DefaultUnitId;
   EdJVID->setText(QString::number(roland::DefaultUnitId));
 }
 
 void MidiSettingsDialog::checkSysDelay() {
   const auto delay = number(syxDelay->text());
   if (delay && isValidSysDly(*delay)) {
-    ctx_.settings.SysDly = *delay;
+    ctx_.settings.engine.sysDly = *delay;
     return;
   }
   if (delay) info(DelayText);  // text that is no number is reset without a word
-  ctx_.settings.SysDly = FallbackSysDly;
+  ctx_.settings.engine.sysDly = FallbackSysDly;
   syxDelay->setText(QString::number(FallbackSysDly));
 }
 
@@ -362,7 +356,7 @@ void MidiSettingsDialog::storeControls(DeviceSettings& target) const {
                ? QString::fromStdString(names[static_cast<std::size_t>(number)])
                : QString();
   };
-  if (const auto id = number(EdJVID->text())) target.JVID = *id;
+  if (const auto id = number(EdJVID->text())) target.engine.unitId = *id;
   store(LiJVin, inputs_, target.Midi_In1, target.Midi_In1Name);
   store(LiKbIn, inputs_, target.Midi_In2, target.Midi_In2Name);
   store(LiJVout, outputs_, target.Midi_Out, target.Midi_OutName);
@@ -376,7 +370,7 @@ void MidiSettingsDialog::storeControls(DeviceSettings& target) const {
     target.Exp[slot + 1] = choice;
   }
   target.SepKB = ChSepKB->isChecked();
-  target.FastTransfers = ChFastTransfers->isChecked();
+  target.engine.fastTransfers = ChFastTransfers->isChecked();
   target.VerifyStore = ChVerifyStore->isChecked();
 }
 
@@ -386,7 +380,7 @@ void MidiSettingsDialog::findModule() {
   std::optional<int> only;
   if (ChFindOneOut->isChecked() && LiJVout->currentRow() >= 0) only = LiJVout->currentRow();
   FindModuleDialog search(ctx_, backend_, this);
-  const auto chosen = search.findAndOffer(ctx_.settings.SysDly, only);
+  const auto chosen = search.findAndOffer(ctx_.settings.engine.sysDly, only);
   if (!chosen) return;
   inputs_ = backend_.inputNames();
   outputs_ = backend_.outputNames();
@@ -395,7 +389,7 @@ void MidiSettingsDialog::findModule() {
   selectRow(LiJVout, findDevice(outputs_, QString::fromStdString(chosen->out.name), chosen->out.number));
   selectRow(LiJVin, findDevice(inputs_, QString::fromStdString(chosen->in.name), chosen->in.number));
   EdJVID->setText(QString::number(chosen->unitId));
-  ctx_.settings.JVID = chosen->unitId;
+  ctx_.settings.engine.unitId = chosen->unitId;
 }
 
 void MidiSettingsDialog::saveSettings() {

@@ -13,6 +13,7 @@
 
 #include "app/app_context.h"
 #include "midi/midi_backend.h"
+#include "app/module_ports.h"
 #include "midi/module_link.h"
 
 class QCheckBox;
@@ -32,15 +33,6 @@ struct ModuleTypeSetup {
   std::array<int, 3> presetChoices;  // board choices preset for A, B, C; -1 leaves the slot alone
 };
 ModuleTypeSetup moduleTypeSetup(ModuleType type);
-
-// The ports the settings name: module output, module input, and the keyboard
-// input when "SepKB" is set.
-struct SettingsPorts {
-  PortChoice out;
-  PortChoice in;
-  std::optional<PortChoice> keyboard;
-};
-SettingsPorts settingsPorts(const DeviceSettings& settings);
 
 // The row of `name` in `names`, or with no name stored `number`; -1 when it is not there.
 int findDevice(const std::vector<std::string>& names, const QString& name, int number);

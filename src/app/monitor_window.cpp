@@ -1,7 +1,5 @@
 #include "app/monitor_window.h"
 
-#include "app/midi_settings_dialog.h"
-
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QGridLayout>
@@ -9,6 +7,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -29,13 +28,6 @@ namespace {
 constexpr int ChannelCount = 16;
 constexpr int SliderHeight = 80;  // small enough for the 256 x 300 of a double click
 constexpr int LedSize = 14;
-
-const char* const NoPortsText = "MIDI ports could not be opened: ";
-const char* const NoPortsAdvice = "\rMidi Closed: choose other devices in the settings.";
-const char* const PortsLostText = "The MIDI ports were closed: ";
-const char* const PortsLostAdvice = ".\rMidi Closed: open them again in the settings once the MIDI system runs.";
-// How often a transfer cancelled by a lost port is looked at until it has ended.
-constexpr int TransferEndPollMs = 50;
 }  // namespace
 
 QColor ledColour(LedColour colour) {
@@ -76,8 +68,7 @@ void ActivityLed::paintEvent(QPaintEvent*) {
              caption_);
 }
 
-MonitorWindow::MonitorWindow(AppContext& context, StatusPanelSink statusPanel, QWidget* parent,
-                             midi::MidiBackend* backend)
+MonitorWindow::MonitorWindow(AppContext& context, StatusPanelSink statusPanel, QWidget* parent)
     : QWidget(parent, Qt::Tool), ctx_(context), statusPanel_(std::move(statusPanel)) {
   setObjectName(QStringLiteral("NoteOutForm"));
   setWindowTitle(QStringLiteral("Send Note - Controller"));
@@ -90,18 +81,14 @@ MonitorWindow::MonitorWindow(AppContext& context, StatusPanelSink statusPanel, Q
     placement::placeOnScreen(this, {place.x, place.y});
   }
 
-  // The link sets MidiClosed until a port opens.
-  link_ = backend ? std::make_unique<ModuleLink>(ctx_.store, ctx_.incoming, *backend, this)
-                  : std::make_unique<ModuleLink>(ctx_.store, ctx_.incoming, this);
-
   sbNoteH_->setPosition(monitor_default::Note);
   sbNoteV_->setPosition(monitor_default::Velocity);
   sbNoteB_->setPosition(monitor_default::Velocity);
   sbNoteH_->setText(QString::fromStdString(std::string(texts::noteName(monitor_default::Note))));
   connectControls();
   connectHost();
-  connect(link_.get(), &ModuleLink::portsLost, this, &MonitorWindow::portsLost);
-  if (ctx_.store.MidiClosed) openPorts();
+  connect(&ctx_.ports, &ModulePorts::opened, this, &MonitorWindow::showPortsOpen);
+  connect(&ctx_.ports, &ModulePorts::closed, this, &MonitorWindow::showPortsClosed);
   thru_ = cbMiditrue_->isChecked();
 }
 
@@ -118,9 +105,6 @@ MonitorWindow::~MonitorWindow() {
   host.onLightOut = nullptr;
   host.onLightIn = nullptr;
   host.onShowShortMessage = nullptr;
-  host.onSendLong = nullptr;
-  host.onSendShort = nullptr;
-  link_->close();
 }
 
 void MonitorWindow::buildControls() {
@@ -257,9 +241,11 @@ void MonitorWindow::connectControls() {
   connect(sbNoteA_, &FaderBase::OnChanging, this, [this](int p) {
     if (chAlways_->isChecked()) controller(controller::Expression, p);
   });
-  connect(spChan_, &RollSpinBox::OnChange, this, &MonitorWindow::channelChanged);
-  connect(spChan_, &RollSpinBox::OnChanging, this, &MonitorWindow::channelChanged);
-  connect(spAllOff_, &QPushButton::clicked, this, &MonitorWindow::allChannelsOff);
+  // The user's move goes through the engine's rule; the box shows the channel
+  // the engine then records (setMonitorChannel).
+  for (auto signal : {&RollSpinBox::OnChange, &RollSpinBox::OnChanging})
+    connect(spChan_, signal, this, [this](int channel) { ctx_.sender.moveMonitorChannel(channel); });
+  connect(spAllOff_, &QPushButton::clicked, this, [this] { ctx_.sender.silenceAllChannels(); });
   connect(chCord_, &QCheckBox::clicked, this, [this](bool on) { chord_ = on; });
   // toggled, not clicked: the menu item sets the box too, and the flag follows either hand.
   connect(cbMiditrue_, &QCheckBox::toggled, this, [this](bool on) {
@@ -276,62 +262,20 @@ void MonitorWindow::connectHost() {
   host.onLightOut = [this](LedColour c) { lightOut(c); };
   host.onLightIn = [this](LedColour c) { lightIn(c); };
   host.onShowShortMessage = [this](Byte s, Byte d1, Byte d2) { showMessage(s, d1, d2); };
-  // A port that fails while sending (unplugged, taken by another program) is
-  // reported, not left to end the program from inside an event handler.
-  // A failure that closed the ports has been told through portsLost already.
-  host.onSendLong = [this](std::span<const Byte> message) {
-    try {
-      link_->sendLong(message);
-    } catch (const std::exception& e) {
-      if (link_->isOpen()) ctx_.host.showInfo(e.what());
-    }
-  };
-  host.onSendShort = [this](Byte s, Byte d1, Byte d2) {
-    try {
-      link_->sendShort(s, d1, d2);
-    } catch (const std::exception& e) {
-      if (link_->isOpen()) ctx_.host.showInfo(e.what());
-    }
-  };
 }
 
 int MonitorWindow::testNote() const { return sbNoteH_->Position(); }
 int MonitorWindow::testVelocity() const { return sbNoteV_->Position(); }
 
 void MonitorWindow::setMonitorChannel(int channel) {
-  channel = std::clamp(channel, 1, ChannelCount);
-  if (channel != channel_) spChan_->setValue(channel);
+  channel_ = std::clamp(channel, 1, ChannelCount);
+  const QSignalBlocker quiet(spChan_);
+  spChan_->setValue(channel_);
 }
 
-void MonitorWindow::channelChanged(int channel) {
-  if (channel == channel_) return;
-  allChannelsOff();
-  channel_ = channel;
-}
-
-void MonitorWindow::openPorts() {
-  const DeviceSettings& s = ctx_.settings;
-  // A new install has no devices chosen yet: the virtual module lets the user
-  // fetch and edit at once.
-  if (s.FirstRun) {
-    reopenPorts(PortChoice{0, {}}, PortChoice{0, {}});
-    return;
-  }
-  if (s.Midi_In1 == NoInputDevice || s.Midi_In1 < 0) return;
-  // Names first: a USB interface may come back under another number.
-  const SettingsPorts stored = settingsPorts(s);
-  const std::string error = reopenPorts(stored.out, stored.in, stored.keyboard);
-  if (!error.empty()) ctx_.host.showInfo(NoPortsText + error + NoPortsAdvice);
-}
-
-std::string MonitorWindow::reopenPorts(const PortChoice& out, const PortChoice& in,
-                                       std::optional<PortChoice> keyboard) {
-  const std::string error = link_->open(out, in, keyboard);
-  if (!error.empty()) {
-    showPortsClosed();
-    return error;
-  }
-  if (MidiInputPort* kb = link_->keyboard()) {
+void MonitorWindow::showPortsOpen() {
+  ModuleLink& link = ctx_.ports.link();
+  if (MidiInputPort* kb = link.keyboard()) {
     lkb_->setText(QStringLiteral("KB open"));
     setPanel(3, QStringLiteral("In2: ") + QString::fromStdString(kb->ProductName()));
   } else {
@@ -339,35 +283,14 @@ std::string MonitorWindow::reopenPorts(const PortChoice& out, const PortChoice& 
     setPanel(3, {});
   }
   setPanel(0, QStringLiteral("Midi Open"));
-  setPanel(1, QStringLiteral("In: ") + QString::fromStdString(link_->inputName()));
-  setPanel(2, QStringLiteral("Out: ") + QString::fromStdString(link_->outputName()));
-  return {};
+  setPanel(1, QStringLiteral("In: ") + QString::fromStdString(link.inputName()));
+  setPanel(2, QStringLiteral("Out: ") + QString::fromStdString(link.outputName()));
 }
 
 void MonitorWindow::showPortsClosed() {
   lkb_->clear();
   setPanel(0, QString::fromLatin1(MidiClosedPanelText));
   for (int panel = 1; panel < 4; ++panel) setPanel(panel, {});
-}
-
-void MonitorWindow::portsLost(const QString& why) {
-  showPortsClosed();
-  const std::string text = PortsLostText + why.toStdString() + PortsLostAdvice;
-  if (!ctx_.sender.sessions().current()) {
-    ctx_.host.showInfo(text);
-    return;
-  }
-  // The running transfer stops and says how far it got: one box tells both.
-  ctx_.host.holdForNextInfo(text);
-  cancelRunningTransfer(ctx_.sender);
-  auto* poll = new QTimer(this);
-  connect(poll, &QTimer::timeout, this, [this, poll] {
-    if (ctx_.sender.sessions().current()) return;
-    poll->deleteLater();
-    poll->stop();
-    ctx_.host.showHeldInfo();  // the transfer ended without a word of its own
-  });
-  poll->start(TransferEndPollMs);
 }
 
 void MonitorWindow::setPanel(int panel, const QString& text) {
@@ -382,10 +305,6 @@ void MonitorWindow::showMessage(Byte status, Byte data1, Byte data2) {
 void MonitorWindow::send(Byte status, Byte data1, Byte data2) { ctx_.sender.SendShortMidi(status, data1, data2); }
 
 void MonitorWindow::allSoundOff() { send(onChannel(status::ControlChange, channel_), controller::AllSoundOff, 0); }
-
-void MonitorWindow::allChannelsOff() {
-  for (int c = 1; c <= ChannelCount; ++c) send(onChannel(status::ControlChange, c), controller::AllSoundOff, 0);
-}
 
 void MonitorWindow::playNote() {
   send(onChannel(status::NoteOn, channel_), static_cast<Byte>(sbNoteH_->Position()),

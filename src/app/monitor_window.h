@@ -1,9 +1,10 @@
 #pragma once
 // The note and controller monitor: a small tool window beside the main window
-// that owns the MIDI ports, shows the traffic (two activity indicators, the
-// last short message and its velocity) and plays a note and three controllers
+// that shows the traffic (two activity indicators, the last short message and
+// its velocity) and the ports' state, and plays a note and three controllers
 // on the monitor channel so that an edited sound can be heard. The engine
 // reads its channel, test note, chord and MIDI-thru switches through AppHost.
+// The ports themselves belong to the application context.
 
 #include <QColor>
 #include <QWidget>
@@ -12,7 +13,7 @@
 #include <string>
 
 #include "app/app_host.h"
-#include "midi/module_link.h"
+#include "app/module_ports.h"
 
 class QCheckBox;
 class QLabel;
@@ -26,10 +27,6 @@ class LedGauge;
 class ValueFader;
 class TextFader;
 class RollSpinBox;
-
-namespace midi {
-class MidiBackend;
-}
 
 // A round activity indicator in one colour.
 class ActivityLed : public QWidget {
@@ -57,7 +54,7 @@ class MonitorWindow : public QWidget, public MonitorState {
   Q_OBJECT
  public:
   static constexpr int IndicatorMs = 175;
-  static constexpr int NoInputDevice = 0xFFFF;  // Midi_In1 with all bits set: no port chosen
+  static constexpr int NoInputDevice = ModulePorts::NoInputDevice;
   static constexpr int DoubleClickWidth = 256;
   static constexpr int DoubleClickHeight = 300;
   static constexpr int GaugeSegments = 61;
@@ -68,10 +65,8 @@ class MonitorWindow : public QWidget, public MonitorState {
 
   using StatusPanelSink = std::function<void(int panel, const QString& text)>;
 
-  // Opens the ports from the settings at once; `backend` replaces the
-  // process's devices (tests).
-  explicit MonitorWindow(AppContext& context, StatusPanelSink statusPanel = {}, QWidget* parent = nullptr,
-                         midi::MidiBackend* backend = nullptr);
+  // The main window's status panels show the ports' state through `statusPanel`.
+  explicit MonitorWindow(AppContext& context, StatusPanelSink statusPanel = {}, QWidget* parent = nullptr);
   ~MonitorWindow() override;
 
   // MonitorState
@@ -82,16 +77,8 @@ class MonitorWindow : public QWidget, public MonitorState {
   bool chordOn() const override { return chord_; }
   bool midiThru() const override { return thru_; }
 
-  // Ports. reopenPorts closes what is open and opens the given devices; it
-  // returns the error text ("" on success) and leaves showing it to the caller.
-  ModuleLink& link() { return *link_; }
-  void openPorts();
-  std::string reopenPorts(const PortChoice& out, const PortChoice& in,
-                          std::optional<PortChoice> keyboard = std::nullopt);
-
   void showMessage(Byte status, Byte data1, Byte data2);
-  void allSoundOff();     // controller 120 on the monitor channel
-  void allChannelsOff();  // controller 120 on all 16 channels, first to last
+  void allSoundOff();  // controller 120 on the monitor channel
   void lightOut(LedColour colour);
   void lightIn(LedColour colour);
   void indicatorsBackToGreen();
@@ -126,16 +113,13 @@ class MonitorWindow : public QWidget, public MonitorState {
   void channelChanged(int channel);
   void playNote();
   void send(Byte status, Byte data1, Byte data2);
+  void showPortsOpen();
   void showPortsClosed();
-  // The way to the module was lost: the status says so, a running transfer
-  // stops, and one box tells what happened.
-  void portsLost(const QString& why);
   void storePosition();
   void setPanel(int panel, const QString& text);
 
   AppContext& ctx_;
   StatusPanelSink statusPanel_;
-  std::unique_ptr<ModuleLink> link_;
   int channel_ = monitor_default::Channel;
   bool chord_ = monitor_default::Chord;
   bool thru_ = monitor_default::MidiThru;

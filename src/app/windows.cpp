@@ -22,7 +22,7 @@ ProgramWindows::ProgramWindows(AppContext& context)
       saveDialog(std::make_unique<SaveChoiceDialog>()),
       storeDialog(std::make_unique<StoreToModuleDialog>(context.store)),
       kindDialog(std::make_unique<PerformanceKindDialog>(context.store)),
-      dumpReceiver(std::make_unique<DumpReceiverWindow>(context, monitorWindow->link())),
+      dumpReceiver(std::make_unique<DumpReceiverWindow>(context, context.ports.link())),
       performanceEditor(std::make_unique<PerformanceEditor>(context.editing)),
       partSwitches(std::make_unique<PartSwitchesWindow>(context.editing)),
       keyRange(std::make_unique<KeyRangeWindow>(context.editing)),
@@ -35,7 +35,9 @@ ProgramWindows::ProgramWindows(AppContext& context)
   mainWindow->windows = {progressDialog.get(), splashScreen.get(), debugWindow.get(), monitorWindow.get(),
                          messageLog.get(),     saveDialog.get(),   storeDialog.get(), kindDialog.get()};
   connectHost(context);
-  routePortsToMonitor();
+  routePortsToContext();
+  // After the monitor and the main window: they show what opened.
+  if (context.store.MidiClosed) context.ports.openFromSettings();
   for (QWidget* window : allWindows()) placement::keepOnScreen(window);
   context.host.onMixerControlChange = [this](Byte s, Byte d1, Byte d2) { mixer->controlChangeArrived(s, d1, d2); };
   QObject::connect(mainWindow.get(), &MainWindow::mixerRequested, mixer.get(), &MidiMixer::showAndRaise);
@@ -61,12 +63,11 @@ void ProgramWindows::runFirstTimeSettings() {
   openSettingsDialog();
 }
 
-void ProgramWindows::routePortsToMonitor() {
-  // The monitor owns the ports; the settings dialog closes and reopens them there.
+void ProgramWindows::routePortsToContext() {
   reopenPorts = [this](const PortChoice& out, const PortChoice& in, std::optional<PortChoice> keyboard) {
-    return monitorWindow->reopenPorts(out, in, keyboard);
+    return context_.ports.reopen(out, in, keyboard);
   };
-  closePorts = [this] { monitorWindow->link().close(); };
+  closePorts = [this] { context_.ports.close(); };
 }
 
 void ProgramWindows::connectPerformanceEditor() {
@@ -104,10 +105,7 @@ void ProgramWindows::connectDumpReceiver() {
   };
 }
 
-void ProgramWindows::playNoteSet(bool on) {
-  context_.applySettings();
-  mainWindow->playNoteAction()->setChecked(on);
-}
+void ProgramWindows::playNoteSet(bool on) { mainWindow->playNoteAction()->setChecked(on); }
 
 void ProgramWindows::connectPatchWindows() {
   PerformanceEditor* editor = performanceEditor.get();
@@ -129,12 +127,12 @@ void ProgramWindows::openSettingsDialog() {
 
 void ProgramWindows::offerFindModule() {
   if (!context_.host.ask(find_text::Offer)) return;
-  ModuleLink& link = monitorWindow->link();
+  ModuleLink& link = context_.ports.link();
   const bool wasOpen = link.isOpen();
   const PortChoice out{0, link.outputName()}, in{0, link.inputName()};
   std::optional<PortChoice> keyboard;
   if (link.keyboard()) keyboard = PortChoice{0, link.keyboard()->ProductName()};
-  link.close();
+  context_.ports.close();
   FindModuleDialog search(context_, midi::systemMidiBackend(), mainWindow.get());
   const auto chosen = search.findAndOffer(context_.engineSettings.sysDly);
   if (!chosen) {
@@ -142,7 +140,7 @@ void ProgramWindows::offerFindModule() {
     return;
   }
   DeviceSettings& s = context_.settings;
-  s.JVID = chosen->unitId;
+  s.engine.unitId = chosen->unitId;
   s.Midi_Out = chosen->out.number;
   s.Midi_OutName = QString::fromStdString(chosen->out.name);
   s.Midi_In1 = chosen->in.number;
@@ -199,6 +197,8 @@ ProgramWindows::~ProgramWindows() {
   storeDialog.reset();
   saveDialog.reset();
   messageLog.reset();
+  // The ports outlive the windows (the context owns them), but not their use.
+  context_.ports.close();
   monitorWindow.reset();
   debugWindow.reset();
   splashScreen.reset();
@@ -237,8 +237,6 @@ void ProgramWindows::connectHost(AppContext& context) {
   };
   host.onStartResponseTimer = [this] { mainWindow->startResponseTimer(); };
   host.onStopResponseTimer = [this] { mainWindow->timerMidiIn()->stop(); };
-  host.onModuleOutputName = [this] { return monitorWindow->link().outputName(); };
-  host.onModuleInputName = [this] { return monitorWindow->link().inputName(); };
   // Queued: the transfer that found the module silent ends first.
   host.onModuleSilent = [this] {
     if (std::exchange(findOffered_, true)) return;

@@ -46,12 +46,12 @@ class ProgramWindows {
   std::unique_ptr<TransferProgressDialog> progressDialog;
   std::unique_ptr<SplashScreen> splashScreen;
   std::unique_ptr<DebugWindow> debugWindow;
-  std::unique_ptr<MonitorWindow> monitorWindow;  // opens the MIDI ports
+  std::unique_ptr<MonitorWindow> monitorWindow;  // shows the MIDI ports' state
   std::unique_ptr<MessageLogWindow> messageLog;
   std::unique_ptr<SaveChoiceDialog> saveDialog;
   std::unique_ptr<StoreToModuleDialog> storeDialog;
   std::unique_ptr<PerformanceKindDialog> kindDialog;
-  std::unique_ptr<DumpReceiverWindow> dumpReceiver;  // listens at the monitor's ports
+  std::unique_ptr<DumpReceiverWindow> dumpReceiver;  // listens at the program's ports
   // Editing windows.
   std::unique_ptr<PerformanceEditor> performanceEditor;
   std::unique_ptr<PartSwitchesWindow> partSwitches;
@@ -66,7 +66,7 @@ class ProgramWindows {
   // Every top-level window the program made, for finding one by its name.
   std::vector<QWidget*> allWindows() const;
 
-  // How the settings dialog reopens and closes the ports: at the monitor, which owns them.
+  // How the settings dialog reopens and closes the ports (the context's).
   std::function<std::string(const PortChoice& out, const PortChoice& in, std::optional<PortChoice> keyboard)>
       reopenPorts;
   std::function<void()> closePorts;
@@ -88,7 +88,7 @@ class ProgramWindows {
   // No larger than the screen, no smaller than its minimum.
   static void fitInto(QWidget* window, const QRect& area);
   static constexpr int WindowGap = 8;
-  void routePortsToMonitor();
+  void routePortsToContext();
   void connectPerformanceEditor();
   void connectEditingWindows();
   void connectPatchWindows();

@@ -44,7 +44,7 @@ PerformanceEditor::PerformanceEditor(EditingContext& context, QWidget* parent)
 
   // The part editors write only the block and offset of the shared address.
   ctx_.store.SysexAddressBuffer.bytes[0] = address::AreaTemporary;
-  ctx_.host.setMonitorChannel(monitor_default::Channel);
+  ctx_.sender.moveMonitorChannel(monitor_default::Channel);
   showPage(0);
 }
 
@@ -82,7 +82,7 @@ void PerformanceEditor::connectWindowButtons() {
     showEditor();
   });
   connect(spPlay_, &QToolButton::clicked, this, [this](bool on) {
-    ctx_.settings.NoteOn = on;
+    ctx_.settings.engine.noteOn = on;
     emit playNoteChanged(on);
   });
 }
@@ -146,7 +146,7 @@ void PerformanceEditor::closeEvent(QCloseEvent* event) {
 void PerformanceEditor::refreshOnActivation() {
   fillEditor();
   overview_->checkPage(page_);
-  spPlay_->setChecked(ctx_.settings.NoteOn);
+  spPlay_->setChecked(ctx_.settings.engine.noteOn);
 }
 
 void PerformanceEditor::showPage(int page) {

@@ -22,6 +22,7 @@
 #include "engine/sender.h"
 #include "engine/slider_texts.h"
 #include "engine/value_texts.h"
+#include "controls/qt_text.h"
 
 namespace quillon {
 
@@ -29,8 +30,6 @@ namespace {
 
 constexpr int FaderHeight = 147;
 constexpr std::array<std::string_view, 3> EffectsOutputTexts{"MIX", "Out-1", "Out-2"};
-
-QString toQ(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
 template <typename W>
 W* named(W* w, const char* name) {

@@ -21,6 +21,7 @@
 #include "editors/binding/store_notifier.h"
 #include "engine/sender.h"
 #include "engine/value_texts.h"
+#include "controls/qt_text.h"
 
 namespace quillon {
 
@@ -51,8 +52,6 @@ constexpr int SourceCount = 16;
 const QColor OutputLevelThumb(128, 0, 128);
 const QColor ChorusSendThumb(0, 0, 128);
 const QColor ReverbSendThumb(0, 128, 0);
-
-QString toQ(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
 template <typename W>
 W* named(W* w, const char* name) {

@@ -21,6 +21,7 @@ struct EngineSettings {
   bool fastTransfers = false;
 
   Byte device() const { return deviceByte(unitId); }
+  bool operator==(const EngineSettings&) const = default;
 };
 
 }  // namespace quillon

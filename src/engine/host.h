@@ -40,10 +40,12 @@ class EngineHost {
   virtual void lightOut(LedColour colour) = 0;
   virtual void lightIn(LedColour colour) = 0;
 
-  // The monitor's state. Changing the channel makes the monitor silence all
-  // channels first, so those messages leave before whatever follows.
+  // The monitor's state. Sender::moveMonitorChannel is the way to change the
+  // channel; setMonitorChannel only records it.
   virtual int monitorChannel() const = 0;  // 1..16
   virtual void setMonitorChannel(int channel) = 0;
+  // Whether a note monitor plays test notes, which a channel move must not leave hanging.
+  virtual bool hasNoteMonitor() const { return false; }
   virtual int testNote() const = 0;
   virtual int testVelocity() const = 0;
   virtual bool chordOn() const = 0;

@@ -16,8 +16,20 @@ std::string sentLogText(std::span<const Byte> bytes) {
 
 void Sender::followEditedPartChannel() {
   const int part = std::clamp(store_.editedPart(), 0, address::PartCount - 1);
-  host_.setMonitorChannel(
+  moveMonitorChannel(
       shown::channelFromStored(store_.TempPerformance.parts[part][part::ReceiveChannel] & status::ChannelMask));
+}
+
+void Sender::moveMonitorChannel(int channel) {
+  channel = std::clamp(channel, 1, MidiChannels);
+  if (channel == host_.monitorChannel()) return;
+  if (host_.hasNoteMonitor()) silenceAllChannels();
+  host_.setMonitorChannel(channel);
+}
+
+void Sender::silenceAllChannels() {
+  for (int c = 1; c <= MidiChannels; ++c)
+    SendShortMidi(onChannel(status::ControlChange, c), controller::AllSoundOff, 0);
 }
 
 void Sender::logSentMessage(const Bytes& message) {

@@ -41,6 +41,12 @@ class Sender {
   void RequestSysexData(const SysexAddress& address, std::uint32_t size);
   void SendShortMidi(Byte status, Byte data1, Byte data2);
   void PlayTestNote();
+  // The monitor channel moves to `channel` (held in 1..16). Test notes left
+  // sounding on the old channel would hang: with a note monitor every channel
+  // is silenced first, once per move; staying on the channel sends nothing.
+  void moveMonitorChannel(int channel);
+  // All Sound Off on the 16 channels, first to last.
+  void silenceAllChannels();
   void WaitMs(int ms) { host_.waitMs(ms); }
   void ShowInfo(const std::string& text) { host_.showInfo(text); }
   void DebugLine(const std::string& text) { host_.debugLine(text); }
@@ -93,7 +99,6 @@ class RequestPacer {
   TransferSession& session_;
   bool fast_;
 };
-
 
 // " F0 41 ..." : a blank and two upper-case hex digits per byte.
 std::string sentLogText(std::span<const Byte> bytes);

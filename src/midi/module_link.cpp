@@ -21,11 +21,16 @@ ModuleLink::ModuleLink(PerformanceStore& store, IncomingHandler& incoming, QObje
     : ModuleLink(store, incoming, midi::systemMidiBackend(), parent) {}
 
 ModuleLink::ModuleLink(PerformanceStore& store, IncomingHandler& incoming, midi::MidiBackend& backend, QObject* parent)
-    : QObject(parent), store_(store), incoming_(incoming), backend_(backend) {
+    : QObject(parent), store_(store), incoming_(incoming), backend_(&backend) {
   store_.MidiClosed = true;
 }
 
 ModuleLink::~ModuleLink() { close(); }
+
+void ModuleLink::useBackend(midi::MidiBackend& backend) {
+  close();
+  backend_ = &backend;
+}
 
 namespace {
 
@@ -49,23 +54,23 @@ void chooseDevice(Port& port, const PortChoice& choice, const char* direction, c
 }  // namespace
 
 void ModuleLink::choose(MidiOutputPort& port, const PortChoice& choice) {
-  chooseDevice<MidiOutputPort, EmidioutputError>(port, choice, "output", backend_);
+  chooseDevice<MidiOutputPort, EmidioutputError>(port, choice, "output", *backend_);
 }
 
 void ModuleLink::choose(MidiInputPort& port, const PortChoice& choice) {
-  chooseDevice<MidiInputPort, EMidiInputError>(port, choice, "input", backend_);
+  chooseDevice<MidiInputPort, EMidiInputError>(port, choice, "input", *backend_);
 }
 
 std::string ModuleLink::open(const PortChoice& out, const PortChoice& in, std::optional<PortChoice> keyboard) {
   close();
   try {
-    out_ = std::make_unique<MidiOutputPort>(backend_);
+    out_ = std::make_unique<MidiOutputPort>(*backend_);
     choose(*out_, out);
     out_->Open();
     connect(out_.get(), &MidiOutputPort::OnLost, this, [this](const QString& why) { lose(why.toStdString()); });
     openModuleInput(in);
     if (keyboard) {
-      keyboard_ = std::make_unique<MidiInputPort>(backend_);
+      keyboard_ = std::make_unique<MidiInputPort>(*backend_);
       choose(*keyboard_, *keyboard);
       keyboard_->Open();
       connectInput(*keyboard_, false);
@@ -92,7 +97,7 @@ std::string ModuleLink::openInputOnly(const PortChoice& in) {
 }
 
 void ModuleLink::openModuleInput(const PortChoice& in) {
-  in_ = std::make_unique<MidiInputPort>(backend_);
+  in_ = std::make_unique<MidiInputPort>(*backend_);
   choose(*in_, in);
   in_->SetSysexBufferSize(ModuleSysexBufferSize);
   in_->SetSysexBufferCount(ModuleSysexBufferCount);

@@ -41,6 +41,9 @@ class ModuleLink : public QObject {
   ModuleLink(PerformanceStore& store, IncomingHandler& incoming, midi::MidiBackend& backend, QObject* parent = nullptr);
   ~ModuleLink() override;
 
+  // Other devices than the ones given at construction; open ports close first.
+  void useBackend(midi::MidiBackend& backend);
+
   // Opens output and input (and the keyboard input when given); on failure
   // every port is closed again, MidiClosed stays set and the error text is returned.
   std::string open(const PortChoice& out, const PortChoice& in, std::optional<PortChoice> keyboard = std::nullopt);
@@ -75,7 +78,7 @@ class ModuleLink : public QObject {
 
   PerformanceStore& store_;
   IncomingHandler& incoming_;
-  midi::MidiBackend& backend_;
+  midi::MidiBackend* backend_;
   std::unique_ptr<MidiOutputPort> out_;
   std::unique_ptr<MidiInputPort> in_;
   std::unique_ptr<MidiInputPort> keyboard_;

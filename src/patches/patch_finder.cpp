@@ -22,6 +22,7 @@
 #include "patches/item_picks.h"
 #include "patches/patch_choice.h"
 #include "settings/device_settings.h"
+#include "controls/qt_text.h"
 
 namespace quillon {
 
@@ -37,8 +38,6 @@ constexpr int ListHeight = 260;
 const char* const EnterMoreText = "Enter 3 chars";
 const char* const StartSearches[] = {"Pia",  "Flute", "Bass", "Vln",  "Str",  "Horn", "Oboe",
                                      "Clar", "Sax",   "Gt ",  "Guit", "Trum", "Trom", "tb "};
-
-QString toQ(const std::string& s) { return QString::fromStdString(s); }
 
 }  // namespace
 
@@ -108,7 +107,7 @@ void PatchFinder::buildControls() {
   sound->addWidget(spsec_);
   sound->addStretch();
   connect(chSound_, &QCheckBox::clicked, this, [this](bool on) {
-    ctx_.settings.NoteOn = on;
+    ctx_.settings.engine.noteOn = on;
     emit playNoteChanged(on);
   });
 
@@ -156,7 +155,7 @@ void PatchFinder::buildControls() {
 
 void PatchFinder::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
-  chSound_->setChecked(ctx_.settings.NoteOn);
+  chSound_->setChecked(ctx_.settings.engine.noteOn);
   edFind_->setFocus();
   search();
 }

@@ -26,6 +26,7 @@
 #include "settings/device_settings.h"
 #include "settings/names/patch_evaluation.h"
 #include "settings/names/patch_search.h"
+#include "controls/qt_text.h"
 
 namespace quillon {
 
@@ -39,8 +40,6 @@ constexpr int PartDigitsPointSize = 22;
 const QColor FamilyInUse(239, 227, 255);  // the label of the bank family the grid shows
 const QColor PartDigitsColour(128, 128, 128);
 const char* const PcmCardText = "PCM card";
-
-QString toQ(const std::string& s) { return QString::fromStdString(s); }
 
 }  // namespace
 

@@ -152,7 +152,7 @@ std::vector<DeviceSettings::Field> DeviceSettings::fieldsInReadOrder() {
   const auto isSomePartEnd = [](int eop) { return eop == StandardBlockSizes.eop || eop == JV2080BlockSizes.eop; };
 
   std::vector<Field> fields{
-      integer(v::JVID, JVID, isValidUnitId),
+      integer(v::JVID, engine.unitId, isValidUnitId),
       integer(v::JVtype, JVtype, isValidModuleType),
       integer(v::EOC, EOC, isSomeCommonEnd),
       integer(v::EOP, EOP, isSomePartEnd),
@@ -160,8 +160,8 @@ std::vector<DeviceSettings::Field> DeviceSettings::fieldsInReadOrder() {
       integer(v::Midi_In1, Midi_In1, anyValue),
       integer(v::Midi_Out, Midi_Out, anyValue),
       flag(v::SepKB, SepKB),
-      flag(v::NoteOn, NoteOn),
-      integer(v::SysDly, SysDly, isValidSysDly),
+      flag(v::NoteOn, engine.noteOn),
+      integer(v::SysDly, engine.sysDly, isValidSysDly),
       integer(v::ExpMax, ExpMax, isValidExpMax),
   };
   for (int slot = 0; slot < ExpansionSlotCount; ++slot)
@@ -221,7 +221,8 @@ void DeviceSettings::writeStoreCheck(QSettings& store) const {
 
 // Settings added later: missing means their default, with nothing to tell the user.
 void DeviceSettings::readOptionalFlags(const QSettings& store) {
-  FastTransfers = store.value(settings_value::FastTransfers, DeviceSettingsFields{}.FastTransfers ? 1 : 0).toInt() != 0;
+  const bool fastByDefault = DeviceSettingsFields{}.engine.fastTransfers;
+  engine.fastTransfers = store.value(settings_value::FastTransfers, fastByDefault ? 1 : 0).toInt() != 0;
 }
 
 // Lines the settings library would refuse make it call the whole file a
@@ -265,6 +266,11 @@ QString DeviceSettings::storeUnreadable(const QString& why, std::optional<QStrin
       .arg(file, why, keptCopyText(copy));
 }
 
+void DeviceSettings::deriveEngineSettings() {
+  engine.sizes = blockSizes();
+  engine.type = isValidModuleType(JVtype) ? moduleType() : FirstRunModuleType;
+}
+
 QString DeviceSettings::ReadSettings() {
   if (QString problem = location_.problem(); !problem.isEmpty()) {
     FirstRun = true;
@@ -290,6 +296,7 @@ QString DeviceSettings::ReadSettings() {
       readOptionalFlags(*store);
     }
   }
+  deriveEngineSettings();
   asRead_ = *this;
   return joinedErrors(message, ReadWindowPositions());
 }
@@ -313,7 +320,7 @@ QString DeviceSettings::writeChangedValuesOnly() {
   text(v::Midi_In2Name, Midi_In2Name, asRead_.Midi_In2Name);
   text(v::Midi_OutName, Midi_OutName, asRead_.Midi_OutName);
   text(v::VerifyStore, flag(VerifyStore), flag(asRead_.VerifyStore));
-  text(v::FastTransfers, flag(FastTransfers), flag(asRead_.FastTransfers));
+  text(v::FastTransfers, flag(engine.fastTransfers), flag(asRead_.engine.fastTransfers));
   if (changed.empty()) return {};
 
   const QString file = location_.fileName();
@@ -346,7 +353,7 @@ QString DeviceSettings::writeFields() {
   store->setValue(settings_value::Midi_In2Name, Midi_In2Name);
   store->setValue(settings_value::Midi_OutName, Midi_OutName);
   writeStoreCheck(*store);
-  store->setValue(settings_value::FastTransfers, FastTransfers ? 1 : 0);
+  store->setValue(settings_value::FastTransfers, engine.fastTransfers ? 1 : 0);
   store->sync();
   if (store->status() == QSettings::NoError) return {};
   return QStringLiteral("Cannot write the settings to \"%1\".").arg(store->fileName());

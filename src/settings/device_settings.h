@@ -71,7 +71,10 @@ QString settingsReadFailedMessage(const QStringList& fallbacks);
 
 // The values kept in the store, with their first-run defaults.
 struct DeviceSettingsFields {
-  int JVID = roland::DefaultUnitId;
+  // What the engine reads (unit ID "JVID", "NoteOn", "SysDly", "FastTransfers"),
+  // kept here once: the engine reads this very struct. Its module type and
+  // block sizes follow JVtype and the boards (DeviceSettings::deriveEngineSettings).
+  EngineSettings engine{.noteOn = true, .fastTransfers = true};
   int JVtype = static_cast<int>(FirstRunModuleType);
   int EOC = blockSizesFor(FirstRunModuleType).eoc;
   int EOP = blockSizesFor(FirstRunModuleType).eop;
@@ -79,8 +82,6 @@ struct DeviceSettingsFields {
   int Midi_In2 = 0;
   int Midi_Out = 0;
   bool SepKB = false;
-  bool NoteOn = true;
-  int SysDly = DefaultSysDly;
   int ExpMax = DefaultExpMax;
   std::array<int, ExpansionSlotCount> Exp{};  // board choices: ExpP, then ExpA .. ExpH
   // Names of the chosen devices; empty when unknown (a store of an older version).
@@ -89,8 +90,6 @@ struct DeviceSettingsFields {
   QString Midi_OutName;
   // The module acknowledges no data set: read a stored slot back to be sure.
   bool VerifyStore = false;
-  // A fetch goes on as soon as each answer is in, rather than after SysDly.
-  bool FastTransfers = true;
   bool operator==(const DeviceSettingsFields&) const = default;
 };
 
@@ -151,6 +150,9 @@ class DeviceSettings : public DeviceSettingsFields {
 
   ModuleType moduleType() const { return static_cast<ModuleType>(JVtype); }
   BlockSizes blockSizes() const { return {EOC, EOP}; }
+  // The engine's module type and block sizes from JVtype and the sizes read
+  // (a type out of range: the first-run type); ReadSettings ends with it.
+  void deriveEngineSettings();
   ExpansionChoices expansionChoices() const { return {ExpMax, Exp}; }
   std::filesystem::path dataFolder() const;
   // Where the values are kept; other program state (the recent files) is kept there too.

@@ -46,7 +46,7 @@ struct ModuleOfTest {
 };
 
 // Fast transfers keep a whole bank to a second or so on the virtual module.
-void fastSettings(DeviceSettings& s) { s.FastTransfers = true; }
+void fastSettings(DeviceSettings& s) { s.engine.fastTransfers = true; }
 
 QAction* menuAction(Program& p, const QString& text) {
   for (QAction* menu : p.main().menuBar()->actions())

@@ -37,7 +37,7 @@ class DumpFilesTest : public QObject {
     p.ctx().engineSettings.sizes = JV2080BlockSizes;
     p.main().writeListSyx();
     QCOMPARE(offered, mid);
-    QCOMPARE(readAll(saved), midiFileBytes(syx, p.ctx().settings.SysDly));
+    QCOMPARE(readAll(saved), midiFileBytes(syx, p.ctx().settings.engine.sysDly));
     // Any other name is a .syx dump of the same messages.
     p.main().chooseSaveFile = [&](const QString&) { return p.t.path(QStringLiteral("saved")); };
     p.main().writeListSyx();

@@ -46,12 +46,12 @@ class FindModuleJackTest : public QObject {
          {std::pair{&silent, QStringList{"--silent"}}, {&module, {"--unit-id", "23"}}, {&loop, {"--echo", "--silent"}}})
       QVERIFY2(sim->start(QUILLON_JVSIM_PATH, args, error), error.c_str());
     testing::TestContext t;
-    t.context->settings.SysDly = t.context->engineSettings.sysDly = 20;
+    t.context->settings.engine.sysDly = t.context->engineSettings.sysDly = 20;
     ProgramWindows windows(*t.context);
     QVERIFY(testing::processEventsUntil(
         [&] { return testing::listed(midi::systemMidiBackend().outputNames(), loop.inputPort()); }, PortWaitMs));
     QVERIFY(windows.reopenPorts({0, silent.inputPort()}, {0, silent.outputPort()}, std::nullopt).empty());
-    ModuleLink& link = windows.monitorWindow->link();
+    ModuleLink& link = t.context->ports.link();
     // A server that misses cycles drops the MIDI in them: an answer lost then is a skip, not a failure.
     const testing::XrunWatch xruns;
     const auto lostToJack = [&xruns] { return xruns.count() > 0; };

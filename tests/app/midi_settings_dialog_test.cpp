@@ -76,9 +76,9 @@ class MidiDevSelectTest : public QObject {
   // A stored, non-first-run configuration to start from.
   void storeSettings(const std::function<void(DeviceSettings&)>& change = {}) {
     DeviceSettings& s = ctx().settings;
-    s.JVID = 20;
+    s.engine.unitId = 20;
     s.JVtype = static_cast<int>(ModuleType::JV1080);
-    s.SysDly = 120;
+    s.engine.sysDly = 120;
     s.Midi_In1 = 1;
     s.Midi_Out = 2;
     s.ExpMax = 4;
@@ -188,12 +188,12 @@ class MidiDevSelectTest : public QObject {
       commit(d->EdJVID, QString::fromLatin1(bad));
       QVERIFY2(contains(t->infos, refused), bad);
       QCOMPARE(d->EdJVID->text(), QStringLiteral("17"));
-      QCOMPARE(ctx().settings.JVID, 17);
+      QCOMPARE(ctx().settings.engine.unitId, 17);
     }
     t->infos.clear();
     for (const char* good : {"32", "17", "25"}) {
       commit(d->EdJVID, QString::fromLatin1(good));
-      QCOMPARE(ctx().settings.JVID, QString::fromLatin1(good).toInt());
+      QCOMPARE(ctx().settings.engine.unitId, QString::fromLatin1(good).toInt());
     }
     QVERIFY(t->infos.empty());
   }
@@ -209,22 +209,22 @@ class MidiDevSelectTest : public QObject {
     QCOMPARE(d->syxDelay->text(), QStringLiteral("100"));
     emit d->syxDelay->editingFinished();
     QVERIFY(t->infos.empty());
-    QCOMPARE(ctx().settings.SysDly, 100);
+    QCOMPARE(ctx().settings.engine.sysDly, 100);
 
     commit(d->syxDelay, QStringLiteral("600"));
     QVERIFY(contains(t->infos, "Delaytime should be between 20 and 500 ms."));
     QCOMPARE(d->syxDelay->text(), QStringLiteral("40"));
-    QCOMPARE(ctx().settings.SysDly, 40);
+    QCOMPARE(ctx().settings.engine.sysDly, 40);
 
     t->infos.clear();
     commit(d->syxDelay, QStringLiteral("19"));
-    QCOMPARE(ctx().settings.SysDly, 40);
+    QCOMPARE(ctx().settings.engine.sysDly, 40);
     QCOMPARE(t->infos.size(), std::size_t{1});
     commit(d->syxDelay, QStringLiteral("500"));
-    QCOMPARE(ctx().settings.SysDly, 500);
+    QCOMPARE(ctx().settings.engine.sysDly, 500);
     t->infos.clear();
     commit(d->syxDelay, QStringLiteral("ab"));  // not a number: reset without a word
-    QCOMPARE(ctx().settings.SysDly, 40);
+    QCOMPARE(ctx().settings.engine.sysDly, 40);
     QVERIFY(t->infos.empty());
     QCOMPARE(d->syxDelay->maxLength(), 3);
   }
@@ -324,12 +324,12 @@ class MidiDevSelectTest : public QObject {
     QCOMPARE(ctx().engineSettings.sysDly, 250);
 
     const DeviceSettings stored = reread();
-    QCOMPARE(stored.JVID, 31);
+    QCOMPARE(stored.engine.unitId, 31);
     QCOMPARE(stored.JVtype, 2);
     QCOMPARE(stored.EOC, 67);
     QCOMPARE(stored.EOP, 25);
-    QCOMPARE(stored.SysDly, 250);
-    QVERIFY(!stored.FastTransfers && stored.VerifyStore && !ctx().engineSettings.fastTransfers);
+    QCOMPARE(stored.engine.sysDly, 250);
+    QVERIFY(!stored.engine.fastTransfers && stored.VerifyStore && !ctx().engineSettings.fastTransfers);
     QCOMPARE(stored.Midi_In1, 2);
     QCOMPARE(stored.Midi_Out, 1);
     QCOMPARE(stored.Midi_In2, 1);
@@ -348,7 +348,7 @@ class MidiDevSelectTest : public QObject {
     d->EdJVID->setText(QStringLiteral("16"));
     d->BOk1->click();
     QVERIFY(contains(t->infos, "ID out of range, Re-Enter Unit-ID."));
-    QCOMPARE(reread().JVID, 17);
+    QCOMPARE(reread().engine.unitId, 17);
   }
 
   void okWhosePortsFailStaysOpenAndStoresNothing() {
@@ -365,7 +365,7 @@ class MidiDevSelectTest : public QObject {
     QVERIFY(d->LError->isVisible());
     QVERIFY(d->LError->text().contains(QStringLiteral("ALSA: device busy")));
     const DeviceSettings stored = reread();
-    QCOMPARE(stored.JVID, 20);
+    QCOMPARE(stored.engine.unitId, 20);
     QCOMPARE(stored.Midi_Out, 2);
     QCOMPARE(stored.JVtype, static_cast<int>(ModuleType::JV1080));
     QCOMPARE(ctx().engineSettings.sizes, StandardBlockSizes);
@@ -373,7 +373,7 @@ class MidiDevSelectTest : public QObject {
     ports.error.clear();  // the port came free: a second "Ok" goes through
     d->BOk1->click();
     QCOMPARE(d->result(), int(QDialog::Accepted));
-    QCOMPARE(reread().JVID, 30);
+    QCOMPARE(reread().engine.unitId, 30);
   }
 
   void cancelReopensTheStoredPortsAndStoresNothing() {
@@ -390,7 +390,7 @@ class MidiDevSelectTest : public QObject {
     QCOMPARE(ports.opens.front().out.number, 2);
     QCOMPARE(ctx().settings.JVtype, static_cast<int>(ModuleType::JV1080));
     QCOMPARE(ctx().settings.EOC, 63);
-    QCOMPARE(reread().JVID, 20);
+    QCOMPARE(reread().engine.unitId, 20);
   }
 
   void saveToIniStoresWithoutClosing() {
@@ -447,7 +447,7 @@ class MidiDevSelectTest : public QObject {
     storeSettings([](DeviceSettings& s) {
       s.Midi_In1 = 0;
       s.Midi_Out = 0;
-      s.JVID = 17;
+      s.engine.unitId = 17;
     });
     int answers = 0;
     ctx().host.onLightIn = [&answers](LedColour) { ++answers; };
@@ -486,7 +486,7 @@ class MidiDevSelectTest : public QObject {
                  5000),
              "jvsim's ports did not appear on JACK");
     storeSettings([&](DeviceSettings& s) {
-      s.JVID = 17;
+      s.engine.unitId = 17;
       s.Midi_Out = 0;  // the number names the virtual module: only the name finds jvsim
       s.Midi_OutName = QString::fromStdString(jvsim.inputPort());
       s.Midi_In1 = 0;

@@ -100,8 +100,8 @@ void release(FaderBase* fader) {
 
 // A monitor on an open recording port, on settings of a configured install.
 struct Rig {
-  testing::TestContext t;
   RecordingBackend backend;
+  testing::TestContext t;
   std::map<int, QString> panels;
   std::unique_ptr<MonitorWindow> form;
 
@@ -112,8 +112,9 @@ struct Rig {
     c.settings.Midi_In1 = 0;
     c.settings.Midi_In2 = 1;
     c.settings.SepKB = sepKB;
-    form = std::make_unique<MonitorWindow>(
-        c, [this](int p, const QString& text) { panels[p] = text; }, nullptr, &backend);
+    c.ports.useBackend(backend);
+    form = std::make_unique<MonitorWindow>(c, [this](int p, const QString& text) { panels[p] = text; });
+    c.ports.openFromSettings();
     form->resize(260, 420);
     form->show();
     backend.sent.clear();
@@ -202,6 +203,7 @@ void NoteOutFormTest::startsWithItsControlsAndCaptions() {
 }
 
 void NoteOutFormTest::hostAnswersFromTheMonitorAndFallsBackWithout() {
+  RecordingBackend backend;  // outlives the context's ports
   testing::TestContext t;
   AppHost& host = t.context->host;
   QCOMPARE(host.monitorChannel(), 1);
@@ -210,10 +212,10 @@ void NoteOutFormTest::hostAnswersFromTheMonitorAndFallsBackWithout() {
   QVERIFY(!host.chordOn());
   QVERIFY(host.midiThru());
   host.setTestNote(10);
+  t.context->ports.useBackend(backend);
   {
-    RecordingBackend backend;
     t.context->settings.FirstRun = false;
-    MonitorWindow form(*t.context, {}, nullptr, &backend);
+    MonitorWindow form(*t.context);
     QCOMPARE(host.monitor(), static_cast<MonitorState*>(&form));
     QCOMPARE(host.testNote(), 65);  // the slider, not the plain member
     child<TextFader>(form, "SbNoteH")->setPosition(72);
@@ -229,13 +231,13 @@ void NoteOutFormTest::hostAnswersFromTheMonitorAndFallsBackWithout() {
   QVERIFY(host.monitor() == nullptr);
   QCOMPARE(host.testNote(), 10);
   QCOMPARE(host.monitorChannel(), 1);
-  QVERIFY(!host.onSendShort && !host.onLightOut);
+  QVERIFY(!host.onLightOut);
 }
 
 void NoteOutFormTest::channelChangeSilencesAllChannelsBeforeWhatFollows() {
   Rig r;
   r.ctx().applySettings();
-  r.ctx().host.setMonitorChannel(2);
+  r.ctx().sender.moveMonitorChannel(2);
   r.ctx().sender.PlayTestNote();
   std::vector<Bytes> want = allChannelsOff();
   want.push_back(msg(0xB1, 0x78, 0x00));
@@ -245,7 +247,7 @@ void NoteOutFormTest::channelChangeSilencesAllChannelsBeforeWhatFollows() {
   // The engine sets the channel before every parameter send; the same channel
   // again is no change and silences nothing.
   r.backend.sent.clear();
-  r.ctx().host.setMonitorChannel(2);
+  r.ctx().sender.moveMonitorChannel(2);
   QVERIFY(r.backend.sent.empty());
 
   // Stepping the spin edit by key is a change as well.
@@ -409,8 +411,8 @@ void NoteOutFormTest::firstRunOpensTheVirtualModule() {
   t.context->settings.Midi_Out = 99;  // not read on a new install
   std::map<int, QString> panels;
   MonitorWindow form(*t.context, [&](int p, const QString& s) { panels[p] = s; });
+  t.context->ports.openFromSettings();
   QVERIFY(!t.context->store.MidiClosed);
-  QVERIFY(form.link().isOpen());
   const QString name = QString::fromLatin1(midi::VirtualModuleName);
   QCOMPARE(panels[0], QStringLiteral("Midi Open"));
   QCOMPARE(panels[1], QStringLiteral("In: ") + name);
@@ -422,13 +424,14 @@ void NoteOutFormTest::firstRunOpensTheVirtualModule() {
 }
 
 void NoteOutFormTest::noInputDeviceLeavesPortsClosed() {
-  testing::TestContext t;
   RecordingBackend backend;
+  testing::TestContext t;
   t.context->settings.FirstRun = false;
   t.context->settings.Midi_In1 = MonitorWindow::NoInputDevice;
   std::map<int, QString> panels;
-  MonitorWindow form(
-      *t.context, [&](int p, const QString& s) { panels[p] = s; }, nullptr, &backend);
+  t.context->ports.useBackend(backend);
+  MonitorWindow form(*t.context, [&](int p, const QString& s) { panels[p] = s; });
+  t.context->ports.openFromSettings();
   QVERIFY(t.context->store.MidiClosed);
   QVERIFY(panels.empty());
   QVERIFY(t.infos.empty());
@@ -458,18 +461,18 @@ void NoteOutFormTest::keyboardPortOpensWithSeparateKeyboard() {
   QCOMPARE(r.panels[3], QStringLiteral("In2: Rec keys"));
   QCOMPARE(r.panels[1], QStringLiteral("In: Rec in"));
   QCOMPARE(r.panels[2], QStringLiteral("Out: Rec out"));
-  QVERIFY(r.form->link().keyboard());
+  QVERIFY(r.ctx().ports.link().keyboard());
 }
 
 void NoteOutFormTest::reopenReportsErrorsToTheCaller() {
   Rig r;
   QVERIFY(!r.ctx().store.MidiClosed);
-  const std::string error = r.form->reopenPorts(PortChoice{0, {}}, PortChoice{5, {}});
+  const std::string error = r.ctx().ports.reopen(PortChoice{0, {}}, PortChoice{5, {}});
   QVERIFY(!error.empty());
   QVERIFY(r.ctx().store.MidiClosed);
   QVERIFY(r.t.infos.empty());
   QCOMPARE(r.panels[0], QStringLiteral("Midi Closed"));
-  QCOMPARE(r.form->reopenPorts(PortChoice{0, {}}, PortChoice{0, {}}), std::string());
+  QCOMPARE(r.ctx().ports.reopen(PortChoice{0, {}}, PortChoice{0, {}}), std::string());
   QVERIFY(!r.ctx().store.MidiClosed);
   QCOMPARE(r.panels[0], QStringLiteral("Midi Open"));
   QCOMPARE(r.panels[3], QString());
@@ -497,11 +500,12 @@ void NoteOutFormTest::portFailureWhileSendingIsReported() {
 }
 
 void NoteOutFormTest::windowDetails() {
-  testing::TestContext t;
   RecordingBackend backend;
+  testing::TestContext t;
   t.context->settings.FirstRun = false;
   t.context->settings.windowPositions[NoteOutFormPosition] = {120, 80, 0, 0};
-  auto form = std::make_unique<MonitorWindow>(*t.context, MonitorWindow::StatusPanelSink{}, nullptr, &backend);
+  t.context->ports.useBackend(backend);
+  auto form = std::make_unique<MonitorWindow>(*t.context);
   QCOMPARE(form->pos(), QPoint(120, 80));
   form->show();
   QTest::mouseDClick(form.get(), Qt::LeftButton, {}, QPoint(2, 2));

@@ -25,8 +25,8 @@ struct Program {
                    const std::function<void(const QString& settingsFile)>& betweenRuns = {}) {
     DeviceSettings& s = t.context->settings;
     s.Midi_In1Name = s.Midi_OutName = QString::fromLatin1(midi::VirtualModuleName);
-    s.NoteOn = false;
-    s.SysDly = MinSysDly;
+    s.engine.noteOn = false;
+    s.engine.sysDly = MinSysDly;
     if (adjust) adjust(s);
     s.WriteSettings();
     if (betweenRuns) {

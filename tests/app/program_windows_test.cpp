@@ -67,12 +67,12 @@ QStringList keptCopies(const Program& p) {
 
 // The user's own choices, far from the defaults (unit 17, JV 1080, 50 ms).
 void usersChoice(DeviceSettings& s) {
-  s.JVID = 23;
+  s.engine.unitId = 23;
   s.JVtype = static_cast<int>(ModuleType::JV2080);
   s.EOC = JV2080BlockSizes.eoc;
   s.EOP = JV2080BlockSizes.eop;
-  s.SysDly = 120;
-  s.NoteOn = true;
+  s.engine.sysDly = 120;
+  s.engine.noteOn = true;
 }
 QString firstName() { return QStringLiteral("Edit: 1 = ") + QString::fromLatin1(demoPerformanceName(0).data(), 12); }
 
@@ -167,7 +167,7 @@ class ProgramWindowsTest : public QObject {
         writeText(file, damaged);
       });
       const DeviceSettings& s = p.ctx().settings;
-      QVERIFY(s.JVID == 23 && s.moduleType() == ModuleType::JV2080 && s.SysDly == 120);
+      QVERIFY(s.engine.unitId == 23 && s.moduleType() == ModuleType::JV2080 && s.engine.sysDly == 120);
       QCOMPARE(p.t.infos.size(), std::size_t{1});
       QVERIFY2(p.t.infos[0].find(named) != std::string::npos, p.t.infos[0].c_str());
       QCOMPARE(keptCopies(p).size(), 1);
@@ -175,7 +175,7 @@ class ProgramWindowsTest : public QObject {
       p.main().close();  // Exit writes the settings
       DeviceSettings after(s.location(), p.t.dir.path() + QDir::separator());
       QVERIFY(after.ReadSettings().isEmpty());
-      QVERIFY(after.JVID == 23 && after.moduleType() == ModuleType::JV2080 && after.SysDly == 120);
+      QVERIFY(after.engine.unitId == 23 && after.moduleType() == ModuleType::JV2080 && after.engine.sysDly == 120);
     }
   }
 
@@ -187,7 +187,7 @@ class ProgramWindowsTest : public QObject {
     });
     QCOMPARE(p.t.infos.size(), std::size_t{1});
     QVERIFY2(p.t.infos[0].find("cannot be read") != std::string::npos, p.t.infos[0].c_str());
-    QCOMPARE(p.ctx().settings.JVID, roland::DefaultUnitId);
+    QCOMPARE(p.ctx().settings.engine.unitId, roland::DefaultUnitId);
     QCOMPARE(fileText(p.t.path(keptCopies(p).value(0))), stored);
     p.main().findChild<QAction*>(QStringLiteral("PlayNoteOnOff"))->trigger();  // the one setting the user changes
     p.main().close();
@@ -216,7 +216,7 @@ class ProgramWindowsTest : public QObject {
   }
 
   void aSilentModuleGivesOneMessageAndTheGridsShowTheStore() {
-    Program p([](DeviceSettings& s) { s.JVID = roland::DefaultUnitId + 1; });  // the module answers 17 only
+    Program p([](DeviceSettings& s) { s.engine.unitId = roland::DefaultUnitId + 1; });  // the module answers 17 only
     p.main().openPath(bank(p, "bank.syx", address::AreaUserPerformance, 2));
     p.main().evaluateSelection();
     const QString before = p.patchCell(0);
@@ -242,7 +242,7 @@ class ProgramWindowsTest : public QObject {
     QVERIFY(p.t.questions.at(1).starts_with(
         "Module found: out \"Quillon virtual module\", in \"Quillon virtual module\", unit ID 17 \u2014 use these?"));
     QCOMPARE(p.ctx().settings.Midi_OutName, QStringLiteral("Quillon virtual module"));
-    QVERIFY(p.windows->monitorWindow->link().isOpen());
+    QVERIFY(p.ctx().ports.isOpen());
     p.t.infos.clear();
     p.main().getTemp();
     QVERIFY(p.t.infos.empty() && p.ctx().store.FromTemp);
@@ -355,7 +355,7 @@ class ProgramWindowsTest : public QObject {
 
   void aStoredBoardTheListsLackIsKept() {
     Program p([&](DeviceSettings& s) {
-      s.JVID = 20;
+      s.engine.unitId = 20;
       s.Exp[1] = 100;
       QFile::remove(QString::fromStdString((s.dataFolder() / names_file::Expansion).string()));
     });

@@ -50,7 +50,7 @@ class EditingFaultsTest : public QObject {
   }
 
   void aValueSentTwiceEndsOnTheValueShown() {
-    Editing e([](DeviceSettings& s) { s.SysDly = 200; });
+    Editing e([](DeviceSettings& s) { s.engine.sysDly = 200; });
     auto* channel = Editing::in<QSpinBox>(e.editor(), "SpCh1");
     channel->setValue(1);
     e.sent.clear();

@@ -133,7 +133,7 @@ class MidiMixerTest : public QObject {
     ProgramWindows windows(*t.context);
     QCOMPARE(windows.mixer->desk().memory(2)[1][4], Byte{77});  // reverb row, strip 5
 
-    windows.monitorWindow->link().close();
+    t.context->ports.close();
     const auto infos = t.infos.size();
     auto* volume = control<ValueFader>(windows, QStringLiteral("SlVol2"));
     for (int v = 10; v < 20; ++v) volume->setPosition(v);  // one box for the whole gesture

@@ -37,14 +37,14 @@ class PerformanceEditorJackTest : public QObject {
     testing::TestContext t;
     AppContext& ctx = *t.context;
     DeviceSettings& s = ctx.settings;
-    s.SysDly = 20;
-    s.NoteOn = false;
+    s.engine.sysDly = 20;
+    s.engine.noteOn = false;
     s.Midi_OutName = QString::fromStdString(jvsim.inputPort());
     s.Midi_In1Name = QString::fromStdString(jvsim.outputPort());
     QVERIFY(s.WriteSettings().isEmpty());
 
     ProgramWindows windows(ctx);
-    QCOMPARE(windows.monitorWindow->link().outputName(), jvsim.inputPort());
+    QCOMPARE(ctx.ports.link().outputName(), jvsim.inputPort());
     auto* getTemp = windows.mainWindow->findChild<QPushButton*>(QStringLiteral("BGetJV"));
     // JACK connects the ports at its next cycle: fetch until the module answers in full.
     for (int attempt = 0; attempt < 5 && !(ctx.store.FromTemp && ctx.store.ListInfo[0].complete); ++attempt)

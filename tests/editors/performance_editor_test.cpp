@@ -56,8 +56,8 @@ struct Rig {
     if (prepare) prepare(m.temporary());
     windows = std::make_unique<ProgramWindows>(ctx());
     ctx().settings.FirstRun = false;  // the ports are open on device 0; no first-run dialog
-    ctx().settings.SysDly = FastDelay;
-    ctx().settings.NoteOn = false;
+    ctx().settings.engine.sysDly = FastDelay;
+    ctx().settings.engine.noteOn = false;
     ctx().applySettings();
     const auto toPort = ctx().host.onSendShort;
     ctx().host.onSendShort = [this, toPort](Byte s, Byte d1, Byte d2) {

@@ -50,8 +50,8 @@ struct Rig {
     if (prepare) prepare(midi::virtualModuleBackend().module().temporary());
     DeviceSettings& s = ctx().settings;
     s.Midi_In1Name = s.Midi_OutName = QString::fromLatin1(midi::VirtualModuleName);
-    s.NoteOn = false;
-    s.SysDly = MinSysDly;
+    s.engine.noteOn = false;
+    s.engine.sysDly = MinSysDly;
     s.JVtype = static_cast<int>(type);
     s.EOC = blockSizesFor(type).eoc;
     s.EOP = blockSizesFor(type).eop;

@@ -75,14 +75,15 @@ TEST_F(SettingsStore, NoStoreMeansFirstRunWithoutAMessage) {
 
 TEST_F(SettingsStore, WrittenSettingsReadBackAndHoldEachValueOnce) {
   DeviceSettings written = settings();
-  written.JVID = 32;
+  written.engine.unitId = 32;
   written.JVtype = static_cast<int>(ModuleType::XP30);
-  written.SysDly = MaxSysDly;
+  written.engine.sysDly = MaxSysDly;
   written.SepKB = true;
-  written.NoteOn = false;
+  written.engine.noteOn = false;
   written.Midi_In1 = -1;
   written.ExpMax = 5;
   written.Exp = {0, 9, 2, 11, 0, 0, 0, 0, 19};  // 19: the last board of the list
+  written.deriveEngineSettings();               // the engine's type follows JVtype, as a read makes it
   ASSERT_EQ(written.WriteSettings(), "");
 
   DeviceSettings read = settings();
@@ -105,11 +106,11 @@ TEST_F(SettingsStore, AMissingValueFallsBackAloneAndIsNamed) {
   EXPECT_EQ(message, settingsReadFailedMessage({"SysDly"}));
   EXPECT_TRUE(message.contains("SysDly")) << message.toStdString();
   EXPECT_FALSE(s.FirstRun);
-  EXPECT_EQ(s.JVID, 20);
+  EXPECT_EQ(s.engine.unitId, 20);
   EXPECT_EQ(s.EOC, 67);
   EXPECT_EQ(s.Midi_In2, 4);
-  EXPECT_FALSE(s.NoteOn);
-  EXPECT_EQ(s.SysDly, DeviceSettingsFields{}.SysDly);
+  EXPECT_FALSE(s.engine.noteOn);
+  EXPECT_EQ(s.engine.sysDly, DeviceSettingsFields{}.engine.sysDly);
   EXPECT_EQ(s.ExpMax, 8);
   EXPECT_EQ(s.Exp[8], 9);
 }
@@ -139,17 +140,19 @@ TEST_P(OutOfRange, FallsBackAloneAndIsNamed) {
 
 int slotA(const DeviceSettingsFields& f) { return f.Exp[1]; }
 int slotH(const DeviceSettingsFields& f) { return f.Exp[8]; }
+int unitId(const DeviceSettingsFields& f) { return f.engine.unitId; }
+int sysDly(const DeviceSettingsFields& f) { return f.engine.sysDly; }
 
-INSTANTIATE_TEST_SUITE_P(
-    Settings, OutOfRange,
-    ::testing::Values(
-        BadValue{"JVID", 16, &DeviceSettingsFields::JVID}, BadValue{"JVID", 33, &DeviceSettingsFields::JVID},
-        BadValue{"JVID", "x17", &DeviceSettingsFields::JVID},  // a value of the wrong type
-        BadValue{"JVtype", -1, &DeviceSettingsFields::JVtype}, BadValue{"JVtype", 7, &DeviceSettingsFields::JVtype},
-        BadValue{"SysDly", 19, &DeviceSettingsFields::SysDly}, BadValue{"SysDly", 501, &DeviceSettingsFields::SysDly},
-        BadValue{"SysDly", "fifty", &DeviceSettingsFields::SysDly},
-        BadValue{"ExpMax", 9, &DeviceSettingsFields::ExpMax}, BadValue{"ExpMax", -1, &DeviceSettingsFields::ExpMax},
-        BadValue{"ExpA", 128, slotA}, BadValue{"ExpH", -1, slotH}));
+INSTANTIATE_TEST_SUITE_P(Settings, OutOfRange,
+                         ::testing::Values(BadValue{"JVID", 16, unitId}, BadValue{"JVID", 33, unitId},
+                                           BadValue{"JVID", "x17", unitId},  // a value of the wrong type
+                                           BadValue{"JVtype", -1, &DeviceSettingsFields::JVtype},
+                                           BadValue{"JVtype", 7, &DeviceSettingsFields::JVtype},
+                                           BadValue{"SysDly", 19, sysDly}, BadValue{"SysDly", 501, sysDly},
+                                           BadValue{"SysDly", "fifty", sysDly},
+                                           BadValue{"ExpMax", 9, &DeviceSettingsFields::ExpMax},
+                                           BadValue{"ExpMax", -1, &DeviceSettingsFields::ExpMax},
+                                           BadValue{"ExpA", 128, slotA}, BadValue{"ExpH", -1, slotH}));
 
 // The sizes are the pair of the type read with them, or every transfer would
 // ask for, and write, lengths no module has: the type decides, and each size
@@ -166,7 +169,7 @@ TEST_F(SettingsStore, BlockSizesFollowTheStoredType) {
     EXPECT_EQ(s.ReadSettings(), settingsReadFailedMessage(named)) << eoc << "/" << eop;
     EXPECT_EQ(s.moduleType(), static_cast<ModuleType>(type));
     EXPECT_EQ(s.blockSizes(), blockSizesFor(static_cast<ModuleType>(type)));
-    EXPECT_EQ(s.JVID, 20);  // the other values stay as stored
+    EXPECT_EQ(s.engine.unitId, 20);  // the other values stay as stored
   }
 }
 
@@ -194,7 +197,7 @@ TEST_F(SettingsStore, BoardChoicesDoNotDependOnTheNameLists) {
   EXPECT_FALSE(s.FirstRun);
   EXPECT_EQ(s.Exp[2], 100);
   EXPECT_EQ(s.Exp[8], 9);
-  EXPECT_EQ(s.JVID, 20);
+  EXPECT_EQ(s.engine.unitId, 20);
 }
 
 // Other program state kept in the store does not make it a store of settings.
@@ -207,8 +210,8 @@ TEST_F(SettingsStore, OnlyDeviceValuesEndTheFirstRun) {
 
 TEST_F(SettingsStore, FirstRunDefaultsAgreeOnModuleTypeAndBlockSizes) {
   DeviceSettings s = settings();
-  s.JVID = 25;
-  s.SysDly = 300;
+  s.engine.unitId = 25;
+  s.engine.sysDly = 300;
   s.FirstRun = true;
   ASSERT_EQ(s.WriteDefaultSettings(), "");
   EXPECT_TRUE(s.FirstRun) << "only the settings dialog clears it";
@@ -322,14 +325,14 @@ TEST_F(SettingsStore, AStoreWithoutDeviceNamesStillReads) {
 TEST_F(SettingsStore, FastTransfersAreOnUnlessAStoredChoiceTurnedThemOff) {
   writeChangedValues();  // no FastTransfers value, as an older version wrote it
   DeviceSettings s = settings();
-  s.FastTransfers = false;
+  s.engine.fastTransfers = false;
   EXPECT_EQ(s.ReadSettings(), "") << "a value added later is no fallback to report";
-  EXPECT_TRUE(s.FastTransfers);
-  s.FastTransfers = false;
+  EXPECT_TRUE(s.engine.fastTransfers);
+  s.engine.fastTransfers = false;
   ASSERT_EQ(s.WriteSettings(), "");
   DeviceSettings read = settings();
   read.ReadSettings();
-  EXPECT_FALSE(read.FastTransfers);
+  EXPECT_FALSE(read.engine.fastTransfers);
 }
 
 // What is set in a file the settings library cannot read reads back as it

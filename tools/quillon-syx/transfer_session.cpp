@@ -99,11 +99,11 @@ EngineSettings engineSettings(const TransferOptions& o) {
   const QString problem = stored.ReadSettings();
   if (!problem.isEmpty()) std::cerr << "quillon-syx: " << problem.simplified().toStdString() << "\n";
   EngineSettings s;
-  s.unitId = o.unitId.value_or(stored.JVID);
+  s.unitId = o.unitId.value_or(stored.engine.unitId);
   s.sizes = o.type ? blockSizesFor(*o.type) : stored.blockSizes();
   s.type = o.type.value_or(isValidModuleType(stored.JVtype) ? stored.moduleType() : FirstRunModuleType);
-  s.sysDly = o.delay.value_or(stored.SysDly);
-  s.fastTransfers = o.fast.value_or(stored.FastTransfers);
+  s.sysDly = o.delay.value_or(stored.engine.sysDly);
+  s.fastTransfers = o.fast.value_or(stored.engine.fastTransfers);
   s.noteOn = false;  // no preview notes from a batch transfer
   return s;
 }
