@@ -78,7 +78,11 @@ void LibraryFeed::fileSeen(const std::string& path) {
 }
 
 void LibraryFeed::fetched(PerformanceKind kind, const std::vector<library::Fetched>& performances) {
-  if (!enabled() || performances.empty() || !store()) return;
+  if (enabled()) keep(kind, performances);
+}
+
+void LibraryFeed::keep(PerformanceKind kind, const std::vector<library::Fetched>& performances) {
+  if (performances.empty() || !store()) return;
   const QuietNames quiet(ctx_.names);
   library::addFetched(*store_, kind, performances, options());
 }

@@ -31,11 +31,15 @@ class LibraryFeed {
 
   void fileSeen(const std::string& path);
   void fetched(PerformanceKind kind, const std::vector<library::Fetched>& performances);
+  // As fetched, whatever the setting says: a backup taken before the module's bank is overwritten.
+  void keep(PerformanceKind kind, const std::vector<library::Fetched>& performances);
   // Walks `folder` under a cancellable progress window; says at the end what was found and what was not taken.
   void importFolder(QWidget* parent, const QString& folder);
 
- private:
+  // The library, opened at the first call; nullptr when it cannot be used (the user was told once).
   library::LibraryStore* store();
+
+ private:
   library::ImportOptions options() const;
 
   AppContext& ctx_;

@@ -143,8 +143,7 @@ std::string LibraryStore::moveAside() {
   return to.string();
 }
 
-template <typename Work>
-std::string LibraryStore::guarded(Work&& work) {
+std::string LibraryStore::guarded(const std::function<void()>& work) {
   if (!db_) return message_.empty() ? "the performance library is not open" : message_;
   try {
     work();
