@@ -1,6 +1,7 @@
 #include "app/library_feed.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QProgressDialog>
 
 #include "app/app_context.h"
@@ -43,6 +44,21 @@ class QuietNames {
 };
 
 }  // namespace
+
+QCheckBox* libraryImportCheckBox(const DeviceSettings& settings) {
+  auto* box = new QCheckBox(QStringLiteral("Keep opened, saved and fetched performances in the library"));
+  box->setObjectName(QStringLiteral("ChLibraryImport"));
+  box->setAccessibleName(QStringLiteral("Keep performances in the library"));
+  box->setToolTip(QStringLiteral("Files opened or saved and whole performances fetched go into the performance "
+                                 "library (File > Library...)"));
+  box->setChecked(settings.extraValue(QString::fromLatin1(LibraryImportSetting)) != QLatin1String(Off));
+  return box;
+}
+
+void storeLibraryImport(const QCheckBox& box, const DeviceSettings& settings) {
+  settings.setExtraValue(QString::fromLatin1(LibraryImportSetting),
+                         box.isChecked() ? QStringLiteral("1") : QString::fromLatin1(Off));
+}
 
 LibraryFeed::LibraryFeed(AppContext& ctx) : ctx_(ctx) {}
 LibraryFeed::~LibraryFeed() = default;

@@ -12,14 +12,21 @@
 
 #include "library/library_import.h"
 
+class QCheckBox;
 class QWidget;
 
 namespace quillon {
 
 class AppContext;
+class DeviceSettings;
 
 // The setting that turns the feeding off ("0"); on when absent.
 inline constexpr const char* LibraryImportSetting = "LibraryImport";
+
+// The setting as the settings dialog shows it: a check box, checked when on.
+QCheckBox* libraryImportCheckBox(const DeviceSettings& settings);
+// Written at once when the dialog's choices are taken.
+void storeLibraryImport(const QCheckBox& box, const DeviceSettings& settings);
 
 class LibraryFeed {
  public:

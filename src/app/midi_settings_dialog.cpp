@@ -1,4 +1,5 @@
 #include "app/midi_settings_dialog.h"
+#include "app/library_feed.h"
 #include "app/find_module_dialog.h"
 #include "app/window_placement.h"
 
@@ -176,6 +177,8 @@ void MidiSettingsDialog::buildControls() {
   ChVerifyStore->setToolTip(
       QStringLiteral("The module acknowledges nothing it stores: read the slot back and compare"));
   moduleGrid->addWidget(ChVerifyStore, 4, 0, 1, 3);
+  ChLibraryImport = libraryImportCheckBox(ctx_.settings);
+  moduleGrid->addWidget(ChLibraryImport, 5, 0, 1, 3);
   moduleGrid->setColumnStretch(2, 1);
 
   auto* boards = new QGroupBox(QStringLiteral("Expansion Boards"));
@@ -402,6 +405,7 @@ void MidiSettingsDialog::saveSettings() {
   storeControls(ctx_.settings);
   const QString error = ctx_.settings.WriteSettings();
   if (!error.isEmpty()) info(error);
+  storeLibraryImport(*ChLibraryImport, ctx_.settings);
 }
 
 void MidiSettingsDialog::applyAndClose() {
@@ -423,6 +427,7 @@ void MidiSettingsDialog::applyAndClose() {
   ctx_.settings = chosen;
   const QString writeError = ctx_.settings.WriteSettings();
   if (!writeError.isEmpty()) info(writeError);
+  storeLibraryImport(*ChLibraryImport, ctx_.settings);
   ctx_.applySettings();
   accept();
   if (QWidget* main = parentWidget()) {

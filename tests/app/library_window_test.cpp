@@ -1,8 +1,10 @@
 // The library window as start-up wires it: a folder of banks imported, found
 // as the user types, played on the virtual module by Send to Temp (and taken
-// back by one undo), built into a bank that is saved and sent byte for byte.
+// back by one undo), built into a bank that is saved and sent byte for byte;
+// the settings dialog turns the feeding off.
 
 #include <QAction>
+#include <QCheckBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -12,6 +14,7 @@
 
 #include "app/bank_builder_dialog.h"
 #include "app/library_files.h"
+#include "app/midi_settings_dialog.h"
 #include "engine/bank_transfer.h"
 #include "engine/syx_reader.h"
 #include "library/library_store.h"
@@ -119,6 +122,21 @@ class LibraryWindowTest : public QObject {
     click(w, "BWhereElse");
     QCOMPARE(w.listDialog()->list()->count(), 1);
     QVERIFY(w.listDialog()->list()->item(0)->text().contains(QStringLiteral("bank2.syx #2 (User 2)")));
+  }
+
+  void theSettingsDialogTurnsTheFeedingOff() {
+    Program p;
+    testing::onNextDialog<MidiSettingsDialog>([](MidiSettingsDialog* d) {
+      QVERIFY(d->ChLibraryImport->isChecked());
+      d->ChLibraryImport->setChecked(false);
+      d->applyAndClose();
+    });
+    p.windows->openSettingsDialog();
+    QVERIFY(!p.main().libraryFeed().enabled());
+    const QString file = p.t.path(QStringLiteral("unseen.syx"));
+    testing::writeBytes(file, bankOf({generated(1)}));
+    p.main().openPath(file);
+    QCOMPARE(openLibrary(p).model()->total(), 0);
   }
 
   void aBuiltBankIsSavedAndSentByteForByte() {
