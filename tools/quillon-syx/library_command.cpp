@@ -129,7 +129,8 @@ std::optional<int> reverbTypeNamed(const std::string& text, std::string& error) 
   for (std::size_t t = 0; t < names.size(); ++t)
     if (lowered(std::string(names[t])).find(lowered(text)) != std::string::npos) found.push_back(static_cast<int>(t));
   if (found.size() == 1) return found.front();
-  error = "no one reverb type is \"" + text + "\" (1.." + std::to_string(names.size()) + " or part of a name)";
+  error = "--reverb " + text + ": name one reverb type, by its number 1.." + std::to_string(names.size()) +
+          " or by part of its name (\"hall 2\")";
   return std::nullopt;
 }
 
