@@ -98,7 +98,7 @@ std::string orderBy(const Page& page) {
     case SortKey::Tempo: column = "p.tempo"; break;
     case SortKey::Splits: column = "p.splits"; break;
     case SortKey::Sightings: column = SightingCount; break;
-    case SortKey::FirstSeen: column = "p.added"; break;
+    case SortKey::FirstSeen: break;  // the library numbers performances as it meets them
   }
   const char* direction = page.descending ? " DESC" : "";
   return std::string(" ORDER BY ") + column + direction + ", p.id" + direction;
@@ -128,12 +128,16 @@ std::vector<Hit> LibraryStore::search(const Query& query, const Page& page, std:
   std::vector<Hit> hits;
   const std::string failure = guarded([&] {
     const Filter f = filterFor(query);
+    // The page is cut from the performance table alone; only its rows are joined
+    // to their first place, so a page far down costs no more than the first.
+    const std::string pageClause = " LIMIT " + std::to_string(page.limit) + " OFFSET " + std::to_string(page.offset);
     const std::string sqlText =
         "SELECT p.id, p.name, p.favourite, p.efx_type, p.tempo, p.splits, " + std::string(SightingCount) +
         ", s.kind, s.path, s.position, s.place, p.reverb_type, s.module_type, p.added"
-        " FROM performance p JOIN sighting s ON s.id = (SELECT min(id) FROM sighting WHERE performance_id = p.id)"
-        " WHERE " +
-        f.where + orderBy(page) + " LIMIT " + std::to_string(page.limit) + " OFFSET " + std::to_string(page.offset);
+        " FROM (SELECT p.id, p.name, p.favourite, p.efx_type, p.tempo, p.splits, p.reverb_type, p.added"
+        " FROM performance p WHERE " +
+        f.where + orderBy(page) + pageClause +
+        ") p JOIN sighting s ON s.id = (SELECT min(id) FROM sighting WHERE performance_id = p.id)" + orderBy(page);
     auto s = db_->prepare(sqlText.c_str());
     bindAll(f, s);
     while (s.step()) {

@@ -21,7 +21,7 @@ class Database;
 namespace quillon::library {
 
 inline constexpr const char* LibraryFileName = "library.sqlite";
-inline constexpr int SchemaVersion = 1;
+inline constexpr int SchemaVersion = 2;
 // Hits a window or a listing shows at once.
 inline constexpr int SearchPageSize = 500;
 
