@@ -34,8 +34,13 @@ inline void fillLibrary(library::LibraryStore& store, int count, const library::
   std::vector<library::Incoming> batch;
   for (int n = 0; n < count; ++n) {
     batch.push_back({variant(n),
-                     {library::Sighting::Kind::File, "bank.syx", n % address::MemoryPerformanceCount, "User 1",
-                      ModuleType::JV1080, {}, {}}});
+                     {library::Sighting::Kind::File,
+                      "bank.syx",
+                      n % address::MemoryPerformanceCount,
+                      "User 1",
+                      ModuleType::JV1080,
+                      {},
+                      {}}});
     if (static_cast<int>(batch.size()) == AddBatch || n + 1 == count) {
       store.add(batch, StandardBlockSizes, namer);
       batch.clear();

@@ -53,11 +53,13 @@ int main(int argc, char** argv) {
   QTemporaryDir dir;
   for (const char* list : {"Preset.ini", "User.ini", "Expansion.ini"})
     QFile::copy(QStringLiteral(QUILLON_DATA_DIR "/") + QLatin1String(list), dir.filePath(QLatin1String(list)));
-  AppContext ctx(SettingsLocation::iniFile(dir.filePath(QStringLiteral("Quillon.conf"))), dir.path() + QDir::separator());
+  AppContext ctx(SettingsLocation::iniFile(dir.filePath(QStringLiteral("Quillon.conf"))),
+                 dir.path() + QDir::separator());
   LibraryFeed feed(ctx);
   {
     const auto start = Clock::now();
-    fillLibrary(*feed.store(), Performances, [&](const PerfPartRecord& p, int i) { return partSoundName(p, i, ctx.names); });
+    fillLibrary(*feed.store(), Performances,
+                [&](const PerfPartRecord& p, int i) { return partSoundName(p, i, ctx.names); });
     std::printf("library of %lld performances built in %.1f s\n",
                 static_cast<long long>(feed.store()->stats().performances), secondsSince(start));
   }
@@ -69,8 +71,8 @@ int main(int argc, char** argv) {
     window.show();
     QApplication::processEvents();
     const double opened = ms(start);
-    std::printf("window open: %lld performances found, %d rows read\n",
-                static_cast<long long>(window.model()->total()), window.model()->loadedRows());
+    std::printf("window open: %lld performances found, %d rows read\n", static_cast<long long>(window.model()->total()),
+                window.model()->loadedRows());
     verdict("library window opens on 100,000 performances", opened, OpenTargetMs, "ms");
     verdict("opened again (hidden, shown)", medianMs([&] {
               window.hide();
@@ -89,15 +91,16 @@ int main(int argc, char** argv) {
       pages.push_back(ms(start));
     }
     std::sort(pages.begin(), pages.end());
-    std::printf("scrolled %d times to the bottom: %d rows read of %lld; a page (%d rows) median %.2f ms, worst %.2f ms\n",
-                ScrollPages, window.model()->loadedRows(), static_cast<long long>(window.model()->total()),
-                LibraryTableModel::PageSize, pages[pages.size() / 2], pages.back());
+    std::printf(
+        "scrolled %d times to the bottom: %d rows read of %lld; a page (%d rows) median %.2f ms, worst %.2f ms\n",
+        ScrollPages, window.model()->loadedRows(), static_cast<long long>(window.model()->total()),
+        LibraryTableModel::PageSize, pages[pages.size() / 2], pages.back());
 
     auto* search = window.findChild<QLineEdit*>(QStringLiteral("EdSearch"));
     verdict("a keystroke in the search field (\"Perf 0421\")", medianMs([&] {
-              search->setText(QStringLiteral("Perf 042"));
-              search->setText(QStringLiteral("Perf 0421"));
-            }) / 2,
+                                                                 search->setText(QStringLiteral("Perf 042"));
+                                                                 search->setText(QStringLiteral("Perf 0421"));
+                                                               }) / 2,
             KeystrokeTargetMs, "ms");
     search->clear();
     for (int column = 0; column < LibraryTableModel::ColumnCount; ++column) {

@@ -28,9 +28,8 @@ QString fromView(std::string_view text) { return QString::fromUtf8(text.data(), 
 
 QString effectsText(const library::RecordSummary& s) {
   static const EfxTypeTable table;
-  const QString efx = EfxTypeTable::isType(s.efxType)
-                          ? fromView(table.typeName(s.efxType))
-                          : QStringLiteral("?%1").arg(s.efxType);
+  const QString efx =
+      EfxTypeTable::isType(s.efxType) ? fromView(table.typeName(s.efxType)) : QStringLiteral("?%1").arg(s.efxType);
   return QStringLiteral("EFX: %1\nReverb: %2   Chorus out: %3\nTempo: %4   Split parts: %5")
       .arg(efx, fromView(texts::textOr(texts::ReverbType, s.reverbType)),
            fromView(texts::textOr(texts::ChorusOutput, s.chorusOutput)))

@@ -49,8 +49,9 @@ QCheckBox* libraryImportCheckBox(const DeviceSettings& settings) {
   auto* box = new QCheckBox(QStringLiteral("Keep opened, saved and fetched performances in the library"));
   box->setObjectName(QStringLiteral("ChLibraryImport"));
   box->setAccessibleName(QStringLiteral("Keep performances in the library"));
-  box->setToolTip(QStringLiteral("Files opened or saved and whole performances fetched go into the performance "
-                                 "library (File > Library...)"));
+  box->setToolTip(
+      QStringLiteral("Files opened or saved and whole performances fetched go into the performance "
+                     "library (File > Library...)"));
   box->setChecked(settings.extraValue(QString::fromLatin1(LibraryImportSetting)) != QLatin1String(Off));
   return box;
 }

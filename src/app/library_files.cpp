@@ -36,8 +36,7 @@ std::string saveLibraryBank(QWidget* parent, AppContext& ctx, LibraryFeed& feed,
   return name;
 }
 
-LibraryListDialog::LibraryListDialog(QWidget* parent)
-    : QDialog(parent), heading_(new QLabel), list_(new QListWidget) {
+LibraryListDialog::LibraryListDialog(QWidget* parent) : QDialog(parent), heading_(new QLabel), list_(new QListWidget) {
   setObjectName(QStringLiteral("TLibraryListForm"));
   named(heading_, "LListHeading");
   named(list_, "LbLibraryList")->setAccessibleName(QStringLiteral("Places and performances"));

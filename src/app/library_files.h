@@ -27,8 +27,7 @@ inline constexpr const char* LibrarySaveFilter = "Sysex (*.syx);;Standard MIDI F
 // library as every saved file does. Returns the name written; empty when
 // nothing was (the user was told why, unless it was the user's own no).
 std::string saveLibraryBank(QWidget* parent, AppContext& ctx, LibraryFeed& feed,
-                            std::span<const library::StoredPerformance> performances, Byte area,
-                            const QString& chosen);
+                            std::span<const library::StoredPerformance> performances, Byte area, const QString& chosen);
 
 // Lines about a performance, one under the other; reused for each question asked.
 class LibraryListDialog : public QDialog {

@@ -13,16 +13,15 @@ constexpr std::array<const char*, LibraryTableModel::ColumnCount> Headers{
     "Name", "Fav", "EFX type", "Reverb", "Tempo", "Splits", "Sources", "First seen", "First place"};
 // The order each column sorts by; the first place has none of its own and keeps the library's order.
 constexpr std::array<library::SortKey, LibraryTableModel::ColumnCount> SortKeys{
-    library::SortKey::Name,  library::SortKey::Added,     library::SortKey::EfxType,
-    library::SortKey::ReverbType, library::SortKey::Tempo, library::SortKey::Splits,
-    library::SortKey::Sightings, library::SortKey::FirstSeen, library::SortKey::Added};
+    library::SortKey::Name,       library::SortKey::Added,     library::SortKey::EfxType,
+    library::SortKey::ReverbType, library::SortKey::Tempo,     library::SortKey::Splits,
+    library::SortKey::Sightings,  library::SortKey::FirstSeen, library::SortKey::Added};
 
 QString fromView(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
 QString efxText(int type) {
   static const EfxTypeTable table;
-  return EfxTypeTable::isType(type) ? fromView(table.typeName(type))
-                                    : QStringLiteral("?%1").arg(type);
+  return EfxTypeTable::isType(type) ? fromView(table.typeName(type)) : QStringLiteral("?%1").arg(type);
 }
 
 }  // namespace

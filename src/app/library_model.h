@@ -13,8 +13,18 @@ namespace quillon {
 class LibraryTableModel : public QAbstractTableModel {
   Q_OBJECT
  public:
-  enum Column { NameColumn, FavouriteColumn, EfxColumn, ReverbColumn, TempoColumn, SplitsColumn, SourcesColumn,
-                FirstSeenColumn, FirstPlaceColumn, ColumnCount };
+  enum Column {
+    NameColumn,
+    FavouriteColumn,
+    EfxColumn,
+    ReverbColumn,
+    TempoColumn,
+    SplitsColumn,
+    SourcesColumn,
+    FirstSeenColumn,
+    FirstPlaceColumn,
+    ColumnCount
+  };
   // Rows read from the library at a time: a few screens.
   static constexpr int PageSize = 200;
 

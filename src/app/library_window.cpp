@@ -12,6 +12,7 @@
 #include <QSpinBox>
 #include <QSplitter>
 #include <QTableView>
+#include <QTableWidget>
 #include <QVBoxLayout>
 
 #include "app/app_context.h"
@@ -85,8 +86,8 @@ QWidget* LibraryWindow::buildFilters() {
   for (const auto name : ModuleTypeNames) module_->addItem(fromView(name));
   source_ = spoken(new QComboBox, "CbSource", QStringLiteral("Source"));
   source_->addItems({QStringLiteral("Files and fetches"), QStringLiteral("Files"), QStringLiteral("Fetches")});
-  favourites_ = spoken(new QCheckBox(QStringLiteral("Fa&vourites")), "ChFavouritesOnly",
-                       QStringLiteral("Favourites only"));
+  favourites_ =
+      spoken(new QCheckBox(QStringLiteral("Fa&vourites")), "ChFavouritesOnly", QStringLiteral("Favourites only"));
   row->addWidget(caption);
   row->addWidget(search_, 1);
   for (QWidget* w : std::initializer_list<QWidget*>{efx_, module_, source_, favourites_}) row->addWidget(w);
@@ -101,14 +102,15 @@ QWidget* LibraryWindow::buildCommands() {
   auto* box = new QWidget;
   auto* grid = new QGridLayout(box);
   grid->setContentsMargins(0, 0, 0, 0);
-  const auto button = [&](const char* name, const QString& text, const QString& spokenText, void (LibraryWindow::*slot)(),
-                          int row, int column) {
+  const auto button = [&](const char* name, const QString& text, const QString& spokenText,
+                          void (LibraryWindow::*slot)(), int row, int column) {
     auto* b = spoken(new QPushButton(text), name, spokenText);
     connect(b, &QPushButton::clicked, this, slot);
     grid->addWidget(b, row, column);
     return b;
   };
-  button("BSendTemp", QStringLiteral("Send to &Temp"), QStringLiteral("Send to Temp"), &LibraryWindow::sendToTemp, 0, 0);
+  button("BSendTemp", QStringLiteral("Send to &Temp"), QStringLiteral("Send to Temp"), &LibraryWindow::sendToTemp, 0,
+         0);
   button("BOpenEditor", QStringLiteral("&Open in Editor"), QStringLiteral("Open in the editor"),
          &LibraryWindow::openInEditor, 0, 1);
   button("BAddToList", QStringLiteral("&Add to List at"), QStringLiteral("Add to the current list at the slot"),
@@ -141,7 +143,7 @@ void LibraryWindow::buildControls() {
   const QFontMetrics fm(font());
   for (const auto& [column, sample] : {std::pair{LibraryTableModel::NameColumn, "Wwwwwwwwwwww"},
                                        {LibraryTableModel::FavouriteColumn, "Fav."},
-                                       {LibraryTableModel::EfxColumn, "00: Stereo-EQ"},
+                                       {LibraryTableModel::EfxColumn, "00: Hexa-Chorus"},
                                        {LibraryTableModel::ReverbColumn, "Pan-Dly."},
                                        {LibraryTableModel::TempoColumn, "Tempo."},
                                        {LibraryTableModel::SplitsColumn, "Splits."},
@@ -163,7 +165,13 @@ void LibraryWindow::buildControls() {
   connect(table_->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &LibraryWindow::showChosen);
   // Enter on a row plays it, as a double click does.
   connect(table_, &QTableView::activated, this, &LibraryWindow::sendToTemp);
-  setTabOrder(search_, efx_);
+  // Tab goes as the eye reads: the filters, the table, the chosen performance, then the commands.
+  const QList<QWidget*> order{search_,           efx_,
+                              module_,           source_,
+                              favourites_,       table_,
+                              details_->parts(), details_->favourite(),
+                              details_->tags(),  details_->comment()};
+  for (qsizetype i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
 }
 
 void LibraryWindow::connectDetails() {
@@ -184,9 +192,8 @@ void LibraryWindow::connectDetails() {
       if (auto e = store()->removeTag(id, t); !e.empty()) return e;
     return std::string();
   };
-  connect(details_, &LibraryDetails::favouriteChanged, this, [this](std::int64_t, bool on) {
-    model_->setFavouriteShown(table_->currentIndex().row(), on);
-  });
+  connect(details_, &LibraryDetails::favouriteChanged, this,
+          [this](std::int64_t, bool on) { model_->setFavouriteShown(table_->currentIndex().row(), on); });
   connect(details_, &LibraryDetails::failed, this, [this](const QString& text) {
     setStatus(text);
     ctx_.host.showInfo(text.toStdString());
@@ -254,8 +261,8 @@ std::vector<library::StoredPerformance> LibraryWindow::chosenPerformances(std::s
     return {};
   }
   std::string error;
-  auto performances = feed_.store() ? library::performancesOf(*feed_.store(), ids, error)
-                                    : std::vector<library::StoredPerformance>{};
+  auto performances =
+      feed_.store() ? library::performancesOf(*feed_.store(), ids, error) : std::vector<library::StoredPerformance>{};
   if (!error.empty()) ctx_.host.showInfo(error);
   return performances;
 }
@@ -289,7 +296,8 @@ void LibraryWindow::addToList() {
   if (refuse()) return;
   const auto p = chosenPerformance();
   if (p && commands.putIntoList && commands.putIntoList(p->record, slot_->value() - 1))
-    setStatus(QStringLiteral("%1 put into the list at %2").arg(QString::fromStdString(p->summary.name)).arg(slot_->value()));
+    setStatus(
+        QStringLiteral("%1 put into the list at %2").arg(QString::fromStdString(p->summary.name)).arg(slot_->value()));
 }
 
 void LibraryWindow::exportSelection() {
@@ -324,8 +332,8 @@ void LibraryWindow::addChosenToBank() {
 void LibraryWindow::saveBank() {
   std::string error;
   const auto ids = builder_->ids();
-  const auto performances = feed_.store() ? library::performancesOf(*feed_.store(), ids, error)
-                                          : std::vector<library::StoredPerformance>{};
+  const auto performances =
+      feed_.store() ? library::performancesOf(*feed_.store(), ids, error) : std::vector<library::StoredPerformance>{};
   if (!error.empty()) ctx_.host.showInfo(error);
   const BankArea area = builder_->area();
   const QString proposed = QStringLiteral("Library%1.syx").arg(QString::fromLatin1(bankName(area)));
@@ -338,8 +346,8 @@ void LibraryWindow::sendBank() {
   if (refuse(false) || !commands.sendBank) return;
   std::string error;
   const auto ids = builder_->ids();
-  const auto performances = feed_.store() ? library::performancesOf(*feed_.store(), ids, error)
-                                          : std::vector<library::StoredPerformance>{};
+  const auto performances =
+      feed_.store() ? library::performancesOf(*feed_.store(), ids, error) : std::vector<library::StoredPerformance>{};
   if (!error.empty()) {
     ctx_.host.showInfo(error);
     return;
@@ -374,7 +382,10 @@ void LibraryWindow::showDuplicates() {
   }
   QStringList lines;
   for (const auto& h : others)
-    lines << QStringLiteral("#%1  seen %2x  first: %3").arg(h.id).arg(h.sightings).arg(QString::fromStdString(h.firstPlace));
+    lines << QStringLiteral("#%1  seen %2x  first: %3")
+                 .arg(h.id)
+                 .arg(h.sightings)
+                 .arg(QString::fromStdString(h.firstPlace));
   listDialog_->showLines(QStringLiteral("Duplicates"),
                          QStringLiteral("%1 other performance(s) named \"%2\" with other bytes:")
                              .arg(others.size())

@@ -185,11 +185,10 @@ void ProgramWindows::connectEditingWindows() {
 }
 
 std::vector<QWidget*> ProgramWindows::allWindows() const {
-  return {mainWindow.get(),         progressDialog.get(), splashScreen.get(), debugWindow.get(), monitorWindow.get(),
-          messageLog.get(),         saveDialog.get(),     storeDialog.get(),  kindDialog.get(),  dumpReceiver.get(),
-          libraryWindow.get(),
-          performanceEditor.get(),  partSwitches.get(),   keyRange.get(),     mixer.get(),       efxWindow.get(),
-          chorusReverbWindow.get(), patchSelect.get(),    patchFinder.get()};
+  return {mainWindow.get(),    progressDialog.get(),     splashScreen.get(), debugWindow.get(), monitorWindow.get(),
+          messageLog.get(),    saveDialog.get(),         storeDialog.get(),  kindDialog.get(),  dumpReceiver.get(),
+          libraryWindow.get(), performanceEditor.get(),  partSwitches.get(), keyRange.get(),    mixer.get(),
+          efxWindow.get(),     chorusReverbWindow.get(), patchSelect.get(),  patchFinder.get()};
 }
 
 bool ProgramWindows::tempHoldsShownPerformance() {

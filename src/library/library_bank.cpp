@@ -7,7 +7,8 @@ namespace quillon::library {
 Bytes bankFileBytes(std::span<const StoredPerformance> performances, Byte area) {
   Bytes bytes;
   for (std::size_t i = 0; i < performances.size(); ++i) {
-    const Bytes messages = performanceMessages(area, static_cast<int>(i), performances[i].record, performances[i].sizes);
+    const Bytes messages =
+        performanceMessages(area, static_cast<int>(i), performances[i].record, performances[i].sizes);
     bytes.insert(bytes.end(), messages.begin(), messages.end());
   }
   return bytes;

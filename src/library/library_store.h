@@ -59,10 +59,10 @@ struct Query {
   std::optional<int> tempo;
   bool splitsOnly = false;  // parts with narrower key ranges
   bool favouritesOnly = false;
-  std::string tag;  // exactly this tag
-  std::optional<ModuleType> moduleType;     // seen from a module of this type
-  std::optional<Sighting::Kind> source;     // seen in a file, or fetched
-  std::optional<std::string> nameIs;        // exactly this name
+  std::string tag;                       // exactly this tag
+  std::optional<ModuleType> moduleType;  // seen from a module of this type
+  std::optional<Sighting::Kind> source;  // seen in a file, or fetched
+  std::optional<std::string> nameIs;     // exactly this name
 };
 
 // The orders a listing can take; each breaks ties by the order the library met them.

@@ -109,6 +109,12 @@ class LibraryWindowTest : public QObject {
     const PerformanceRecord before = backend().module().temporary();
     const auto listBefore = p.ctx().store.PerformanceList;
     choose(w, "Odd 13");
+    {
+      const SessionScope running(p.ctx().sender.sessions(), TransferKind::GetTemp);
+      click(w, "BSendTemp");
+      QCOMPARE(w.statusText(), QString::fromLatin1(session_text::Busy));
+      QVERIFY(sameBlocks(backend().module().temporary(), before));
+    }
     click(w, "BSendTemp");
     QVERIFY(sameBlocks(backend().module().temporary(), generated(13)));
     QVERIFY(sameBlocks(p.ctx().store.TempPerformance, generated(13)));

@@ -125,7 +125,8 @@ TEST_F(Store, ListsInPagesInEveryOrderAndFindsDuplicates) {
   std::sort(sorted.begin(), sorted.end());
   EXPECT_EQ(paged, sorted) << "pages in name order, none twice, none left out";
   const auto byTempo = store.search({}, Page{0, all, SortKey::Tempo, true});
-  EXPECT_TRUE(std::is_sorted(byTempo.begin(), byTempo.end(), [](const Hit& a, const Hit& b) { return a.tempo > b.tempo; }));
+  EXPECT_TRUE(
+      std::is_sorted(byTempo.begin(), byTempo.end(), [](const Hit& a, const Hit& b) { return a.tempo > b.tempo; }));
 
   EXPECT_EQ(store.count({.moduleType = ModuleType::JV2080}), 1);
   EXPECT_EQ(store.count({.source = Sighting::Kind::Fetch}), 1);
