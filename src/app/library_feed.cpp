@@ -46,7 +46,7 @@ class QuietNames {
 }  // namespace
 
 QCheckBox* libraryImportCheckBox(const DeviceSettings& settings) {
-  auto* box = new QCheckBox(QStringLiteral("Keep opened, saved and fetched performances in the library"));
+  auto* box = new QCheckBox(QStringLiteral("Keep performances in library"));
   box->setObjectName(QStringLiteral("ChLibraryImport"));
   box->setAccessibleName(QStringLiteral("Keep performances in the library"));
   box->setToolTip(
