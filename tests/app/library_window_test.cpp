@@ -1,14 +1,17 @@
 // The library window as start-up wires it: a folder of banks imported, found
 // as the user types, played on the virtual module by Send to Temp (and taken
 // back by one undo), built into a bank that is saved and sent byte for byte;
-// the settings dialog turns the feeding off.
+// opened in the editor and added to the list; the settings dialog turns the
+// feeding off.
 
 #include <QAction>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QTableView>
 #include <QTest>
 
@@ -124,6 +127,13 @@ class LibraryWindowTest : public QObject {
     p.ctx().history.undo();
     QVERIFY(sameBlocks(backend().module().temporary(), before));
 
+    // Opened: the performance alone is the list, in the editor (the undo above left the list unsaved).
+    p.main().askUnsavedChanges = [](const QString&) { return int(QMessageBox::Discard); };
+    click(w, "BOpenEditor");
+    QCOMPARE(p.ctx().store.PerformanceCount, 1);
+    QVERIFY(sameBlocks(p.ctx().store.PerformanceList[0], generated(13)));
+    QVERIFY(p.windows->performanceEditor->isVisible());
+
     // Where else: the performance was seen once, in its bank file.
     click(w, "BWhereElse");
     QCOMPARE(w.listDialog()->list()->count(), 1);
@@ -175,6 +185,12 @@ class LibraryWindowTest : public QObject {
     click(builder, "BSendBank");
     for (std::size_t i = 0; i < order.size(); ++i)
       QVERIFY(sameBlocks(backend().module().performance(address::AreaUserPerformance, static_cast<int>(i)), order[i]));
+    // The sent bank is the list now; one more goes in after it.
+    choose(w, "Odd 1");
+    w.findChild<QSpinBox*>(QStringLiteral("SpSlot"))->setValue(4);
+    click(w, "BAddToList");
+    QCOMPARE(p.ctx().store.PerformanceCount, 4);
+    QVERIFY(sameBlocks(p.ctx().store.PerformanceList[3], generated(1)));
     library::LibraryStore store(p.main().libraryFeed().libraryPath().toStdString());
     library::Query fetched;
     fetched.source = library::Sighting::Kind::Fetch;
