@@ -1,5 +1,6 @@
 #include "app/library_window.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileDialog>
@@ -63,6 +64,10 @@ LibraryWindow::LibraryWindow(AppContext& context, LibraryFeed& feed, QWidget* pa
   connect(builder_, &BankBuilderDialog::addRequested, this, &LibraryWindow::addChosenToBank);
   connect(builder_, &BankBuilderDialog::saveRequested, this, &LibraryWindow::saveBank);
   connect(builder_, &BankBuilderDialog::sendRequested, this, &LibraryWindow::sendBank);
+  auto* close = new QAction(QStringLiteral("Close"), this);
+  close->setShortcut(QKeySequence::Cancel);
+  connect(close, &QAction::triggered, this, &QWidget::close);
+  addAction(close);
   resize(WindowWidth, WindowHeight);
 }
 
@@ -220,10 +225,14 @@ void LibraryWindow::applyFilters() {
   if (module_->currentIndex() > 0) q.moduleType = static_cast<ModuleType>(module_->currentIndex() - 1);
   if (source_->currentIndex() > 0) q.source = SourceKinds[source_->currentIndex() - 1];
   q.favouritesOnly = favourites_->isChecked();
-  model_->setStore(feed_.store());
+  library::LibraryStore* store = feed_.store();
+  model_->setStore(store);
   model_->setQuery(q);
-  setStatus(model_->error().empty() ? QStringLiteral("%1 performance(s)").arg(model_->total())
-                                    : QString::fromStdString(model_->error()));
+  if (!store)
+    setStatus(QStringLiteral("The performance library cannot be used this time: ") + feed_.libraryPath());
+  else
+    setStatus(model_->error().empty() ? QStringLiteral("%1 performance(s)").arg(model_->total())
+                                      : QString::fromStdString(model_->error()));
   if (model_->rowCount() > 0)
     table_->selectRow(0);
   else

@@ -159,6 +159,8 @@ class MainWindow : public QMainWindow {
   void mixerRequested();
   void receiveDumpRequested();
   void libraryRequested();
+  // A folder went into the library: a library window on show reads it again.
+  void libraryImported();
   // The first activation of a new install: the monitor's message, then the settings.
   void firstRunSettingsRequested();
 

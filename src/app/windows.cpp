@@ -109,6 +109,9 @@ void ProgramWindows::connectDumpReceiver() {
 void ProgramWindows::connectLibraryWindow() {
   MainWindow* main = mainWindow.get();
   QObject::connect(main, &MainWindow::libraryRequested, libraryWindow.get(), &LibraryWindow::showAndRaise);
+  QObject::connect(main, &MainWindow::libraryImported, libraryWindow.get(), [this] {
+    if (libraryWindow->isVisible()) libraryWindow->refresh();
+  });
   libraryWindow->commands = {
       [main] { return main->transferRunning(); },
       [main](const PerformanceRecord& r) { return main->auditionPerformance(r); },
