@@ -10,7 +10,7 @@
 #include <string>
 #include <unistd.h>
 
-#include "engine/demo_performances.h"
+#include "library_bench_data.h"
 #include "engine/syx_writer.h"
 #include "library/library_import.h"
 #include "settings/names/patch_evaluation.h"
@@ -18,7 +18,7 @@
 namespace {
 
 using namespace quillon;
-using Clock = std::chrono::steady_clock;
+using namespace quillon::bench;
 namespace fs = std::filesystem;
 
 constexpr int ImportPerformances = 10'000;
@@ -26,28 +26,6 @@ constexpr double ImportTargetSeconds = 3.0;
 constexpr int SearchPerformances = 100'000;
 constexpr double SearchTargetMs = 20.0;
 constexpr int SearchRuns = 20;
-constexpr int Batch = 1000;
-constexpr int PatchesPerBank = 128;
-
-// Performance n: a demo with its own name, patch numbers and levels, so no two are alike.
-PerformanceRecord variant(int n) {
-  PerformanceRecord r = demoPerformance(n % DemoPerformanceCount);
-  char name[2 * PerformanceNameLength];  // "Perf 012345": the 12 name bytes hold it
-  std::snprintf(name, sizeof name, "Perf %06d", n);
-  setPerformanceName(r.common, name);
-  for (int p = 0; p < address::PartCount; ++p) {
-    shown::setPatchNumber(r.parts[p], (n / DemoPerformanceCount + p) % PatchesPerBank);
-    r.parts[p][part::Level] = static_cast<Byte>((n + p) % (midi_byte::DataMask + 1));
-  }
-  return r;
-}
-
-double secondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
-
-void verdict(const char* what, double value, double target, const char* unit) {
-  std::printf("%-58s %9.2f %s  (target < %.0f %s: %s)\n", what, value, unit, target, unit,
-              value < target ? "holds" : "MISSED");
-}
 
 }  // namespace
 
@@ -83,16 +61,7 @@ int main() {
   }
 
   library::LibraryStore store((work / "search.sqlite").string());
-  std::vector<library::Incoming> batch;
-  for (int n = 0; n < SearchPerformances; ++n) {
-    batch.push_back(
-        {variant(n),
-         {library::Sighting::Kind::File, "bank.syx", n % PerformanceListSize, "User 1", ModuleType::JV1080, {}, {}}});
-    if (static_cast<int>(batch.size()) == Batch || n + 1 == SearchPerformances) {
-      store.add(batch, StandardBlockSizes, options.namer);
-      batch.clear();
-    }
-  }
+  fillLibrary(store, SearchPerformances, options.namer);
   std::printf("library of %lld performances built\n", static_cast<long long>(store.stats().performances));
 
   const auto timeSearch = [&](const char* what, const library::Query& q) {

@@ -1,6 +1,7 @@
 #include "app/library_feed.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QProgressDialog>
 
 #include "app/app_context.h"
@@ -44,6 +45,22 @@ class QuietNames {
 
 }  // namespace
 
+QCheckBox* libraryImportCheckBox(const DeviceSettings& settings) {
+  auto* box = new QCheckBox(QStringLiteral("Keep performances in library"));
+  box->setObjectName(QStringLiteral("ChLibraryImport"));
+  box->setAccessibleName(QStringLiteral("Keep performances in the library"));
+  box->setToolTip(
+      QStringLiteral("Files opened or saved and whole performances fetched go into the performance "
+                     "library (File > Library...)"));
+  box->setChecked(settings.extraValue(QString::fromLatin1(LibraryImportSetting)) != QLatin1String(Off));
+  return box;
+}
+
+void storeLibraryImport(const QCheckBox& box, const DeviceSettings& settings) {
+  settings.setExtraValue(QString::fromLatin1(LibraryImportSetting),
+                         box.isChecked() ? QStringLiteral("1") : QString::fromLatin1(Off));
+}
+
 LibraryFeed::LibraryFeed(AppContext& ctx) : ctx_(ctx) {}
 LibraryFeed::~LibraryFeed() = default;
 
@@ -78,7 +95,11 @@ void LibraryFeed::fileSeen(const std::string& path) {
 }
 
 void LibraryFeed::fetched(PerformanceKind kind, const std::vector<library::Fetched>& performances) {
-  if (!enabled() || performances.empty() || !store()) return;
+  if (enabled()) keep(kind, performances);
+}
+
+void LibraryFeed::keep(PerformanceKind kind, const std::vector<library::Fetched>& performances) {
+  if (performances.empty() || !store()) return;
   const QuietNames quiet(ctx_.names);
   library::addFetched(*store_, kind, performances, options());
 }

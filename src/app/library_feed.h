@@ -12,14 +12,21 @@
 
 #include "library/library_import.h"
 
+class QCheckBox;
 class QWidget;
 
 namespace quillon {
 
 class AppContext;
+class DeviceSettings;
 
 // The setting that turns the feeding off ("0"); on when absent.
 inline constexpr const char* LibraryImportSetting = "LibraryImport";
+
+// The setting as the settings dialog shows it: a check box, checked when on.
+QCheckBox* libraryImportCheckBox(const DeviceSettings& settings);
+// Written at once when the dialog's choices are taken.
+void storeLibraryImport(const QCheckBox& box, const DeviceSettings& settings);
 
 class LibraryFeed {
  public:
@@ -31,11 +38,15 @@ class LibraryFeed {
 
   void fileSeen(const std::string& path);
   void fetched(PerformanceKind kind, const std::vector<library::Fetched>& performances);
+  // As fetched, whatever the setting says: a backup taken before the module's bank is overwritten.
+  void keep(PerformanceKind kind, const std::vector<library::Fetched>& performances);
   // Walks `folder` under a cancellable progress window; says at the end what was found and what was not taken.
   void importFolder(QWidget* parent, const QString& folder);
 
- private:
+  // The library, opened at the first call; nullptr when it cannot be used (the user was told once).
   library::LibraryStore* store();
+
+ private:
   library::ImportOptions options() const;
 
   AppContext& ctx_;

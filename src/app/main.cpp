@@ -207,8 +207,12 @@ int main(int argc, char** argv) {
         QWidget* window = nullptr;
         for (const QString& one : names) {
           window = nullptr;
-          for (QWidget* w : windows.allWindows())
+          for (QWidget* w : windows.allWindows()) {
+            // A window's own dialogs (the library's bank builder) are found by name too.
+            auto* own = w->findChild<QWidget*>(one);
             if (w->objectName() == one) window = w;
+            if (own && own->isWindow()) window = own;
+          }
           if (!window) {
             std::fprintf(stderr, "no window named %s\n", qPrintable(one));
             QApplication::exit(1);

@@ -75,6 +75,17 @@ class MainWindow : public QMainWindow {
   // File > Import Folder...: every dump in a folder tree into the performance library.
   void importFolder();
   LibraryFeed& libraryFeed() { return library_; }
+  // What the library window asks of the module and the list (main_window_library.cpp).
+  // Send to Temp: the module's Temporary Performance plays `record`; one undo
+  // step takes it back. The list stays as it was.
+  bool auditionPerformance(const PerformanceRecord& record);
+  // `record` alone becomes the list, ready for the performance editor.
+  bool openPerformance(const PerformanceRecord& record, const std::string& name);
+  // Into the list at `slot` (0-based; the slot after the last adds one).
+  bool putIntoList(const PerformanceRecord& record, int slot);
+  // Build a Bank's send: the module's bank is fetched into the library first,
+  // then `records` become the list and Send User / Card All sends them.
+  bool sendBuiltBank(BankArea area, const std::vector<PerformanceRecord>& records);
   bool writeTempSyx();
   bool writeListSyx();
   void editPerformance();
@@ -82,8 +93,9 @@ class MainWindow : public QMainWindow {
   void getTemp();
   void sendTemp();
   void responseTimedOut();
-  // Get User All / Get Card All: the 32 performances of the bank replace the list.
-  void getBank(BankArea area);
+  // Get User All / Get Card All: the 32 performances of the bank replace the
+  // list. True when every one of them arrived whole.
+  bool getBank(BankArea area);
   // Get Usernames / Get Cardnames: the bank's 128 patch names into "User.ini", when all arrived.
   void getPatchNames(BankArea area);
   // Send User All / Send Card All: every listed performance into the bank, after a question.
@@ -146,6 +158,9 @@ class MainWindow : public QMainWindow {
   void efxRequested();
   void mixerRequested();
   void receiveDumpRequested();
+  void libraryRequested();
+  // A folder went into the library: a library window on show reads it again.
+  void libraryImported();
   // The first activation of a new install: the monitor's message, then the settings.
   void firstRunSettingsRequested();
 
@@ -162,6 +177,8 @@ class MainWindow : public QMainWindow {
   // A list from the module or a dump took the old one's place: history, names, grids.
   void showReplacedList();
   void showFoundCount(int count);
+  // The listed performances that arrived whole, as the library takes a fetch.
+  std::vector<library::Fetched> wholeListEntries() const;
   void buildControls();
   void fitPatchGridToNames();
   void fitGridColumnsToNames();

@@ -13,25 +13,30 @@
 
 namespace quillon {
 
-void MainWindow::getBank(BankArea area) {
-  if (refuseWhileTransferring() || !mayReplaceList(false)) return;
+bool MainWindow::getBank(BankArea area) {
+  if (refuseWhileTransferring() || !mayReplaceList(false)) return false;
   const bool fetched = ctx_.bankTransfer.getBank(area, transferView());
   if (!fetched) {
     // Nothing came: the list of before is back, as it was.
     fillPerformanceGrid();
-    return;
+    return false;
   }
   // A list cut short is no copy of the file that was open before.
-  if (!ctx_.bankTransfer.incompletePerformances().empty() || ctx_.bankTransfer.cancelledByUser() ||
-      ctx_.bankTransfer.timedOut())
-    setWindowTitle(QStringLiteral("Perform Editor"));
+  const bool whole = ctx_.bankTransfer.incompletePerformances().empty() && !ctx_.bankTransfer.cancelledByUser() &&
+                     !ctx_.bankTransfer.timedOut();
+  if (!whole) setWindowTitle(QStringLiteral("Perform Editor"));
   showReplacedList();
+  library_.fetched(static_cast<PerformanceKind>(performanceAreaOf(area)), wholeListEntries());
+  return whole;
+}
+
+std::vector<library::Fetched> MainWindow::wholeListEntries() const {
   std::vector<library::Fetched> whole;
-  for (int i = 0; i < ctx_.store.PerformanceCount; ++i) {
+  for (int i = 0; i < std::min(ctx_.store.PerformanceCount, PerformanceListSize); ++i) {
     const auto at = static_cast<std::size_t>(i);
     if (ctx_.store.ListInfo[at].complete) whole.push_back({i, ctx_.store.PerformanceList[at]});
   }
-  library_.fetched(static_cast<PerformanceKind>(performanceAreaOf(area)), whole);
+  return whole;
 }
 
 bool MainWindow::replaceListWith(const std::function<void(PerformanceStore&)>& fill) {

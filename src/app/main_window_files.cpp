@@ -170,7 +170,9 @@ bool MainWindow::writeSyx(const std::vector<Byte>& bytes) {
 
 void MainWindow::importFolder() {
   const QString folder = chooseImportFolder ? chooseImportFolder() : QString();
-  if (!folder.isEmpty()) library_.importFolder(this, folder);
+  if (folder.isEmpty()) return;
+  library_.importFolder(this, folder);
+  emit libraryImported();
 }
 
 bool MainWindow::writeTempSyx() { return writeSyx(tempSyxBytes(ctx_.store, ctx_.engineSettings.sizes)); }

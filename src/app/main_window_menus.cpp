@@ -31,6 +31,8 @@ void MainWindow::buildMenus() {
   rebuildRecentMenu();
   item(file, QStringLiteral("Import Folder..."), &MainWindow::importFolder)
       ->setObjectName(QStringLiteral("MImportFolder"));
+  item(file, QStringLiteral("Library..."), &MainWindow::libraryRequested, QKeySequence(Qt::CTRL | Qt::Key_L))
+      ->setObjectName(QStringLiteral("MLibrary"));
   item(file, QStringLiteral("Receive Dump..."), &MainWindow::receiveDumpRequested)
       ->setObjectName(QStringLiteral("MReceiveDump"));
   item(file, QStringLiteral("Save Syx"), &MainWindow::saveFile, QKeySequence(QKeySequence::Save));

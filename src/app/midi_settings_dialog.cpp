@@ -1,4 +1,5 @@
 #include "app/midi_settings_dialog.h"
+#include "app/library_feed.h"
 #include "app/find_module_dialog.h"
 #include "app/window_placement.h"
 
@@ -68,28 +69,6 @@ int boardOf(const QComboBox* box) {
 }
 
 }  // namespace
-
-ModuleTypeSetup moduleTypeSetup(ModuleType type) {
-  switch (type) {
-    case ModuleType::JV1010: return {2, StandardBlockSizes, 2, {9, -1, -1}};
-    case ModuleType::JV2080: return {8, JV2080BlockSizes, 8, {-1, -1, -1}};
-    case ModuleType::XP30: return {5, StandardBlockSizes, 5, {9, 2, 11}};
-    case ModuleType::JV1080:
-    case ModuleType::XP50:
-    case ModuleType::XP60:
-    case ModuleType::XP80: break;
-  }
-  return {4, StandardBlockSizes, 4, {-1, -1, -1}};
-}
-
-int findDevice(const std::vector<std::string>& names, const QString& name, int number) {
-  if (!name.isEmpty()) {
-    // A device that is gone is not stood in for by whatever has its number now.
-    const auto it = std::find(names.begin(), names.end(), name.toStdString());
-    return it != names.end() ? static_cast<int>(it - names.begin()) : -1;
-  }
-  return number >= 0 && number < static_cast<int>(names.size()) ? number : -1;
-}
 
 MidiSettingsDialog::MidiSettingsDialog(AppContext& context, PortCallbacks ports, midi::MidiBackend& backend,
                                        QWidget* parent)
@@ -170,6 +149,8 @@ void MidiSettingsDialog::buildControls() {
   ChVerifyStore->setToolTip(
       QStringLiteral("The module acknowledges nothing it stores: read the slot back and compare"));
   moduleGrid->addWidget(ChVerifyStore, 4, 0, 1, 3);
+  ChLibraryImport = libraryImportCheckBox(ctx_.settings);
+  moduleGrid->addWidget(ChLibraryImport, 5, 0, 1, 3);
   moduleGrid->setColumnStretch(2, 1);
 
   auto* boards = new QGroupBox(QStringLiteral("Expansion Boards"));
@@ -396,6 +377,7 @@ void MidiSettingsDialog::saveSettings() {
   storeControls(ctx_.settings);
   const QString error = ctx_.settings.WriteSettings();
   if (!error.isEmpty()) info(error);
+  storeLibraryImport(*ChLibraryImport, ctx_.settings);
 }
 
 void MidiSettingsDialog::applyAndClose() {
@@ -417,6 +399,7 @@ void MidiSettingsDialog::applyAndClose() {
   ctx_.settings = chosen;
   const QString writeError = ctx_.settings.WriteSettings();
   if (!writeError.isEmpty()) info(writeError);
+  storeLibraryImport(*ChLibraryImport, ctx_.settings);
   ctx_.applySettings();
   accept();
   if (QWidget* main = parentWidget()) {

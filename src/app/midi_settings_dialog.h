@@ -78,6 +78,7 @@ class MidiSettingsDialog : public QDialog {
   QLineEdit* syxDelay = nullptr;
   QCheckBox* ChFastTransfers = nullptr;  // a fetch goes on as soon as each answer is in
   QCheckBox* ChVerifyStore = nullptr;    // read a stored memory slot back and compare
+  QCheckBox* ChLibraryImport = nullptr;  // the performance library is fed
   QLabel* Labelrestart = nullptr;
   QLabel* LError = nullptr;  // why the ports did not open
   QPushButton* BOk1 = nullptr;

@@ -23,6 +23,7 @@ ProgramWindows::ProgramWindows(AppContext& context)
       storeDialog(std::make_unique<StoreToModuleDialog>(context.store)),
       kindDialog(std::make_unique<PerformanceKindDialog>(context.store)),
       dumpReceiver(std::make_unique<DumpReceiverWindow>(context, context.ports.link())),
+      libraryWindow(std::make_unique<LibraryWindow>(context, mainWindow->libraryFeed())),
       performanceEditor(std::make_unique<PerformanceEditor>(context.editing)),
       partSwitches(std::make_unique<PartSwitchesWindow>(context.editing)),
       keyRange(std::make_unique<KeyRangeWindow>(context.editing)),
@@ -47,6 +48,7 @@ ProgramWindows::ProgramWindows(AppContext& context)
   context.edit.setBeforeEdit([this] { return tempHoldsShownPerformance(); });
   connectPerformanceEditor();
   connectDumpReceiver();
+  connectLibraryWindow();
   connectEditingWindows();
   connectPatchWindows();
   // Queued: the first activation asks from inside an event handler.
@@ -102,6 +104,23 @@ void ProgramWindows::connectDumpReceiver() {
   receiver->takeList = [this, receiver](PerformanceKind area) {
     return mainWindow->replaceListWith(
         [receiver, area](PerformanceStore& store) { receiver->receiver().capture()->putIntoStore(store, area); });
+  };
+}
+
+void ProgramWindows::connectLibraryWindow() {
+  MainWindow* main = mainWindow.get();
+  QObject::connect(main, &MainWindow::libraryRequested, libraryWindow.get(), &LibraryWindow::showAndRaise);
+  QObject::connect(main, &MainWindow::libraryImported, libraryWindow.get(), [this] {
+    if (libraryWindow->isVisible()) libraryWindow->refresh();
+  });
+  libraryWindow->commands = {
+      [main] { return main->transferRunning(); },
+      [main](const PerformanceRecord& r) { return main->auditionPerformance(r); },
+      [main](const PerformanceRecord& r, const std::string& name) { return main->openPerformance(r, name); },
+      [main](const PerformanceRecord& r, int slot) { return main->putIntoList(r, slot); },
+      [main](BankArea area, const std::vector<PerformanceRecord>& records) {
+        return main->sendBuiltBank(area, records);
+      },
   };
 }
 
@@ -167,10 +186,10 @@ void ProgramWindows::connectEditingWindows() {
 }
 
 std::vector<QWidget*> ProgramWindows::allWindows() const {
-  return {mainWindow.get(),         progressDialog.get(), splashScreen.get(), debugWindow.get(), monitorWindow.get(),
-          messageLog.get(),         saveDialog.get(),     storeDialog.get(),  kindDialog.get(),  dumpReceiver.get(),
-          performanceEditor.get(),  partSwitches.get(),   keyRange.get(),     mixer.get(),       efxWindow.get(),
-          chorusReverbWindow.get(), patchSelect.get(),    patchFinder.get()};
+  return {mainWindow.get(),    progressDialog.get(),     splashScreen.get(), debugWindow.get(), monitorWindow.get(),
+          messageLog.get(),    saveDialog.get(),         storeDialog.get(),  kindDialog.get(),  dumpReceiver.get(),
+          libraryWindow.get(), performanceEditor.get(),  partSwitches.get(), keyRange.get(),    mixer.get(),
+          efxWindow.get(),     chorusReverbWindow.get(), patchSelect.get(),  patchFinder.get()};
 }
 
 bool ProgramWindows::tempHoldsShownPerformance() {
@@ -193,6 +212,7 @@ ProgramWindows::~ProgramWindows() {
   keyRange.reset();
   partSwitches.reset();
   performanceEditor.reset();
+  libraryWindow.reset();
   kindDialog.reset();
   storeDialog.reset();
   saveDialog.reset();

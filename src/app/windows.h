@@ -12,6 +12,7 @@
 #include "app/app_context.h"
 #include "app/debug_window.h"
 #include "app/dump_receiver_window.h"
+#include "app/library_window.h"
 #include "app/monitor_window.h"
 #include "app/message_log_window.h"
 #include "app/performance_kind_dialog.h"
@@ -52,6 +53,7 @@ class ProgramWindows {
   std::unique_ptr<StoreToModuleDialog> storeDialog;
   std::unique_ptr<PerformanceKindDialog> kindDialog;
   std::unique_ptr<DumpReceiverWindow> dumpReceiver;  // listens at the program's ports
+  std::unique_ptr<LibraryWindow> libraryWindow;      // on the main window's library and commands
   // Editing windows.
   std::unique_ptr<PerformanceEditor> performanceEditor;
   std::unique_ptr<PartSwitchesWindow> partSwitches;
@@ -83,6 +85,7 @@ class ProgramWindows {
  private:
   void connectHost(AppContext& context);
   void connectDumpReceiver();
+  void connectLibraryWindow();
   // Main window and monitor wholly on the screen, side by side at first.
   void placeAtStart();
   // No larger than the screen, no smaller than its minimum.

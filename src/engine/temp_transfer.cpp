@@ -178,25 +178,35 @@ bool TempTransfer::SendTemp(TransferView& view) {
     host_.showInfo(why);
     return false;
   }
+  // The sender mirrors each block into the record it came from; send a copy
+  // so that mirroring never reads what it is writing.
+  return sendWhole(PerformanceRecord(s.TempPerformance), view);
+}
+
+bool TempTransfer::SendRecord(const PerformanceRecord& record, TransferView& view) {
+  if (sender_.store().MidiClosed) {
+    host_.showInfo(transfer_text::SendTempMidiClosed);
+    return false;
+  }
+  return sendWhole(record, view);
+}
+
+bool TempTransfer::sendWhole(const PerformanceRecord& record, TransferView& view) {
   SessionScope scope(sender_.sessions(), TransferKind::SendTemp);
   if (refusedAsBusy(scope, host_)) return false;
   view.busy(true);
   view.begin(ProgressSteps);
   view.progress(0);
-  const int sent = sendBlocks(scope.session(), view);
-  s.TempSent = true;
+  const int sent = sendBlocks(scope.session(), view, record);
+  sender_.store().TempSent = true;
   view.busy(false);
   view.end();
   if (scope->cancelledByUser()) host_.showInfo(cancelledText(true, sent));
   return true;
 }
 
-int TempTransfer::sendBlocks(TransferSession& session, TransferView& view) {
-  PerformanceStore& s = sender_.store();
+int TempTransfer::sendBlocks(TransferSession& session, TransferView& view, const PerformanceRecord& record) {
   const BlockSizes sizes = sender_.settings().sizes;
-  // The sender mirrors each block into the record it came from; copy first
-  // so that mirroring never reads what it is writing.
-  const PerformanceRecord record = s.TempPerformance;
   view.messageGoesOut();
   sender_.SendSysexData(address::temporaryCommon(), record.common, sizes.commonLength());
   view.progress(1);

@@ -93,6 +93,9 @@ class TempTransfer {
   // then as it was, and the user was told why.
   bool GetTemp(TransferView& view);
   bool SendTemp(TransferView& view);
+  // Send Temp of a performance the list does not hold (an audition): the same
+  // messages and session; the sender mirrors them as it mirrors Send Temp's.
+  bool SendRecord(const PerformanceRecord& record, TransferView& view);
 
   // Blocks of the last Get Temp that arrived whole, 0..17, and which (bit 0 the
   // common block, bit 1 + p part p); blocks that came only in part.
@@ -106,7 +109,8 @@ class TempTransfer {
 
  private:
   // Returns how many blocks left before a cancel stopped it.
-  int sendBlocks(TransferSession& session, TransferView& view);
+  int sendBlocks(TransferSession& session, TransferView& view, const PerformanceRecord& record);
+  bool sendWhole(const PerformanceRecord& record, TransferView& view);
   void requestBlocks(TransferSession& session, TransferView& view);
   void noteArrivals(const TransferSession& session);
 

@@ -77,7 +77,36 @@ Filter filterFor(const Query& q) {
   if (q.splitsOnly) f.add("p.splits > 0", {});
   if (q.favouritesOnly) f.add("p.favourite <> 0", {});
   if (!q.tag.empty()) f.addText("p.id IN (SELECT performance_id FROM tag WHERE tag = ?)", q.tag);
+  if (q.moduleType)
+    f.addNumber("p.id IN (SELECT performance_id FROM sighting WHERE module_type = ?)",
+                static_cast<std::int64_t>(*q.moduleType));
+  if (q.source)
+    f.addNumber("p.id IN (SELECT performance_id FROM sighting WHERE kind = ?)", static_cast<std::int64_t>(*q.source));
+  if (q.nameIs) f.addText("p.name = ?", *q.nameIs);
   return f;
+}
+
+constexpr const char* SightingCount = "(SELECT count(*) FROM sighting WHERE performance_id = p.id)";
+
+std::string orderBy(const Page& page) {
+  const char* column = "p.id";
+  switch (page.sort) {
+    case SortKey::Added: break;
+    case SortKey::Name: column = "p.name"; break;
+    case SortKey::EfxType: column = "p.efx_type"; break;
+    case SortKey::ReverbType: column = "p.reverb_type"; break;
+    case SortKey::Tempo: column = "p.tempo"; break;
+    case SortKey::Splits: column = "p.splits"; break;
+    case SortKey::Sightings: column = SightingCount; break;
+    case SortKey::FirstSeen: break;  // the library numbers performances as it meets them
+  }
+  const char* direction = page.descending ? " DESC" : "";
+  return std::string(" ORDER BY ") + column + direction + ", p.id" + direction;
+}
+
+template <typename Bound>
+void bindAll(const Filter& f, Bound& s) {
+  for (std::size_t i = 0; i < f.binds.size(); ++i) f.binds[i](s, static_cast<int>(i + 1));
 }
 
 std::string placeText(const sql::Statement& s, int kindColumn) {
@@ -90,30 +119,61 @@ std::string placeText(const sql::Statement& s, int kindColumn) {
 }  // namespace
 
 std::vector<Hit> LibraryStore::search(const Query& query, int limit, std::string* error) {
+  Page page;
+  page.limit = limit;
+  return search(query, page, error);
+}
+
+std::vector<Hit> LibraryStore::search(const Query& query, const Page& page, std::string* error) {
   std::vector<Hit> hits;
-  if (!db_) {
-    if (error) *error = message_.empty() ? "the performance library is not open" : message_;
-    return hits;
-  }
-  try {
+  const std::string failure = guarded([&] {
     const Filter f = filterFor(query);
+    // The page is cut from the performance table alone; only its rows are joined
+    // to their first place, so a page far down costs no more than the first.
+    const std::string pageClause = " LIMIT " + std::to_string(page.limit) + " OFFSET " + std::to_string(page.offset);
     const std::string sqlText =
-        "SELECT p.id, p.name, p.favourite, p.efx_type, p.tempo, p.splits,"
-        " (SELECT count(*) FROM sighting WHERE performance_id = p.id),"
-        " s.kind, s.path, s.position, s.place"
-        " FROM performance p JOIN sighting s ON s.id = (SELECT min(id) FROM sighting WHERE performance_id = p.id)"
-        " WHERE " +
-        f.where + " ORDER BY p.id LIMIT " + std::to_string(limit);
+        "SELECT p.id, p.name, p.favourite, p.efx_type, p.tempo, p.splits, " + std::string(SightingCount) +
+        ", s.kind, s.path, s.position, s.place, p.reverb_type, s.module_type, p.added"
+        " FROM (SELECT p.id, p.name, p.favourite, p.efx_type, p.tempo, p.splits, p.reverb_type, p.added"
+        " FROM performance p WHERE " +
+        f.where + orderBy(page) + pageClause +
+        ") p JOIN sighting s ON s.id = (SELECT min(id) FROM sighting WHERE performance_id = p.id)" + orderBy(page);
     auto s = db_->prepare(sqlText.c_str());
-    for (std::size_t i = 0; i < f.binds.size(); ++i) f.binds[i](s, static_cast<int>(i + 1));
+    bindAll(f, s);
     while (s.step()) {
       hits.push_back({s.integer(0), s.text(1), s.integer(2) != 0, static_cast<int>(s.integer(3)),
                       static_cast<int>(s.integer(4)), static_cast<int>(s.integer(5)), static_cast<int>(s.integer(6)),
-                      placeText(s, 7)});
+                      placeText(s, 7), static_cast<int>(s.integer(11)), static_cast<ModuleType>(s.integer(12)),
+                      s.text(13)});
     }
-  } catch (const sql::SqliteError& e) {
-    if (error) *error = std::string("performance library \"") + path_ + "\": " + e.what();
+  });
+  if (error) *error = failure;
+  return hits;
+}
+
+std::int64_t LibraryStore::count(const Query& query, std::string* error) {
+  std::int64_t n = 0;
+  const std::string failure = guarded([&] {
+    const Filter f = filterFor(query);
+    const std::string sqlText = "SELECT count(*) FROM performance p WHERE " + f.where;
+    auto s = db_->prepare(sqlText.c_str());
+    bindAll(f, s);
+    if (s.step()) n = s.integer(0);
+  });
+  if (error) *error = failure;
+  return n;
+}
+
+std::vector<Hit> LibraryStore::duplicatesOf(std::int64_t id, std::string* error) {
+  const auto self = performance(id);
+  if (!self) {
+    if (error) *error = "performance " + std::to_string(id) + " is not in the library";
+    return {};
   }
+  Query q;
+  q.nameIs = self->summary.name;
+  auto hits = search(q, Page{0, SearchPageSize, SortKey::Added, false}, error);
+  std::erase_if(hits, [id](const Hit& h) { return h.id == id; });
   return hits;
 }
 

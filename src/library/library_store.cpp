@@ -43,6 +43,8 @@ constexpr const char* Migrations[] = {
        CREATE TABLE tag(performance_id INTEGER NOT NULL REFERENCES performance(id), tag TEXT NOT NULL,
          PRIMARY KEY(performance_id, tag)) WITHOUT ROWID;
        CREATE VIRTUAL TABLE performance_text USING fts5(name, patches, notes, tokenize='trigram');)",
+    // The library window sorts by name.
+    "CREATE INDEX performance_name ON performance(name);",
 };
 constexpr int MigrationCount = static_cast<int>(std::size(Migrations));
 static_assert(MigrationCount == SchemaVersion);
@@ -143,8 +145,7 @@ std::string LibraryStore::moveAside() {
   return to.string();
 }
 
-template <typename Work>
-std::string LibraryStore::guarded(Work&& work) {
+std::string LibraryStore::guarded(const std::function<void()>& work) {
   if (!db_) return message_.empty() ? "the performance library is not open" : message_;
   try {
     work();

@@ -5,6 +5,7 @@
 // its name) and a new library is started; message() says so.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
@@ -20,7 +21,7 @@ class Database;
 namespace quillon::library {
 
 inline constexpr const char* LibraryFileName = "library.sqlite";
-inline constexpr int SchemaVersion = 1;
+inline constexpr int SchemaVersion = 2;
 // Hits a window or a listing shows at once.
 inline constexpr int SearchPageSize = 500;
 
@@ -58,7 +59,21 @@ struct Query {
   std::optional<int> tempo;
   bool splitsOnly = false;  // parts with narrower key ranges
   bool favouritesOnly = false;
-  std::string tag;  // exactly this tag
+  std::string tag;                       // exactly this tag
+  std::optional<ModuleType> moduleType;  // seen from a module of this type
+  std::optional<Sighting::Kind> source;  // seen in a file, or fetched
+  std::optional<std::string> nameIs;     // exactly this name
+};
+
+// The orders a listing can take; each breaks ties by the order the library met them.
+enum class SortKey { Added, Name, EfxType, ReverbType, Tempo, Splits, Sightings, FirstSeen };
+
+// One page of a listing.
+struct Page {
+  int offset = 0;
+  int limit = SearchPageSize;
+  SortKey sort = SortKey::Added;
+  bool descending = false;
 };
 
 struct Hit {
@@ -70,6 +85,9 @@ struct Hit {
   int splitParts = 0;
   int sightings = 0;
   std::string firstPlace;  // "path #N (User 3)" or "fetched: User 12"
+  int reverbType = 0;
+  ModuleType moduleType = ModuleType::JV1080;  // of the first place it was seen
+  std::string firstSeen;                       // when the library first met it
 };
 
 struct StoredPerformance {
@@ -112,6 +130,11 @@ class LibraryStore {
 
   // Hits in the order the library first met them; `error` says why a search failed.
   std::vector<Hit> search(const Query& query, int limit, std::string* error = nullptr);
+  std::vector<Hit> search(const Query& query, const Page& page, std::string* error = nullptr);
+  // How many performances the query finds; 0 (and `error` says why) when it cannot be asked.
+  std::int64_t count(const Query& query, std::string* error = nullptr);
+  // Performances of the same name as `id` and other bytes.
+  std::vector<Hit> duplicatesOf(std::int64_t id, std::string* error = nullptr);
   std::optional<StoredPerformance> performance(std::int64_t id);
   Stats stats();
 
@@ -130,8 +153,8 @@ class LibraryStore {
                                  std::int64_t hash, const PatchNamer& namer);
   void refreshNotes(std::int64_t id);
   std::vector<Sighting> sightingsOf(std::int64_t id);
-  template <typename Work>
-  std::string guarded(Work&& work);
+  // Runs `work`; an SQLite failure becomes the text returned (empty when all went well).
+  std::string guarded(const std::function<void()>& work);
 
   std::string path_;
   std::unique_ptr<sql::Database> db_;

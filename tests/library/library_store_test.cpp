@@ -106,6 +106,38 @@ TEST_F(Store, FindsByEveryIndexedField) {
   EXPECT_EQ(find({.text = "gig-2026"}), std::vector<std::string>{});
 }
 
+TEST_F(Store, ListsInPagesInEveryOrderAndFindsDuplicates) {
+  LibraryStore store(dbPath());
+  import(store, {writeDemoBank(folder / "bank.syx")});
+  // The first demo's twin: its name, other bytes, fetched from a JV 2080.
+  PerformanceRecord twin = demoPerformance(0);
+  twin.parts[0][part::Level] ^= 1;
+  const std::vector<Incoming> fetched{{twin, {Sighting::Kind::Fetch, "", 0, "Temp", ModuleType::JV2080, {}, {}}}};
+  ASSERT_TRUE(store.add(fetched, StandardBlockSizes, options.namer).ok());
+  const int all = DemoPerformanceCount + 1;
+  EXPECT_EQ(store.count({}), all);
+
+  std::vector<std::string> paged;
+  constexpr int PageRows = 3;
+  for (int offset = 0; offset < all; offset += PageRows)
+    for (const auto& h : store.search({}, Page{offset, PageRows, SortKey::Name, false})) paged.push_back(h.name);
+  auto sorted = hitNames(store.search(Query{}, all));
+  std::sort(sorted.begin(), sorted.end());
+  EXPECT_EQ(paged, sorted) << "pages in name order, none twice, none left out";
+  const auto byTempo = store.search({}, Page{0, all, SortKey::Tempo, true});
+  EXPECT_TRUE(
+      std::is_sorted(byTempo.begin(), byTempo.end(), [](const Hit& a, const Hit& b) { return a.tempo > b.tempo; }));
+
+  EXPECT_EQ(store.count({.moduleType = ModuleType::JV2080}), 1);
+  EXPECT_EQ(store.count({.source = Sighting::Kind::Fetch}), 1);
+  EXPECT_EQ(store.count({.source = Sighting::Kind::File}), DemoPerformanceCount);
+  const Hit first = store.search(Query{.source = Sighting::Kind::File}, 1).at(0);
+  const auto duplicates = store.duplicatesOf(first.id);
+  ASSERT_EQ(duplicates.size(), 1u);
+  EXPECT_EQ(duplicates[0].name, first.name);
+  EXPECT_NE(duplicates[0].id, first.id);
+}
+
 TEST_F(Store, StartsFromAnEmptyFileAndMovesADamagedOneAside) {
   std::ofstream(dbPath()).close();  // an empty file is an empty database
   {

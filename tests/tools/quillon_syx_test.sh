@@ -135,6 +135,12 @@ expect 0 "Performances: 8" -- "${lib[@]}" stats
 expect 0 "\[Split Bass  \]  EFX  6.*seen 2x" -- "${lib[@]}" search "split b"
 expect 0 "Found: 0" -- "${lib[@]}" search "no such performance"
 expect 1 "no EFX type is \"41\"" -- "${lib[@]}" search "" --efx 41
+expect 0 "\[Piano Duo   \].*" -- "${lib[@]}" search "" --reverb "stage 2"
+expect 0 "Found: 1" -- "${lib[@]}" search "" --reverb "stage 2"
+expect 0 "Found: 2" -- "${lib[@]}" search "" --splits --tempo 120
+expect 0 "Found: 0" -- "${lib[@]}" search "" --favourites
+expect 1 "name one reverb type" -- "${lib[@]}" search "" --reverb hall
+expect 1 "--tempo takes a number 20..250" -- "${lib[@]}" search "" --tempo 5
 expect 0 "Wrote 8 performances" -- "${lib[@]}" export "" "$work/all.syx"
 cmp -s "$work/banks/demo.syx" "$work/all.syx" || { echo "FAIL: the exported bank differs from the imported one"; failures=$((failures + 1)); }
 expect 0 "Wrote 1 performances" -- "${lib[@]}" export "Jazz Trio" "$work/one.syx"

@@ -12,6 +12,8 @@
 #include "library_defaults.h"
 #include "engine/efx_table.h"
 #include "engine/syx_writer.h"
+#include "engine/value_texts.h"
+#include "library/library_bank.h"
 #include "library/library_import.h"
 #include "settings/names/patch_evaluation.h"
 
@@ -22,11 +24,14 @@ const char* const LibraryUsage =
     "                   .syx/.mid/.midi files in the folder trees PATH, to the performance\n"
     "                   library. Each is kept once, with every place it was seen; files\n"
     "                   that cannot be read are named. Ctrl+C stops and keeps what was added.\n"
-    "  library search TEXT [--patch NAME] [--efx TYPE]\n"
+    "  library search TEXT [--patch NAME] [--efx TYPE] [--reverb TYPE] [--tempo BPM]\n"
+    "                 [--splits] [--favourites] [--tag TAG]\n"
     "                   List the performances whose name, patch names, tags or comment hold\n"
     "                   TEXT (\"\" for any), whose parts play NAME, whose EFX type is TYPE\n"
-    "                   (its number 1..40 or part of its name).\n"
-    "  library export TEXT FILE [--patch NAME] [--efx TYPE]\n"
+    "                   (its number 1..40 or part of its name), whose reverb type is TYPE\n"
+    "                   (1..8 or part of its name), whose tempo is BPM, that split the\n"
+    "                   keyboard, that are favourites, that carry TAG.\n"
+    "  library export TEXT FILE [the options of search]\n"
     "                   Write the performances search finds (at most 32) to FILE as User 1..N.\n"
     "  library stats    Count the performances, places, files and fetches of the library.\n"
     "                   Every library command takes --library FILE (default: library.sqlite\n"
@@ -44,8 +49,31 @@ struct LibraryOptions {
   std::string library;
   std::string patch;
   std::string efx;
+  std::string reverb;
+  std::string tempo;
+  std::string tag;
+  bool splits = false;
+  bool favourites = false;
   std::vector<std::string> positional;
 };
+
+// The option that takes a value, or nullptr.
+std::string* valueOption(LibraryOptions& o, const std::string& a) {
+  if (a == "--library") return &o.library;
+  if (a == "--patch") return &o.patch;
+  if (a == "--efx") return &o.efx;
+  if (a == "--reverb") return &o.reverb;
+  if (a == "--tempo") return &o.tempo;
+  if (a == "--tag") return &o.tag;
+  return nullptr;
+}
+
+// The switch an option sets, or nullptr.
+bool* flagOption(LibraryOptions& o, const std::string& a) {
+  if (a == "--splits") return &o.splits;
+  if (a == "--favourites" || a == "--favorites") return &o.favourites;
+  return nullptr;
+}
 
 std::string lowered(std::string s) {
   std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
@@ -56,7 +84,11 @@ std::optional<LibraryOptions> parseOptions(const std::vector<std::string>& args,
   LibraryOptions o;
   for (std::size_t i = 1; i < args.size(); ++i) {
     const std::string& a = args[i];
-    std::string* value = a == "--library" ? &o.library : a == "--patch" ? &o.patch : a == "--efx" ? &o.efx : nullptr;
+    if (bool* flag = flagOption(o, a)) {
+      *flag = true;
+      continue;
+    }
+    std::string* value = valueOption(o, a);
     if (!value) {
       o.positional.push_back(a);
       continue;
@@ -85,6 +117,29 @@ std::vector<int> efxTypesNamed(const std::string& text, std::string& error) {
   if (types.empty())
     error = "no EFX type is \"" + text + "\" (1.." + std::to_string(EfxTypeCount) + " or part of a name)";
   return types;
+}
+
+// The stored reverb type a --reverb value names: its number as shown, or the one type whose name holds it.
+std::optional<int> reverbTypeNamed(const std::string& text, std::string& error) {
+  if (text.empty()) return std::nullopt;
+  const auto& names = texts::ReverbType;
+  int n = 0;
+  if (parseNumber(text, n) && n >= 1 && n <= static_cast<int>(names.size())) return n - 1;
+  std::vector<int> found;
+  for (std::size_t t = 0; t < names.size(); ++t)
+    if (lowered(std::string(names[t])).find(lowered(text)) != std::string::npos) found.push_back(static_cast<int>(t));
+  if (found.size() == 1) return found.front();
+  error = "--reverb " + text + ": name one reverb type, by its number 1.." + std::to_string(names.size()) +
+          " or by part of its name (\"hall 2\")";
+  return std::nullopt;
+}
+
+std::optional<int> tempoNamed(const std::string& text, std::string& error) {
+  if (text.empty()) return std::nullopt;
+  int bpm = 0;
+  if (parseNumber(text, bpm) && bpm >= shown::TempoMin && bpm <= shown::TempoMax) return bpm;
+  error = "--tempo takes a number " + std::to_string(shown::TempoMin) + ".." + std::to_string(shown::TempoMax);
+  return std::nullopt;
 }
 
 struct Opened {
@@ -128,7 +183,12 @@ std::optional<library::Query> queryFrom(const LibraryOptions& o, std::string& er
   q.text = o.positional.empty() ? std::string() : o.positional[0];
   q.patch = o.patch;
   q.efxTypes = efxTypesNamed(o.efx, error);
+  if (error.empty()) q.reverbType = reverbTypeNamed(o.reverb, error);
+  if (error.empty()) q.tempo = tempoNamed(o.tempo, error);
   if (!error.empty()) return std::nullopt;
+  q.splitsOnly = o.splits;
+  q.favouritesOnly = o.favourites;
+  q.tag = o.tag;
   return q;
 }
 
@@ -165,13 +225,11 @@ int exportCommand(const LibraryOptions& o) {
   if (hits.size() > static_cast<std::size_t>(ExportLimit))
     return fail("more than " + std::to_string(ExportLimit) + " performances match; a bank holds " +
                 std::to_string(ExportLimit) + ": narrow the search. Nothing written");
-  Bytes bytes;
-  for (std::size_t i = 0; i < hits.size(); ++i) {
-    const auto p = opened->store->performance(hits[i].id);
-    if (!p) return fail("performance " + std::to_string(hits[i].id) + " cannot be read from the library");
-    const Bytes messages = performanceMessages(address::AreaUserPerformance, static_cast<int>(i), p->record, p->sizes);
-    bytes.insert(bytes.end(), messages.begin(), messages.end());
-  }
+  std::vector<std::int64_t> ids;
+  for (const auto& h : hits) ids.push_back(h.id);
+  const auto performances = library::performancesOf(*opened->store, ids, error);
+  if (!error.empty()) return fail(error);
+  const Bytes bytes = library::bankFileBytes(performances, address::AreaUserPerformance);
   const std::string& path = o.positional[1];
   error = writeFileAtomically(path, bytes);
   if (!error.empty()) return fail(error);

@@ -137,6 +137,13 @@ void PerformanceEdit::rereadEfxParameters() {
   store_.mirrorSentData(address::temporaryCommon(common::EfxRereadFirst), Bytes(reread.begin(), reread.end()));
 }
 
+void PerformanceEdit::recordSent(const std::vector<EditStep>& steps) {
+  if (!observer_ || steps.empty()) return;
+  const EditGroup group = openGroup();
+  for (const EditStep& step : steps) observer_->edited(step, group);
+  closeGroup(group);
+}
+
 void PerformanceEdit::replay(const std::vector<EditStep>& steps, bool undo) {
   if (replaying_ || steps.empty()) return;
   replaying_ = true;

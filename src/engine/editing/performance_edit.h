@@ -84,6 +84,10 @@ class PerformanceEdit {
   // meanwhile: what the user edits during the wait is a step of its own.
   void pace();
 
+  // Bytes a transfer sent (a whole performance into the Temporary
+  // Performance), told to the history as one step.
+  void recordSent(const std::vector<EditStep>& steps);
+
   // Sends a step's old (or new) bytes; no step is recorded and user edits are
   // refused meanwhile, so the two never interleave.
   void replay(const std::vector<EditStep>& steps, bool undo);
