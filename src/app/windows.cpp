@@ -2,6 +2,7 @@
 #include "app/find_module_dialog.h"
 
 #include <QAction>
+#include <QFileDialog>
 #include <QTimer>
 
 #include "app/midi_settings_dialog.h"
@@ -31,6 +32,7 @@ ProgramWindows::ProgramWindows(AppContext& context)
       chorusReverbWindow(std::make_unique<ChorusReverbWindow>(context.editing)),
       patchFinder(std::make_unique<PatchFinder>(context.editing)),
       patchSelect(std::make_unique<PatchSelectWindow>(context.editing, *patchFinder)),
+      compareWindow(std::make_unique<CompareWindow>(context)),
       context_(context) {
   mainWindow->windows = {progressDialog.get(), splashScreen.get(), debugWindow.get(), monitorWindow.get(),
                          messageLog.get(),     saveDialog.get(),   storeDialog.get(), kindDialog.get()};
@@ -47,6 +49,7 @@ ProgramWindows::ProgramWindows(AppContext& context)
   connectDumpReceiver();
   connectEditingWindows();
   connectPatchWindows();
+  connectCompareWindow();
   // Queued: the first activation asks from inside an event handler.
   QObject::connect(
       mainWindow.get(), &MainWindow::settingsRequested, mainWindow.get(), [this] { openSettingsDialog(); },
@@ -122,6 +125,25 @@ void ProgramWindows::connectPatchWindows() {
   QObject::connect(patchFinder.get(), &PatchFinder::breathChanged, breath, &FaderBase::setPosition);
 }
 
+void ProgramWindows::connectCompareWindow() {
+  CompareWindow* compare = compareWindow.get();
+  using Kind = CompareWindow::SourceKind;
+  compare->sendTemp = [this] { return mainWindow->sendTemp(); };
+  compare->chooseFile = [this, compare] {
+    return QFileDialog::getOpenFileName(compare, QStringLiteral("Open a file to compare"),
+                                        mainWindow->fileDialogFolder(),
+                                        QStringLiteral("SysEx or MIDI files (*.syx *.mid *.midi);;All files (*)"));
+  };
+  // From the grid: the entry against the Temporary Performance; from the editor:
+  // what it edits against the same performance before the edits.
+  QObject::connect(mainWindow.get(), &MainWindow::compareRequested, compare, [compare](int index) {
+    compare->compare({Kind::ListEntry, index}, {Kind::Temporary, 0});
+  });
+  QObject::connect(performanceEditor.get(), &PerformanceEditor::compareRequested, compare, [compare] {
+    compare->compare({Kind::AsLoaded, 0}, {Kind::Temporary, 0});
+  });
+}
+
 void ProgramWindows::openSettingsDialog() {
   MidiSettingsDialog dialog(context_, {reopenPorts, closePorts}, midi::systemMidiBackend(), mainWindow.get());
   dialog.exec();
@@ -169,10 +191,10 @@ void ProgramWindows::connectEditingWindows() {
 }
 
 std::vector<QWidget*> ProgramWindows::allWindows() const {
-  return {mainWindow.get(),         progressDialog.get(), splashScreen.get(), debugWindow.get(), monitorWindow.get(),
-          messageLog.get(),         saveDialog.get(),     storeDialog.get(),  kindDialog.get(),  dumpReceiver.get(),
-          performanceEditor.get(),  partSwitches.get(),   keyRange.get(),     mixer.get(),       efxWindow.get(),
-          chorusReverbWindow.get(), patchSelect.get(),    patchFinder.get()};
+  return {mainWindow.get(),         progressDialog.get(), splashScreen.get(), debugWindow.get(),  monitorWindow.get(),
+          messageLog.get(),         saveDialog.get(),     storeDialog.get(),  kindDialog.get(),   dumpReceiver.get(),
+          performanceEditor.get(),  partSwitches.get(),   keyRange.get(),     mixer.get(),        efxWindow.get(),
+          chorusReverbWindow.get(), patchSelect.get(),    patchFinder.get(),  compareWindow.get()};
 }
 
 bool ProgramWindows::tempHoldsShownPerformance() {
@@ -186,6 +208,7 @@ ProgramWindows::~ProgramWindows() {
   context_.edit.setBeforeEdit({});
   if (auto* app = dynamic_cast<ProgramApplication*>(QCoreApplication::instance())) app->setFailureReport({});
   // Each window is owned here alone (none has a Qt parent); the main window goes last.
+  compareWindow.reset();
   patchSelect.reset();
   patchFinder.reset();
   chorusReverbWindow.reset();

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "app/app_context.h"
+#include "app/compare_window.h"
 #include "app/debug_window.h"
 #include "app/dump_receiver_window.h"
 #include "app/monitor_window.h"
@@ -62,6 +63,9 @@ class ProgramWindows {
   // Patch choice: the finder first, since the select window opens it.
   std::unique_ptr<PatchFinder> patchFinder;
   std::unique_ptr<PatchSelectWindow> patchSelect;
+  // Two performances compared. The library window hands it a performance by
+  // CompareWindow::addOutside and shows it with CompareWindow::compare.
+  std::unique_ptr<CompareWindow> compareWindow;
 
   // Every top-level window the program made, for finding one by its name.
   std::vector<QWidget*> allWindows() const;
@@ -92,6 +96,7 @@ class ProgramWindows {
   void connectPerformanceEditor();
   void connectEditingWindows();
   void connectPatchWindows();
+  void connectCompareWindow();
   void playNoteSet(bool on);
   // Before an edit: the module's Temporary Performance is to hold what the
   // windows show. A listed performance it does not hold yet is sent there
