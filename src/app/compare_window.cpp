@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <memory>
 
+#include <QApplication>
 #include <QComboBox>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -15,6 +16,7 @@
 #include <QVBoxLayout>
 
 #include "app/app_context.h"
+#include "app/window_placement.h"
 #include "engine/syx_reader.h"
 #include "settings/names/patch_evaluation.h"
 
@@ -30,6 +32,8 @@ constexpr int ColumnCount = 4;
 constexpr int ListMinimumWidth = 560;
 constexpr int ListMinimumHeight = 220;
 constexpr int DifferenceRole = Qt::UserRole;
+// Room for a screenful of differences; a smaller screen makes it smaller.
+constexpr QSize InitialSize(620, 420);
 
 QString toQ(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
@@ -46,6 +50,7 @@ CompareWindow::CompareWindow(AppContext& context, QWidget* parent) : QWidget(par
   setObjectName(QStringLiteral("TCompareForm"));
   setWindowTitle(QStringLiteral("Compare Performances"));
   buildControls();
+  resize(InitialSize);
   // Every edit, fetch or file shows at once; a hidden window waits for its next showing.
   connect(&ctx_.notices, &StoreNotifier::changed, this, [this](const StoreChange& change) {
     if (!isVisible()) return;
@@ -163,6 +168,10 @@ void CompareWindow::showEvent(QShowEvent* event) {
 
 void CompareWindow::compare(Source a, Source b) {
   sides_ = {a, b};
+  // The first time in the middle of the screen, above the windows it was opened from; after that where the user left
+  // it.
+  if (!placed_) placement::centreOnScreen(this, QApplication::activeWindow());
+  placed_ = true;
   show();
   raise();
   activateWindow();

@@ -88,6 +88,7 @@ class CompareWindow : public QWidget {
   QTreeWidget* list_ = nullptr;
   QPushButton* takeA_ = nullptr;
   QLabel* status_ = nullptr;
+  bool placed_ = false;
 };
 
 }  // namespace quillon
