@@ -145,6 +145,12 @@ int main(int argc, char** argv) {
       QStringLiteral("get-user-all"),
       QStringLiteral("With --screenshot-window or --show-window: Get User All from the module instead of Get Temp."));
   parser.addOption(getUserAll);
+  const QCommandLineOption exportSheets(
+      QStringLiteral("export-sheets"),
+      QStringLiteral("Write the sheets of every performance of the file given (else of the Temporary Performance "
+                     "after Get Temp) to <file>, as PDF, HTML or CSV by its ending, and quit."),
+      QStringLiteral("file"));
+  parser.addOption(exportSheets);
   const QCommandLineOption screenshotScreen(QStringLiteral("screenshot-screen"),
                                             QStringLiteral("Save a picture of the whole screen to <png> and quit."),
                                             QStringLiteral("png"));
@@ -249,6 +255,16 @@ int main(int argc, char** argv) {
     QTimer::singleShot(ScreenshotDelayMs, [png] {
       QApplication::primaryScreen()->grabWindow(0).save(png);
       QApplication::exit(0);
+    });
+  }
+  if (parser.isSet(exportSheets)) {
+    const QString target = parser.value(exportSheets);
+    const bool fromFile = !files.isEmpty();
+    QTimer::singleShot(ScreenshotDelayMs, [&windows, target, fromFile] {
+      if (!fromFile) windows.mainWindow->getTemp();
+      const QString error = windows.sheets->write(windows.sheets->wholeList(), target);
+      if (!error.isEmpty()) std::fprintf(stderr, "%s\n", qPrintable(error));
+      QApplication::exit(error.isEmpty() ? 0 : 1);
     });
   }
   if (parser.isSet(screenshotTransfer)) {

@@ -152,6 +152,9 @@ class MainWindow : public QMainWindow {
   void compareRequested(int index);
   void printRequested(int index);
   void exportRequested(int index);
+  // File > Print List... / Export List...: every performance of the list.
+  void printListRequested();
+  void exportListRequested();
   // The first activation of a new install: the monitor's message, then the settings.
   void firstRunSettingsRequested();
 

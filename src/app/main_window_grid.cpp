@@ -39,9 +39,9 @@ void MainWindow::buildGridMenu() {
       if (const int index = currentGridEntry(); index >= 0) (this->*signal)(index);
     });
   };
-  add(QStringLiteral("Compare with Temporary Performance..."), "MCompare", &MainWindow::compareRequested);
-  add(QStringLiteral("Print Sheet..."), "MPrintSheet", &MainWindow::printRequested);
-  add(QStringLiteral("Export Sheet..."), "MExportSheet", &MainWindow::exportRequested);
+  add(QStringLiteral("Compare with Temporary Performance..."), "MGridCompare", &MainWindow::compareRequested);
+  add(QStringLiteral("Print Sheet..."), "MGridPrint", &MainWindow::printRequested);
+  add(QStringLiteral("Export Sheet..."), "MGridExport", &MainWindow::exportRequested);
   // The menu key and Shift+F10 open it at the current cell, as a right click does at its own.
   stGr_->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(stGr_, &QWidget::customContextMenuRequested, this, [this](QPoint pos) {

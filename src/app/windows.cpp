@@ -2,7 +2,11 @@
 #include "app/find_module_dialog.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QDir>
 #include <QFileDialog>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QTimer>
 
 #include "app/midi_settings_dialog.h"
@@ -33,6 +37,7 @@ ProgramWindows::ProgramWindows(AppContext& context)
       patchFinder(std::make_unique<PatchFinder>(context.editing)),
       patchSelect(std::make_unique<PatchSelectWindow>(context.editing, *patchFinder)),
       compareWindow(std::make_unique<CompareWindow>(context)),
+      sheets(std::make_unique<SheetOutput>(context)),
       context_(context) {
   mainWindow->windows = {progressDialog.get(), splashScreen.get(), debugWindow.get(), monitorWindow.get(),
                          messageLog.get(),     saveDialog.get(),   storeDialog.get(), kindDialog.get()};
@@ -50,6 +55,7 @@ ProgramWindows::ProgramWindows(AppContext& context)
   connectEditingWindows();
   connectPatchWindows();
   connectCompareWindow();
+  connectSheets();
   // Queued: the first activation asks from inside an event handler.
   QObject::connect(
       mainWindow.get(), &MainWindow::settingsRequested, mainWindow.get(), [this] { openSettingsDialog(); },
@@ -144,6 +150,28 @@ void ProgramWindows::connectCompareWindow() {
   });
 }
 
+void ProgramWindows::connectSheets() {
+  SheetOutput* out = sheets.get();
+  MainWindow* main = mainWindow.get();
+  out->chooseFile = [main](const QString& proposed) {
+    return QFileDialog::getSaveFileName(main, QStringLiteral("Export Sheet"),
+                                        QDir(main->fileDialogFolder()).filePath(proposed),
+                                        QString::fromLatin1(SheetFileFilter));
+  };
+  out->choosePrinter = [main](QPrinter& printer) {
+    QPrintDialog dialog(&printer, QApplication::activeWindow() ? QApplication::activeWindow() : main);
+    return dialog.exec() == QDialog::Accepted;
+  };
+  QObject::connect(main, &MainWindow::printRequested, main, [out](int i) { out->print({out->listEntry(i)}); });
+  QObject::connect(main, &MainWindow::exportRequested, main, [out](int i) { out->exportSheets({out->listEntry(i)}); });
+  QObject::connect(main, &MainWindow::printListRequested, main, [out] { out->print(out->wholeList()); });
+  QObject::connect(main, &MainWindow::exportListRequested, main, [out] { out->exportSheets(out->wholeList()); });
+  PerformanceEditor* editor = performanceEditor.get();
+  QObject::connect(editor, &PerformanceEditor::printRequested, editor, [out] { out->print({out->shownEntry()}); });
+  QObject::connect(editor, &PerformanceEditor::exportRequested, editor,
+                   [out] { out->exportSheets({out->shownEntry()}); });
+}
+
 void ProgramWindows::openSettingsDialog() {
   MidiSettingsDialog dialog(context_, {reopenPorts, closePorts}, midi::systemMidiBackend(), mainWindow.get());
   dialog.exec();
@@ -208,6 +236,7 @@ ProgramWindows::~ProgramWindows() {
   context_.edit.setBeforeEdit({});
   if (auto* app = dynamic_cast<ProgramApplication*>(QCoreApplication::instance())) app->setFailureReport({});
   // Each window is owned here alone (none has a Qt parent); the main window goes last.
+  sheets.reset();
   compareWindow.reset();
   patchSelect.reset();
   patchFinder.reset();

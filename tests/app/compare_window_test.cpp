@@ -59,7 +59,7 @@ class CompareWindowTest : public QObject {
     const PerformanceRecord first = entry(0), second = entry(1), third = entry(2);
     // The grid's menu on the second entry: it against the Temporary Performance.
     p.main().performanceGrid()->setCurrentCell(1, 0);
-    trigger(&p.main(), "MCompare");
+    trigger(&p.main(), "MGridCompare");
     QVERIFY(w.isVisible());
     QCOMPARE(w.source(CompareWindow::SideA), (CompareWindow::Source{Kind::ListEntry, 1}));
     QCOMPARE(w.source(CompareWindow::SideB), (CompareWindow::Source{Kind::Temporary, 0}));
