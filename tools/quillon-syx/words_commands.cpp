@@ -111,7 +111,9 @@ std::string outOfRange(const std::string& which, int count) {
 }  // namespace
 
 bool wantsWords(const std::vector<std::string>& args) {
-  return args.size() == 1 || std::find(args.begin(), args.end(), FormatOption) != args.end();
+  // Without N (FILE alone, or FILE and options) every performance is shown in words.
+  return args.size() == 1 || (args.size() > 1 && args[1].starts_with("--")) ||
+         std::find(args.begin(), args.end(), FormatOption) != args.end();
 }
 
 int showWordsCommand(const std::vector<std::string>& args) {
