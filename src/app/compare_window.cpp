@@ -291,12 +291,15 @@ void CompareWindow::showDifferences() {
   updateButtons();
 }
 
-void CompareWindow::updateButtons() {
+const words::Difference* CompareWindow::currentDifference() const {
   const QTreeWidgetItem* item = list_->currentItem();
-  const bool hasA =
-      item && comparison_.differences[static_cast<std::size_t>(item->data(SectionColumn, DifferenceRole).toInt())]
-                  .placeInA.has_value();
-  takeA_->setEnabled(hasA);
+  if (!item) return nullptr;
+  return &comparison_.differences.at(static_cast<std::size_t>(item->data(SectionColumn, DifferenceRole).toInt()));
+}
+
+void CompareWindow::updateButtons() {
+  const words::Difference* d = currentDifference();
+  takeA_->setEnabled(d && d->placeInA);
 }
 
 bool CompareWindow::sendSide(int side) {
@@ -313,10 +316,9 @@ bool CompareWindow::sendSide(int side) {
 }
 
 bool CompareWindow::takeValueOfA() {
-  const QTreeWidgetItem* item = list_->currentItem();
-  if (!item) return false;
-  const words::Difference d =
-      comparison_.differences[static_cast<std::size_t>(item->data(SectionColumn, DifferenceRole).toInt())];
+  if (!currentDifference()) return false;
+  // A copy: the send refreshes the list this row belongs to.
+  const words::Difference d = *currentDifference();
   if (!d.placeInA) return false;
   const auto bytes = words::bytesAt(recordOf(sides_[SideA]), *d.placeInA);
   const Bytes value(bytes.begin(), bytes.end());

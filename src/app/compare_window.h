@@ -72,6 +72,8 @@ class CompareWindow : public QWidget {
   void recompare();
   void showDifferences();
   void updateButtons();
+  // The difference of the list's current row, if any.
+  const words::Difference* currentDifference() const;
   const PerformanceRecord& recordOf(Source source) const;
   words::Vocabulary vocabulary();
   QString sideName(int side) const;
