@@ -10,6 +10,8 @@ QUILLON_PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xauth fonts-dejavu-core
+  # reading exported performance sheets back in the tests (pdftotext) and looking at them (pdftoppm)
+  poppler-utils
   # the screen-reader walk of every window: a private session bus and the accessibility bus
   dbus at-spi2-core python3-pyatspi
   # the Debian package and the checks of what it installs

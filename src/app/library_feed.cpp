@@ -29,20 +29,6 @@ std::string summaryText(const library::ImportReport& r) {
   return text;
 }
 
-// The name lists speak to the user of a PCM-card patch as the grid shows it; naming
-// parts for the library is no showing, so they keep quiet meanwhile.
-class QuietNames {
- public:
-  explicit QuietNames(PatchNameLibrary& names) : names_(names), sink_(names.infoSink()) { names_.setInfoSink({}); }
-  ~QuietNames() { names_.setInfoSink(sink_); }
-  QuietNames(const QuietNames&) = delete;
-  QuietNames& operator=(const QuietNames&) = delete;
-
- private:
-  PatchNameLibrary& names_;
-  PatchNameLibrary::InfoSink sink_;
-};
-
 }  // namespace
 
 QCheckBox* libraryImportCheckBox(const DeviceSettings& settings) {
@@ -90,7 +76,7 @@ library::ImportOptions LibraryFeed::options() const {
 void LibraryFeed::fileSeen(const std::string& path) {
   if (!enabled() || !store()) return;
   // What a file could not give was said when it was read; the library keeps quiet about it.
-  const QuietNames quiet(ctx_.names);
+  const QuietPatchNames quiet(ctx_.names);
   library::importPaths(*store_, {path}, options());
 }
 
@@ -100,7 +86,7 @@ void LibraryFeed::fetched(PerformanceKind kind, const std::vector<library::Fetch
 
 void LibraryFeed::keep(PerformanceKind kind, const std::vector<library::Fetched>& performances) {
   if (performances.empty() || !store()) return;
-  const QuietNames quiet(ctx_.names);
+  const QuietPatchNames quiet(ctx_.names);
   library::addFetched(*store_, kind, performances, options());
 }
 
@@ -124,7 +110,7 @@ void LibraryFeed::importFolder(QWidget* parent, const QString& folder) {
     if (progress.wasCanceled()) cancel = true;
   };
   const auto report = [&] {
-    const QuietNames quiet(ctx_.names);
+    const QuietPatchNames quiet(ctx_.names);
     return library::importPaths(*store_, {folder.toStdString()}, o);
   }();
   progress.close();

@@ -48,6 +48,7 @@ struct PictureChoices {
   QString bank;
   bool upperHalf = false;
   QString findText;
+  QString compareEntries;  // "N,M": list entries N and M in the compare window
 };
 
 void choosePatches(quillon::ProgramWindows& windows, QWidget* window, const PictureChoices& choices) {
@@ -55,6 +56,11 @@ void choosePatches(quillon::ProgramWindows& windows, QWidget* window, const Pict
     if (!choices.bank.isEmpty() && !windows.patchSelect->chooseBankNamed(choices.bank))
       std::fprintf(stderr, "no bank named %s\n", qPrintable(choices.bank));
     if (choices.upperHalf) window->findChild<QToolButton*>(QStringLiteral("SpDeel2"))->click();
+  }
+  if (const QStringList pair = choices.compareEntries.split(QLatin1Char(','));
+      window == windows.compareWindow.get() && pair.size() == 2) {
+    using Kind = quillon::CompareWindow::SourceKind;
+    windows.compareWindow->compare({Kind::ListEntry, pair[0].toInt() - 1}, {Kind::ListEntry, pair[1].toInt() - 1});
   }
   if (window == windows.patchFinder.get() && !choices.findText.isEmpty())
     window->findChild<QComboBox*>(QStringLiteral("EdFind"))->setEditText(choices.findText);
@@ -130,10 +136,21 @@ int main(int argc, char** argv) {
                                     QStringLiteral("With the patch finder (TFindForm) shown, search for <text>."),
                                     QStringLiteral("text"));
   parser.addOption(findText);
+  const QCommandLineOption compareEntries(
+      QStringLiteral("compare-entries"),
+      QStringLiteral("With the compare window (TCompareForm) shown, compare list entries <n,m> of the file given."),
+      QStringLiteral("n,m"));
+  parser.addOption(compareEntries);
   const QCommandLineOption getUserAll(
       QStringLiteral("get-user-all"),
       QStringLiteral("With --screenshot-window or --show-window: Get User All from the module instead of Get Temp."));
   parser.addOption(getUserAll);
+  const QCommandLineOption exportSheets(
+      QStringLiteral("export-sheets"),
+      QStringLiteral("Write the sheets of every performance of the file given (else of the Temporary Performance "
+                     "after Get Temp) to <file>, as PDF, HTML or CSV by its ending, and quit."),
+      QStringLiteral("file"));
+  parser.addOption(exportSheets);
   const QCommandLineOption screenshotScreen(QStringLiteral("screenshot-screen"),
                                             QStringLiteral("Save a picture of the whole screen to <png> and quit."),
                                             QStringLiteral("png"));
@@ -193,7 +210,8 @@ int main(int argc, char** argv) {
     const QString png = spec.value(1);
     const bool fromFile = !files.isEmpty();
     const int type = parser.value(efxType).toInt();
-    const PictureChoices choices{parser.value(patchBank), parser.isSet(upperHalf), parser.value(findText)};
+    const PictureChoices choices{parser.value(patchBank), parser.isSet(upperHalf), parser.value(findText),
+                                 parser.value(compareEntries)};
     const bool userBank = parser.isSet(getUserAll);
     QTimer::singleShot(ScreenshotDelayMs, [&windows, name, png, fromFile, picture, type, choices, userBank] {
       if (userBank)
@@ -241,6 +259,16 @@ int main(int argc, char** argv) {
     QTimer::singleShot(ScreenshotDelayMs, [png] {
       QApplication::primaryScreen()->grabWindow(0).save(png);
       QApplication::exit(0);
+    });
+  }
+  if (parser.isSet(exportSheets)) {
+    const QString target = parser.value(exportSheets);
+    const bool fromFile = !files.isEmpty();
+    QTimer::singleShot(ScreenshotDelayMs, [&windows, target, fromFile] {
+      if (!fromFile) windows.mainWindow->getTemp();
+      const QString error = windows.sheets->write(windows.sheets->wholeList(), target);
+      if (!error.isEmpty()) std::fprintf(stderr, "%s\n", qPrintable(error));
+      QApplication::exit(error.isEmpty() ? 0 : 1);
     });
   }
   if (parser.isSet(screenshotTransfer)) {

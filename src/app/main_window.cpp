@@ -183,6 +183,7 @@ void MainWindow::buildControls() {
   });
   connect(stGr_, &QTableWidget::activated, this, [this](const QModelIndex&) { editPerformance(); });
   stGr_->installEventFilter(this);
+  buildGridMenu();
   layout->addWidget(stGr_, 0, Qt::AlignLeft);
 
   auto* selectedRow = new QHBoxLayout;

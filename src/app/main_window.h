@@ -91,7 +91,8 @@ class MainWindow : public QMainWindow {
   void editPerformance();
   // Get Tmp Perf / Send to Temp, with the wait window; the response timer ends a silent wait.
   void getTemp();
-  void sendTemp();
+  // True when the Temporary Performance went out (a cancel part way counts: it was sent as far as it went).
+  bool sendTemp();
   void responseTimedOut();
   // Get User All / Get Card All: the 32 performances of the bank replace the
   // list. True when every one of them arrived whole.
@@ -161,6 +162,14 @@ class MainWindow : public QMainWindow {
   void libraryRequested();
   // A folder went into the library: a library window on show reads it again.
   void libraryImported();
+  // The grid's context menu: entry `index` of the list against the Temporary
+  // Performance; its sheet printed or exported.
+  void compareRequested(int index);
+  void printRequested(int index);
+  void exportRequested(int index);
+  // File > Print List... / Export List...: every performance of the list.
+  void printListRequested();
+  void exportListRequested();
   // The first activation of a new install: the monitor's message, then the settings.
   void firstRunSettingsRequested();
 
@@ -187,6 +196,9 @@ class MainWindow : public QMainWindow {
   void rebuildRecentMenu();
   void openRecent(const QString& path);
   void buildMenus();
+  void buildGridMenu();
+  // The list entry of the grid's current cell, or -1.
+  int currentGridEntry() const;
   QPushButton* addButton(const char* name, const QString& caption, void (MainWindow::*action)());
   void create();
   void prepareShow();
@@ -240,6 +252,7 @@ class MainWindow : public QMainWindow {
   RecentFiles recentFiles_;
   LibraryFeed library_;
   QMenu* recentMenu_ = nullptr;
+  QMenu* gridMenu_ = nullptr;
   int performanceColumnWidth_ = 0;
   bool pcmReported_ = false;  // the "PCM" box was shown for this file or fetch
   bool splashShown_ = false;

@@ -52,6 +52,7 @@ void MainWindow::showReplacedList() {
   ctx_.store.notifyReloaded(ChangeOrigin::Incoming);
   pcmReported_ = false;
   rebuildNamesFromRecords();
+  ctx_.store.rememberLoaded();
   fillPerformanceGrid();
   showNewList();
 }

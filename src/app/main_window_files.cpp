@@ -69,6 +69,7 @@ void MainWindow::openPath(const QString& path) {
   if (replaced) {
     // Another performance: the undo history starts anew.
     ctx_.store.notifyReloaded(ChangeOrigin::File);
+    ctx_.store.rememberLoaded();
     pcmReported_ = false;
     recentFiles_.add(path);
     rebuildRecentMenu();

@@ -28,6 +28,36 @@ namespace quillon {
 
 using namespace main_window_parts;
 
+void MainWindow::buildGridMenu() {
+  gridMenu_ = new QMenu(stGr_);
+  gridMenu_->setObjectName(QStringLiteral("GridMenu"));
+  // Each command acts on the grid's current entry: the one clicked, or the one the arrows chose.
+  const auto add = [this](const QString& text, const char* name, void (MainWindow::*signal)(int)) {
+    QAction* a = gridMenu_->addAction(text);
+    a->setObjectName(QString::fromLatin1(name));
+    connect(a, &QAction::triggered, this, [this, signal] {
+      if (const int index = currentGridEntry(); index >= 0) (this->*signal)(index);
+    });
+  };
+  add(QStringLiteral("Compare with Temporary Performance..."), "MGridCompare", &MainWindow::compareRequested);
+  add(QStringLiteral("Print Sheet..."), "MGridPrint", &MainWindow::printRequested);
+  add(QStringLiteral("Export Sheet..."), "MGridExport", &MainWindow::exportRequested);
+  // The menu key and Shift+F10 open it at the current cell, as a right click does at its own.
+  stGr_->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(stGr_, &QWidget::customContextMenuRequested, this, [this](QPoint pos) {
+    if (const QModelIndex at = stGr_->indexAt(pos); at.isValid()) stGr_->setCurrentIndex(at);
+    if (currentGridEntry() < 0) return;
+    gridMenu_->exec(stGr_->viewport()->mapToGlobal(stGr_->visualRect(stGr_->currentIndex()).center()));
+  });
+}
+
+int MainWindow::currentGridEntry() const {
+  const QModelIndex at = stGr_->currentIndex();
+  if (!at.isValid() || ctx_.store.NoPerformance) return -1;
+  const int index = at.column() * GridRows + at.row();
+  return index < ctx_.store.PerformanceCount ? index : -1;
+}
+
 void MainWindow::rebuildNamesFromRecords() {
   for (auto& entry : ctx_.store.PerformanceList) {
     const std::string name = printableName(entry.common);

@@ -36,6 +36,21 @@ void MainWindow::buildMenus() {
   item(file, QStringLiteral("Receive Dump..."), &MainWindow::receiveDumpRequested)
       ->setObjectName(QStringLiteral("MReceiveDump"));
   item(file, QStringLiteral("Save Syx"), &MainWindow::saveFile, QKeySequence(QKeySequence::Save));
+  // The sheet of the chosen performance, or of the whole list, one performance a page.
+  const auto chosen = [this](void (MainWindow::*signal)(int)) {
+    return [this, signal] {
+      if (!ctx_.store.NoPerformance) (this->*signal)(ctx_.store.SelectedIndex);
+    };
+  };
+  item(file, QStringLiteral("Print Sheet..."), chosen(&MainWindow::printRequested),
+       QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P))
+      ->setObjectName(QStringLiteral("MPrint"));
+  item(file, QStringLiteral("Print List..."), &MainWindow::printListRequested)
+      ->setObjectName(QStringLiteral("MPrintList"));
+  item(file, QStringLiteral("Export Sheet..."), chosen(&MainWindow::exportRequested))
+      ->setObjectName(QStringLiteral("MExport"));
+  item(file, QStringLiteral("Export List..."), &MainWindow::exportListRequested)
+      ->setObjectName(QStringLiteral("MExportList"));
   item(file, QStringLiteral("Save To JV XP"), &MainWindow::storeToModule);
   item(file, QStringLiteral("Temp / User / Card"), &MainWindow::chooseKind);
   item(file, QStringLiteral("Exit"), &QWidget::close, QKeySequence(Qt::Key_F12));

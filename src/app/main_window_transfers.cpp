@@ -44,6 +44,7 @@ void MainWindow::getTemp() {
   }
   // Whatever arrived replaced the performance the history spoke of.
   ctx_.store.notifyReloaded(ChangeOrigin::Incoming);
+  ctx_.store.rememberLoaded();
   pcmReported_ = false;
   setStatusPanel(KindPanel, QStringLiteral("Temp"));
   showTemporaryName();
@@ -104,9 +105,9 @@ void MainWindow::startResponseTimer() {
   if (!timerMidiIn_->isActive()) timerMidiIn_->start();
 }
 
-void MainWindow::sendTemp() {
-  if (refuseWhileTransferring()) return;
-  ctx_.tempTransfer.SendTemp(*waitingView_);
+bool MainWindow::sendTemp() {
+  if (refuseWhileTransferring()) return false;
+  return ctx_.tempTransfer.SendTemp(*waitingView_);
 }
 
 void MainWindow::responseTimedOut() { runningTransferTimedOut(ctx_.sender, *waitingView_); }

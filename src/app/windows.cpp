@@ -2,6 +2,11 @@
 #include "app/find_module_dialog.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QTimer>
 
 #include "app/midi_settings_dialog.h"
@@ -32,6 +37,8 @@ ProgramWindows::ProgramWindows(AppContext& context)
       chorusReverbWindow(std::make_unique<ChorusReverbWindow>(context.editing)),
       patchFinder(std::make_unique<PatchFinder>(context.editing)),
       patchSelect(std::make_unique<PatchSelectWindow>(context.editing, *patchFinder)),
+      compareWindow(std::make_unique<CompareWindow>(context)),
+      sheets(std::make_unique<SheetOutput>(context)),
       context_(context) {
   mainWindow->windows = {progressDialog.get(), splashScreen.get(), debugWindow.get(), monitorWindow.get(),
                          messageLog.get(),     saveDialog.get(),   storeDialog.get(), kindDialog.get()};
@@ -51,6 +58,8 @@ ProgramWindows::ProgramWindows(AppContext& context)
   connectLibraryWindow();
   connectEditingWindows();
   connectPatchWindows();
+  connectCompareWindow();
+  connectSheets();
   // Queued: the first activation asks from inside an event handler.
   QObject::connect(
       mainWindow.get(), &MainWindow::settingsRequested, mainWindow.get(), [this] { openSettingsDialog(); },
@@ -139,6 +148,47 @@ void ProgramWindows::connectPatchWindows() {
   QObject::connect(patchFinder.get(), &PatchFinder::breathChanged, breath, &FaderBase::setPosition);
 }
 
+void ProgramWindows::connectCompareWindow() {
+  CompareWindow* compare = compareWindow.get();
+  using Kind = CompareWindow::SourceKind;
+  compare->sendTemp = [this] { return mainWindow->sendTemp(); };
+  compare->chooseFile = [this, compare] {
+    return QFileDialog::getOpenFileName(compare, QStringLiteral("Open a file to compare"),
+                                        mainWindow->fileDialogFolder(),
+                                        QStringLiteral("SysEx or MIDI files (*.syx *.mid *.midi);;All files (*)"));
+  };
+  // From the grid: the entry against the Temporary Performance; from the editor:
+  // what it edits against the same performance before the edits.
+  QObject::connect(mainWindow.get(), &MainWindow::compareRequested, compare, [compare](int index) {
+    compare->compare({Kind::ListEntry, index}, {Kind::Temporary, 0});
+  });
+  QObject::connect(performanceEditor.get(), &PerformanceEditor::compareRequested, compare, [compare] {
+    compare->compare({Kind::AsLoaded, 0}, {Kind::Temporary, 0});
+  });
+}
+
+void ProgramWindows::connectSheets() {
+  SheetOutput* out = sheets.get();
+  MainWindow* main = mainWindow.get();
+  out->chooseFile = [main](const QString& proposed) {
+    return QFileDialog::getSaveFileName(main, QStringLiteral("Export Sheet"),
+                                        QDir(main->fileDialogFolder()).filePath(proposed),
+                                        QString::fromLatin1(SheetFileFilter));
+  };
+  out->choosePrinter = [main](QPrinter& printer) {
+    QPrintDialog dialog(&printer, QApplication::activeWindow() ? QApplication::activeWindow() : main);
+    return dialog.exec() == QDialog::Accepted;
+  };
+  QObject::connect(main, &MainWindow::printRequested, main, [out](int i) { out->print({out->listEntry(i)}); });
+  QObject::connect(main, &MainWindow::exportRequested, main, [out](int i) { out->exportSheets({out->listEntry(i)}); });
+  QObject::connect(main, &MainWindow::printListRequested, main, [out] { out->print(out->wholeList()); });
+  QObject::connect(main, &MainWindow::exportListRequested, main, [out] { out->exportSheets(out->wholeList()); });
+  PerformanceEditor* editor = performanceEditor.get();
+  QObject::connect(editor, &PerformanceEditor::printRequested, editor, [out] { out->print({out->shownEntry()}); });
+  QObject::connect(editor, &PerformanceEditor::exportRequested, editor,
+                   [out] { out->exportSheets({out->shownEntry()}); });
+}
+
 void ProgramWindows::openSettingsDialog() {
   MidiSettingsDialog dialog(context_, {reopenPorts, closePorts}, midi::systemMidiBackend(), mainWindow.get());
   dialog.exec();
@@ -189,7 +239,7 @@ std::vector<QWidget*> ProgramWindows::allWindows() const {
   return {mainWindow.get(),    progressDialog.get(),     splashScreen.get(), debugWindow.get(), monitorWindow.get(),
           messageLog.get(),    saveDialog.get(),         storeDialog.get(),  kindDialog.get(),  dumpReceiver.get(),
           libraryWindow.get(), performanceEditor.get(),  partSwitches.get(), keyRange.get(),    mixer.get(),
-          efxWindow.get(),     chorusReverbWindow.get(), patchSelect.get(),  patchFinder.get()};
+          efxWindow.get(),     chorusReverbWindow.get(), patchSelect.get(),  patchFinder.get(), compareWindow.get()};
 }
 
 bool ProgramWindows::tempHoldsShownPerformance() {
@@ -203,6 +253,8 @@ ProgramWindows::~ProgramWindows() {
   context_.edit.setBeforeEdit({});
   if (auto* app = dynamic_cast<ProgramApplication*>(QCoreApplication::instance())) app->setFailureReport({});
   // Each window is owned here alone (none has a Qt parent); the main window goes last.
+  sheets.reset();
+  compareWindow.reset();
   patchSelect.reset();
   patchFinder.reset();
   chorusReverbWindow.reset();

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "app/app_context.h"
+#include "app/compare_window.h"
 #include "app/debug_window.h"
 #include "app/dump_receiver_window.h"
 #include "app/library_window.h"
@@ -17,6 +18,7 @@
 #include "app/message_log_window.h"
 #include "app/performance_kind_dialog.h"
 #include "app/save_choice_dialog.h"
+#include "app/sheet_output.h"
 #include "app/store_to_module_dialog.h"
 #include "app/splash_screen.h"
 #include "app/main_window.h"
@@ -64,6 +66,11 @@ class ProgramWindows {
   // Patch choice: the finder first, since the select window opens it.
   std::unique_ptr<PatchFinder> patchFinder;
   std::unique_ptr<PatchSelectWindow> patchSelect;
+  // Two performances compared. The library window hands it a performance by
+  // CompareWindow::addOutside and shows it with CompareWindow::compare.
+  std::unique_ptr<CompareWindow> compareWindow;
+  // Performance sheets printed and exported (no window of its own: the platform's dialogs).
+  std::unique_ptr<SheetOutput> sheets;
 
   // Every top-level window the program made, for finding one by its name.
   std::vector<QWidget*> allWindows() const;
@@ -95,6 +102,8 @@ class ProgramWindows {
   void connectPerformanceEditor();
   void connectEditingWindows();
   void connectPatchWindows();
+  void connectCompareWindow();
+  void connectSheets();
   void playNoteSet(bool on);
   // Before an edit: the module's Temporary Performance is to hold what the
   // windows show. A listed performance it does not hold yet is sent there

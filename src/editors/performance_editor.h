@@ -72,6 +72,10 @@ class PerformanceEditor : public QMainWindow {
   void patchSelectRequested(int part);
   void noteMonitorRequested();
   void reloadTempRequested();
+  // The Performance menu: the shown performance compared, or its sheet printed or exported.
+  void compareRequested();
+  void printRequested();
+  void exportRequested();
   // Emitted between hiding and showing this window again.
   void saveToModuleRequested();
   // "SpPlay" was clicked: the NoteOn setting is already `on`.
@@ -88,6 +92,7 @@ class PerformanceEditor : public QMainWindow {
 
  private:
   void buildControls();
+  void buildPerformanceMenu();
   void buildStatusBar();
   QWidget* buildTopBar();
   QWidget* buildQuickEdit();

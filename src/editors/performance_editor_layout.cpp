@@ -9,6 +9,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QStatusBar>
@@ -52,7 +53,26 @@ void PerformanceEditor::buildControls() {
   setCentralWidget(central);
 
   ctx_.history.addEditMenu(menuBar(), this);
+  buildPerformanceMenu();
   buildStatusBar();
+}
+
+void PerformanceEditor::buildPerformanceMenu() {
+  QMenu* menu = menuBar()->addMenu(QStringLiteral("&Performance"));
+  menu->setObjectName(QStringLiteral("PerformanceMenu"));
+  const auto item = [this, menu](const QString& text, const char* name, const QKeySequence& key, auto signal) {
+    QAction* a = menu->addAction(text);
+    a->setObjectName(QString::fromLatin1(name));
+    a->setShortcut(key);
+    // The shortcut works wherever the focus is in the window, the menu closed.
+    addAction(a);
+    connect(a, &QAction::triggered, this, signal);
+  };
+  item(QStringLiteral("Compare..."), "MEditorCompare", QKeySequence(Qt::CTRL | Qt::Key_K),
+       &PerformanceEditor::compareRequested);
+  item(QStringLiteral("Print Sheet..."), "MEditorPrint", QKeySequence::Print, &PerformanceEditor::printRequested);
+  item(QStringLiteral("Export Sheet..."), "MEditorExport", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E),
+       &PerformanceEditor::exportRequested);
 }
 
 void PerformanceEditor::buildStatusBar() {

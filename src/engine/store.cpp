@@ -21,6 +21,11 @@ PerformanceRecord& PerformanceStore::selectedPerformance() {
   return PerformanceList[static_cast<std::size_t>(std::clamp(SelectedIndex, 0, PerformanceListSize - 1))];
 }
 
+const PerformanceRecord& PerformanceStore::shownAsLoaded() const {
+  if (FromTemp) return AsLoaded.temp;
+  return AsLoaded.list[static_cast<std::size_t>(std::clamp(SelectedIndex, 0, PerformanceListSize - 1))];
+}
+
 bool PerformanceStore::mirrorSentData(const SysexAddress& addr, std::span<const Byte> data) {
   if (addr.area() != address::AreaTemporary) return false;
   PerformanceRecord& selected = selectedPerformance();

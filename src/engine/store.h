@@ -65,6 +65,13 @@ class StoreObserver {
   virtual void storeChanged(const StoreChange& change) = 0;
 };
 
+// The performances as the last file, fetch or dump brought them, before any
+// edit: what "as fetched / as opened" compares with.
+struct LoadedPerformances {
+  PerformanceRecord temp;
+  std::array<PerformanceRecord, address::MemoryPerformanceCount> list{};
+};
+
 struct PerformanceStore {
   PerformanceRecord TempPerformance;
   std::array<PerformanceRecord, PerformanceListSize> PerformanceList{};
@@ -98,6 +105,13 @@ struct PerformanceStore {
   bool TempSent = false;
   bool FileDropped = false;
   bool LogEnabled = false;
+
+  LoadedPerformances AsLoaded;
+  // Called once a file, a fetch or a dump has replaced the performances.
+  void rememberLoaded() { AsLoaded = {TempPerformance, PerformanceList}; }
+  // The shown performance as it was loaded: the fetched Temporary Performance
+  // or the selected entry of the list.
+  const PerformanceRecord& shownAsLoaded() const;
 
   // How the sender reports the bytes it mirrors (an undo says so).
   ChangeOrigin SendOrigin = ChangeOrigin::UserEdit;

@@ -8,7 +8,7 @@ for tool in dbus-run-session xvfb-run /usr/libexec/at-spi-bus-launcher /usr/bin/
   command -v "$tool" >/dev/null 2>&1 || { echo "SKIP: $tool is not installed"; exit 77; }
 done
 /usr/bin/python3 -c "import pyatspi" 2>/dev/null || { echo "SKIP: python3-pyatspi is not installed"; exit 77; }
-windows=MainWindow,NoteOutForm,TMidiMixer,TEFXForm,TChoRevForm,TSwitchForm,TCommSwitchForm,TPatchSelectForm,MessageLogWindow,TDumpReceiveForm,TFindForm,SaveChoiceDialog,TSaveUser,TUserOrCardForm,perfeditform,TLibraryForm,TBankBuilderForm
+windows=MainWindow,NoteOutForm,TMidiMixer,TEFXForm,TChoRevForm,TSwitchForm,TCommSwitchForm,TPatchSelectForm,MessageLogWindow,TDumpReceiveForm,TFindForm,SaveChoiceDialog,TSaveUser,TUserOrCardForm,perfeditform,TLibraryForm,TBankBuilderForm,TCompareForm
 home=$(mktemp -d)
 trap 'rm -rf "$home"' EXIT
 export HOME=$home XDG_CONFIG_HOME=$home/.config XDG_DATA_HOME=$home/.local/share QUILLON=$quillon WINDOWS=$windows ROOT=$root

@@ -1,6 +1,7 @@
 // Where the windows appear, frames included. CTest runs this on a 1366 x 768
 // screen at scale 1 and on a 1600 x 1000 screen at scale 2, with frames.
 
+#include <QAction>
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
@@ -98,7 +99,9 @@ class WindowPlacementTest : public QObject {
         {editor, "Bswitch"}, {editor, "BKeyRange"}, {editor, "Bchorev"}, {editor, "Befx"}, {&p.main(), "Bmidimix"}};
     for (const auto& [window, button] : opened) press(window, button);
     p.windows->patchSelect->showForPart(0);
+    editor->findChild<QAction*>(QStringLiteral("MEditorCompare"))->trigger();
     const std::pair<QWidget*, const char*> dones[] = {{editor, "Bdone"},
+                                                      {p.windows->compareWindow.get(), "BClose"},
                                                       {p.windows->partSwitches.get(), "Bdone"},
                                                       {p.windows->keyRange.get(), "Bdone"},
                                                       {p.windows->chorusReverbWindow.get(), "Bdone"},

@@ -117,6 +117,21 @@ expect 0 "Wrote 136 SysEx messages (4440 bytes) to $work/back.syx" -- "$syx" con
 cmp -s "$work/demo.syx" "$work/back.syx" || { echo "FAIL: .syx -> .mid -> .syx changed the bytes"; failures=$((failures + 1)); }
 expect 1 "end it in .syx, .mid or .midi" -- "$syx" convert "$work/demo.syx" "$work/demo.txt"
 expect 1 "20..500" -- "$syx" convert "$work/demo.syx" "$work/slow.mid" --delay 10
+
+# In words: show --format, diff and their exit codes, with the shipped name lists.
+data="$(cd "$(dirname "$0")/../../data" && pwd)"
+expect 0 "patch: Preset A 034 Klavinet" -- "$syx" show "$work/demo.syx" 3 --format text --data "$data"
+expect 0 "^Part 16$" -- "$syx" show "$work/demo.syx" --format text
+expect 1 "text or json" -- "$syx" show "$work/demo.syx" 3 --format xml
+"$syx" show "$work/demo.syx" --format json --data "$data" >"$work/words.json"
+python3 -c 'import json, sys; d = json.load(open(sys.argv[1])); assert len(d) == 8 and d[2]["rows"][0]["value"] == "Split Bass"' \
+  "$work/words.json" || { echo "FAIL: show --format json is no list of 8 performances"; failures=$((failures + 1)); }
+expect 0 "The performances are equal." -- "$syx" diff "$work/demo.syx:2" "$work/demo.mid:2"
+expect 1 "^Performance name .* Split Bass$" -- "$syx" diff "$work/demo.syx:2" "$work/demo.syx:3" --data "$data"
+expect 1 "differences$" -- "$syx" diff "$work/demo.syx" "$work/demo.syx:3"
+expect 2 "out of range: the file holds 1..8" -- "$syx" diff "$work/demo.syx:9" "$work/demo.syx"
+expect 2 "no such file" -- "$syx" diff "$work/missing.syx" "$work/demo.syx"
+expect 2 "takes two performances" -- "$syx" diff "$work/demo.syx"
 expect 1 "no SysEx messages" -- "$syx" convert "$work/text.syx" "$work/text.mid"
 head -c 300 "$work/demo.mid" >"$work/cut.mid"
 expect 1 "cut.mid\" as a MIDI file: a chunk claims" -- "$syx" list "$work/cut.mid"

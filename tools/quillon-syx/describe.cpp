@@ -10,14 +10,10 @@ namespace quillon::cli {
 
 namespace {
 
-std::string signedText(int v) { return v > 0 ? "+" + std::to_string(v) : std::to_string(v); }
+using texts::efxSourceText;
+using texts::signedText;
 
 std::string onOff(Byte b) { return b ? "on" : "off"; }
-
-std::string efxSourceText(Byte stored) {
-  if (stored == texts::EfxSourcePerform) return "Perform";
-  return "Part " + std::to_string(texts::efxSourcePart(stored));
-}
 
 const EfxTypeTable& efxTable() {
   static const EfxTypeTable table;

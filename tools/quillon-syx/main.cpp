@@ -10,6 +10,7 @@
 #include "describe.h"
 #include "library_command.h"
 #include "patch_names.h"
+#include "words_commands.h"
 #include "engine/demo_performances.h"
 #include "engine/syx_reader.h"
 #include "engine/syx_writer.h"
@@ -59,7 +60,7 @@ const char* const ExitCodes =
     ".\n";
 
 void printUsage(std::ostream& out) {
-  out << Usage << quillon::cli::ConvertUsage << quillon::cli::LibraryUsage;
+  out << Usage << quillon::cli::WordsUsage << quillon::cli::ConvertUsage << quillon::cli::LibraryUsage;
 #ifdef QUILLON_SYX_TRANSFERS
   out << quillon::cli::TransferCommandsUsage << quillon::cli::BankCommandsUsage << quillon::cli::ReceiveCommandUsage
       << quillon::cli::FindCommandUsage << HelpLine << quillon::cli::TransferOptionsUsage;
@@ -156,6 +157,9 @@ int main(int argc, char** argv) {
   if (command == "demo" && args.size() == 2) return demoCommand(args[1]);
   if (command == "convert") return quillon::cli::convertCommand({args.begin() + 1, args.end()});
   if (command == "library") return quillon::cli::libraryCommand({args.begin() + 1, args.end()});
+  if (command == "diff") return quillon::cli::diffCommand({args.begin() + 1, args.end()});
+  if (command == "show" && quillon::cli::wantsWords({args.begin() + 1, args.end()}))
+    return quillon::cli::showWordsCommand({args.begin() + 1, args.end()});
   if (command == "show" && args.size() == 3) return showCommand(args[1], args[2]);
   if (command == "show" && args.size() == 5 && args[3] == DataOption) return showCommand(args[1], args[2], args[4]);
 #ifdef QUILLON_SYX_TRANSFERS

@@ -82,6 +82,31 @@ bool PerformanceEdit::set(const Parameter& p, int part, int shown, SendGuard gua
   return setBytes(p.block, part, p.offsetFor(part), bytes.span(), guard);
 }
 
+bool PerformanceEdit::replaceTemporary(const PerformanceRecord& record, const std::function<bool()>& sendWhole) {
+  if (replaying_ || guardHolds(SendGuard::Updating)) return false;
+  const BlockSizes sizes = sender_.settings().sizes;
+  std::vector<EditStep> steps;
+  const auto step = [&](ParamBlock block, int part, std::span<const Byte> bytes, int length) {
+    const Bytes after(bytes.begin(), bytes.begin() + length);
+    Bytes before = storedBytes(block, part, 0, length);
+    if (before != after) steps.push_back({block, part, 0, std::move(before), after, SendGuard::Updating});
+  };
+  step(ParamBlock::Common, 0, record.common, sizes.commonLength());
+  for (int p = 0; p < address::PartCount; ++p)
+    step(ParamBlock::Part, p, record.parts[static_cast<std::size_t>(p)], sizes.partLength());
+  const PerformanceRecord old = store_.TempPerformance;
+  store_.TempPerformance = record;
+  if (!sendWhole()) {
+    store_.TempPerformance = old;
+    return false;
+  }
+  if (!observer_ || steps.empty()) return true;
+  const EditGroup group = openGroup();
+  for (const EditStep& s : steps) observer_->edited(s, group);
+  closeGroup(group);
+  return true;
+}
+
 void PerformanceEdit::setAllParts(const Parameter& p, const std::function<int(int part)>& shownFor, SendGuard guard) {
   beginGroup();
   for (int part = 0; part < address::PartCount; ++part)

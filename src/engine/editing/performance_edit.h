@@ -52,6 +52,12 @@ class PerformanceEdit {
   // Quick Edit: every part in order, SysDly after each message; one undo step.
   void setAllParts(const Parameter& p, const std::function<int(int part)>& shownFor, SendGuard guard);
 
+  // A whole performance into the Temporary Performance: `sendWhole` sends the
+  // store's Temporary Performance (the Temp transfer), which holds `record`
+  // meanwhile. The blocks that changed make one undo step; a send that fails
+  // leaves the store as it was.
+  bool replaceTemporary(const PerformanceRecord& record, const std::function<bool()>& sendWhole);
+
   int storedValue(const Parameter& p, int part) const;
   int shownValue(const Parameter& p, int part) const { return p.toShown(storedValue(p, part)); }
   // The stored bytes at a block offset (what an undo would restore).

@@ -1,5 +1,7 @@
 #include "settings/names/patch_evaluation.h"
 
+#include "settings/names/patch_search.h"
+
 namespace quillon {
 
 std::string partSoundName(const PerfPartRecord& record, int part, const PatchNameLibrary& library) {
@@ -9,6 +11,12 @@ std::string partSoundName(const PerfPartRecord& record, int part, const PatchNam
   if (part != RhythmPart) return library.PatchName(type, id, number);
   const std::string name = library.RhythmName(type, id, number);
   return name.empty() ? RhythmSetCaption : name;
+}
+
+std::string partPatchWords(const PerfPartRecord& record, int part, const PatchNameLibrary& library) {
+  const PatchHit where{record[part::PatchGroupType], record[part::PatchGroupId], shown::patchNumberOf(record), {}};
+  const std::string name = partSoundName(record, part, library);
+  return name.empty() ? hitPlace(library, where) : hitPlace(library, where) + " " + name;
 }
 
 std::array<std::string, address::PartCount> evaluatePatchNames(const PerformanceRecord& record,

@@ -19,6 +19,9 @@ inline constexpr const char* RhythmSetCaption = "Rhythm Set";
 // The one name of what part `part` plays, wherever it is shown: part 10's
 // rhythm set (RhythmSetCaption where the lists name none), any other part's patch.
 std::string partSoundName(const PerfPartRecord& record, int part, const PatchNameLibrary& library);
+// Where that sound lives and its name, as a sheet or a comparison writes it:
+// "Preset A 012 Nice Piano"; the number alone where the lists lack the name.
+std::string partPatchWords(const PerfPartRecord& record, int part, const PatchNameLibrary& library);
 std::array<std::string, address::PartCount> evaluatePatchNames(const PerformanceRecord& record,
                                                                const PatchNameLibrary& library);
 

@@ -132,4 +132,19 @@ class PatchNameLibrary {
   InfoSink infoSink_;
 };
 
+// The lists speak to the user of a PCM-card patch as the grid shows it; naming
+// parts elsewhere (the library, a sheet, a comparison) is no showing, so they
+// keep quiet while one of these lives.
+class QuietPatchNames {
+ public:
+  explicit QuietPatchNames(PatchNameLibrary& names) : names_(names), sink_(names.infoSink()) { names_.setInfoSink({}); }
+  ~QuietPatchNames() { names_.setInfoSink(sink_); }
+  QuietPatchNames(const QuietPatchNames&) = delete;
+  QuietPatchNames& operator=(const QuietPatchNames&) = delete;
+
+ private:
+  PatchNameLibrary& names_;
+  PatchNameLibrary::InfoSink sink_;
+};
+
 }  // namespace quillon
