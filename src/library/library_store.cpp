@@ -177,6 +177,26 @@ std::int64_t LibraryStore::insertPerformance(const PerformanceRecord& record, Bl
   return id;
 }
 
+// A performance first met without the name lists (a command line run
+// elsewhere) would stay unfindable by its patches: a later sighting with names
+// fills in the ones missing, and never overwrites a name kept.
+void LibraryStore::fillMissingPatchNames(std::int64_t id, const PerformanceRecord& record, const PatchNamer& namer) {
+  auto missing = db_->prepare("SELECT count(*) FROM part_patch WHERE performance_id=? AND name=''");
+  missing.bind(1, id);
+  if (!missing.step() || missing.integer(0) == 0) return;
+  const RecordSummary s = summarize(record, namer);
+  auto fill = db_->prepare("UPDATE part_patch SET name=? WHERE performance_id=? AND part=? AND name=''");
+  for (int p = 0; p < address::PartCount; ++p) {
+    if (s.patches[p].name.empty()) continue;
+    fill.reset();
+    fill.bind(1, s.patches[p].name).bind(2, id).bind(3, p).step();
+  }
+  auto text = db_->prepare(
+      "UPDATE performance_text SET patches = (SELECT group_concat(name, ?1) FROM"
+      " (SELECT name FROM part_patch WHERE performance_id=?2 AND name<>'' ORDER BY part)) WHERE rowid=?2");
+  text.bind(1, std::string(PatchSeparator)).bind(2, id).step();
+}
+
 AddResult LibraryStore::add(std::span<const Incoming> batch, BlockSizes moduleSizes, const PatchNamer& namer) {
   AddResult result;
   result.error = guarded([&] {
@@ -199,6 +219,7 @@ AddResult LibraryStore::add(std::span<const Incoming> batch, BlockSizes moduleSi
       if (find.step()) {
         id = find.integer(0);
         ++known;
+        fillMissingPatchNames(id, in.record, namer);
       } else {
         id = insertPerformance(in.record, sizes, bytes, hash, namer);
         ++added;

@@ -152,6 +152,7 @@ class LibraryStore {
   std::int64_t insertPerformance(const PerformanceRecord& record, BlockSizes sizes, std::span<const Byte> bytes,
                                  std::int64_t hash, const PatchNamer& namer);
   void refreshNotes(std::int64_t id);
+  void fillMissingPatchNames(std::int64_t id, const PerformanceRecord& record, const PatchNamer& namer);
   std::vector<Sighting> sightingsOf(std::int64_t id);
   // Runs `work`; an SQLite failure becomes the text returned (empty when all went well).
   std::string guarded(const std::function<void()>& work);

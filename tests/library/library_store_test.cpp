@@ -61,6 +61,25 @@ TEST_F(Store, KeepsEachPerformanceOnceWithEveryPlaceItWasSeen) {
   EXPECT_EQ(p->sightings[2].place, "User 1");
 }
 
+TEST_F(Store, ALaterSightingFillsInPatchNamesFirstUnknown) {
+  const auto bank = writeDemoBank(folder / "bank.syx");
+  LibraryStore store(dbPath());
+  ImportOptions nameless = options;
+  nameless.namer = [](const PerfPartRecord&, int) { return std::string(); };
+  importPaths(store, {bank}, nameless);
+  const PerformanceRecord first = demoPerformance(0);
+  const std::string patch = partSoundName(first.parts[0], 0, names);
+  ASSERT_FALSE(patch.empty());
+  EXPECT_TRUE(store.search({.patch = patch}, 10).empty());
+
+  import(store, {bank});
+  const auto hits = store.search({.patch = patch}, 10);
+  ASSERT_FALSE(hits.empty());
+  const auto kept = store.performance(hits[0].id);
+  ASSERT_TRUE(kept);
+  EXPECT_EQ(kept->summary.patches[0].name, patch);
+}
+
 TEST_F(Store, FindsByEveryIndexedField) {
   LibraryStore store(dbPath());
   import(store, {writeDemoBank(folder / "bank.syx")});
