@@ -14,6 +14,7 @@
 #include "app/app_context.h"
 #include "midi/midi_backend.h"
 #include "app/module_ports.h"
+#include "engine/module_types.h"
 #include "midi/module_link.h"
 
 class QCheckBox;
@@ -24,15 +25,6 @@ class QListWidget;
 class QPushButton;
 
 namespace quillon {
-
-// What the module type sets in the dialog.
-struct ModuleTypeSetup {
-  int ExpMax;
-  BlockSizes sizes;
-  int enabledSlots;                  // slots A.. that take a board; the rest are disabled
-  std::array<int, 3> presetChoices;  // board choices preset for A, B, C; -1 leaves the slot alone
-};
-ModuleTypeSetup moduleTypeSetup(ModuleType type);
 
 // The row of `name` in `names`, or with no name stored `number`; -1 when it is not there.
 int findDevice(const std::vector<std::string>& names, const QString& name, int number);
