@@ -10,7 +10,8 @@ namespace quillon {
 
 EightPartHalf::EightPartHalf(QWidget* window, EditingCursor& cursor, std::function<void()> fill)
     : QObject(window), window_(window), cursor_(cursor), fill_(std::move(fill)) {
-  window_->installEventFilter(this);
+  // Edits made elsewhere show when the user comes back, on the editor's half.
+  refillOnReturn(window_, [this] { takeEditorsHalf(); });
   connect(&cursor_, &EditingCursor::halfMoved, this, [this](int half) {
     if (window_->isVisible() && half != half_) refill();
   });
@@ -24,13 +25,6 @@ QPushButton* EightPartHalf::makeHalfButton(QWidget* parent) {
   auto* button = named(new QPushButton(QStringLiteral(" 1 ~ 8  /  9 ~ 16"), parent), "B18916");
   connect(button, &QPushButton::clicked, this, [this] { moveHalf(half_ == 0 ? EightPartRows : 0); });
   return button;
-}
-
-bool EightPartHalf::eventFilter(QObject* watched, QEvent* event) {
-  const bool activated = event->type() == QEvent::ActivationChange && window_->isActiveWindow();
-  // Edits made elsewhere show when the user comes back, on the editor's half.
-  if (watched == window_ && (event->type() == QEvent::Show || activated)) takeEditorsHalf();
-  return QObject::eventFilter(watched, event);
 }
 
 void EightPartHalf::takeEditorsHalf() { moveHalf(cursor_.halfOfEditorPage()); }

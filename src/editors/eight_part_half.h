@@ -31,9 +31,6 @@ class EightPartHalf : public QObject {
   // The " 1 ~ 8  /  9 ~ 16" button, wired to swap the halves.
   QPushButton* makeHalfButton(QWidget* parent);
 
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override;
-
  private:
   void takeEditorsHalf();
   void moveHalf(int half);

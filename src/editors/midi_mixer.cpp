@@ -44,6 +44,8 @@ MidiMixer::MidiMixer(EditingContext& context, QWidget* parent)
   setWindowTitle(QStringLiteral("MidiMixer"));
   bindings_.setControllerTargets(&desk_);
   desk_.setMemoriesText(context.settings.extraValue(QLatin1String(MemoriesKey)).toStdString());
+  // Back in the window (after the settings dialog, say): the port may be open again.
+  refillOnReturn(this, [this] { desk_.reopened(); });
 
   auto* layout = new QVBoxLayout(this);
   auto* grid = new QGridLayout;
@@ -172,12 +174,6 @@ void MidiMixer::saveMemories() {
 }
 
 void MidiMixer::showAndRaise() { showWindow(this); }
-
-void MidiMixer::changeEvent(QEvent* event) {
-  QWidget::changeEvent(event);
-  // Back in the window (after the settings dialog, say): the port may be open again.
-  if (event->type() == QEvent::ActivationChange && isActiveWindow()) desk_.reopened();
-}
 
 void MidiMixer::closeEvent(QCloseEvent* event) {
   saveMemories();

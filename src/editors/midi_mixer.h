@@ -38,7 +38,6 @@ class MidiMixer : public QWidget {
   void showAndRaise();
 
  protected:
-  void changeEvent(QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 
  private:

@@ -1,4 +1,5 @@
 #include "editors/performance_editor.h"
+#include "editors/window_support.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -37,6 +38,7 @@ PerformanceEditor::PerformanceEditor(EditingContext& context, QWidget* parent)
   connectQuickEdit();
   connectParts();
   connect(&ctx_.notices, &StoreNotifier::changed, this, &PerformanceEditor::storeChanged);
+  refillOnReturn(this, [this] { refreshOnActivation(); });
   // Another window moved the page (a part chosen there): the columns show it before the next input.
   connect(&ctx_.cursor, &EditingCursor::pageMoved, this, [this](int page) {
     if (isVisible() && page != page_) fillEditor();
@@ -126,17 +128,6 @@ void PerformanceEditor::setChangeNameAlwaysItem(QAction* item) { name_->setChang
 void PerformanceEditor::showPlayNote(bool on) { spPlay_->setChecked(on); }
 
 QString PerformanceEditor::statusText() const { return status_->text(); }
-
-void PerformanceEditor::showEvent(QShowEvent* event) {
-  QMainWindow::showEvent(event);
-  refreshOnActivation();
-}
-
-void PerformanceEditor::changeEvent(QEvent* event) {
-  QMainWindow::changeEvent(event);
-  // Edits made elsewhere show when the user comes back.
-  if (event->type() == QEvent::ActivationChange && isActiveWindow()) refreshOnActivation();
-}
 
 void PerformanceEditor::closeEvent(QCloseEvent* event) {
   QMainWindow::closeEvent(event);

@@ -86,8 +86,6 @@ class PerformanceEditor : public QMainWindow {
   void closed();
 
  protected:
-  void showEvent(QShowEvent* event) override;
-  void changeEvent(QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 
  private:

@@ -3,6 +3,7 @@
 
 #include <QString>
 #include <QWidget>
+#include <functional>
 
 namespace quillon {
 
@@ -23,5 +24,11 @@ inline void showWindow(QWidget* window) {
   window->raise();
   window->activateWindow();
 }
+
+// Runs `refill` when `window` is shown and each time the user comes back to
+// it, so that edits made in other windows (or by the module) show before the
+// next input. One event filter serves every window, whatever its Qt base
+// class (main window, dialog or plain widget); it lives as long as the window.
+void refillOnReturn(QWidget* window, std::function<void()> refill);
 
 }  // namespace quillon

@@ -23,6 +23,7 @@
 #include "engine/slider_texts.h"
 #include "engine/value_texts.h"
 #include "controls/qt_text.h"
+#include "editors/window_support.h"
 
 namespace quillon {
 
@@ -30,12 +31,6 @@ namespace {
 
 constexpr int FaderHeight = 147;
 constexpr std::array<std::string_view, 3> EffectsOutputTexts{"MIX", "Out-1", "Out-2"};
-
-template <typename W>
-W* named(W* w, const char* name) {
-  w->setObjectName(QString::fromLatin1(name));
-  return w;
-}
 
 // Adds the faders of `specs` side by side under their captions to `grid` rows 0 and 1. A
 // parameter with value texts gets a fader that shows the text, the others show the number.
@@ -292,10 +287,6 @@ void ChorusReverbWindow::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
 }
 
-void ChorusReverbWindow::showAndRaise() {
-  show();
-  raise();
-  activateWindow();
-}
+void ChorusReverbWindow::showAndRaise() { showWindow(this); }
 
 }  // namespace quillon

@@ -22,6 +22,7 @@
 #include "engine/sender.h"
 #include "engine/value_texts.h"
 #include "controls/qt_text.h"
+#include "editors/window_support.h"
 
 namespace quillon {
 
@@ -52,12 +53,6 @@ constexpr int SourceCount = 16;
 const QColor OutputLevelThumb(128, 0, 128);
 const QColor ChorusSendThumb(0, 0, 128);
 const QColor ReverbSendThumb(0, 128, 0);
-
-template <typename W>
-W* named(W* w, const char* name) {
-  w->setObjectName(QString::fromLatin1(name));
-  return w;
-}
 
 QComboBox* sourceList(const char* name) {
   auto* box = named(new QComboBox, name);
@@ -405,11 +400,7 @@ void EfxWindow::storeChanged(const StoreChange& change) {
   if (change.touches(address::AreaTemporary, address::BlockCommon, common::EfxType, 1)) adaptToType();
 }
 
-void EfxWindow::showAndRaise() {
-  show();
-  raise();
-  activateWindow();
-}
+void EfxWindow::showAndRaise() { showWindow(this); }
 
 void EfxWindow::showEvent(QShowEvent* event) {
   refresh();
