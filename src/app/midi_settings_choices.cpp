@@ -7,6 +7,8 @@
 
 namespace quillon {
 
+QString boardObjectName(int slot) { return QStringLiteral("CbExp") + QChar(u'A' + slot); }
+
 int findDevice(const std::vector<std::string>& names, const QString& name, int number) {
   if (!name.isEmpty()) {
     // A device that is gone is not stood in for by whatever has its number now.

@@ -80,6 +80,7 @@ MidiSettingsDialog::MidiSettingsDialog(AppContext& context, PortCallbacks ports,
   setModal(true);
   placement::keepOnScreen(this);
   buildControls();
+  nameControls();
   if (ctx_.settings.FirstRun) info(FirstRunText);
   const QString readMessage = ctx_.settings.ReadSettings();
   if (!readMessage.isEmpty()) info(readMessage);
@@ -88,125 +89,148 @@ MidiSettingsDialog::MidiSettingsDialog(AppContext& context, PortCallbacks ports,
 
 void MidiSettingsDialog::info(const QString& text) { ctx_.host.showInfo(text.toStdString()); }
 
+void MidiSettingsDialog::nameControls() {
+  const std::pair<QWidget*, const char*> given[] = {
+      {moduleInputs_, "LiJVin"},
+      {moduleOutputs_, "LiJVout"},
+      {keyboardInputs_, "LiKbIn"},
+      {separateKeyboard_, "ChSepKB"},
+      {inputCount_, "LNumInDev"},
+      {outputCount_, "Lnumoutdev"},
+      {unitId_, "EdJVID"},
+      {moduleType_, "CbJVtype"},
+      {pcmCard_, "CbPCM"},
+      {sysexDelay_, "syxDelay"},
+      {fastTransfers_, "ChFastTransfers"},
+      {verifyStore_, "ChVerifyStore"},
+      {libraryImport_, "ChLibraryImport"},
+      {restartNote_, "Labelrestart"},
+      {portError_, "LError"},
+      {ok_, "BOk1"},
+      {cancel_, "BCan1"},
+      {saveIni_, "BSaveIni"},
+      {findModule_, "BFindModule"},
+      {findOneOutput_, "ChFindOneOut"},
+  };
+  for (const auto& [control, name] : given) control->setObjectName(QLatin1String(name));
+  for (int slot = 0; slot < SlotCount; ++slot) boards_[slot]->setObjectName(boardObjectName(slot));
+}
+
 void MidiSettingsDialog::buildControls() {
   auto* top = new QVBoxLayout(this);
   top->setSizeConstraint(QLayout::SetFixedSize);
 
   auto* midi = new QGroupBox(QStringLiteral("Midi"));
   auto* grid = new QGridLayout(midi);
-  LiJVin = new QListWidget;
-  LiJVout = new QListWidget;
-  LiKbIn = new QListWidget;
+  moduleInputs_ = new QListWidget;
+  moduleOutputs_ = new QListWidget;
+  keyboardInputs_ = new QListWidget;
   // The three lists side by side: the dialog has to fit a small screen at scale 2.
-  for (QListWidget* list : {LiJVin, LiJVout, LiKbIn}) list->setFixedSize(DeviceListWidth, DeviceListHeight);
-  LNumInDev = new QLabel;
-  Lnumoutdev = new QLabel;
-  ChSepKB = new QCheckBox(QStringLiteral("Separate Keyboard"));
-  ChSepKB->setToolTip(QStringLiteral("Only use this when you have more than 1 midi Input"));
+  for (QListWidget* list : {moduleInputs_, moduleOutputs_, keyboardInputs_})
+    list->setFixedSize(DeviceListWidth, DeviceListHeight);
+  inputCount_ = new QLabel;
+  outputCount_ = new QLabel;
+  separateKeyboard_ = new QCheckBox(QStringLiteral("Separate Keyboard"));
+  separateKeyboard_->setToolTip(QStringLiteral("Only use this when you have more than 1 midi Input"));
   grid->addWidget(new QLabel(QStringLiteral("Midi-In  (JV-XP)")), 0, 0);
   grid->addWidget(new QLabel(QStringLiteral("Midi-Out  (JV-XP)")), 0, 1);
   grid->addWidget(new QLabel(QStringLiteral("Instrument or Keyboard Input")), 0, 2);
-  grid->addWidget(LiJVin, 1, 0);
-  grid->addWidget(LiJVout, 1, 1);
-  grid->addWidget(LiKbIn, 1, 2);
-  grid->addWidget(LNumInDev, 2, 0);
-  grid->addWidget(Lnumoutdev, 2, 1);
-  grid->addWidget(ChSepKB, 2, 2);
-  BFindModule = new QPushButton(QStringLiteral("Find Module"));
-  BFindModule->setObjectName(QStringLiteral("BFindModule"));
-  BFindModule->setToolTip(QStringLiteral("Ask every output at every unit ID for the module; what answers is offered"));
-  ChFindOneOut = new QCheckBox(QStringLiteral("Only the selected output"));
-  ChFindOneOut->setObjectName(QStringLiteral("ChFindOneOut"));
-  grid->addWidget(BFindModule, 3, 0);
-  grid->addWidget(ChFindOneOut, 3, 1);
+  grid->addWidget(moduleInputs_, 1, 0);
+  grid->addWidget(moduleOutputs_, 1, 1);
+  grid->addWidget(keyboardInputs_, 1, 2);
+  grid->addWidget(inputCount_, 2, 0);
+  grid->addWidget(outputCount_, 2, 1);
+  grid->addWidget(separateKeyboard_, 2, 2);
+  findModule_ = new QPushButton(QStringLiteral("Find Module"));
+  findModule_->setToolTip(QStringLiteral("Ask every output at every unit ID for the module; what answers is offered"));
+  findOneOutput_ = new QCheckBox(QStringLiteral("Only the selected output"));
+  grid->addWidget(findModule_, 3, 0);
+  grid->addWidget(findOneOutput_, 3, 1);
 
   auto* moduleBox = new QGroupBox(QStringLiteral("Module"));
   auto* moduleGrid = new QGridLayout(moduleBox);
-  EdJVID = new QLineEdit(QStringLiteral("17"));
-  EdJVID->setMaximumWidth(60);
-  CbJVtype = new QComboBox;
-  for (std::string_view name : ModuleTypeNames) CbJVtype->addItem(QString::fromLatin1(name.data(), name.size()));
-  syxDelay = new QLineEdit(QStringLiteral("40"));
-  syxDelay->setMaxLength(3);
-  syxDelay->setMaximumWidth(60);
+  unitId_ = new QLineEdit(QStringLiteral("17"));
+  unitId_->setMaximumWidth(60);
+  moduleType_ = new QComboBox;
+  for (std::string_view name : ModuleTypeNames) moduleType_->addItem(QString::fromLatin1(name.data(), name.size()));
+  sysexDelay_ = new QLineEdit(QStringLiteral("40"));
+  sysexDelay_->setMaxLength(3);
+  sysexDelay_->setMaximumWidth(60);
   moduleGrid->addWidget(new QLabel(QStringLiteral("JV-XP  ID:")), 0, 0);
-  moduleGrid->addWidget(EdJVID, 0, 1);
+  moduleGrid->addWidget(unitId_, 0, 1);
   moduleGrid->addWidget(new QLabel(QStringLiteral("JV-XP type: ")), 1, 0);
-  moduleGrid->addWidget(CbJVtype, 1, 1);
+  moduleGrid->addWidget(moduleType_, 1, 1);
   moduleGrid->addWidget(new QLabel(QStringLiteral("Syx Delay")), 2, 0);
-  moduleGrid->addWidget(syxDelay, 2, 1);
-  syxDelay->setToolTip(QStringLiteral(
+  moduleGrid->addWidget(sysexDelay_, 2, 1);
+  sysexDelay_->setToolTip(QStringLiteral(
       "The gap, in ms, the module gets after each message once a MIDI cable has carried it (20 to 500)"));
-  syxDelay->setAccessibleDescription(syxDelay->toolTip());
-  ChFastTransfers = new QCheckBox(QStringLiteral("Fetch at full speed"));
-  ChFastTransfers->setObjectName(QStringLiteral("ChFastTransfers"));
-  ChFastTransfers->setToolTip(QStringLiteral(
+  sysexDelay_->setAccessibleDescription(sysexDelay_->toolTip());
+  fastTransfers_ = new QCheckBox(QStringLiteral("Fetch at full speed"));
+  fastTransfers_->setToolTip(QStringLiteral(
       "Fetches go as fast as the module answers. Off: every request waits its cable time and the Syx Delay. "
       "Data sent to the module always keeps the Syx Delay."));
-  moduleGrid->addWidget(ChFastTransfers, 3, 0, 1, 3);
-  ChVerifyStore = new QCheckBox(QStringLiteral("Read back after Save To JV-XP"));
-  ChVerifyStore->setObjectName(QStringLiteral("ChVerifyStore"));
-  ChVerifyStore->setToolTip(
-      QStringLiteral("The module acknowledges nothing it stores: read the slot back and compare"));
-  moduleGrid->addWidget(ChVerifyStore, 4, 0, 1, 3);
-  ChLibraryImport = libraryImportCheckBox(ctx_.settings);
-  moduleGrid->addWidget(ChLibraryImport, 5, 0, 1, 3);
+  moduleGrid->addWidget(fastTransfers_, 3, 0, 1, 3);
+  verifyStore_ = new QCheckBox(QStringLiteral("Read back after Save To JV-XP"));
+  verifyStore_->setToolTip(QStringLiteral("The module acknowledges nothing it stores: read the slot back and compare"));
+  moduleGrid->addWidget(verifyStore_, 4, 0, 1, 3);
+  libraryImport_ = libraryImportCheckBox(ctx_.settings);
+  moduleGrid->addWidget(libraryImport_, 5, 0, 1, 3);
   moduleGrid->setColumnStretch(2, 1);
 
   auto* boards = new QGroupBox(QStringLiteral("Expansion Boards"));
   auto* boardGrid = new QGridLayout(boards);
-  CbPCM = new QComboBox;
-  for (const char* card : PcmCards) CbPCM->addItem(QString::fromLatin1(card));
-  CbPCM->setEnabled(false);  // no PCM card choice is offered yet
+  pcmCard_ = new QComboBox;
+  for (const char* card : PcmCards) pcmCard_->addItem(QString::fromLatin1(card));
+  pcmCard_->setEnabled(false);  // no PCM card choice is offered yet
   boardGrid->addWidget(new QLabel(QStringLiteral("PCM Card:")), 0, 0);
-  boardGrid->addWidget(CbPCM, 0, 1);
+  boardGrid->addWidget(pcmCard_, 0, 1);
   for (int slot = 0; slot < SlotCount; ++slot) {
-    CbExp[slot] = new QComboBox;
-    CbExp[slot]->setMaxVisibleItems(BoardListLines);
-    CbExp[slot]->setMinimumWidth(170);
+    boards_[slot] = new QComboBox;
+    boards_[slot]->setMaxVisibleItems(BoardListLines);
+    boards_[slot]->setMinimumWidth(170);
     const int row = 1 + slot % 4, column = slot / 4 * 2;
     boardGrid->addWidget(new QLabel(QStringLiteral("ExP %1").arg(QChar(u'A' + slot))), row, column);
-    boardGrid->addWidget(CbExp[slot], row, column + 1);
+    boardGrid->addWidget(boards_[slot], row, column + 1);
   }
-  Labelrestart = new QLabel(RestartText);
-  Labelrestart->setWordWrap(true);
-  Labelrestart->hide();
-  boardGrid->addWidget(Labelrestart, 5, 0, 1, 4);
+  restartNote_ = new QLabel(RestartText);
+  restartNote_->setWordWrap(true);
+  restartNote_->hide();
+  boardGrid->addWidget(restartNote_, 5, 0, 1, 4);
 
-  LError = new QLabel;
-  LError->setWordWrap(true);
-  LError->setStyleSheet(QStringLiteral("color: #b00000"));
-  LError->hide();
+  portError_ = new QLabel;
+  portError_->setWordWrap(true);
+  portError_->setStyleSheet(QStringLiteral("color: #b00000"));
+  portError_->hide();
 
-  BOk1 = new QPushButton(QStringLiteral("Ok"));
-  BOk1->setDefault(true);
-  BCan1 = new QPushButton(QStringLiteral("Cancel"));
-  BSaveIni = new QPushButton(QStringLiteral("Save to ini"));
-  BSaveIni->hide();
+  ok_ = new QPushButton(QStringLiteral("Ok"));
+  ok_->setDefault(true);
+  cancel_ = new QPushButton(QStringLiteral("Cancel"));
+  saveIni_ = new QPushButton(QStringLiteral("Save to ini"));
+  saveIni_->hide();
   auto* buttons = new QHBoxLayout;
-  buttons->addWidget(BSaveIni);
+  buttons->addWidget(saveIni_);
   buttons->addStretch(1);
-  buttons->addWidget(BOk1);
-  buttons->addWidget(BCan1);
+  buttons->addWidget(ok_);
+  buttons->addWidget(cancel_);
 
   top->addWidget(midi);
   auto* lower = new QHBoxLayout;
   lower->addWidget(moduleBox);
   lower->addWidget(boards, 1);
   top->addLayout(lower);
-  top->addWidget(LError);
+  top->addWidget(portError_);
   top->addLayout(buttons);
 
-  connect(BOk1, &QPushButton::clicked, this, &MidiSettingsDialog::applyAndClose);
-  connect(BCan1, &QPushButton::clicked, this, &MidiSettingsDialog::reject);
-  connect(BSaveIni, &QPushButton::clicked, this, &MidiSettingsDialog::saveSettings);
-  connect(BFindModule, &QPushButton::clicked, this, &MidiSettingsDialog::findModule);
-  connect(EdJVID, &QLineEdit::textEdited, this, [this](const QString& text) {
+  connect(ok_, &QPushButton::clicked, this, &MidiSettingsDialog::applyAndClose);
+  connect(cancel_, &QPushButton::clicked, this, &MidiSettingsDialog::reject);
+  connect(saveIni_, &QPushButton::clicked, this, &MidiSettingsDialog::saveSettings);
+  connect(findModule_, &QPushButton::clicked, this, &MidiSettingsDialog::findModule);
+  connect(unitId_, &QLineEdit::textEdited, this, [this](const QString& text) {
     if (const auto id = number(text)) ctx_.settings.engine.unitId = *id;
   });
-  connect(EdJVID, &QLineEdit::editingFinished, this, &MidiSettingsDialog::checkUnitId);
+  connect(unitId_, &QLineEdit::editingFinished, this, &MidiSettingsDialog::checkUnitId);
   // Checked when committed, not per keystroke: "100" passes through "1" and "10" on its way.
-  connect(syxDelay, &QLineEdit::editingFinished, this, [this] {
+  connect(sysexDelay_, &QLineEdit::editingFinished, this, [this] {
     checkSysDelay();
     checkUnitId();
   });
@@ -215,15 +239,15 @@ void MidiSettingsDialog::buildControls() {
 void MidiSettingsDialog::fillFromSettings() {
   DeviceSettings& s = ctx_.settings;
   if (s.engine.unitId < 1) s.engine.unitId = roland::DefaultUnitId;
-  EdJVID->setText(QString::number(s.engine.unitId));
-  syxDelay->setText(QString::number(s.engine.sysDly));
-  ChFastTransfers->setChecked(s.engine.fastTransfers);
-  ChVerifyStore->setChecked(s.VerifyStore);
+  unitId_->setText(QString::number(s.engine.unitId));
+  sysexDelay_->setText(QString::number(s.engine.sysDly));
+  fastTransfers_->setChecked(s.engine.fastTransfers);
+  verifyStore_->setChecked(s.VerifyStore);
 
   // Boards before the type, so the type's presets land on filled lists.
   const NameList& boardList = ctx_.names.expansionBoards();
   for (int slot = 0; slot < SlotCount; ++slot) {
-    QComboBox* box = CbExp[slot];
+    QComboBox* box = boards_[slot];
     box->clear();
     // The line's key is the board ID; a list without "None" still offers it.
     if (!boardList.find("0")) box->addItem(QStringLiteral("None"), 0);
@@ -235,25 +259,25 @@ void MidiSettingsDialog::fillFromSettings() {
     choices_[slot] = s.Exp[slot + 1];
     selectBoard(box, choices_[slot]);
   }
-  CbJVtype->setCurrentIndex(isValidModuleType(s.JVtype) ? s.JVtype : static_cast<int>(FirstRunModuleType));
-  applyModuleType(CbJVtype->currentIndex());
-  connect(CbJVtype, &QComboBox::currentIndexChanged, this, &MidiSettingsDialog::applyModuleType);
-  for (QComboBox* box : CbExp) connect(box, &QComboBox::currentIndexChanged, Labelrestart, &QLabel::show);
-  connect(CbPCM, &QComboBox::currentIndexChanged, Labelrestart, &QLabel::show);
+  moduleType_->setCurrentIndex(isValidModuleType(s.JVtype) ? s.JVtype : static_cast<int>(FirstRunModuleType));
+  applyModuleType(moduleType_->currentIndex());
+  connect(moduleType_, &QComboBox::currentIndexChanged, this, &MidiSettingsDialog::applyModuleType);
+  for (QComboBox* box : boards_) connect(box, &QComboBox::currentIndexChanged, restartNote_, &QLabel::show);
+  connect(pcmCard_, &QComboBox::currentIndexChanged, restartNote_, &QLabel::show);
 
   if (!s.FirstRun && ports_.closePorts) ports_.closePorts();
   inputs_ = backend_.inputNames();
   outputs_ = backend_.outputNames();
-  LNumInDev->setText(QStringLiteral("Midi-In: %1").arg(inputs_.size()));
-  Lnumoutdev->setText(QStringLiteral("Midi-Out: %1").arg(outputs_.size()));
-  fillList(LiJVin, inputs_);
-  fillList(LiJVout, outputs_);
-  selectRow(LiJVin, findDevice(inputs_, s.Midi_In1Name, s.Midi_In1));
-  selectRow(LiJVout, findDevice(outputs_, s.Midi_OutName, s.Midi_Out));
-  ChSepKB->setChecked(s.SepKB);
+  inputCount_->setText(QStringLiteral("Midi-In: %1").arg(inputs_.size()));
+  outputCount_->setText(QStringLiteral("Midi-Out: %1").arg(outputs_.size()));
+  fillList(moduleInputs_, inputs_);
+  fillList(moduleOutputs_, outputs_);
+  selectRow(moduleInputs_, findDevice(inputs_, s.Midi_In1Name, s.Midi_In1));
+  selectRow(moduleOutputs_, findDevice(outputs_, s.Midi_OutName, s.Midi_Out));
+  separateKeyboard_->setChecked(s.SepKB);
   setSeparateKeyboard(s.SepKB);
-  connect(ChSepKB, &QCheckBox::toggled, this, &MidiSettingsDialog::setSeparateKeyboard);
-  ChSepKB->setVisible(inputs_.size() >= 2);
+  connect(separateKeyboard_, &QCheckBox::toggled, this, &MidiSettingsDialog::setSeparateKeyboard);
+  separateKeyboard_->setVisible(inputs_.size() >= 2);
 }
 
 void MidiSettingsDialog::applyModuleType(int index) {
@@ -268,11 +292,12 @@ void MidiSettingsDialog::applyModuleType(int index) {
   for (int slot = 0; slot < SlotCount; ++slot) {
     // The JV 1010 leaves A and B as they were, enabled or not.
     if (type == ModuleType::JV1010 && slot < 2) continue;
-    CbExp[slot]->setEnabled(slot < setup.enabledSlots);
+    boards_[slot]->setEnabled(slot < setup.enabledSlots);
   }
   for (std::size_t slot = 0; slot < setup.presetChoices.size(); ++slot) {
     const int choice = setup.presetChoices[slot];
-    if (choice >= 0 && CbExp[slot]->findData(choice) >= 0) CbExp[slot]->setCurrentIndex(CbExp[slot]->findData(choice));
+    if (choice >= 0 && boards_[slot]->findData(choice) >= 0)
+      boards_[slot]->setCurrentIndex(boards_[slot]->findData(choice));
   }
 }
 
@@ -280,43 +305,43 @@ void MidiSettingsDialog::setSeparateKeyboard(bool checked) {
   DeviceSettings& s = ctx_.settings;
   s.SepKB = checked;
   if (checked) {
-    fillList(LiKbIn, inputs_);
-    selectRow(LiKbIn, findDevice(inputs_, s.Midi_In2Name, s.Midi_In2));
+    fillList(keyboardInputs_, inputs_);
+    selectRow(keyboardInputs_, findDevice(inputs_, s.Midi_In2Name, s.Midi_In2));
   } else {
-    LiKbIn->clear();
+    keyboardInputs_->clear();
   }
 }
 
 void MidiSettingsDialog::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
-  ChSepKB->setVisible(inputs_.size() >= 2);
-  CbPCM->setCurrentIndex(0);
+  separateKeyboard_->setVisible(inputs_.size() >= 2);
+  pcmCard_->setCurrentIndex(0);
   const int lastSlot = std::min(ctx_.settings.ExpMax, SlotCount);
-  for (int slot = 0; slot < lastSlot; ++slot) selectBoard(CbExp[slot], choices_[slot]);
+  for (int slot = 0; slot < lastSlot; ++slot) selectBoard(boards_[slot], choices_[slot]);
   placement::centreOnScreen(this, parentWidget());
   if (ports_.closePorts) ports_.closePorts();
 }
 
 void MidiSettingsDialog::checkUnitId() {
-  const auto id = number(EdJVID->text());
+  const auto id = number(unitId_->text());
   if (id && isValidUnitId(*id)) {
     ctx_.settings.engine.unitId = *id;
     return;
   }
   info(UnitIdText);
   ctx_.settings.engine.unitId = roland::DefaultUnitId;
-  EdJVID->setText(QString::number(roland::DefaultUnitId));
+  unitId_->setText(QString::number(roland::DefaultUnitId));
 }
 
 void MidiSettingsDialog::checkSysDelay() {
-  const auto delay = number(syxDelay->text());
+  const auto delay = number(sysexDelay_->text());
   if (delay && isValidSysDly(*delay)) {
     ctx_.settings.engine.sysDly = *delay;
     return;
   }
   if (delay) info(DelayText);  // text that is no number is reset without a word
   ctx_.settings.engine.sysDly = FallbackSysDly;
-  syxDelay->setText(QString::number(FallbackSysDly));
+  sysexDelay_->setText(QString::number(FallbackSysDly));
 }
 
 SettingsPorts MidiSettingsDialog::selectedPorts() const {
@@ -325,8 +350,8 @@ SettingsPorts MidiSettingsDialog::selectedPorts() const {
     if (row < 0 || row >= static_cast<int>(names.size())) return PortChoice{fallback, {}};
     return PortChoice{row, names[static_cast<std::size_t>(row)]};
   };
-  SettingsPorts ports{choice(LiJVout, outputs_, 0), choice(LiJVin, inputs_, 0), {}};
-  if (ChSepKB->isChecked()) ports.keyboard = choice(LiKbIn, inputs_, 0);
+  SettingsPorts ports{choice(moduleOutputs_, outputs_, 0), choice(moduleInputs_, inputs_, 0), {}};
+  if (separateKeyboard_->isChecked()) ports.keyboard = choice(keyboardInputs_, inputs_, 0);
   return ports;
 }
 
@@ -337,39 +362,39 @@ void MidiSettingsDialog::storeControls(DeviceSettings& target) const {
                ? QString::fromStdString(names[static_cast<std::size_t>(number)])
                : QString();
   };
-  if (const auto id = number(EdJVID->text())) target.engine.unitId = *id;
-  store(LiJVin, inputs_, target.Midi_In1, target.Midi_In1Name);
-  store(LiKbIn, inputs_, target.Midi_In2, target.Midi_In2Name);
-  store(LiJVout, outputs_, target.Midi_Out, target.Midi_OutName);
+  if (const auto id = number(unitId_->text())) target.engine.unitId = *id;
+  store(moduleInputs_, inputs_, target.Midi_In1, target.Midi_In1Name);
+  store(keyboardInputs_, inputs_, target.Midi_In2, target.Midi_In2Name);
+  store(moduleOutputs_, outputs_, target.Midi_Out, target.Midi_OutName);
   // Slot 0 (the PCM card) keeps its choice: the PCM list offers none.
   for (int slot = 0; slot < SlotCount; ++slot) {
-    const int choice = boardOf(CbExp[slot]);
+    const int choice = boardOf(boards_[slot]);
     if (choice <= 0) {
       target.ExpMax = slot + 1;
       break;
     }
     target.Exp[slot + 1] = choice;
   }
-  target.SepKB = ChSepKB->isChecked();
-  target.engine.fastTransfers = ChFastTransfers->isChecked();
-  target.VerifyStore = ChVerifyStore->isChecked();
+  target.SepKB = separateKeyboard_->isChecked();
+  target.engine.fastTransfers = fastTransfers_->isChecked();
+  target.VerifyStore = verifyStore_->isChecked();
 }
 
 void MidiSettingsDialog::findModule() {
   checkSysDelay();
   // The dialog keeps the ports closed, so the search has every port to itself.
   std::optional<int> only;
-  if (ChFindOneOut->isChecked() && LiJVout->currentRow() >= 0) only = LiJVout->currentRow();
+  if (findOneOutput_->isChecked() && moduleOutputs_->currentRow() >= 0) only = moduleOutputs_->currentRow();
   FindModuleDialog search(ctx_, backend_, this);
   const auto chosen = search.findAndOffer(ctx_.settings.engine.sysDly, only);
   if (!chosen) return;
   inputs_ = backend_.inputNames();
   outputs_ = backend_.outputNames();
-  fillList(LiJVin, inputs_);
-  fillList(LiJVout, outputs_);
-  selectRow(LiJVout, findDevice(outputs_, QString::fromStdString(chosen->out.name), chosen->out.number));
-  selectRow(LiJVin, findDevice(inputs_, QString::fromStdString(chosen->in.name), chosen->in.number));
-  EdJVID->setText(QString::number(chosen->unitId));
+  fillList(moduleInputs_, inputs_);
+  fillList(moduleOutputs_, outputs_);
+  selectRow(moduleOutputs_, findDevice(outputs_, QString::fromStdString(chosen->out.name), chosen->out.number));
+  selectRow(moduleInputs_, findDevice(inputs_, QString::fromStdString(chosen->in.name), chosen->in.number));
+  unitId_->setText(QString::number(chosen->unitId));
   ctx_.settings.engine.unitId = chosen->unitId;
 }
 
@@ -377,7 +402,7 @@ void MidiSettingsDialog::saveSettings() {
   storeControls(ctx_.settings);
   const QString error = ctx_.settings.WriteSettings();
   if (!error.isEmpty()) info(error);
-  storeLibraryImport(*ChLibraryImport, ctx_.settings);
+  storeLibraryImport(*libraryImport_, ctx_.settings);
 }
 
 void MidiSettingsDialog::applyAndClose() {
@@ -391,15 +416,15 @@ void MidiSettingsDialog::applyAndClose() {
   const std::string error =
       ports_.reopenPorts ? ports_.reopenPorts(ports.out, ports.in, ports.keyboard) : std::string();
   if (!error.empty()) {
-    LError->setText(QStringLiteral("The MIDI ports did not open: %1").arg(QString::fromStdString(error)));
-    LError->show();
+    portError_->setText(QStringLiteral("The MIDI ports did not open: %1").arg(QString::fromStdString(error)));
+    portError_->show();
     return;
   }
   chosen.FirstRun = false;
   ctx_.settings = chosen;
   const QString writeError = ctx_.settings.WriteSettings();
   if (!writeError.isEmpty()) info(writeError);
-  storeLibraryImport(*ChLibraryImport, ctx_.settings);
+  storeLibraryImport(*libraryImport_, ctx_.settings);
   ctx_.applySettings();
   accept();
   if (QWidget* main = parentWidget()) {

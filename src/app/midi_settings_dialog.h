@@ -26,6 +26,9 @@ class QPushButton;
 
 namespace quillon {
 
+// "CbExpA" .. "CbExpH": the board choice of expansion slot `slot` (0..7).
+QString boardObjectName(int slot);
+
 // The row of `name` in `names`, or with no name stored `number`; -1 when it is not there.
 int findDevice(const std::vector<std::string>& names, const QString& name, int number);
 
@@ -57,28 +60,6 @@ class MidiSettingsDialog : public QDialog {
   void checkUnitId();
   void checkSysDelay();
 
-  QListWidget* LiJVin = nullptr;
-  QListWidget* LiJVout = nullptr;
-  QListWidget* LiKbIn = nullptr;
-  QCheckBox* ChSepKB = nullptr;
-  QLabel* LNumInDev = nullptr;
-  QLabel* Lnumoutdev = nullptr;
-  QLineEdit* EdJVID = nullptr;
-  QComboBox* CbJVtype = nullptr;
-  std::array<QComboBox*, SlotCount> CbExp{};  // CbExpA .. CbExpH
-  QComboBox* CbPCM = nullptr;
-  QLineEdit* syxDelay = nullptr;
-  QCheckBox* ChFastTransfers = nullptr;  // a fetch goes on as soon as each answer is in
-  QCheckBox* ChVerifyStore = nullptr;    // read a stored memory slot back and compare
-  QCheckBox* ChLibraryImport = nullptr;  // the performance library is fed
-  QLabel* Labelrestart = nullptr;
-  QLabel* LError = nullptr;  // why the ports did not open
-  QPushButton* BOk1 = nullptr;
-  QPushButton* BCan1 = nullptr;
-  QPushButton* BSaveIni = nullptr;
-  QPushButton* BFindModule = nullptr;  // asks every port and unit ID for the module
-  QCheckBox* ChFindOneOut = nullptr;   // Find Module asks only the selected output
-
   // "Find Module": a find the user takes goes into the controls; "Ok" applies it.
   void findModule();
 
@@ -87,6 +68,7 @@ class MidiSettingsDialog : public QDialog {
 
  private:
   void buildControls();
+  void nameControls();
   void fillFromSettings();
   void applyModuleType(int index);
   void setSeparateKeyboard(bool checked);
@@ -101,6 +83,29 @@ class MidiSettingsDialog : public QDialog {
   std::vector<std::string> inputs_;
   std::vector<std::string> outputs_;
   std::array<int, SlotCount> choices_{};  // each slot's board choice as read
+
+  // Named for their role; each control's object name is the name the tests and the issues know it by.
+  QListWidget* moduleInputs_ = nullptr;
+  QListWidget* moduleOutputs_ = nullptr;
+  QListWidget* keyboardInputs_ = nullptr;
+  QCheckBox* separateKeyboard_ = nullptr;
+  QLabel* inputCount_ = nullptr;
+  QLabel* outputCount_ = nullptr;
+  QLineEdit* unitId_ = nullptr;
+  QComboBox* moduleType_ = nullptr;
+  std::array<QComboBox*, SlotCount> boards_{};  // CbExpA .. CbExpH
+  QComboBox* pcmCard_ = nullptr;
+  QLineEdit* sysexDelay_ = nullptr;
+  QCheckBox* fastTransfers_ = nullptr;  // a fetch goes on as soon as each answer is in
+  QCheckBox* verifyStore_ = nullptr;    // read a stored memory slot back and compare
+  QCheckBox* libraryImport_ = nullptr;  // the performance library is fed
+  QLabel* restartNote_ = nullptr;
+  QLabel* portError_ = nullptr;  // why the ports did not open
+  QPushButton* ok_ = nullptr;
+  QPushButton* cancel_ = nullptr;
+  QPushButton* saveIni_ = nullptr;
+  QPushButton* findModule_ = nullptr;   // asks every port and unit ID for the module
+  QCheckBox* findOneOutput_ = nullptr;  // Find Module asks only the selected output
 };
 
 }  // namespace quillon

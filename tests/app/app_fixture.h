@@ -6,6 +6,7 @@
 #include <QFile>
 #include <functional>
 #include <QTemporaryDir>
+#include <QWidget>
 
 #include <string>
 #include <vector>
@@ -51,6 +52,18 @@ inline Bytes bankBytes(Byte area, int count, BlockSizes sizes = StandardBlockSiz
     if (change) change(store.PerformanceList[i]);
   }
   return listSyxBytes(store, sizes);
+}
+
+// A window's control by the object name the tests know it by; fails loudly when missing.
+template <typename T>
+T* childNamed(QWidget& window, const QString& name) {
+  T* control = window.findChild<T*>(name);
+  if (!control) qFatal("no control named %s", qPrintable(name));
+  return control;
+}
+template <typename T>
+T* childNamed(QWidget& window, const char* name) {
+  return childNamed<T>(window, QString::fromLatin1(name));
 }
 
 inline void writeBytes(const QString& path, const Bytes& bytes) {

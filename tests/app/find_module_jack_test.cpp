@@ -25,9 +25,10 @@ constexpr int PortWaitMs = 5000;
 bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
 void selectOutput(MidiSettingsDialog& d, const std::string& port) {
-  const auto rows = d.LiJVout->findItems(QString::fromStdString(port), Qt::MatchExactly);
+  const auto rows =
+      testing::childNamed<QListWidget>(d, "LiJVout")->findItems(QString::fromStdString(port), Qt::MatchExactly);
   QVERIFY(!rows.isEmpty());
-  d.LiJVout->setCurrentItem(rows.front());
+  testing::childNamed<QListWidget>(d, "LiJVout")->setCurrentItem(rows.front());
 }
 
 }  // namespace
@@ -84,25 +85,26 @@ class FindModuleJackTest : public QObject {
 
     // The settings dialog, one output at a time: the module's pair is taken on Yes.
     MidiSettingsDialog dialog(*t.context, {windows.reopenPorts, windows.closePorts}, midi::systemMidiBackend());
-    dialog.ChFindOneOut->setChecked(true);
+    testing::childNamed<QCheckBox>(dialog, "ChFindOneOut")->setChecked(true);
     t.answer = [](const std::string&) { return true; };
     selectOutput(dialog, module.inputPort());
-    dialog.BFindModule->click();
-    if (dialog.EdJVID->text() != QStringLiteral("23") && lostToJack())
+    testing::childNamed<QPushButton>(dialog, "BFindModule")->click();
+    if (testing::childNamed<QLineEdit>(dialog, "EdJVID")->text() != QStringLiteral("23") && lostToJack())
       QSKIP("the module's answer was lost while JACK missed cycles (the machine is overloaded)");
-    QCOMPARE(dialog.EdJVID->text(), QStringLiteral("23"));
-    QCOMPARE(dialog.LiJVin->currentItem()->text().toStdString(), module.outputPort());
+    QCOMPARE(testing::childNamed<QLineEdit>(dialog, "EdJVID")->text(), QStringLiteral("23"));
+    QCOMPARE(testing::childNamed<QListWidget>(dialog, "LiJVin")->currentItem()->text().toStdString(),
+             module.outputPort());
     // The silent module and the echoing loop: nothing found, and the echo is named as one.
     for (const auto* sim : {&silent, &loop}) {
       const std::size_t asked = t.questions.size();
       selectOutput(dialog, sim->inputPort());
-      dialog.BFindModule->click();
+      testing::childNamed<QPushButton>(dialog, "BFindModule")->click();
       QCOMPARE(t.questions.size(), asked);
       QVERIFY(!t.infos.empty());
       QVERIFY2(contains(t.infos.back(), "No module answered"), t.infos.back().c_str());
     }
     QVERIFY2(contains(t.infos.back(), "came back unchanged from out \"" + loop.inputPort()), t.infos.back().c_str());
-    QCOMPARE(dialog.EdJVID->text(), QStringLiteral("23"));
+    QCOMPARE(testing::childNamed<QLineEdit>(dialog, "EdJVID")->text(), QStringLiteral("23"));
     dialog.reject();
 #endif
   }

@@ -143,8 +143,8 @@ class LibraryWindowTest : public QObject {
   void theSettingsDialogTurnsTheFeedingOff() {
     Program p;
     testing::onNextDialog<MidiSettingsDialog>([](MidiSettingsDialog* d) {
-      QVERIFY(d->ChLibraryImport->isChecked());
-      d->ChLibraryImport->setChecked(false);
+      QVERIFY(testing::childNamed<QCheckBox>(*d, "ChLibraryImport")->isChecked());
+      testing::childNamed<QCheckBox>(*d, "ChLibraryImport")->setChecked(false);
       d->applyAndClose();
     });
     p.windows->openSettingsDialog();

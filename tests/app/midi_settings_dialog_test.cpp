@@ -113,20 +113,20 @@ class MidiDevSelectTest : public QObject {
     storeSettings();
     auto d = dialog();
     QCOMPARE(d->windowTitle(), QStringLiteral("Preferences:  Midi In-Out and Expansion Boards"));
-    QCOMPARE(d->EdJVID->text(), QStringLiteral("20"));
-    QCOMPARE(d->syxDelay->text(), QStringLiteral("120"));
-    QCOMPARE(d->CbJVtype->currentText(), QStringLiteral("JV 1080"));
-    QCOMPARE(d->LiJVin->count(), 3);
-    QCOMPARE(d->LiJVin->item(0)->text(), QStringLiteral("Quillon virtual module"));
-    QCOMPARE(d->LiJVin->currentRow(), 1);
-    QCOMPARE(d->LiJVout->currentRow(), 2);
-    QCOMPARE(d->LNumInDev->text(), QStringLiteral("Midi-In: 3"));
-    QCOMPARE(d->Lnumoutdev->text(), QStringLiteral("Midi-Out: 3"));
-    QCOMPARE(d->CbExp[0]->currentIndex(), 3);
-    QCOMPARE(d->CbExp[1]->currentText(), QStringLiteral("05 World"));
-    QCOMPARE(d->CbExp[2]->currentIndex(), 0);
-    QVERIFY(!d->CbPCM->isEnabled());
-    QCOMPARE(d->LiKbIn->count(), 0);  // filled only with a separate keyboard
+    QCOMPARE(testing::childNamed<QLineEdit>(*d, "EdJVID")->text(), QStringLiteral("20"));
+    QCOMPARE(testing::childNamed<QLineEdit>(*d, "syxDelay")->text(), QStringLiteral("120"));
+    QCOMPARE(testing::childNamed<QComboBox>(*d, "CbJVtype")->currentText(), QStringLiteral("JV 1080"));
+    QCOMPARE(testing::childNamed<QListWidget>(*d, "LiJVin")->count(), 3);
+    QCOMPARE(testing::childNamed<QListWidget>(*d, "LiJVin")->item(0)->text(), QStringLiteral("Quillon virtual module"));
+    QCOMPARE(testing::childNamed<QListWidget>(*d, "LiJVin")->currentRow(), 1);
+    QCOMPARE(testing::childNamed<QListWidget>(*d, "LiJVout")->currentRow(), 2);
+    QCOMPARE(testing::childNamed<QLabel>(*d, "LNumInDev")->text(), QStringLiteral("Midi-In: 3"));
+    QCOMPARE(testing::childNamed<QLabel>(*d, "Lnumoutdev")->text(), QStringLiteral("Midi-Out: 3"));
+    QCOMPARE(testing::childNamed<QComboBox>(*d, boardObjectName(0))->currentIndex(), 3);
+    QCOMPARE(testing::childNamed<QComboBox>(*d, boardObjectName(1))->currentText(), QStringLiteral("05 World"));
+    QCOMPARE(testing::childNamed<QComboBox>(*d, boardObjectName(2))->currentIndex(), 0);
+    QVERIFY(!testing::childNamed<QComboBox>(*d, "CbPCM")->isEnabled());
+    QCOMPARE(testing::childNamed<QListWidget>(*d, "LiKbIn")->count(), 0);  // filled only with a separate keyboard
     QVERIFY(t->infos.empty());
     QCOMPARE(ports.closes, 1);  // not a first run: the ports close at creation
   }
@@ -142,13 +142,13 @@ class MidiDevSelectTest : public QObject {
       s.Midi_In2Name = QStringLiteral("Gone Port");  // unplugged: no other port stands in
     });
     auto d = dialog();
-    QCOMPARE(d->LiJVin->currentRow(), 2);
-    QCOMPARE(d->LiJVout->currentRow(), 1);
-    QVERIFY(d->ChSepKB->isChecked());
-    QCOMPARE(d->LiKbIn->count(), 3);
-    QCOMPARE(d->LiKbIn->currentRow(), -1);
-    d->ChSepKB->setChecked(false);
-    QCOMPARE(d->LiKbIn->count(), 0);
+    QCOMPARE(testing::childNamed<QListWidget>(*d, "LiJVin")->currentRow(), 2);
+    QCOMPARE(testing::childNamed<QListWidget>(*d, "LiJVout")->currentRow(), 1);
+    QVERIFY(testing::childNamed<QCheckBox>(*d, "ChSepKB")->isChecked());
+    QCOMPARE(testing::childNamed<QListWidget>(*d, "LiKbIn")->count(), 3);
+    QCOMPARE(testing::childNamed<QListWidget>(*d, "LiKbIn")->currentRow(), -1);
+    testing::childNamed<QCheckBox>(*d, "ChSepKB")->setChecked(false);
+    QCOMPARE(testing::childNamed<QListWidget>(*d, "LiKbIn")->count(), 0);
     QVERIFY(!ctx().settings.SepKB);
 
     QCOMPARE(findDevice({"a", "b"}, QStringLiteral("c"), 1), -1);
@@ -160,11 +160,11 @@ class MidiDevSelectTest : public QObject {
     storeSettings();
     auto d = dialog();
     d->show();
-    QVERIFY(!d->ChSepKB->isVisible());
+    QVERIFY(!testing::childNamed<QCheckBox>(*d, "ChSepKB")->isVisible());
     backend.inputs = {"Quillon virtual module", "USB In"};
     auto d2 = dialog();
     d2->show();
-    QVERIFY(d2->ChSepKB->isVisible());
+    QVERIFY(testing::childNamed<QCheckBox>(*d2, "ChSepKB")->isVisible());
   }
 
   void firstRunShowsItsMessageAndKeepsPortsUntilShown() {
@@ -185,14 +185,14 @@ class MidiDevSelectTest : public QObject {
     const std::string refused = "ID out of range, Re-Enter Unit-ID.";
     for (const char* bad : {"16", "33", "0", "x1"}) {
       t->infos.clear();
-      commit(d->EdJVID, QString::fromLatin1(bad));
+      commit(testing::childNamed<QLineEdit>(*d, "EdJVID"), QString::fromLatin1(bad));
       QVERIFY2(contains(t->infos, refused), bad);
-      QCOMPARE(d->EdJVID->text(), QStringLiteral("17"));
+      QCOMPARE(testing::childNamed<QLineEdit>(*d, "EdJVID")->text(), QStringLiteral("17"));
       QCOMPARE(ctx().settings.engine.unitId, 17);
     }
     t->infos.clear();
     for (const char* good : {"32", "17", "25"}) {
-      commit(d->EdJVID, QString::fromLatin1(good));
+      commit(testing::childNamed<QLineEdit>(*d, "EdJVID"), QString::fromLatin1(good));
       QCOMPARE(ctx().settings.engine.unitId, QString::fromLatin1(good).toInt());
     }
     QVERIFY(t->infos.empty());
@@ -202,31 +202,31 @@ class MidiDevSelectTest : public QObject {
     storeSettings();
     auto d = dialog();
     d->show();
-    d->syxDelay->setFocus();
-    d->syxDelay->clear();
-    QTest::keyClicks(d->syxDelay, QStringLiteral("100"));
+    testing::childNamed<QLineEdit>(*d, "syxDelay")->setFocus();
+    testing::childNamed<QLineEdit>(*d, "syxDelay")->clear();
+    QTest::keyClicks(testing::childNamed<QLineEdit>(*d, "syxDelay"), QStringLiteral("100"));
     QVERIFY(t->infos.empty());
-    QCOMPARE(d->syxDelay->text(), QStringLiteral("100"));
-    emit d->syxDelay->editingFinished();
+    QCOMPARE(testing::childNamed<QLineEdit>(*d, "syxDelay")->text(), QStringLiteral("100"));
+    emit testing::childNamed<QLineEdit>(*d, "syxDelay")->editingFinished();
     QVERIFY(t->infos.empty());
     QCOMPARE(ctx().settings.engine.sysDly, 100);
 
-    commit(d->syxDelay, QStringLiteral("600"));
+    commit(testing::childNamed<QLineEdit>(*d, "syxDelay"), QStringLiteral("600"));
     QVERIFY(contains(t->infos, "Delaytime should be between 20 and 500 ms."));
-    QCOMPARE(d->syxDelay->text(), QStringLiteral("40"));
+    QCOMPARE(testing::childNamed<QLineEdit>(*d, "syxDelay")->text(), QStringLiteral("40"));
     QCOMPARE(ctx().settings.engine.sysDly, 40);
 
     t->infos.clear();
-    commit(d->syxDelay, QStringLiteral("19"));
+    commit(testing::childNamed<QLineEdit>(*d, "syxDelay"), QStringLiteral("19"));
     QCOMPARE(ctx().settings.engine.sysDly, 40);
     QCOMPARE(t->infos.size(), std::size_t{1});
-    commit(d->syxDelay, QStringLiteral("500"));
+    commit(testing::childNamed<QLineEdit>(*d, "syxDelay"), QStringLiteral("500"));
     QCOMPARE(ctx().settings.engine.sysDly, 500);
     t->infos.clear();
-    commit(d->syxDelay, QStringLiteral("ab"));  // not a number: reset without a word
+    commit(testing::childNamed<QLineEdit>(*d, "syxDelay"), QStringLiteral("ab"));  // not a number: reset without a word
     QCOMPARE(ctx().settings.engine.sysDly, 40);
     QVERIFY(t->infos.empty());
-    QCOMPARE(d->syxDelay->maxLength(), 3);
+    QCOMPARE(testing::childNamed<QLineEdit>(*d, "syxDelay")->maxLength(), 3);
   }
 
   void moduleTypeSetsBlockSizesBoardsAndExpMax_data() {
@@ -252,25 +252,26 @@ class MidiDevSelectTest : public QObject {
     QFETCH(QList<int>, presets);
     storeSettings([](DeviceSettings& s) { s.JVtype = static_cast<int>(ModuleType::XP60); });
     auto d = dialog();
-    d->CbJVtype->setCurrentIndex(type);
+    testing::childNamed<QComboBox>(*d, "CbJVtype")->setCurrentIndex(type);
     const DeviceSettings& s = ctx().settings;
     QCOMPARE(s.JVtype, type);
     QCOMPARE(s.ExpMax, expMax);
     QCOMPARE(s.EOC, eoc);
     QCOMPARE(s.EOP, eop);
     for (int slot = 2; slot < MidiSettingsDialog::SlotCount; ++slot)
-      QCOMPARE(d->CbExp[slot]->isEnabled(), slot < enabledFrom);
-    for (int slot = 0; slot < 3; ++slot) QCOMPARE(d->CbExp[slot]->currentIndex(), presets[slot]);
+      QCOMPARE(testing::childNamed<QComboBox>(*d, boardObjectName(slot))->isEnabled(), slot < enabledFrom);
+    for (int slot = 0; slot < 3; ++slot)
+      QCOMPARE(testing::childNamed<QComboBox>(*d, boardObjectName(slot))->currentIndex(), presets[slot]);
   }
 
   void jv1010LeavesSlotsAAndBAsTheyWere() {
     storeSettings([](DeviceSettings& s) { s.JVtype = static_cast<int>(ModuleType::JV1080); });
     auto d = dialog();
-    d->CbJVtype->setCurrentIndex(static_cast<int>(ModuleType::JV2080));
-    d->CbJVtype->setCurrentIndex(static_cast<int>(ModuleType::JV1010));
-    QVERIFY(d->CbExp[0]->isEnabled());
-    QVERIFY(d->CbExp[1]->isEnabled());
-    QVERIFY(!d->CbExp[2]->isEnabled());
+    testing::childNamed<QComboBox>(*d, "CbJVtype")->setCurrentIndex(static_cast<int>(ModuleType::JV2080));
+    testing::childNamed<QComboBox>(*d, "CbJVtype")->setCurrentIndex(static_cast<int>(ModuleType::JV1010));
+    QVERIFY(testing::childNamed<QComboBox>(*d, boardObjectName(0))->isEnabled());
+    QVERIFY(testing::childNamed<QComboBox>(*d, boardObjectName(1))->isEnabled());
+    QVERIFY(!testing::childNamed<QComboBox>(*d, boardObjectName(2))->isEnabled());
   }
 
   void typeReadAtCreationReplacesStoredBlockSizes() {
@@ -291,23 +292,24 @@ class MidiDevSelectTest : public QObject {
     ctx().settings.FirstRun = true;
     auto d = dialog();
     d->show();
-    d->LiJVin->setCurrentRow(2);
-    d->LiJVout->setCurrentRow(1);
-    d->ChSepKB->setChecked(true);
-    d->LiKbIn->setCurrentRow(1);
-    d->CbJVtype->setCurrentIndex(static_cast<int>(ModuleType::JV2080));
-    QVERIFY(!d->Labelrestart->isVisible());
-    d->CbExp[0]->setCurrentIndex(4);
-    QVERIFY(d->Labelrestart->isVisible());
-    d->CbExp[1]->setCurrentIndex(6);
-    d->CbExp[2]->setCurrentIndex(0);  // slot C left empty
-    d->CbExp[3]->setCurrentIndex(7);  // behind the gap: not counted
-    d->EdJVID->setText(QStringLiteral("31"));
-    d->syxDelay->setText(QStringLiteral("250"));
-    QVERIFY(d->ChFastTransfers->isChecked() && !d->ChVerifyStore->isChecked());  // fast fetches on at first
-    d->ChFastTransfers->setChecked(false);
-    d->ChVerifyStore->setChecked(true);
-    d->BOk1->click();
+    testing::childNamed<QListWidget>(*d, "LiJVin")->setCurrentRow(2);
+    testing::childNamed<QListWidget>(*d, "LiJVout")->setCurrentRow(1);
+    testing::childNamed<QCheckBox>(*d, "ChSepKB")->setChecked(true);
+    testing::childNamed<QListWidget>(*d, "LiKbIn")->setCurrentRow(1);
+    testing::childNamed<QComboBox>(*d, "CbJVtype")->setCurrentIndex(static_cast<int>(ModuleType::JV2080));
+    QVERIFY(!testing::childNamed<QLabel>(*d, "Labelrestart")->isVisible());
+    testing::childNamed<QComboBox>(*d, boardObjectName(0))->setCurrentIndex(4);
+    QVERIFY(testing::childNamed<QLabel>(*d, "Labelrestart")->isVisible());
+    testing::childNamed<QComboBox>(*d, boardObjectName(1))->setCurrentIndex(6);
+    testing::childNamed<QComboBox>(*d, boardObjectName(2))->setCurrentIndex(0);  // slot C left empty
+    testing::childNamed<QComboBox>(*d, boardObjectName(3))->setCurrentIndex(7);  // behind the gap: not counted
+    testing::childNamed<QLineEdit>(*d, "EdJVID")->setText(QStringLiteral("31"));
+    testing::childNamed<QLineEdit>(*d, "syxDelay")->setText(QStringLiteral("250"));
+    QVERIFY(testing::childNamed<QCheckBox>(*d, "ChFastTransfers")->isChecked() &&
+            !testing::childNamed<QCheckBox>(*d, "ChVerifyStore")->isChecked());  // fast fetches on at first
+    testing::childNamed<QCheckBox>(*d, "ChFastTransfers")->setChecked(false);
+    testing::childNamed<QCheckBox>(*d, "ChVerifyStore")->setChecked(true);
+    testing::childNamed<QPushButton>(*d, "BOk1")->click();
 
     QCOMPARE(d->result(), int(QDialog::Accepted));
     QCOMPARE(ports.opens.size(), std::size_t{1});
@@ -345,8 +347,8 @@ class MidiDevSelectTest : public QObject {
   void okChecksTheUnitIdBeforeStoring() {
     storeSettings();
     auto d = dialog();
-    d->EdJVID->setText(QStringLiteral("16"));
-    d->BOk1->click();
+    testing::childNamed<QLineEdit>(*d, "EdJVID")->setText(QStringLiteral("16"));
+    testing::childNamed<QPushButton>(*d, "BOk1")->click();
     QVERIFY(contains(t->infos, "ID out of range, Re-Enter Unit-ID."));
     QCOMPARE(reread().engine.unitId, 17);
   }
@@ -356,14 +358,14 @@ class MidiDevSelectTest : public QObject {
     ports.error = "ALSA: device busy";
     auto d = dialog();
     d->show();
-    d->LiJVout->setCurrentRow(0);
-    d->EdJVID->setText(QStringLiteral("30"));
-    d->CbJVtype->setCurrentIndex(static_cast<int>(ModuleType::JV2080));
-    d->BOk1->click();
+    testing::childNamed<QListWidget>(*d, "LiJVout")->setCurrentRow(0);
+    testing::childNamed<QLineEdit>(*d, "EdJVID")->setText(QStringLiteral("30"));
+    testing::childNamed<QComboBox>(*d, "CbJVtype")->setCurrentIndex(static_cast<int>(ModuleType::JV2080));
+    testing::childNamed<QPushButton>(*d, "BOk1")->click();
     QVERIFY(d->isVisible());
     QVERIFY(d->result() != int(QDialog::Accepted));
-    QVERIFY(d->LError->isVisible());
-    QVERIFY(d->LError->text().contains(QStringLiteral("ALSA: device busy")));
+    QVERIFY(testing::childNamed<QLabel>(*d, "LError")->isVisible());
+    QVERIFY(testing::childNamed<QLabel>(*d, "LError")->text().contains(QStringLiteral("ALSA: device busy")));
     const DeviceSettings stored = reread();
     QCOMPARE(stored.engine.unitId, 20);
     QCOMPARE(stored.Midi_Out, 2);
@@ -371,7 +373,7 @@ class MidiDevSelectTest : public QObject {
     QCOMPARE(ctx().engineSettings.sizes, StandardBlockSizes);
 
     ports.error.clear();  // the port came free: a second "Ok" goes through
-    d->BOk1->click();
+    testing::childNamed<QPushButton>(*d, "BOk1")->click();
     QCOMPARE(d->result(), int(QDialog::Accepted));
     QCOMPARE(reread().engine.unitId, 30);
   }
@@ -380,10 +382,10 @@ class MidiDevSelectTest : public QObject {
     storeSettings([](DeviceSettings& s) { s.Midi_OutName = QStringLiteral("Synth Out"); });
     auto d = dialog();
     d->show();
-    d->LiJVout->setCurrentRow(0);
-    d->EdJVID->setText(QStringLiteral("30"));
-    d->CbJVtype->setCurrentIndex(static_cast<int>(ModuleType::JV2080));
-    d->BCan1->click();
+    testing::childNamed<QListWidget>(*d, "LiJVout")->setCurrentRow(0);
+    testing::childNamed<QLineEdit>(*d, "EdJVID")->setText(QStringLiteral("30"));
+    testing::childNamed<QComboBox>(*d, "CbJVtype")->setCurrentIndex(static_cast<int>(ModuleType::JV2080));
+    testing::childNamed<QPushButton>(*d, "BCan1")->click();
     QCOMPARE(d->result(), int(QDialog::Rejected));
     QCOMPARE(ports.opens.size(), std::size_t{1});
     QCOMPARE(ports.opens.front().out.name, std::string("Synth Out"));
@@ -396,9 +398,9 @@ class MidiDevSelectTest : public QObject {
   void saveToIniStoresWithoutClosing() {
     storeSettings();
     auto d = dialog();
-    d->LiJVin->setCurrentRow(0);
-    d->CbExp[0]->setCurrentIndex(0);
-    d->BSaveIni->click();
+    testing::childNamed<QListWidget>(*d, "LiJVin")->setCurrentRow(0);
+    testing::childNamed<QComboBox>(*d, boardObjectName(0))->setCurrentIndex(0);
+    testing::childNamed<QPushButton>(*d, "BSaveIni")->click();
     const DeviceSettings stored = reread();
     QCOMPARE(stored.Midi_In1, 0);
     QCOMPARE(stored.ExpMax, 1);
@@ -425,7 +427,7 @@ class MidiDevSelectTest : public QObject {
       last = d;
       ++dialogs;
       title = d->windowTitle();
-      d->BCan1->click();
+      testing::childNamed<QPushButton>(*d, "BCan1")->click();
     });
     poll.start();
     windows.showAtStart();
@@ -458,7 +460,7 @@ class MidiDevSelectTest : public QObject {
                                  [&link] { link.close(); }});
     d.show();
     QVERIFY(ctx().store.MidiClosed);
-    d.BOk1->click();
+    testing::childNamed<QPushButton>(d, "BOk1")->click();
     QCOMPARE(d.result(), int(QDialog::Accepted));
     QVERIFY(link.isOpen());
     QCOMPARE(link.outputName(), std::string("Quillon virtual module"));
@@ -500,10 +502,10 @@ class MidiDevSelectTest : public QObject {
         [&link] { link.close(); }};
     {
       MidiSettingsDialog d(ctx(), callbacks, devices);
-      QCOMPARE(d.LiJVout->currentItem()->text().toStdString(), jvsim.inputPort());
-      QCOMPARE(d.LiJVin->currentItem()->text().toStdString(), jvsim.outputPort());
+      QCOMPARE(testing::childNamed<QListWidget>(d, "LiJVout")->currentItem()->text().toStdString(), jvsim.inputPort());
+      QCOMPARE(testing::childNamed<QListWidget>(d, "LiJVin")->currentItem()->text().toStdString(), jvsim.outputPort());
       d.show();
-      d.BOk1->click();
+      testing::childNamed<QPushButton>(d, "BOk1")->click();
       QCOMPARE(d.result(), int(QDialog::Accepted));
     }
     QVERIFY(link.isOpen());
@@ -525,9 +527,9 @@ class MidiDevSelectTest : public QObject {
     t->infos.clear();
     {
       MidiSettingsDialog d(ctx(), callbacks, devices);
-      QCOMPARE(d.LiJVout->currentRow(), -1);
+      QCOMPARE(testing::childNamed<QListWidget>(d, "LiJVout")->currentRow(), -1);
       d.show();
-      d.BCan1->click();
+      testing::childNamed<QPushButton>(d, "BCan1")->click();
     }
     QCOMPARE(t->infos.size(), std::size_t{1});
     QVERIFY2(t->infos.front().rfind("The MIDI ports did not open: ", 0) == 0, t->infos.front().c_str());

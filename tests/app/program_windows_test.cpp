@@ -363,8 +363,8 @@ class ProgramWindowsTest : public QObject {
     QVERIFY2(!p.ctx().settings.FirstRun, "a first run would write the defaults over the store");
     QString shown;
     onNextDialog<MidiSettingsDialog>([&](MidiSettingsDialog* d) {
-      shown = d->CbExp[0]->currentText();
-      d->BOk1->click();
+      shown = testing::childNamed<QComboBox>(*d, boardObjectName(0))->currentText();
+      testing::childNamed<QPushButton>(*d, "BOk1")->click();
     });
     p.windows->openSettingsDialog();
     QCOMPARE(shown, QStringLiteral("Board 100"));
@@ -405,7 +405,7 @@ class ProgramWindowsTest : public QObject {
     bool whileShown = false;
     onNextDialog<MidiSettingsDialog>([&](MidiSettingsDialog* d) {
       whileShown = check();
-      d->BCan1->click();
+      testing::childNamed<QPushButton>(*d, "BCan1")->click();
     });
     p.windows->openSettingsDialog();
     QVERIFY(whileShown);

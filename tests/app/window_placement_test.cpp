@@ -53,7 +53,7 @@ class WindowPlacementTest : public QObject {
     QString settings = QStringLiteral("not seen"), save = settings, wait = settings;
     onNextDialog<MidiSettingsDialog>([&](MidiSettingsDialog* d) {
       QTRY_COMPARE(settings = offScreen(d), QString());
-      d->BCan1->click();
+      testing::childNamed<QPushButton>(*d, "BCan1")->click();
     });
     p.windows->openSettingsDialog();
     QCOMPARE(settings, QString());
