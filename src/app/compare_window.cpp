@@ -17,6 +17,7 @@
 
 #include "app/app_context.h"
 #include "app/window_placement.h"
+#include "controls/qt_text.h"
 #include "engine/syx_reader.h"
 #include "settings/names/patch_evaluation.h"
 
@@ -34,8 +35,6 @@ constexpr int ListMinimumHeight = 220;
 constexpr int DifferenceRole = Qt::UserRole;
 // Room for a screenful of differences; a smaller screen makes it smaller.
 constexpr QSize InitialSize(620, 420);
-
-QString toQ(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
 QString sideValue(const std::optional<std::string>& value) { return toQ(value ? *value : std::string(words::Absent)); }
 

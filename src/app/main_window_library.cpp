@@ -28,14 +28,7 @@ void putListIntoStore(PerformanceStore& s, std::span<const PerformanceRecord> re
     s.ListInfo[at] = {kind, n, 0, true, {}};
   }
   if (count > 0) s.TempPerformance = records.front();
-  s.PerformanceCount = count;
-  s.SelectedIndex = 0;
-  s.NoPerformance = count == 0;
-  s.FromTemp = kind == PerformanceKind::Temp;
-  s.FromUser = kind == PerformanceKind::User;
-  s.FromCard = kind == PerformanceKind::Card;
-  s.ListLoaded = false;
-  s.TempSent = false;
+  s.markListReplaced(kind, count);
   s.CurrentFileName = fileName;
 }
 

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "engine/slider_texts.h"
+#include "controls/qt_text.h"
 
 namespace quillon {
 
@@ -40,7 +41,6 @@ constexpr int HueStep = 360 / address::PartCount;
 constexpr int BarSaturation = 150;
 constexpr int BarValue = 210;
 
-QString toQ(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 QString escaped(const std::string& text) { return toQ(text).toHtmlEscaped(); }
 
 // The value of the row named `parameter` among `rows`, empty when there is none.

@@ -230,14 +230,7 @@ int DumpCapture::putIntoStore(PerformanceStore& store, PerformanceKind area) con
     allWhole = allWhole && missing == 0;
   }
   if (area == PerformanceKind::Temp && count > 0) store.TempPerformance = temp_.record;
-  store.PerformanceCount = count;
-  store.SelectedIndex = 0;
-  store.NoPerformance = count == 0;
-  store.FromTemp = area == PerformanceKind::Temp;
-  store.FromUser = area == PerformanceKind::User;
-  store.FromCard = area == PerformanceKind::Card;
-  store.ListLoaded = false;
-  store.TempSent = false;
+  store.markListReplaced(area, count);
   // Save proposes a name that says what the list is.
   store.CurrentFileName = std::string(kindText(area)) + "Dump" + (allWhole ? "" : "-incomplete") + ".syx";
   return count;

@@ -55,6 +55,17 @@ void PerformanceStore::notifyChanged(const StoreChange& change) const {
   for (StoreObserver* o : observers) o->storeChanged(change);
 }
 
+void PerformanceStore::markListReplaced(PerformanceKind kind, int count) {
+  PerformanceCount = count;
+  SelectedIndex = 0;
+  NoPerformance = count == 0;
+  FromTemp = kind == PerformanceKind::Temp;
+  FromUser = kind == PerformanceKind::User;
+  FromCard = kind == PerformanceKind::Card;
+  ListLoaded = false;
+  TempSent = false;
+}
+
 void PerformanceStore::clearPerformanceData() {
   TempPerformance.common.fill(0);
   for (auto& p : TempPerformance.parts) std::fill_n(p.begin(), PartBytesKept, Byte{0});

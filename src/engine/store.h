@@ -135,6 +135,9 @@ struct PerformanceStore {
   // Zeroes the edited performance and every listed common block (parts of the
   // list stay), ready for new data.
   void clearPerformanceData();
+  // The list now holds `count` performances of `kind` (a fetch, a dump, the
+  // library): the first is selected, nothing of it is sent or loaded yet.
+  void markListReplaced(PerformanceKind kind, int count);
 
  private:
   std::vector<StoreObserver*> observers_;
