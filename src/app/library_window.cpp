@@ -131,6 +131,8 @@ QWidget* LibraryWindow::buildCommands() {
          &LibraryWindow::showSightings, 1, 2);
   button("BDuplicates", QStringLiteral("D&uplicates"), QStringLiteral("Performances of the same name, other bytes"),
          &LibraryWindow::showDuplicates, 1, 3);
+  button("BCompare", QStringLiteral("Compare wit&h Temp"), QStringLiteral("Compare with the Temporary Performance"),
+         &LibraryWindow::compareWithTemp, 2, 0);
   return box;
 }
 
@@ -293,6 +295,11 @@ void LibraryWindow::sendToTemp() {
   const auto p = chosenPerformance();
   if (p && commands.audition && commands.audition(p->record))
     setStatus(QStringLiteral("Sent to Temp: ") + QString::fromStdString(p->summary.name));
+}
+
+void LibraryWindow::compareWithTemp() {
+  const auto p = chosenPerformance();
+  if (p && commands.compareWithTemp) commands.compareWithTemp(p->record, p->summary.name);
 }
 
 void LibraryWindow::openInEditor() {

@@ -35,6 +35,7 @@ struct LibraryCommands {
   std::function<bool(const PerformanceRecord&, const std::string& name)> open;
   std::function<bool(const PerformanceRecord&, int slot)> putIntoList;
   std::function<bool(BankArea, const std::vector<PerformanceRecord>&)> sendBank;
+  std::function<void(const PerformanceRecord&, const std::string& name)> compareWithTemp;
 };
 
 class LibraryWindow : public QWidget {
@@ -62,6 +63,7 @@ class LibraryWindow : public QWidget {
   void sendBank();
   void showSightings();
   void showDuplicates();
+  void compareWithTemp();
 
   LibraryTableModel* model() const { return model_; }
   QTableView* table() const { return table_; }

@@ -130,6 +130,11 @@ void ProgramWindows::connectLibraryWindow() {
       [main](BankArea area, const std::vector<PerformanceRecord>& records) {
         return main->sendBuiltBank(area, records);
       },
+      [this](const PerformanceRecord& r, const std::string& name) {
+        using Kind = CompareWindow::SourceKind;
+        const int index = compareWindow->addOutside(QStringLiteral("Library: ") + QString::fromStdString(name), r);
+        compareWindow->compare({Kind::Outside, index}, {Kind::Temporary, 0});
+      },
   };
 }
 

@@ -6,6 +6,8 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
@@ -126,6 +128,13 @@ class LibraryWindowTest : public QObject {
     QCOMPARE(p.ctx().history.stepCount(), 1);
     p.ctx().history.undo();
     QVERIFY(sameBlocks(backend().module().temporary(), before));
+
+    // Compared: the chosen performance against what the module's Temporary Performance holds now.
+    click(w, "BCompare");
+    CompareWindow& compare = *p.windows->compareWindow;
+    QVERIFY(compare.isVisible());
+    QVERIFY(testing::childNamed<QComboBox>(compare, "CbSourceA")->currentText().contains(QStringLiteral("Odd 13")));
+    QVERIFY(testing::childNamed<QLabel>(compare, "LCount")->text().endsWith(QStringLiteral("differences")));
 
     // Opened: the performance alone is the list, in the editor (the undo above left the list unsaved).
     p.main().askUnsavedChanges = [](const QString&) { return int(QMessageBox::Discard); };
