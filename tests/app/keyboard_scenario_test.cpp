@@ -45,9 +45,7 @@ class KeyboardScenarioTest : public QObject {
     testing::writeBytes(file, testing::bankBytes(address::AreaUserPerformance, 3, StandardBlockSizes));
     p.windows->showAtStart();
     p.main().openPath(file);  // the file named on the command line
-    // The test platform activates every window shown, the start-up splash too: the keys are the main window's once it
-    // went.
-    QVERIFY(QTest::qWaitForWindowActive(&p.main()));
+    p.waitForKeysAtMainWindow();
 
     QVERIFY2(tabTo(p.main().performanceGrid()), "Tab does not reach the performance grid");
     press(Qt::Key_Down);
