@@ -33,6 +33,7 @@ walk() {
   '
 }
 status=0
+# The first run writes the first-run settings, so the dialogs' runs start without its questions.
 walk --show-window "$windows" "" || status=1
 walk --show-dialog settings "Preferences:  Midi In-Out and Expansion Boards" || status=1
 walk --show-dialog find-module "Find Module" || status=1
