@@ -2,7 +2,10 @@
 """Walks every window of the running Quillon as a screen reader does and checks
 each control: it has a role, a name unique among the controls of its window,
 and an action that does something or a value that can be read. Prints what
-fails and exits 1 when anything does. Run inside the session bus the program uses."""
+fails and exits 1 when anything does. Run inside the session bus the program uses.
+With TITLE set it walks only the window of that title (a modal dialog, which
+leaves the others blocked), once it is up; else it waits for the number of
+windows WINDOWS names and walks every window shown."""
 import os
 import sys
 import time
@@ -69,21 +72,25 @@ def showing_windows(app):
             and app.getChildAtIndex(w).getState().contains(pyatspi.STATE_SHOWING)]
 
 
-def wait_for_windows(expected, seconds=90):
-    """The program on the bus with at least `expected` windows shown: a loaded
+def wait_for_windows(ready, seconds=90):
+    """The program on the bus once `ready` says its windows are shown: a loaded
     machine takes longer to start and fetch than a quiet one."""
     app, deadline = None, time.monotonic() + seconds
     while time.monotonic() < deadline:
         app = find_app()
-        if app is not None and len(showing_windows(app)) >= expected:
+        if app is not None and ready(showing_windows(app)):
             return app
         time.sleep(0.5)
     return app
 
 
 def main():
+    title = os.environ.get("TITLE")
     expected = len([w for w in os.environ.get("WINDOWS", "").split(",") if w])
-    app = wait_for_windows(expected)
+    if title:
+        app = wait_for_windows(lambda shown: any(w.name == title for w in shown))
+    else:
+        app = wait_for_windows(lambda shown: len(shown) >= expected)
     if app is None:
         print("no Quillon application on the accessibility bus", file=sys.stderr)
         return 1
@@ -91,6 +98,8 @@ def main():
     for w in range(app.childCount):
         window = app.getChildAtIndex(w)
         if window is None or not window.getState().contains(pyatspi.STATE_SHOWING):
+            continue
+        if title and window.name != title:
             continue
         windows += 1
         found = []

@@ -1,5 +1,6 @@
 #include "app/developer_options.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QCommandLineParser>
@@ -13,6 +14,7 @@
 #include <string>
 
 #include "app/app_context.h"
+#include "app/find_module_dialog.h"
 #include "app/midi_settings_dialog.h"
 #include "app/windows.h"
 
@@ -64,6 +66,25 @@ void choosePatches(ProgramWindows& windows, QWidget* window, const PictureChoice
     window->findChild<QComboBox*>(QStringLiteral("EdFind"))->setEditText(choices.findText);
 }
 
+// Opens a dialog that only a command opens, as that command does, for walking
+// it with a screen reader; false for a name it does not know.
+bool openDialog(ProgramWindows& windows, AppContext& context, const QString& name) {
+  if (name == QLatin1String("settings")) {
+    windows.openSettingsDialog();
+  } else if (name == QLatin1String("find-module")) {
+    // The search keeps its window up while it waits for an answer at each unit ID.
+    constexpr int SlowSearchDelayMs = 60 * 1000;
+    context.ports.close();
+    FindModuleDialog search(context, midi::systemMidiBackend(), windows.mainWindow.get());
+    search.findAndOffer(SlowSearchDelayMs);
+  } else if (name == QLatin1String("keyboard")) {
+    windows.mainWindow->findChild<QAction*>(QStringLiteral("MKeyboard"))->trigger();
+  } else {
+    return false;
+  }
+  return true;
+}
+
 struct DeveloperOption {
   const char* name;
   const char* description;
@@ -95,6 +116,9 @@ constexpr DeveloperOption DeveloperOptions[] = {
      "name>=<png"},
     {"show-window",
      "Show the window named <name> after Get Temp (or the file given); several names, comma-separated, show several windows.",
+     "name"},
+    {"show-dialog",
+     "Open the dialog <name> after start-up, as its command does: settings, find-module or keyboard.",
      "name"},
     {"efx-type",
      "With the EFX editor (TEFXForm) shown, choose EFX type <number> (1..40) in it.",
@@ -149,7 +173,8 @@ std::optional<int> runWithoutWindows(const QCommandLineParser& parser) {
   return std::nullopt;
 }
 
-void scheduleDeveloperOptions(const QCommandLineParser& parser, ProgramWindows& windows, const QStringList& files) {
+void scheduleDeveloperOptions(const QCommandLineParser& parser, ProgramWindows& windows, AppContext& context,
+                              const QStringList& files) {
   if (parser.isSet(QStringLiteral("report-startup"))) {
     QTimer::singleShot(0, [] {
       reportShown();
@@ -221,6 +246,14 @@ void scheduleDeveloperOptions(const QCommandLineParser& parser, ProgramWindows& 
           QApplication::exit(0);
         });
       });
+    });
+  }
+  if (parser.isSet(QStringLiteral("show-dialog"))) {
+    const QString name = parser.value(QStringLiteral("show-dialog"));
+    QTimer::singleShot(ScreenshotDelayMs, [&windows, &context, name] {
+      if (openDialog(windows, context, name)) return;
+      std::fprintf(stderr, "no dialog named %s\n", qPrintable(name));
+      QApplication::exit(1);
     });
   }
   if (parser.isSet(QStringLiteral("screenshot-screen"))) {

@@ -10,6 +10,7 @@ class QCommandLineParser;
 
 namespace quillon {
 
+class AppContext;
 class ProgramWindows;
 
 // Adds every developer option to the parser.
@@ -19,6 +20,7 @@ void addDeveloperOptions(QCommandLineParser& parser);
 std::optional<int> runWithoutWindows(const QCommandLineParser& parser);
 // Schedules what the options given ask of the running program; `files` are
 // the files given on the command line.
-void scheduleDeveloperOptions(const QCommandLineParser& parser, ProgramWindows& windows, const QStringList& files);
+void scheduleDeveloperOptions(const QCommandLineParser& parser, ProgramWindows& windows, AppContext& context,
+                              const QStringList& files);
 
 }  // namespace quillon

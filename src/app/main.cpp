@@ -47,7 +47,7 @@ int main(int argc, char** argv) {
   quillon::ProgramWindows windows(context);
   windows.showAtStart();
   if (!files.isEmpty()) windows.mainWindow->openPath(files.first());
-  quillon::scheduleDeveloperOptions(parser, windows, files);
+  quillon::scheduleDeveloperOptions(parser, windows, context, files);
   if (parser.isSet(exportSheets)) {
     const QString target = parser.value(exportSheets);
     const bool fromFile = !files.isEmpty();

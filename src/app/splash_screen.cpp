@@ -2,6 +2,7 @@
 
 #include "app/window_placement.h"
 
+#include <QApplication>
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -59,16 +60,27 @@ void SplashScreen::placeBeside(const QWidget* mainWindow) {
   if (mainWindow) placement::placeOnScreen(this, mainWindow->frameGeometry().topLeft() + OffsetFromMain);
 }
 
-void SplashScreen::showAtStart(const QWidget* mainWindow) {
+void SplashScreen::showAtStart(QWidget* mainWindow) {
   // Not modal: a file given at start is read and shown while it is up.
   placeBeside(mainWindow);
   closeTimer_->start();
+  // The keys stay with the main window: a user starting to Tab loses nothing to it.
+  setAttribute(Qt::WA_ShowWithoutActivating, true);
   show();
+  // Where the platform activated it anyway, the keys go back when it closes.
+  if (mainWindow)
+    connect(
+        this, &QDialog::finished, mainWindow,
+        [mainWindow] {
+          if (!QApplication::activeWindow()) mainWindow->activateWindow();
+        },
+        Qt::SingleShotConnection);
 }
 
 void SplashScreen::showAbout(const QWidget* mainWindow) {
   closeTimer_->stop();
   placeBeside(mainWindow);
+  setAttribute(Qt::WA_ShowWithoutActivating, false);
   exec();
 }
 

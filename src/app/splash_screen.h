@@ -16,7 +16,7 @@ class SplashScreen : public QDialog {
 
   // At start: beside the main window, which stays usable; closes itself
   // after two seconds.
-  void showAtStart(const QWidget* mainWindow);
+  void showAtStart(QWidget* mainWindow);
   // From Help > About: stays until OK.
   void showAbout(const QWidget* mainWindow);
 

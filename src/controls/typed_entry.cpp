@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPointer>
+#include <QRegularExpression>
 #include <QToolTip>
 
 #include <algorithm>
@@ -18,6 +19,24 @@ QString folded(const QString& text) {
   QString s = text.simplified().toLower();
   s.remove(QLatin1Char(' '));
   return s;
+}
+
+// A signed whole number, then nothing or a unit ("-12", "+5", "-15db", "98%", "4000hz");
+// not a ratio, fraction or decimal ("1.5:1", "1/8", "0.5").
+const QRegularExpression& numberWithUnit() {
+  static const QRegularExpression re(QStringLiteral("^([+-]?\\d{1,9})(?:[%\\p{L}\\p{S}].*)?$"));
+  return re;
+}
+
+std::optional<int> leadingNumber(const QString& foldedText) {
+  const QRegularExpressionMatch m = numberWithUnit().match(foldedText);
+  if (!m.hasMatch()) return std::nullopt;
+  return m.captured(1).toInt();
+}
+
+bool isBareNumber(const QString& foldedText) {
+  static const QRegularExpression re(QStringLiteral("^[+-]?\\d{1,9}$"));
+  return re.match(foldedText).hasMatch();
 }
 
 // The typing field: lives over the control in the control's window and goes
@@ -56,16 +75,22 @@ class TypedEntryField : public QLineEdit {
     const std::optional<int> value = parseTypedValue(text(), minimum_, maximum_, textOf_);
     if (!value) {
       const QString why = QStringLiteral("\"%1\" is not a value here: type a number from %2 to %3%4, or Escape")
-                              .arg(text())
-                              .arg(minimum_)
-                              .arg(maximum_)
-                              .arg(textOf_ ? QStringLiteral(" or a value as shown") : QString());
+                              .arg(text(), shown(minimum_), shown(maximum_),
+                                   textOf_ ? QStringLiteral(" or a value as shown") : QString());
       setAccessibleDescription(why);
       QToolTip::showText(mapToGlobal(QPoint(0, height())), why, this);
       return;
     }
-    finish();
+    // Applied before the field closes: sending may run the event loop, which
+    // would delete a closed field while its key and this call are still on it.
     if (control_) apply_(*value);
+    finish();
+  }
+  // A bound of the range for the message: as shown where the control shows
+  // another number for it ("-15 dB" for 0), else the number.
+  QString shown(int value) const {
+    const QString text = textOf_ ? textOf_(value).trimmed() : QString();
+    return leadingNumber(folded(text)).value_or(value) != value ? text : QString::number(value);
   }
   void finish() {
     finished_ = true;
@@ -90,16 +115,16 @@ std::optional<int> parseTypedValue(const QString& typed, int minimum, int maximu
   if (textOf)
     for (int v = minimum; v <= maximum; ++v)
       if (folded(textOf(v)) == want) return v;
-  bool ok = false;
-  const int number = want.toInt(&ok);
-  // A number typed without the unit the text shows ("1250" for "1250 Hz").
-  if (ok && textOf)
-    for (int v = minimum; v <= maximum; ++v) {
-      const QString shown = folded(textOf(v));
-      if (shown.size() > want.size() && shown.startsWith(want) && shown[want.size()].isLetter()) return v;
-    }
-  if (ok && number >= minimum && number <= maximum) return number;
-  return std::nullopt;
+  const std::optional<int> number = leadingNumber(want);
+  if (!number) return std::nullopt;
+  // A number as shown, its sign or unit left out or added ("+5" for "5", "-6" for "-6 dB").
+  if (textOf)
+    for (int v = minimum; v <= maximum; ++v)
+      if (leadingNumber(folded(textOf(v))) == number) return v;
+  // The value itself, unless the control shows another number for it (a list of "-15 dB".."15 dB").
+  if (!isBareNumber(want) || *number < minimum || *number > maximum) return std::nullopt;
+  if (textOf && leadingNumber(folded(textOf(*number))).value_or(*number) != *number) return std::nullopt;
+  return number;
 }
 
 bool startsTypedEntry(const QKeyEvent& event) {

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QTableWidget>
+#include <QTest>
 #include <QTimer>
 
 #include "app/windows.h"
@@ -43,6 +44,13 @@ struct Program {
       if (onSent) onSent(sent.back());
       out(m);
     };
+  }
+  // After showAtStart: the test platform activates every window shown, the
+  // start-up splash too, so the keys are the main window's once it went.
+  void waitForKeysAtMainWindow() {
+    QTRY_VERIFY(windows->splashScreen->isVisible());
+    QTRY_VERIFY(!windows->splashScreen->isVisible());
+    QVERIFY(QTest::qWaitForWindowActive(windows->mainWindow.get()));
   }
   AppContext& ctx() { return *t.context; }
   MainWindow& main() { return *windows->mainWindow; }

@@ -5,9 +5,11 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
+#include <QToolButton>
 
 #include <QTableWidget>
 
+#include "app/keyboard_map_window.h"
 #include "app/main_window.h"
 #include "app/midi_settings_dialog.h"
 #include "app/splash_screen.h"
@@ -32,6 +34,23 @@ QString offScreen(const QWidget* w) {
       .arg(f.height())
       .arg(a.width())
       .arg(a.height());
+}
+
+// The window lies on the screen, and Tab brings its button `name` into view,
+// wholly inside the window and the screen.
+void buttonInReach(QWidget* window, const char* name) {
+  QTRY_COMPARE(offScreen(window), QString());
+  window->activateWindow();
+  QVERIFY(QTest::qWaitForWindowActive(window));
+  auto* button = window->findChild<QPushButton*>(QLatin1String(name));
+  QVERIFY2(button, name);
+  // The window's own focus: the test platform may leave a child dialog's parent active.
+  for (int tabs = 0; tabs < 400 && window->focusWidget() != button; ++tabs)
+    QTest::keyClick(window->focusWidget() ? window->focusWidget() : window, Qt::Key_Tab);
+  QCOMPARE(window->focusWidget(), button);
+  const QRect at(button->mapToGlobal(QPoint(0, 0)), button->size());
+  QVERIFY2(QGuiApplication::primaryScreen()->availableGeometry().contains(at) && window->geometry().contains(at),
+           qPrintable(window->objectName()));
 }
 
 }  // namespace
@@ -108,20 +127,12 @@ class WindowPlacementTest : public QObject {
                                                       {p.windows->efxWindow.get(), "SpeedButton1"},
                                                       {p.windows->patchSelect.get(), "Bdone"},
                                                       {p.windows->mixer.get(), "Bclear"}};
-    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     std::vector<QPoint> corners;
     for (const auto& [window, name] : dones) {
       QVERIFY2(window->isVisible(), window->metaObject()->className());
-      QTRY_COMPARE(offScreen(window), QString());
+      buttonInReach(window, name);
+      if (QTest::currentTestFailed()) return;
       corners.push_back(window->frameGeometry().topLeft());
-      window->activateWindow();
-      QVERIFY(QTest::qWaitForWindowActive(window));
-      auto* done = window->findChild<QPushButton*>(QLatin1String(name));
-      for (int tabs = 0; tabs < 400 && QApplication::focusWidget() != done; ++tabs)
-        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : window, Qt::Key_Tab);
-      QCOMPARE(QApplication::focusWidget(), done);
-      const QRect at(done->mapToGlobal(QPoint(0, 0)), done->size());
-      QVERIFY2(screen.contains(at) && window->geometry().contains(at), qPrintable(window->objectName()));
     }
     // The switch window on parts 9 to 16, with their longer names, stays on the screen too.
     press(p.windows->partSwitches.get(), "B18916");
@@ -130,6 +141,29 @@ class WindowPlacementTest : public QObject {
     std::sort(corners.begin(), corners.end(),
               [](QPoint a, QPoint b) { return a.x() < b.x() || (a.x() == b.x() && a.y() < b.y()); });
     QVERIFY2(std::adjacent_find(corners.begin(), corners.end()) == corners.end(), "no two windows on one place");
+  }
+
+  // The patch finder (modal, from the select window's Find) and Help > Keyboard, as the user opens them.
+  void theFinderAndTheKeyboardMapAreInReach() {
+    Program p;
+    p.windows->showAtStart();
+    p.waitForKeysAtMainWindow();
+    p.main().findChild<QAction*>(QStringLiteral("MKeyboard"))->trigger();
+    auto* map = p.main().findChild<KeyboardMapWindow*>();
+    QVERIFY(map && map->isVisible());
+    buttonInReach(map, "BClose");
+    if (QTest::currentTestFailed()) return;
+    map->close();
+    bool seen = false;
+    onNextDialog<PatchFinder>([&](PatchFinder* finder) {
+      seen = true;
+      buttonInReach(finder, "Bdone");
+      buttonInReach(finder, "bcan");
+      finder->reject();
+    });
+    p.windows->patchSelect->showForPart(0);
+    p.windows->patchSelect->findChild<QToolButton*>(QStringLiteral("SpFind"))->click();
+    QVERIFY(seen);
   }
 
   void aStoredPlaceOffTheScreenIsBroughtBack() {

@@ -5,6 +5,7 @@
 
 #include <QCheckBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSpinBox>
@@ -114,6 +115,19 @@ class PartSwitchesTest : public QObject {
     QCOMPARE(module().temporary().parts[2][part::FineTune], Byte{0});
     fine->setValue(50);
     QCOMPARE(module().temporary().parts[2][part::FineTune], Byte{100});
+    // A tuning typed with its sign.
+    constexpr int CoarseCentre = 48;
+    QVERIFY(QTest::qWaitForWindowActive(r.windows.partSwitches.get()));
+    for (int shown : {-12, +5}) {
+      const QString typed = (shown > 0 ? QStringLiteral("+") : QString()) + QString::number(shown);
+      coarse->setFocus();
+      QTest::keyClicks(coarse, typed.left(1));
+      auto* field = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+      QVERIFY(field && field->objectName() == QStringLiteral("TypedValue"));
+      QTest::keyClicks(field, typed.mid(1));
+      QTest::keyClick(field, Qt::Key_Return);
+      QCOMPARE(int(module().temporary().parts[2][part::CoarseTune]), shown + CoarseCentre);
+    }
 
     QTest::mouseClick(r.in<QPushButton>(r.windows.partSwitches.get(), "B18916"), Qt::LeftButton);
     // Part 10 by the one name of its rhythm set.

@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 
 #include "controls/roll_spin_box.h"
 #include "controls/text_fader.h"
@@ -15,6 +16,7 @@ using testing::EffectsRig;
 namespace {
 constexpr int Rotary = 7, TremoloChorus = 11, Spectrum = 4;  // "08: Rotary", "12: Tremolo-Chorus", "05: Spectrum"
 constexpr int SpeedSlot = 5, HiLevelSlot = 4;                // of the Rotary: two entries on P5; 0..127 on P8
+constexpr int BandGainSlot = 7;                              // of the Spectrum: P1 (250 Hz), "-15 dB".."15 dB"
 
 EfxWindow* openEfx(EffectsRig& rig) {  // as the user opens it: the main window's button
   rig.find<QPushButton>(rig.windows.mainWindow.get(), "Button1")->click();
@@ -110,6 +112,34 @@ class EfxWindowTest : public QObject {
     QCOMPARE(rig.dataSentTo(address::temporaryCommon(common::EfxSourceB)), std::vector<Bytes>{Bytes{0x0A}});
     QCOMPARE(int(EffectsRig::module().temporary().common[common::EfxSourceB]), 0x0A);
     midi::virtualModuleBackend().setModuleType(ModuleType::JV1080);
+  }
+
+  // A signed value typed with its sign, as shown or without its unit; a number it cannot be stays out.
+  void signedValuesAreTypedAsShown() {
+    EffectsRig rig;
+    rig.ctx().store.TempPerformance.common[common::EfxType] = Spectrum;
+    EfxWindow* efx = openEfx(rig);
+    TextFader* gain = efx->slider(BandGainSlot);
+    const auto type = [&](const QString& text) {
+      gain->setFocus();
+      QTest::keyClicks(gain, text.left(1));
+      auto* field = qobject_cast<QLineEdit*>(QApplication::focusWidget());  // the one open now
+      if (!field) return field;
+      QTest::keyClicks(field, text.mid(1));
+      QTest::keyClick(field, Qt::Key_Return);
+      return field;
+    };
+    QVERIFY(QTest::qWaitForWindowActive(efx));
+    const Byte& onModule = EffectsRig::module().temporary().common[efxParameterOffset(1)];
+    for (auto [typed, shown] : {std::pair{"+5", "5 dB"}, std::pair{"-12", "-12 dB"}, std::pair{"-6 dB", "-6 dB"}}) {
+      QVERIFY(type(QLatin1String(typed)));
+      QCOMPARE(gain->Text().trimmed(), QLatin1String(shown));
+      QCOMPARE(int(onModule), gain->Position());
+    }
+    // Beyond the shown range: said at the field, the value stays.
+    QLineEdit* field = type(QStringLiteral("20"));
+    QVERIFY(field && field->isVisible() && field->accessibleDescription().contains(QStringLiteral("-15 dB to 15 dB")));
+    QCOMPARE(gain->Text().trimmed(), QStringLiteral("-6 dB"));
   }
 
   void aByteThatIsNoTypeIsNamedAndLeftAlone() {
