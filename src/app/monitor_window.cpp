@@ -81,18 +81,18 @@ MonitorWindow::MonitorWindow(AppContext& context, StatusPanelSink statusPanel, Q
     placement::placeOnScreen(this, {place.x, place.y});
   }
 
-  sbNoteH_->setPosition(monitor_default::Note);
-  sbNoteV_->setPosition(monitor_default::Velocity);
-  sbNoteB_->setPosition(monitor_default::Velocity);
-  sbNoteH_->setText(QString::fromStdString(std::string(texts::noteName(monitor_default::Note))));
+  noteSlider_->setPosition(monitor_default::Note);
+  velocitySlider_->setPosition(monitor_default::Velocity);
+  breathSlider_->setPosition(monitor_default::Velocity);
+  noteSlider_->setText(QString::fromStdString(std::string(texts::noteName(monitor_default::Note))));
   connectControls();
   connectHost();
   connect(&ctx_.ports, &ModulePorts::opened, this, &MonitorWindow::showPortsOpen);
   connect(&ctx_.ports, &ModulePorts::closed, this, &MonitorWindow::showPortsClosed);
-  thru_ = cbMiditrue_->isChecked();
+  thru_ = midiThruBox_->isChecked();
 }
 
-void MonitorWindow::setMidiThru(bool on) { cbMiditrue_->setChecked(on); }
+void MonitorWindow::setMidiThru(bool on) { midiThruBox_->setChecked(on); }
 
 bool MonitorWindow::hasStoredPosition() const {
   const WindowPosition& place = ctx_.settings.windowPositions[NoteOutFormPosition];
@@ -112,97 +112,103 @@ void MonitorWindow::buildControls() {
     w->setObjectName(QLatin1String(n));
     return w;
   };
-  ledOut_ = new ActivityLed(QStringLiteral("OUT"), this);
-  ledIn_ = new ActivityLed(QStringLiteral("IN"), this);
-  name(ledOut_, "LedOut");
-  name(ledIn_, "LedIn");
-  lmidiOut_ = new QLabel(QStringLiteral("00 00 00"), this);
-  name(lmidiOut_, "LmidiOut");
-  lmidiOut_->setFont(QFont(QStringLiteral("Monospace"), 10, QFont::Bold));
-  lmidiOut_->setAlignment(Qt::AlignCenter);
-  lmidiOut_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  outputLed_ = new ActivityLed(QStringLiteral("OUT"), this);
+  inputLed_ = new ActivityLed(QStringLiteral("IN"), this);
+  name(outputLed_, "LedOut");
+  name(inputLed_, "LedIn");
+  lastMessage_ = new QLabel(QStringLiteral("00 00 00"), this);
+  name(lastMessage_, "LmidiOut");
+  lastMessage_->setFont(QFont(QStringLiteral("Monospace"), 10, QFont::Bold));
+  lastMessage_->setAlignment(Qt::AlignCenter);
+  lastMessage_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
 
-  lgIn_ = new LedGauge(this);
-  name(lgIn_, "LGIn");
-  lgIn_->setCount(GaugeSegments);
-  lgIn_->setYellowPercent(GaugeYellowPercent);
-  lgIn_->setRedPercent(GaugeRedPercent);
+  velocityGauge_ = new LedGauge(this);
+  name(velocityGauge_, "LGIn");
+  velocityGauge_->setCount(GaugeSegments);
+  velocityGauge_->setYellowPercent(GaugeYellowPercent);
+  velocityGauge_->setRedPercent(GaugeRedPercent);
   // By position: lime, then yellow and red towards full velocity.
-  lgIn_->setStyle(LedGauge::stStereo);
-  lgIn_->setFixedHeight(12);
-  lgIn_->setMinimumWidth(GaugeMinWidth);
+  velocityGauge_->setStyle(LedGauge::stStereo);
+  velocityGauge_->setFixedHeight(12);
+  velocityGauge_->setMinimumWidth(GaugeMinWidth);
 
-  sbNoteH_ = new TextFader(this);
-  name(sbNoteH_, "SbNoteH");
-  sbNoteV_ = new ValueFader(this);
-  name(sbNoteV_, "SbNoteV");
-  spChan_ = new RollSpinBox(this);
-  name(spChan_, "SpChan");
-  spChan_->setMinValue(1);
-  spChan_->setMaxValue(ChannelCount);
-  spChan_->setValue(monitor_default::Channel);
-  spAllOff_ = new QPushButton(QStringLiteral("All Off"), this);
-  name(spAllOff_, "SpAllOff");
-  spAllOff_->setToolTip(QStringLiteral("Stop it!"));
-  chCord_ = new QCheckBox(QStringLiteral("Cord"), this);
-  name(chCord_, "ChCord");
-  chCord_->setChecked(monitor_default::Chord);
-  chAlways_ = new QCheckBox(QStringLiteral("Always"), this);
-  name(chAlways_, "ChAlways");
-  chAlways_->setChecked(true);
-  sbNoteB_ = new ValueFader(this);
-  name(sbNoteB_, "SbNoteB");
-  sbNoteM_ = new ValueFader(this);
-  name(sbNoteM_, "SbNoteM");
-  sbNoteA_ = new ValueFader(this);
-  name(sbNoteA_, "SbNoteA");
-  cbMiditrue_ = new QCheckBox(QStringLiteral("Midi-thru"), this);
-  name(cbMiditrue_, "CbMiditrue");
-  cbMiditrue_->setToolTip(QStringLiteral("Only for XP series"));
-  cbMiditrue_->setChecked(monitor_default::MidiThru);
-  lkb_ = new QLabel(this);
-  name(lkb_, "Lkb");
-  lkb_->hide();
-  bReset_ = new QPushButton(QStringLiteral("r"), this);
-  name(bReset_, "BReset");
-  bReset_->hide();
-  timer1_ = new QTimer(this);
-  timer1_->setObjectName(QStringLiteral("Timer1"));
-  timer1_->setInterval(IndicatorMs);
+  noteSlider_ = new TextFader(this);
+  name(noteSlider_, "SbNoteH");
+  velocitySlider_ = new ValueFader(this);
+  name(velocitySlider_, "SbNoteV");
+  channelBox_ = new RollSpinBox(this);
+  name(channelBox_, "SpChan");
+  channelBox_->setMinValue(1);
+  channelBox_->setMaxValue(ChannelCount);
+  channelBox_->setValue(monitor_default::Channel);
+  allOffButton_ = new QPushButton(QStringLiteral("All Off"), this);
+  name(allOffButton_, "SpAllOff");
+  allOffButton_->setToolTip(QStringLiteral("Stop it!"));
+  chordBox_ = new QCheckBox(QStringLiteral("Cord"), this);
+  name(chordBox_, "ChCord");
+  chordBox_->setChecked(monitor_default::Chord);
+  alwaysBox_ = new QCheckBox(QStringLiteral("Always"), this);
+  name(alwaysBox_, "ChAlways");
+  alwaysBox_->setChecked(true);
+  breathSlider_ = new ValueFader(this);
+  name(breathSlider_, "SbNoteB");
+  modulationSlider_ = new ValueFader(this);
+  name(modulationSlider_, "SbNoteM");
+  expressionSlider_ = new ValueFader(this);
+  name(expressionSlider_, "SbNoteA");
+  midiThruBox_ = new QCheckBox(QStringLiteral("Midi-thru"), this);
+  name(midiThruBox_, "CbMiditrue");
+  midiThruBox_->setToolTip(QStringLiteral("Only for XP series"));
+  midiThruBox_->setChecked(monitor_default::MidiThru);
+  keyboardNote_ = new QLabel(this);
+  name(keyboardNote_, "Lkb");
+  keyboardNote_->hide();
+  resetButton_ = new QPushButton(QStringLiteral("r"), this);
+  name(resetButton_, "BReset");
+  resetButton_->hide();
+  indicatorTimer_ = new QTimer(this);
+  indicatorTimer_->setObjectName(QStringLiteral("Timer1"));
+  indicatorTimer_->setInterval(IndicatorMs);
 
-  for (QWidget* s : std::initializer_list<QWidget*>{sbNoteH_, sbNoteV_, sbNoteB_, sbNoteM_, sbNoteA_})
+  for (QWidget* s : std::initializer_list<QWidget*>{noteSlider_, velocitySlider_, breathSlider_, modulationSlider_,
+                                                    expressionSlider_})
     s->setMinimumHeight(SliderHeight);
   // What a screen reader says for each value control.
-  const std::pair<QWidget*, const char*> spoken[] = {
-      {sbNoteH_, "Note"},        {sbNoteV_, "Velocity"},       {spChan_, "Channel"},
-      {sbNoteB_, "Breath"},      {sbNoteM_, "Modulation"},     {sbNoteA_, "Expression"},
-      {lgIn_, "Input velocity"}, {ledOut_, "Output activity"}, {ledIn_, "Input activity"}};
+  const std::pair<QWidget*, const char*> spoken[] = {{noteSlider_, "Note"},
+                                                     {velocitySlider_, "Velocity"},
+                                                     {channelBox_, "Channel"},
+                                                     {breathSlider_, "Breath"},
+                                                     {modulationSlider_, "Modulation"},
+                                                     {expressionSlider_, "Expression"},
+                                                     {velocityGauge_, "Input velocity"},
+                                                     {outputLed_, "Output activity"},
+                                                     {inputLed_, "Input activity"}};
   for (const auto& [control, text] : spoken) control->setAccessibleName(QString::fromLatin1(text));
 
   auto* top = new QHBoxLayout;
-  top->addWidget(ledOut_);
-  top->addWidget(lmidiOut_, 1);
-  top->addWidget(ledIn_);
+  top->addWidget(outputLed_);
+  top->addWidget(lastMessage_, 1);
+  top->addWidget(inputLed_);
 
   auto* notes = new QGridLayout;
   notes->addWidget(new QLabel(QStringLiteral("C-1..G7   Velocity"), this), 0, 0, 1, 2);
-  notes->addWidget(sbNoteH_, 1, 0);
-  notes->addWidget(sbNoteV_, 1, 1);
+  notes->addWidget(noteSlider_, 1, 0);
+  notes->addWidget(velocitySlider_, 1, 1);
 
   auto* switches = new QVBoxLayout;
   auto* chanRow = new QHBoxLayout;
   chanRow->addWidget(new QLabel(QStringLiteral("Chan"), this));
-  chanRow->addWidget(spChan_);
+  chanRow->addWidget(channelBox_);
   switches->addLayout(chanRow);
-  switches->addWidget(spAllOff_);
-  switches->addWidget(chCord_);
-  switches->addWidget(chAlways_);
+  switches->addWidget(allOffButton_);
+  switches->addWidget(chordBox_);
+  switches->addWidget(alwaysBox_);
   // Here rather than beside the controller sliders: the window stays narrow
   // enough to stand beside the main window on a small screen.
-  switches->addWidget(cbMiditrue_);
+  switches->addWidget(midiThruBox_);
   switches->addStretch(1);
-  switches->addWidget(lkb_);
-  switches->addWidget(bReset_);
+  switches->addWidget(keyboardNote_);
+  switches->addWidget(resetButton_);
 
   auto* upper = new QHBoxLayout;
   upper->addLayout(notes);
@@ -210,9 +216,9 @@ void MonitorWindow::buildControls() {
 
   auto* ctrls = new QGridLayout;
   ctrls->addWidget(new QLabel(QStringLiteral("Breath    Mod     Express"), this), 0, 0, 1, 3);
-  ctrls->addWidget(sbNoteB_, 1, 0);
-  ctrls->addWidget(sbNoteM_, 1, 1);
-  ctrls->addWidget(sbNoteA_, 1, 2);
+  ctrls->addWidget(breathSlider_, 1, 0);
+  ctrls->addWidget(modulationSlider_, 1, 1);
+  ctrls->addWidget(expressionSlider_, 1, 2);
 
   auto* lower = new QHBoxLayout;
   lower->addLayout(ctrls);
@@ -222,38 +228,38 @@ void MonitorWindow::buildControls() {
   main->setContentsMargins(6, 6, 6, 6);
   main->setSpacing(4);
   main->addLayout(top);
-  main->addWidget(lgIn_);
+  main->addWidget(velocityGauge_);
   main->addLayout(upper);
   main->addLayout(lower);
 }
 
 void MonitorWindow::connectControls() {
-  connect(sbNoteH_, &FaderBase::OnChange, this, [this](int p) { noteHChanged(p, false); });
-  connect(sbNoteH_, &FaderBase::OnChanging, this, [this](int p) { noteHChanged(p, true); });
-  connect(sbNoteV_, &FaderBase::OnChange, this, [this] { noteVChanged(false); });
-  connect(sbNoteV_, &FaderBase::OnChanging, this, [this] { noteVChanged(true); });
+  connect(noteSlider_, &FaderBase::OnChange, this, [this](int p) { noteHChanged(p, false); });
+  connect(noteSlider_, &FaderBase::OnChanging, this, [this](int p) { noteHChanged(p, true); });
+  connect(velocitySlider_, &FaderBase::OnChange, this, [this] { noteVChanged(false); });
+  connect(velocitySlider_, &FaderBase::OnChanging, this, [this] { noteVChanged(true); });
   // Breath and modulation follow every step of a drag; expression only when asked.
   for (auto signal : {&FaderBase::OnChange, &FaderBase::OnChanging}) {
-    connect(sbNoteB_, signal, this, [this](int p) { controller(controller::Breath, p); });
-    connect(sbNoteM_, signal, this, [this](int p) { controller(controller::Modulation, p); });
+    connect(breathSlider_, signal, this, [this](int p) { controller(controller::Breath, p); });
+    connect(modulationSlider_, signal, this, [this](int p) { controller(controller::Modulation, p); });
   }
-  connect(sbNoteA_, &FaderBase::OnChange, this, [this](int p) { controller(controller::Expression, p); });
-  connect(sbNoteA_, &FaderBase::OnChanging, this, [this](int p) {
-    if (chAlways_->isChecked()) controller(controller::Expression, p);
+  connect(expressionSlider_, &FaderBase::OnChange, this, [this](int p) { controller(controller::Expression, p); });
+  connect(expressionSlider_, &FaderBase::OnChanging, this, [this](int p) {
+    if (alwaysBox_->isChecked()) controller(controller::Expression, p);
   });
   // The user's move goes through the engine's rule; the box shows the channel
   // the engine then records (setMonitorChannel).
   for (auto signal : {&RollSpinBox::OnChange, &RollSpinBox::OnChanging})
-    connect(spChan_, signal, this, [this](int channel) { ctx_.sender.moveMonitorChannel(channel); });
-  connect(spAllOff_, &QPushButton::clicked, this, [this] { ctx_.sender.silenceAllChannels(); });
-  connect(chCord_, &QCheckBox::clicked, this, [this](bool on) { chord_ = on; });
+    connect(channelBox_, signal, this, [this](int channel) { ctx_.sender.moveMonitorChannel(channel); });
+  connect(allOffButton_, &QPushButton::clicked, this, [this] { ctx_.sender.silenceAllChannels(); });
+  connect(chordBox_, &QCheckBox::clicked, this, [this](bool on) { chord_ = on; });
   // toggled, not clicked: the menu item sets the box too, and the flag follows either hand.
-  connect(cbMiditrue_, &QCheckBox::toggled, this, [this](bool on) {
+  connect(midiThruBox_, &QCheckBox::toggled, this, [this](bool on) {
     thru_ = on;
     emit midiThruChanged(on);
   });
-  connect(bReset_, &QPushButton::clicked, this, [this] { ctx_.incoming.SysexInCount = 0; });
-  connect(timer1_, &QTimer::timeout, this, &MonitorWindow::indicatorsBackToGreen);
+  connect(resetButton_, &QPushButton::clicked, this, [this] { ctx_.incoming.SysexInCount = 0; });
+  connect(indicatorTimer_, &QTimer::timeout, this, &MonitorWindow::indicatorsBackToGreen);
 }
 
 void MonitorWindow::connectHost() {
@@ -264,22 +270,22 @@ void MonitorWindow::connectHost() {
   host.onShowShortMessage = [this](Byte s, Byte d1, Byte d2) { showMessage(s, d1, d2); };
 }
 
-int MonitorWindow::testNote() const { return sbNoteH_->Position(); }
-int MonitorWindow::testVelocity() const { return sbNoteV_->Position(); }
+int MonitorWindow::testNote() const { return noteSlider_->Position(); }
+int MonitorWindow::testVelocity() const { return velocitySlider_->Position(); }
 
 void MonitorWindow::setMonitorChannel(int channel) {
   channel_ = std::clamp(channel, 1, ChannelCount);
-  const QSignalBlocker quiet(spChan_);
-  spChan_->setValue(channel_);
+  const QSignalBlocker quiet(channelBox_);
+  channelBox_->setValue(channel_);
 }
 
 void MonitorWindow::showPortsOpen() {
   ModuleLink& link = ctx_.ports.link();
   if (MidiInputPort* kb = link.keyboard()) {
-    lkb_->setText(QStringLiteral("KB open"));
+    keyboardNote_->setText(QStringLiteral("KB open"));
     setPanel(3, QStringLiteral("In2: ") + QString::fromStdString(kb->ProductName()));
   } else {
-    lkb_->clear();
+    keyboardNote_->clear();
     setPanel(3, {});
   }
   setPanel(0, QStringLiteral("Midi Open"));
@@ -288,7 +294,7 @@ void MonitorWindow::showPortsOpen() {
 }
 
 void MonitorWindow::showPortsClosed() {
-  lkb_->clear();
+  keyboardNote_->clear();
   setPanel(0, QString::fromLatin1(MidiClosedPanelText));
   for (int panel = 1; panel < 4; ++panel) setPanel(panel, {});
 }
@@ -298,8 +304,8 @@ void MonitorWindow::setPanel(int panel, const QString& text) {
 }
 
 void MonitorWindow::showMessage(Byte status, Byte data1, Byte data2) {
-  lgIn_->setValue(data2);
-  lmidiOut_->setText(monitorText(status, data1, data2));
+  velocityGauge_->setValue(data2);
+  lastMessage_->setText(monitorText(status, data1, data2));
 }
 
 void MonitorWindow::send(Byte status, Byte data1, Byte data2) { ctx_.sender.SendShortMidi(status, data1, data2); }
@@ -307,8 +313,8 @@ void MonitorWindow::send(Byte status, Byte data1, Byte data2) { ctx_.sender.Send
 void MonitorWindow::allSoundOff() { send(onChannel(status::ControlChange, channel_), controller::AllSoundOff, 0); }
 
 void MonitorWindow::playNote() {
-  send(onChannel(status::NoteOn, channel_), static_cast<Byte>(sbNoteH_->Position()),
-       static_cast<Byte>(sbNoteV_->Position()));
+  send(onChannel(status::NoteOn, channel_), static_cast<Byte>(noteSlider_->Position()),
+       static_cast<Byte>(velocitySlider_->Position()));
 }
 
 void MonitorWindow::noteHChanged(int position, bool dragging) {
@@ -316,13 +322,13 @@ void MonitorWindow::noteHChanged(int position, bool dragging) {
   if (dragging && position == lastNoteDrag_) return;
   lastNoteDrag_ = dragging ? position : -1;
   allSoundOff();
-  sbNoteH_->setText(QString::fromStdString(std::string(texts::noteName(position))));
-  if (sbNoteH_->MuisDown() && !chAlways_->isChecked()) return;
+  noteSlider_->setText(QString::fromStdString(std::string(texts::noteName(position))));
+  if (noteSlider_->MuisDown() && !alwaysBox_->isChecked()) return;
   playNote();
 }
 
 void MonitorWindow::noteVChanged(bool dragging) {
-  if (dragging && !chAlways_->isChecked()) return;
+  if (dragging && !alwaysBox_->isChecked()) return;
   allSoundOff();
   playNote();
 }
@@ -332,19 +338,19 @@ void MonitorWindow::controller(Byte number, int value) {
 }
 
 void MonitorWindow::lightOut(LedColour colour) {
-  ledOut_->setColour(ledColour(colour));
-  timer1_->start();
+  outputLed_->setColour(ledColour(colour));
+  indicatorTimer_->start();
 }
 
 void MonitorWindow::lightIn(LedColour colour) {
-  ledIn_->setColour(ledColour(colour));
-  timer1_->start();
+  inputLed_->setColour(ledColour(colour));
+  indicatorTimer_->start();
 }
 
 void MonitorWindow::indicatorsBackToGreen() {
-  ledIn_->setColour(ledColour(LedColour::Green));
-  ledOut_->setColour(ledColour(LedColour::Green));
-  timer1_->stop();
+  inputLed_->setColour(ledColour(LedColour::Green));
+  outputLed_->setColour(ledColour(LedColour::Green));
+  indicatorTimer_->stop();
 }
 
 void MonitorWindow::mouseDoubleClickEvent(QMouseEvent* event) {

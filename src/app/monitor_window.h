@@ -86,9 +86,9 @@ class MonitorWindow : public QWidget, public MonitorState {
   // A place kept from an earlier run (a new install has none: its entry reads 0, 0).
   bool hasStoredPosition() const;
 
-  ActivityLed* ledIn() const { return ledIn_; }
-  ActivityLed* ledOut() const { return ledOut_; }
-  QTimer* timer1() const { return timer1_; }
+  ActivityLed* ledIn() const { return inputLed_; }
+  ActivityLed* ledOut() const { return outputLed_; }
+  QTimer* timer1() const { return indicatorTimer_; }
 
  signals:
   // The MIDI-thru switch was clicked; the main window's menu mark follows it.
@@ -125,23 +125,24 @@ class MonitorWindow : public QWidget, public MonitorState {
   bool thru_ = monitor_default::MidiThru;
   int lastNoteDrag_ = -1;
 
-  ActivityLed* ledIn_;
-  ActivityLed* ledOut_;
-  QLabel* lmidiOut_;
-  LedGauge* lgIn_;
-  TextFader* sbNoteH_;
-  ValueFader* sbNoteV_;
-  RollSpinBox* spChan_;
-  QPushButton* spAllOff_;
-  QCheckBox* chCord_;
-  QCheckBox* chAlways_;
-  ValueFader* sbNoteB_;
-  ValueFader* sbNoteM_;
-  ValueFader* sbNoteA_;
-  QCheckBox* cbMiditrue_;
-  QLabel* lkb_;
-  QPushButton* bReset_;
-  QTimer* timer1_;
+  // Named for their role; each control's object name is the one tests and issues know it by (LedIn, SbNoteH...).
+  ActivityLed* inputLed_;
+  ActivityLed* outputLed_;
+  QLabel* lastMessage_;
+  LedGauge* velocityGauge_;
+  TextFader* noteSlider_;
+  ValueFader* velocitySlider_;
+  RollSpinBox* channelBox_;
+  QPushButton* allOffButton_;
+  QCheckBox* chordBox_;
+  QCheckBox* alwaysBox_;
+  ValueFader* breathSlider_;
+  ValueFader* modulationSlider_;
+  ValueFader* expressionSlider_;
+  QCheckBox* midiThruBox_;
+  QLabel* keyboardNote_;
+  QPushButton* resetButton_;
+  QTimer* indicatorTimer_;
 };
 
 }  // namespace quillon
