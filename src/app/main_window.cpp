@@ -62,14 +62,14 @@ void sizeGrid(QTableWidget* grid, int columns, int rows, int columnWidth, int ro
 MainWindow::MainWindow(AppContext& context, QWidget* parent)
     : QMainWindow(parent),
       ctx_(context),
-      stGr_(new QTableWidget),
-      stPatchGr_(new QTableWidget),
-      g_(new QProgressBar),
+      performanceGrid_(new QTableWidget),
+      patchGrid_(new QTableWidget),
+      progressBar_(new QProgressBar),
       status_(new ElidedLabel),
-      ldrop_(new QLabel(QStringLiteral("None"))),
-      lnamesel_(new QLabel),
-      timer1_(new QTimer(this)),
-      timerMidiIn_(new QTimer(this)),
+      sourceLabel_(new QLabel(QStringLiteral("None"))),
+      selectedLabel_(new QLabel),
+      evaluationTimer_(new QTimer(this)),
+      responseTimer_(new QTimer(this)),
       recentFiles_(context.settings.location()),
       library_(context) {
   setObjectName(QStringLiteral("MainWindow"));
@@ -107,7 +107,7 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent)
   buildMenus();
   connect(this, &MainWindow::getTempRequested, this, &MainWindow::getTemp);
   connect(this, &MainWindow::sendTempRequested, this, &MainWindow::sendTemp);
-  connect(timerMidiIn_, &QTimer::timeout, this, &MainWindow::responseTimedOut);
+  connect(responseTimer_, &QTimer::timeout, this, &MainWindow::responseTimedOut);
   create();
 }
 
@@ -157,44 +157,44 @@ void MainWindow::buildControls() {
   auto* sourceRow = new QHBoxLayout;
   auto* label1 = new QLabel(QStringLiteral("Available Performances in : "));
   label1->setObjectName(QStringLiteral("Label1"));
-  ldrop_->setObjectName(QStringLiteral("ldrop"));
+  sourceLabel_->setObjectName(QStringLiteral("ldrop"));
   sourceRow->addWidget(label1);
-  sourceRow->addWidget(ldrop_, 1);
+  sourceRow->addWidget(sourceLabel_, 1);
   layout->addLayout(sourceRow);
 
-  stGr_->setObjectName(QStringLiteral("StGr"));
+  performanceGrid_->setObjectName(QStringLiteral("StGr"));
   performanceColumnWidth_ =
       std::max(PerformanceColumnWidth,
-               stGr_->fontMetrics().horizontalAdvance(QStringLiteral(" 32 = Dance Layers")) + CellPadding);
-  sizeGrid(stGr_, GridColumns, GridRows, performanceColumnWidth_, PerformanceRowHeight);
-  stGr_->setSelectionMode(QAbstractItemView::SingleSelection);
-  stGr_->setAccessibleName(QStringLiteral("Performances"));
-  connect(stGr_, &QTableWidget::cellClicked, this, [this](int row, int column) {
+               performanceGrid_->fontMetrics().horizontalAdvance(QStringLiteral(" 32 = Dance Layers")) + CellPadding);
+  sizeGrid(performanceGrid_, GridColumns, GridRows, performanceColumnWidth_, PerformanceRowHeight);
+  performanceGrid_->setSelectionMode(QAbstractItemView::SingleSelection);
+  performanceGrid_->setAccessibleName(QStringLiteral("Performances"));
+  connect(performanceGrid_, &QTableWidget::cellClicked, this, [this](int row, int column) {
     selectCell(column, row);
-    timer1_->start();
+    evaluationTimer_->start();
   });
   // By keyboard as by mouse: Tab leaves the grid, the arrows choose, Enter or
   // Space opens the chosen performance (a double click activates it too).
-  stGr_->setTabKeyNavigation(false);
-  connect(stGr_, &QTableWidget::currentCellChanged, this, [this](int row, int column) {
-    if (!stGr_->hasFocus() || row < 0 || column < 0) return;
+  performanceGrid_->setTabKeyNavigation(false);
+  connect(performanceGrid_, &QTableWidget::currentCellChanged, this, [this](int row, int column) {
+    if (!performanceGrid_->hasFocus() || row < 0 || column < 0) return;
     selectCell(column, row);
-    timer1_->start();
+    evaluationTimer_->start();
   });
-  connect(stGr_, &QTableWidget::activated, this, [this](const QModelIndex&) { editPerformance(); });
-  stGr_->installEventFilter(this);
+  connect(performanceGrid_, &QTableWidget::activated, this, [this](const QModelIndex&) { editPerformance(); });
+  performanceGrid_->installEventFilter(this);
   buildGridMenu();
-  layout->addWidget(stGr_, 0, Qt::AlignLeft);
+  layout->addWidget(performanceGrid_, 0, Qt::AlignLeft);
 
   auto* selectedRow = new QHBoxLayout;
   auto* label2 = new QLabel(QStringLiteral("Selected :"));
   label2->setObjectName(QStringLiteral("Label2"));
-  beditp_ = addButton("Beditp", QStringLiteral("Edit Performance"), &MainWindow::editPerformance);
-  lnamesel_->setObjectName(QStringLiteral("Lnamesel"));
-  lnamesel_->hide();
+  editButton_ = addButton("Beditp", QStringLiteral("Edit Performance"), &MainWindow::editPerformance);
+  selectedLabel_->setObjectName(QStringLiteral("Lnamesel"));
+  selectedLabel_->hide();
   selectedRow->addWidget(label2);
-  selectedRow->addWidget(beditp_, 1);
-  selectedRow->addWidget(lnamesel_);
+  selectedRow->addWidget(editButton_, 1);
+  selectedRow->addWidget(selectedLabel_);
   layout->addLayout(selectedRow);
   // The editing windows' buttons in a row of their own, so the window stays
   // narrow enough to stand beside the monitor on a small screen.
@@ -214,22 +214,22 @@ void MainWindow::buildControls() {
   auto* label3 = new QLabel(QStringLiteral("Patches Used :"));
   label3->setObjectName(QStringLiteral("Label3"));
   layout->addWidget(label3);
-  stPatchGr_->setObjectName(QStringLiteral("StPatchGr"));
+  patchGrid_->setObjectName(QStringLiteral("StPatchGr"));
   // Narrowed to the names once the lists are loaded.
-  sizeGrid(stPatchGr_, PatchGridColumns, PatchGridRows, PatchColumnWidth, PatchRowHeight);
+  sizeGrid(patchGrid_, PatchGridColumns, PatchGridRows, PatchColumnWidth, PatchRowHeight);
   // Display only; kept enabled so the names stay as readable as the grid above.
-  stPatchGr_->setSelectionMode(QAbstractItemView::NoSelection);
-  stPatchGr_->setFocusPolicy(Qt::NoFocus);
-  stPatchGr_->setAccessibleName(QStringLiteral("Patches used"));
-  layout->addWidget(stPatchGr_, 0, Qt::AlignLeft);
+  patchGrid_->setSelectionMode(QAbstractItemView::NoSelection);
+  patchGrid_->setFocusPolicy(Qt::NoFocus);
+  patchGrid_->setAccessibleName(QStringLiteral("Patches used"));
+  layout->addWidget(patchGrid_, 0, Qt::AlignLeft);
 
   auto* progressRow = new QHBoxLayout;
   status_->setObjectName(QStringLiteral("status"));
-  g_->setObjectName(QStringLiteral("G"));
-  g_->setTextVisible(false);
-  g_->hide();
+  progressBar_->setObjectName(QStringLiteral("G"));
+  progressBar_->setTextVisible(false);
+  progressBar_->hide();
   progressRow->addWidget(status_, 1);
-  progressRow->addWidget(g_, 1);
+  progressRow->addWidget(progressBar_, 1);
   layout->addLayout(progressRow);
   layout->addStretch();
   setCentralWidget(central);
@@ -243,16 +243,16 @@ void MainWindow::buildControls() {
   }
   setStatusBar(bar);
 
-  timer1_->setObjectName(QStringLiteral("Timer1"));
-  timer1_->setInterval(Timer1Ms);
-  connect(timer1_, &QTimer::timeout, this, &MainWindow::evaluateSelection);
-  timerMidiIn_->setObjectName(QStringLiteral("TimerMidiIn"));
-  timerMidiIn_->setInterval(ResponseTimeoutMs);
+  evaluationTimer_->setObjectName(QStringLiteral("Timer1"));
+  evaluationTimer_->setInterval(Timer1Ms);
+  connect(evaluationTimer_, &QTimer::timeout, this, &MainWindow::evaluateSelection);
+  responseTimer_->setObjectName(QStringLiteral("TimerMidiIn"));
+  responseTimer_->setInterval(ResponseTimeoutMs);
   setAcceptDrops(true);
 }
 
 void MainWindow::create() {
-  timer1_->stop();
+  evaluationTimer_->stop();
   ctx_.settings.ExpMax = 4;
   if (const QString message = ctx_.settings.ReadSettings(); !message.isEmpty())
     ctx_.host.showInfo(message.toStdString());
@@ -269,7 +269,7 @@ void MainWindow::create() {
   for (auto& entry : s.PerformanceList) setPerformanceName(entry.common, "");
   playNote_->setChecked(ctx_.settings.engine.noteOn);
   resetPerformanceGrid();
-  timer1_->start();
+  evaluationTimer_->start();
 }
 
 void MainWindow::changeEvent(QEvent* event) {
@@ -278,7 +278,7 @@ void MainWindow::changeEvent(QEvent* event) {
   if (isActiveWindow())
     activate();
   else
-    timer1_->stop();
+    evaluationTimer_->stop();
 }
 
 void MainWindow::ensureActivated() {
@@ -308,8 +308,8 @@ void MainWindow::activate() {
     fillPerformanceGrid();
     return;
   }
-  if (!s.TempSent) beditp_->setText(QStringLiteral("Edit: Click Grid to Select"));
-  lnamesel_->setText(toQ(entryName(s.SelectedIndex)));
+  if (!s.TempSent) editButton_->setText(QStringLiteral("Edit: Click Grid to Select"));
+  selectedLabel_->setText(toQ(entryName(s.SelectedIndex)));
   fillPerformanceGrid();
 }
 
@@ -319,10 +319,10 @@ void MainWindow::showEvent(QShowEvent* event) {
 }
 
 void MainWindow::prepareShow() {
-  stPatchGr_->clearSelection();
-  g_->hide();
+  patchGrid_->clearSelection();
+  progressBar_->hide();
   fillPerformanceGrid();
-  timer1_->start();
+  evaluationTimer_->start();
 }
 
 void MainWindow::editPerformance() {
@@ -343,7 +343,8 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
   // The grid would take Space as a selection key; here it opens the chosen performance.
-  if (watched == stGr_ && event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Space) {
+  if (watched == performanceGrid_ && event->type() == QEvent::KeyPress &&
+      static_cast<QKeyEvent*>(event)->key() == Qt::Key_Space) {
     editPerformance();
     return true;
   }
@@ -379,9 +380,9 @@ void MainWindow::setStatusPanel(int panel, const QString& text) {
 }
 
 void MainWindow::setGauge(int maximum, int value, bool visible) {
-  g_->setMaximum(std::max(maximum, 1));
-  g_->setValue(value);
-  g_->setVisible(visible);
+  progressBar_->setMaximum(std::max(maximum, 1));
+  progressBar_->setValue(value);
+  progressBar_->setVisible(visible);
 }
 
 }  // namespace quillon

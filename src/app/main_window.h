@@ -141,10 +141,10 @@ class MainWindow : public QMainWindow {
   void setStatus(const QString& text);
   QString statusPanel(int panel) const;
   void setStatusPanel(int panel, const QString& text);
-  QTableWidget* performanceGrid() const { return stGr_; }
-  QTableWidget* patchGrid() const { return stPatchGr_; }
-  QTimer* timer1() const { return timer1_; }
-  QTimer* timerMidiIn() const { return timerMidiIn_; }
+  QTableWidget* performanceGrid() const { return performanceGrid_; }
+  QTableWidget* patchGrid() const { return patchGrid_; }
+  QTimer* timer1() const { return evaluationTimer_; }
+  QTimer* timerMidiIn() const { return responseTimer_; }
   QAction* playNoteAction() const { return playNote_; }
   QAction* midiThruAction() const { return midiThru_; }
   QAction* changeNameAlwaysAction() const { return changeNameAlways_; }
@@ -233,17 +233,18 @@ class MainWindow : public QMainWindow {
   void verifyStored(BankArea area, int slot, const QString& where);
 
   AppContext& ctx_;
-  QTableWidget* stGr_;
-  QTableWidget* stPatchGr_;
-  QProgressBar* g_;
+  // Named for their role; each control's object name is the one tests and issues know it by (StGr, ldrop...).
+  QTableWidget* performanceGrid_;
+  QTableWidget* patchGrid_;
+  QProgressBar* progressBar_;
   QLabel* status_;
   KeyboardMapWindow* keyboardMap_ = nullptr;  // made at its first showing
-  QLabel* ldrop_;
-  QLabel* lnamesel_;
-  QPushButton* beditp_ = nullptr;
+  QLabel* sourceLabel_;
+  QLabel* selectedLabel_;
+  QPushButton* editButton_ = nullptr;
   std::array<QLabel*, StatusPanelCount> panels_{};
-  QTimer* timer1_;
-  QTimer* timerMidiIn_;
+  QTimer* evaluationTimer_;
+  QTimer* responseTimer_;
   QAction* playNote_ = nullptr;
   QAction* midiThru_ = nullptr;
   QAction* changeNameAlways_ = nullptr;

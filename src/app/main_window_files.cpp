@@ -61,7 +61,7 @@ void MainWindow::openFile() {
 
 void MainWindow::openPath(const QString& path) {
   if (refuseWhileTransferring()) return;
-  timer1_->stop();
+  evaluationTimer_->stop();
   // The engine reads the file before it clears anything (and every source
   // flag with it), so a file that cannot be read leaves the list as it was.
   const SyxFileResult result = openSyxFile(ctx_.store, path.toStdString(), readProgress());
@@ -77,40 +77,40 @@ void MainWindow::openPath(const QString& path) {
   showRead(path, result);
   if (replaced) library_.fileSeen(path.toStdString());
   if (replaced) showNewList();
-  timer1_->start();
+  evaluationTimer_->start();
 }
 
 void MainWindow::showNewList() {
   // Nothing of the list before may stay on show: selection, captions, patches.
   for (int c = 0; c < PatchGridColumns; ++c)
     for (int r = 0; r < PatchGridRows; ++r) {
-      stPatchGr_->item(r, c)->setText({});
-      stPatchGr_->item(r, c)->setToolTip({});
+      patchGrid_->item(r, c)->setText({});
+      patchGrid_->item(r, c)->setToolTip({});
     }
-  stGr_->clearSelection();
+  performanceGrid_->clearSelection();
   auto& s = ctx_.store;
   s.SelectedIndex = 0;
   if (s.NoPerformance) {
-    beditp_->setText(QStringLiteral("Edit Performance"));
-    lnamesel_->clear();
+    editButton_->setText(QStringLiteral("Edit Performance"));
+    selectedLabel_->clear();
     setStatusPanel(KindPanel, {});
     return;
   }
-  stGr_->setCurrentCell(0, 0);
+  performanceGrid_->setCurrentCell(0, 0);
   selectCell(0, 0);
 }
 
 ScanProgress MainWindow::readProgress() {
   setGauge(PerformanceListSize, 0, true);
   return [this](std::size_t done, std::size_t total) {
-    g_->setMaximum(100);
-    g_->setValue(total ? static_cast<int>(done * 100 / total) : 100);
+    progressBar_->setMaximum(100);
+    progressBar_->setValue(total ? static_cast<int>(done * 100 / total) : 100);
     QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
   };
 }
 
 void MainWindow::showRead(const QString& path, const SyxFileResult& result) {
-  g_->hide();
+  progressBar_->hide();
   if (!result.ok()) {
     ctx_.host.showInfo(result.error);
     return;
@@ -127,7 +127,7 @@ void MainWindow::showRead(const QString& path, const SyxFileResult& result) {
   }
   resetPerformanceGrid();
   setWindowTitle(QStringLiteral("Perform edit: [") + path + QStringLiteral("]"));
-  ldrop_->setText(path);
+  sourceLabel_->setText(path);
   fillPerformanceGrid();
   if (report.incomplete > 0)
     ctx_.host.showInfo(std::to_string(report.incomplete) +
@@ -147,14 +147,14 @@ bool MainWindow::writeSyx(const std::vector<Byte>& bytes) {
   ctx_.store.CurrentFileName = proposed.toStdString();
   const QString chosen = chooseSaveFile ? chooseSaveFile(proposed) : QString();
   if (chosen.isEmpty()) return false;
-  timer1_->stop();
+  evaluationTimer_->stop();
   const std::string name = withDumpExtension(chosen.toStdString());
   const std::optional<SaveConsent> consent = askSaveConsent(this, name);
   if (!consent) return false;
   setStatus(QStringLiteral("Writing File : ") + toQ(name));
   setGauge(1, 0, true);
   const std::string error = writeFileAtomically(name, dumpFileBytes(name, bytes, ctx_.engineSettings.sysDly), *consent);
-  g_->hide();
+  progressBar_->hide();
   if (!error.empty()) {
     setStatus(toQ(error));
     ctx_.host.showInfo(error);
@@ -220,9 +220,9 @@ void MainWindow::chooseFromSaveDialog() {
 void MainWindow::dropFile(const QString& path) {
   if (refuseWhileTransferring()) return;
   droppedPath_ = path;
-  ldrop_->setText(path);
+  sourceLabel_->setText(path);
   ctx_.store.FileDropped = true;
-  timer1_->start();
+  evaluationTimer_->start();
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent* event) {

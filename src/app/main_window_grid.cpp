@@ -29,7 +29,7 @@ namespace quillon {
 using namespace main_window_parts;
 
 void MainWindow::buildGridMenu() {
-  gridMenu_ = new QMenu(stGr_);
+  gridMenu_ = new QMenu(performanceGrid_);
   gridMenu_->setObjectName(QStringLiteral("GridMenu"));
   // Each command acts on the grid's current entry: the one clicked, or the one the arrows chose.
   const auto add = [this](const QString& text, const char* name, void (MainWindow::*signal)(int)) {
@@ -43,16 +43,17 @@ void MainWindow::buildGridMenu() {
   add(QStringLiteral("Print Sheet..."), "MGridPrint", &MainWindow::printRequested);
   add(QStringLiteral("Export Sheet..."), "MGridExport", &MainWindow::exportRequested);
   // The menu key and Shift+F10 open it at the current cell, as a right click does at its own.
-  stGr_->setContextMenuPolicy(Qt::CustomContextMenu);
-  connect(stGr_, &QWidget::customContextMenuRequested, this, [this](QPoint pos) {
-    if (const QModelIndex at = stGr_->indexAt(pos); at.isValid()) stGr_->setCurrentIndex(at);
+  performanceGrid_->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(performanceGrid_, &QWidget::customContextMenuRequested, this, [this](QPoint pos) {
+    if (const QModelIndex at = performanceGrid_->indexAt(pos); at.isValid()) performanceGrid_->setCurrentIndex(at);
     if (currentGridEntry() < 0) return;
-    gridMenu_->exec(stGr_->viewport()->mapToGlobal(stGr_->visualRect(stGr_->currentIndex()).center()));
+    gridMenu_->exec(performanceGrid_->viewport()->mapToGlobal(
+        performanceGrid_->visualRect(performanceGrid_->currentIndex()).center()));
   });
 }
 
 int MainWindow::currentGridEntry() const {
-  const QModelIndex at = stGr_->currentIndex();
+  const QModelIndex at = performanceGrid_->currentIndex();
   if (!at.isValid() || ctx_.store.NoPerformance) return -1;
   const int index = at.column() * GridRows + at.row();
   return index < ctx_.store.PerformanceCount ? index : -1;
@@ -72,8 +73,8 @@ std::string MainWindow::entryName(int index) const {
 void MainWindow::resetPerformanceGrid() {
   for (int i = 0; i < PerformanceListSize; ++i) {
     const GridCell cell = gridCellOf(i);
-    stGr_->item(cell.row, cell.column)->setText(toQ(emptyGridCellText(i)));
-    stGr_->item(cell.row, cell.column)->setToolTip({});
+    performanceGrid_->item(cell.row, cell.column)->setText(toQ(emptyGridCellText(i)));
+    performanceGrid_->item(cell.row, cell.column)->setToolTip({});
   }
 }
 
@@ -83,14 +84,14 @@ void MainWindow::fillPerformanceGrid() {
   resetPerformanceGrid();
   for (int i = 0; i < std::min(count, PerformanceListSize); ++i) {
     const GridCell cell = gridCellOf(i);
-    QTableWidgetItem* item = stGr_->item(cell.row, cell.column);
+    QTableWidgetItem* item = performanceGrid_->item(cell.row, cell.column);
     item->setText(toQ(filledGridCellText(i, entryName(i))));
     const ListEntryInfo& info = ctx_.store.ListInfo[static_cast<std::size_t>(i)];
     // An incomplete performance stands out, and its tooltip says why.
-    QFont font = stGr_->font();
+    QFont font = performanceGrid_->font();
     font.setItalic(!info.complete);
     item->setFont(font);
-    item->setForeground(info.complete ? stGr_->palette().text() : QBrush(IncompleteColour));
+    item->setForeground(info.complete ? performanceGrid_->palette().text() : QBrush(IncompleteColour));
     const QString why =
         info.complete ? QString() : QStringLiteral("  (incomplete: ") + toQ(info.problem) + QLatin1Char(')');
     item->setToolTip(item->text().trimmed() + why);
@@ -113,14 +114,16 @@ void MainWindow::fitGridColumnsToNames() {
   int widest = performanceColumnWidth_;
   for (int c = 0; c < GridColumns; ++c)
     for (int r = 0; r < GridRows; ++r)
-      widest = std::max(widest, stGr_->fontMetrics().horizontalAdvance(stGr_->item(r, c)->text()) + CellPadding);
+      widest =
+          std::max(widest, performanceGrid_->fontMetrics().horizontalAdvance(performanceGrid_->item(r, c)->text()) +
+                               CellPadding);
   // As wide as the names need, as far as the window has room beside the grid;
   // a name cut even then is whole in its tooltip.
-  const int room = (width() - 2 * stGr_->frameWidth() - GridSideMargins) / GridColumns;
+  const int room = (width() - 2 * performanceGrid_->frameWidth() - GridSideMargins) / GridColumns;
   const int width = std::min(widest, std::max(performanceColumnWidth_, room));
-  if (width == stGr_->horizontalHeader()->defaultSectionSize()) return;
-  stGr_->horizontalHeader()->setDefaultSectionSize(width);
-  stGr_->setFixedWidth(GridColumns * width + 2 * stGr_->frameWidth());
+  if (width == performanceGrid_->horizontalHeader()->defaultSectionSize()) return;
+  performanceGrid_->horizontalHeader()->setDefaultSectionSize(width);
+  performanceGrid_->setFixedWidth(GridColumns * width + 2 * performanceGrid_->frameWidth());
 }
 
 void MainWindow::copyListEntryToTemp(int index) {
@@ -138,10 +141,10 @@ void MainWindow::selectCell(int column, int row) {
   auto& s = ctx_.store;
   if (s.NoPerformance || refuseWhileTransferring()) return;
   s.Updating = true;
-  stGr_->setCursor(Qt::WaitCursor);
+  performanceGrid_->setCursor(Qt::WaitCursor);
   int index = column * GridRows + row;
   if (index >= s.PerformanceCount) {
-    stGr_->clearSelection();
+    performanceGrid_->clearSelection();
     index = std::max(s.PerformanceCount - 1, 0);
   }
   s.SelectedIndex = index;
@@ -158,15 +161,15 @@ void MainWindow::selectCell(int column, int row) {
 
 void MainWindow::setSelectedCaption(int index) {
   const QString name = toQ(entryName(index));
-  lnamesel_->setText(name);
-  beditp_->setText(QStringLiteral("Edit: ") + QString::number(index + 1) + QStringLiteral(" = ") + name);
+  selectedLabel_->setText(name);
+  editButton_->setText(QStringLiteral("Edit: ") + QString::number(index + 1) + QStringLiteral(" = ") + name);
 }
 
 void MainWindow::evaluateSelection() {
   auto& s = ctx_.store;
   if (transferRunning()) return;
   if (s.FileDropped) {
-    timer1_->stop();
+    evaluationTimer_->stop();
     if (isDumpFileName(droppedPath_.toStdString())) {
       ctx_.host.debugLine("OK, " + QFileInfo(droppedPath_).suffix().toLower().toStdString());
       s.FileDropped = false;
@@ -181,11 +184,11 @@ void MainWindow::evaluateSelection() {
   }
   // A silent module leaves the list as it was, so it is worked out as before.
   if (!s.NoPerformance) {
-    timer1_->stop();
+    evaluationTimer_->stop();
     copyListEntryToTemp(s.SelectedIndex);
     evaluatePatchNames();
   }
-  stGr_->unsetCursor();
+  performanceGrid_->unsetCursor();
 }
 
 void MainWindow::evaluatePatchNames() {
@@ -201,26 +204,26 @@ void MainWindow::evaluatePatchNames() {
   ctx_.names.setInfoSink(tell);
   for (int p = 0; p < address::PartCount; ++p) {
     ctx_.store.PartPatchNames[p] = names[p];
-    g_->setValue(p);
-    QTableWidgetItem* cell = stPatchGr_->item(patchGridRow(p), patchGridColumn(p));
+    progressBar_->setValue(p);
+    QTableWidgetItem* cell = patchGrid_->item(patchGridRow(p), patchGridColumn(p));
     cell->setText(toQ(patchGridCellText(p, names[p])));
     cell->setToolTip(cell->text().trimmed());
   }
   showPatchesUsed();
-  g_->hide();
+  progressBar_->hide();
   setStatus(QStringLiteral("Done"));
 }
 
 void MainWindow::showPatchesUsed() {
   for (int p = 0; p < address::PartCount; ++p)
-    stPatchGr_->item(patchGridRow(p), patchGridColumn(p))
+    patchGrid_->item(patchGridRow(p), patchGridColumn(p))
         ->setText(toQ(patchGridCellText(p, ctx_.store.PartPatchNames[static_cast<std::size_t>(p)])));
 }
 
 void MainWindow::fitPatchGridToNames() {
   // As wide as the widest name the lists hold, not as a row of the widest letter:
   // the window has to fit beside the monitor on a small screen.
-  const QFontMetrics metrics = stPatchGr_->fontMetrics();
+  const QFontMetrics metrics = patchGrid_->fontMetrics();
   int widest = metrics.horizontalAdvance(toQ(patchGridCellText(RhythmPart, {})));
   // The module's names have 12 characters; a longer one typed into a list is
   // whole in the cell's tooltip.
@@ -236,8 +239,8 @@ void MainWindow::fitPatchGridToNames() {
     measure(ctx_.names.slot(slot).upperPatches);
   }
   const int width = widest + CellPadding;
-  stPatchGr_->horizontalHeader()->setDefaultSectionSize(width);
-  stPatchGr_->setFixedWidth(PatchGridColumns * width + 2 * stPatchGr_->frameWidth());
+  patchGrid_->horizontalHeader()->setDefaultSectionSize(width);
+  patchGrid_->setFixedWidth(PatchGridColumns * width + 2 * patchGrid_->frameWidth());
 }
 
 }  // namespace quillon

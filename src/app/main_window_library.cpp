@@ -105,7 +105,7 @@ bool MainWindow::putIntoList(const PerformanceRecord& record, int slot) {
   fillPerformanceGrid();
   updateBankSendCommands();
   const GridCell cell = gridCellOf(slot);
-  stGr_->setCurrentCell(cell.row, cell.column);
+  performanceGrid_->setCurrentCell(cell.row, cell.column);
   selectCell(cell.column, cell.row);
   return true;
 }

@@ -85,10 +85,10 @@ class MainWindow::WaitingView : public TransferView {
       form_.unsetCursor();
     form_.setTransferRunning(on);
   }
-  void pauseEvaluation() override { form_.timer1_->stop(); }
-  void resumeEvaluation() override { form_.timer1_->start(); }
+  void pauseEvaluation() override { form_.evaluationTimer_->stop(); }
+  void resumeEvaluation() override { form_.evaluationTimer_->start(); }
   void listCleared() override { form_.resetPerformanceGrid(); }
-  void sourceLabel(const std::string& text) override { form_.ldrop_->setText(toQ(text)); }
+  void sourceLabel(const std::string& text) override { form_.sourceLabel_->setText(toQ(text)); }
   void beep() override { QApplication::beep(); }
 
  private:

@@ -97,12 +97,12 @@ void MainWindow::showTemporaryName() {
   const std::string name = printableName(s.TempPerformance.common);
   setPerformanceName(s.PerformanceList[0].common, name);
   prepareShow();
-  beditp_->setText(QStringLiteral("Edit Temp:  ") + toQ(name));
-  lnamesel_->setText(toQ(name));
+  editButton_->setText(QStringLiteral("Edit Temp:  ") + toQ(name));
+  selectedLabel_->setText(toQ(name));
 }
 
 void MainWindow::startResponseTimer() {
-  if (!timerMidiIn_->isActive()) timerMidiIn_->start();
+  if (!responseTimer_->isActive()) responseTimer_->start();
 }
 
 bool MainWindow::sendTemp() {
