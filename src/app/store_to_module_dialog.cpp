@@ -36,14 +36,14 @@ QString editedName(const PerformanceStore& store) {
 StoreToModuleDialog::StoreToModuleDialog(PerformanceStore& store, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       store_(store),
-      rbUser_(named(new QRadioButton(QStringLiteral("Save To USER bank")), "RB_USER")),
-      rbCard_(named(new QRadioButton(QStringLiteral("Save To CARD bank")), "RB_CARD")),
-      sp_(named(new QSpinBox, "sp")),
-      lType_(named(new QLabel(QStringLiteral("USER")), "Ltype")),
-      eNewName_(named(new QLineEdit, "ENewName")),
-      stCur_(named(new QLabel, "StCur")),
-      bOk_(named(new QPushButton(QStringLiteral("OK,  Write Into  JV-XP Memory")), "B_OK")),
-      bCancel_(named(new QPushButton(QStringLiteral("NO !  CANCEL  leave !")), "B_CANCEL")) {
+      userChoice_(named(new QRadioButton(QStringLiteral("Save To USER bank")), "RB_USER")),
+      cardChoice_(named(new QRadioButton(QStringLiteral("Save To CARD bank")), "RB_CARD")),
+      slotBox_(named(new QSpinBox, "sp")),
+      areaLabel_(named(new QLabel(QStringLiteral("USER")), "Ltype")),
+      newNameField_(named(new QLineEdit, "ENewName")),
+      currentNameLabel_(named(new QLabel, "StCur")),
+      okButton_(named(new QPushButton(QStringLiteral("OK,  Write Into  JV-XP Memory")), "B_OK")),
+      cancelButton_(named(new QPushButton(QStringLiteral("NO !  CANCEL  leave !")), "B_CANCEL")) {
   setObjectName(QStringLiteral("TSaveUser"));
   setWindowTitle(QStringLiteral(" Save Performance To JV - XP internal memory."));
   setModal(true);
@@ -61,64 +61,64 @@ void StoreToModuleDialog::buildControls() {
   layout->addWidget(warning);
 
   auto* banks = new QHBoxLayout;
-  banks->addWidget(rbUser_);
-  banks->addWidget(rbCard_);
+  banks->addWidget(userChoice_);
+  banks->addWidget(cardChoice_);
   banks->addStretch();
   layout->addLayout(banks);
 
-  sp_->setRange(1, PerformanceListSize);
-  sp_->setAccessibleName(QStringLiteral("Place number"));
-  makeModuleNameField(eNewName_);
-  eNewName_->setAccessibleName(QStringLiteral("New name"));
+  slotBox_->setRange(1, PerformanceListSize);
+  slotBox_->setAccessibleName(QStringLiteral("Place number"));
+  makeModuleNameField(newNameField_);
+  newNameField_->setAccessibleName(QStringLiteral("New name"));
   // Room for 12 of the widest letters: a name is never cut while typed.
-  eNewName_->setMinimumWidth(
-      eNewName_->fontMetrics().horizontalAdvance(QString(PerformanceNameLength, QLatin1Char('W'))) + 12);
-  stCur_->setAccessibleDescription(QStringLiteral("Current old name"));
-  stCur_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-  stCur_->setMinimumWidth(eNewName_->minimumWidth());
+  newNameField_->setMinimumWidth(
+      newNameField_->fontMetrics().horizontalAdvance(QString(PerformanceNameLength, QLatin1Char('W'))) + 12);
+  currentNameLabel_->setAccessibleDescription(QStringLiteral("Current old name"));
+  currentNameLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  currentNameLabel_->setMinimumWidth(newNameField_->minimumWidth());
   auto* fields = new QGridLayout;
   const auto label = [fields](const char* text, QWidget* buddy, int row) {
     auto* l = new QLabel(QString::fromLatin1(text));
     l->setBuddy(buddy);
     fields->addWidget(l, row, 0);
   };
-  label("Enter Place Number :", sp_, 0);
+  label("Enter Place Number :", slotBox_, 0);
   auto* place = new QHBoxLayout;
-  place->addWidget(sp_);
-  place->addWidget(lType_);
+  place->addWidget(slotBox_);
+  place->addWidget(areaLabel_);
   place->addStretch();
   fields->addLayout(place, 0, 1);
-  label("New name: ", eNewName_, 1);
-  fields->addWidget(eNewName_, 1, 1);
-  label("Current old name: ", stCur_, 2);
-  fields->addWidget(stCur_, 2, 1);
+  label("New name: ", newNameField_, 1);
+  fields->addWidget(newNameField_, 1, 1);
+  label("Current old name: ", currentNameLabel_, 2);
+  fields->addWidget(currentNameLabel_, 2, 1);
   fields->setColumnStretch(2, 1);
   layout->addLayout(fields);
 
   auto* buttons = new QHBoxLayout;
-  buttons->addWidget(bOk_);
+  buttons->addWidget(okButton_);
   buttons->addStretch();
-  buttons->addWidget(bCancel_);
+  buttons->addWidget(cancelButton_);
   layout->addLayout(buttons);
   // Cancel is the default: Enter must never overwrite a memory slot.
-  bOk_->setAutoDefault(false);
-  bCancel_->setDefault(true);
+  okButton_->setAutoDefault(false);
+  cancelButton_->setDefault(true);
 
-  connect(bOk_, &QPushButton::clicked, this, &QDialog::accept);
-  connect(bCancel_, &QPushButton::clicked, this, &QDialog::reject);
-  connect(rbUser_, &QRadioButton::toggled, this, &StoreToModuleDialog::bankChosen);
-  connect(sp_, &QSpinBox::valueChanged, this, &StoreToModuleDialog::showCurrentName);
+  connect(okButton_, &QPushButton::clicked, this, &QDialog::accept);
+  connect(cancelButton_, &QPushButton::clicked, this, &QDialog::reject);
+  connect(userChoice_, &QRadioButton::toggled, this, &StoreToModuleDialog::bankChosen);
+  connect(slotBox_, &QSpinBox::valueChanged, this, &StoreToModuleDialog::showCurrentName);
 }
 
 void StoreToModuleDialog::prepare() {
   {
-    const QSignalBlocker blockSlot(sp_);
-    const QSignalBlocker blockBank(rbUser_);
-    sp_->setValue(std::clamp(store_.SelectedIndex, 0, PerformanceListSize - 1) + 1);
-    (store_.FromCard ? rbCard_ : rbUser_)->setChecked(true);
+    const QSignalBlocker blockSlot(slotBox_);
+    const QSignalBlocker blockBank(userChoice_);
+    slotBox_->setValue(std::clamp(store_.SelectedIndex, 0, PerformanceListSize - 1) + 1);
+    (store_.FromCard ? cardChoice_ : userChoice_)->setChecked(true);
   }
-  lType_->setText(toCard() ? QStringLiteral("CARD") : QStringLiteral("USER"));
-  eNewName_->setText(editedName(store_));
+  areaLabel_->setText(toCard() ? QStringLiteral("CARD") : QStringLiteral("USER"));
+  newNameField_->setText(editedName(store_));
   showCurrentName();
 }
 
@@ -130,7 +130,7 @@ bool StoreToModuleDialog::ask() {
 }
 
 void StoreToModuleDialog::bankChosen() {
-  lType_->setText(toCard() ? QStringLiteral("CARD") : QStringLiteral("USER"));
+  areaLabel_->setText(toCard() ? QStringLiteral("CARD") : QStringLiteral("USER"));
   showCurrentName();
 }
 
@@ -145,16 +145,16 @@ void StoreToModuleDialog::showCurrentName() {
     readAgain_ = false;
     // The read waits in the event loop, where the user may choose again.
     const std::string name = readSlotName(toCard(), slot());
-    stCur_->setText(QString::fromStdString(name));
+    currentNameLabel_->setText(QString::fromStdString(name));
   } while (readAgain_);
   reading_ = false;
 }
 
-int StoreToModuleDialog::slot() const { return sp_->value(); }
-bool StoreToModuleDialog::toCard() const { return rbCard_->isChecked(); }
+int StoreToModuleDialog::slot() const { return slotBox_->value(); }
+bool StoreToModuleDialog::toCard() const { return cardChoice_->isChecked(); }
 
 std::string StoreToModuleDialog::newName() const {
-  std::string name = eNewName_->text().toLatin1().toStdString();
+  std::string name = newNameField_->text().toLatin1().toStdString();
   name.resize(PerformanceNameLength, ' ');
   return name;
 }

@@ -45,14 +45,14 @@ class StoreToModuleDialog : public QDialog {
   void showCurrentName();
 
   PerformanceStore& store_;
-  QRadioButton* rbUser_;
-  QRadioButton* rbCard_;
-  QSpinBox* sp_;
-  QLabel* lType_;
-  QLineEdit* eNewName_;
-  QLabel* stCur_;
-  QPushButton* bOk_;
-  QPushButton* bCancel_;
+  QRadioButton* userChoice_;
+  QRadioButton* cardChoice_;
+  QSpinBox* slotBox_;
+  QLabel* areaLabel_;
+  QLineEdit* newNameField_;
+  QLabel* currentNameLabel_;
+  QPushButton* okButton_;
+  QPushButton* cancelButton_;
   bool reading_ = false;
   bool readAgain_ = false;
 };

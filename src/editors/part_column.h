@@ -62,19 +62,19 @@ class PartColumn : public QFrame {
   // The EFX choice is open only to a part sent to the EFX (also while the window fills).
   void enableEfxChoice();
 
-  QPushButton* lp_ = nullptr;   // "Part n", toggles the receive switch
-  QLabel* l_ = nullptr;         // the part number, large
-  QPushButton* stP_ = nullptr;  // the patch name, opens patch select
-  RollSpinBox* spPan_ = nullptr;
-  PanIndicator* lPanH_ = nullptr;
-  QSpinBox* spCh_ = nullptr;
-  QComboBox* cbOut_ = nullptr;
-  QComboBox* cbEfxOut_ = nullptr;
-  QToolButton* spA_ = nullptr;  // down while the part sounds on the test channel
-  ValueFader* slVol_ = nullptr;
-  RollSpinBox* spLev_ = nullptr;
-  RollSpinBox* spCho_ = nullptr;
-  RollSpinBox* spRev_ = nullptr;
+  QPushButton* partButton_ = nullptr;   // "Part n", toggles the receive switch
+  QLabel* partNumber_ = nullptr;        // the part number, large
+  QPushButton* patchButton_ = nullptr;  // the patch name, opens patch select
+  RollSpinBox* panBox_ = nullptr;
+  PanIndicator* panIndicator_ = nullptr;
+  QSpinBox* channelBox_ = nullptr;
+  QComboBox* outputChoice_ = nullptr;
+  QComboBox* efxOutputChoice_ = nullptr;
+  QToolButton* soundButton_ = nullptr;  // down while the part sounds on the test channel
+  ValueFader* levelFader_ = nullptr;
+  RollSpinBox* levelBox_ = nullptr;
+  RollSpinBox* chorusBox_ = nullptr;
+  RollSpinBox* reverbBox_ = nullptr;
 };
 
 }  // namespace quillon

@@ -71,17 +71,17 @@ QLayout* PartsOverview::buildPageRow() {
     pageRow->addWidget(b);
   }
   pageRow->addSpacing(16);
-  lKeyRange_ = new QLabel(QStringLiteral(" Key Range   In Use"));
-  lKeyRange_->setObjectName(QStringLiteral("LKeyRange"));
-  lKeyRange_->setToolTip(QStringLiteral("Key Range in use, Check."));
-  QPalette warn = lKeyRange_->palette();
+  keyRangeNote_ = new QLabel(QStringLiteral(" Key Range   In Use"));
+  keyRangeNote_->setObjectName(QStringLiteral("LKeyRange"));
+  keyRangeNote_->setToolTip(QStringLiteral("Key Range in use, Check."));
+  QPalette warn = keyRangeNote_->palette();
   warn.setColor(QPalette::WindowText, KeyRangeWarning);
-  lKeyRange_->setPalette(warn);
-  QFont bold = lKeyRange_->font();
+  keyRangeNote_->setPalette(warn);
+  QFont bold = keyRangeNote_->font();
   bold.setBold(true);
-  lKeyRange_->setFont(bold);
-  lKeyRange_->hide();
-  pageRow->addWidget(lKeyRange_);
+  keyRangeNote_->setFont(bold);
+  keyRangeNote_->hide();
+  pageRow->addWidget(keyRangeNote_);
   pageRow->addStretch(1);
   return pageRow;
 }
@@ -116,31 +116,34 @@ void PartsOverview::buildOnRow(QGridLayout* grid, int cell) {
 
 void PartsOverview::buildTable(QGridLayout* grid, int cell) {
   const int rowHeight = fontMetrics().height() + 4;
-  stGr1_ = new QTableWidget(Rows, Columns);
-  stGr1_->setObjectName(QStringLiteral("StGr1"));
-  stGr1_->setToolTip(QStringLiteral("Just to Show values"));
-  stGr1_->setAccessibleName(QStringLiteral("Parts overview"));
-  stGr1_->horizontalHeader()->hide();
-  stGr1_->verticalHeader()->hide();
-  stGr1_->horizontalHeader()->setDefaultSectionSize(cell);
-  stGr1_->horizontalHeader()->setMinimumSectionSize(cell);
-  stGr1_->verticalHeader()->setDefaultSectionSize(rowHeight);
-  stGr1_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  stGr1_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  stGr1_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  stGr1_->setSelectionMode(QAbstractItemView::MultiSelection);
-  stGr1_->setFixedSize(Columns * cell + 2 * stGr1_->frameWidth(), Rows * rowHeight + 2 * stGr1_->frameWidth());
+  partTable_ = new QTableWidget(Rows, Columns);
+  partTable_->setObjectName(QStringLiteral("StGr1"));
+  partTable_->setToolTip(QStringLiteral("Just to Show values"));
+  partTable_->setAccessibleName(QStringLiteral("Parts overview"));
+  partTable_->horizontalHeader()->hide();
+  partTable_->verticalHeader()->hide();
+  partTable_->horizontalHeader()->setDefaultSectionSize(cell);
+  partTable_->horizontalHeader()->setMinimumSectionSize(cell);
+  partTable_->verticalHeader()->setDefaultSectionSize(rowHeight);
+  partTable_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  partTable_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  partTable_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  partTable_->setSelectionMode(QAbstractItemView::MultiSelection);
+  partTable_->setFixedSize(Columns * cell + 2 * partTable_->frameWidth(),
+                           Rows * rowHeight + 2 * partTable_->frameWidth());
   for (int r = 0; r < Rows; ++r)
-    for (int c = 0; c < Columns; ++c) stGr1_->setItem(r, c, new QTableWidgetItem);
-  for (int p = 1; p <= address::PartCount; ++p) stGr1_->item(0, p)->setText(QStringLiteral("  ") + QString::number(p));
-  for (int r = 0; r < Rows; ++r) stGr1_->item(r, 0)->setText(QLatin1String(RowHeadings[static_cast<std::size_t>(r)]));
+    for (int c = 0; c < Columns; ++c) partTable_->setItem(r, c, new QTableWidgetItem);
+  for (int p = 1; p <= address::PartCount; ++p)
+    partTable_->item(0, p)->setText(QStringLiteral("  ") + QString::number(p));
+  for (int r = 0; r < Rows; ++r)
+    partTable_->item(r, 0)->setText(QLatin1String(RowHeadings[static_cast<std::size_t>(r)]));
   // Display only, yet as readable as an enabled table, its shown parts marked.
-  QPalette shown = stGr1_->palette();
+  QPalette shown = partTable_->palette();
   for (QPalette::ColorRole role : {QPalette::Text, QPalette::Highlight, QPalette::HighlightedText, QPalette::Base})
     shown.setColor(QPalette::Disabled, role, shown.color(QPalette::Active, role));
-  stGr1_->setPalette(shown);
-  stGr1_->setEnabled(false);
-  grid->addWidget(stGr1_, 1, 0, 1, Columns);
+  partTable_->setPalette(shown);
+  partTable_->setEnabled(false);
+  grid->addWidget(partTable_, 1, 0, 1, Columns);
 }
 
 void PartsOverview::buildPatchNames(QGridLayout* grid, int cell) {
@@ -162,14 +165,15 @@ void PartsOverview::buildPatchNames(QGridLayout* grid, int cell) {
 void PartsOverview::showParts(const PerformanceRecord& record, int page) {
   // Marking anew repaints every marked cell; an edit's step leaves the page as it is.
   if (page != markedPage_) {
-    stGr1_->clearSelection();
-    stGr1_->setRangeSelected(QTableWidgetSelectionRange(RowChannel, page + 1, RowReverb, page + PartsPerPage), true);
+    partTable_->clearSelection();
+    partTable_->setRangeSelected(QTableWidgetSelectionRange(RowChannel, page + 1, RowReverb, page + PartsPerPage),
+                                 true);
     markedPage_ = page;
   }
   for (int p = 0; p < address::PartCount; ++p) showPart(record.parts[static_cast<std::size_t>(p)], p);
   // The ranges are in use only while the performance's key-range switch is on.
   const bool narrowed = std::any_of(record.parts.begin(), record.parts.end(), keyRangeNarrowed);
-  lKeyRange_->setVisible(narrowed && record.common[common::KeyRangeSwitch] != 0);
+  keyRangeNote_->setVisible(narrowed && record.common[common::KeyRangeSwitch] != 0);
 }
 
 void PartsOverview::showPart(const PerfPartRecord& r, int part) {
@@ -178,13 +182,13 @@ void PartsOverview::showPart(const PerfPartRecord& r, int part) {
   on->setText(receiving ? QStringLiteral("On") : QStringLiteral("Off"));
   on->setChecked(receiving);
   const int column = part + 1;
-  setTextIfChanged(stGr1_->item(RowChannel, column),
+  setTextIfChanged(partTable_->item(RowChannel, column),
                    QStringLiteral("  ") + QString::number(shown::channelFromStored(r[part::ReceiveChannel])));
-  setTextIfChanged(stGr1_->item(RowOutput, column), outputText(r[part::OutputAssign]));
-  setTextIfChanged(stGr1_->item(RowPan, column),
+  setTextIfChanged(partTable_->item(RowOutput, column), outputText(r[part::OutputAssign]));
+  setTextIfChanged(partTable_->item(RowPan, column),
                    QStringLiteral(" ") + QString::number(shown::panFromStored(r[part::Pan])));
-  setTextIfChanged(stGr1_->item(RowChorus, column), QStringLiteral(" ") + QString::number(r[part::ChorusSend]));
-  setTextIfChanged(stGr1_->item(RowReverb, column), QStringLiteral(" ") + QString::number(r[part::ReverbSend]));
+  setTextIfChanged(partTable_->item(RowChorus, column), QStringLiteral(" ") + QString::number(r[part::ChorusSend]));
+  setTextIfChanged(partTable_->item(RowReverb, column), QStringLiteral(" ") + QString::number(r[part::ReverbSend]));
 }
 
 void PartsOverview::showPatchNames(const std::array<std::string, address::PartCount>& names) {

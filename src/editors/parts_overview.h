@@ -57,9 +57,9 @@ class PartsOverview : public QFrame {
   std::array<QLabel*, address::PartCount> patchLabels_{};
   std::array<QPushButton*, PageCount> pageButtons_{};
   QButtonGroup* pages_ = nullptr;
-  QTableWidget* stGr1_ = nullptr;
+  QTableWidget* partTable_ = nullptr;
   int markedPage_ = -1;  // the first part of the page marked in the table (display only)
-  QLabel* lKeyRange_ = nullptr;
+  QLabel* keyRangeNote_ = nullptr;
 };
 
 }  // namespace quillon

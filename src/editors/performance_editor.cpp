@@ -33,7 +33,7 @@ PerformanceEditor::PerformanceEditor(EditingContext& context, QWidget* parent)
   setWindowTitle(QStringLiteral(" Performance Edit"));
   buildControls();
   bindColumns();
-  bindings_.setChangeAlways(chAlways_);
+  bindings_.setChangeAlways(changeAlwaysBox_);
   connectWindowButtons();
   connectQuickEdit();
   connectParts();
@@ -83,7 +83,7 @@ void PerformanceEditor::connectWindowButtons() {
     emit saveToModuleRequested();
     showEditor();
   });
-  connect(spPlay_, &QToolButton::clicked, this, [this](bool on) {
+  connect(playNoteButton_, &QToolButton::clicked, this, [this](bool on) {
     ctx_.settings.engine.noteOn = on;
     emit playNoteChanged(on);
   });
@@ -125,7 +125,7 @@ void PerformanceEditor::showEditor() {
 
 void PerformanceEditor::setChangeNameAlwaysItem(QAction* item) { name_->setChangeNameAlwaysItem(item); }
 
-void PerformanceEditor::showPlayNote(bool on) { spPlay_->setChecked(on); }
+void PerformanceEditor::showPlayNote(bool on) { playNoteButton_->setChecked(on); }
 
 QString PerformanceEditor::statusText() const { return status_->text(); }
 
@@ -137,7 +137,7 @@ void PerformanceEditor::closeEvent(QCloseEvent* event) {
 void PerformanceEditor::refreshOnActivation() {
   fillEditor();
   overview_->checkPage(page_);
-  spPlay_->setChecked(ctx_.settings.engine.noteOn);
+  playNoteButton_->setChecked(ctx_.settings.engine.noteOn);
 }
 
 void PerformanceEditor::showPage(int page) {
@@ -187,8 +187,8 @@ void PerformanceEditor::showWhatIsEdited() {
                .arg(nameFieldText(s.PerformanceList[static_cast<std::size_t>(entry)].common).trimmed());
     if (!s.TempSent) text += QStringLiteral(", sent to the Temporary Performance at the first edit");
   }
-  lShows_->setText(text);
-  lShows_->setAccessibleName(QStringLiteral("Editing: ") + text);
+  pageCaption_->setText(text);
+  pageCaption_->setAccessibleName(QStringLiteral("Editing: ") + text);
 }
 
 void PerformanceEditor::fillColumnHeads() {

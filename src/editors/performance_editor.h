@@ -123,12 +123,12 @@ class PerformanceEditor : public QMainWindow {
 
   std::array<PartColumn*, PartsPerPage> columns_{};
   PartsOverview* overview_ = nullptr;
-  QLineEdit* ePname_ = nullptr;
+  QLineEdit* nameField_ = nullptr;
   PerformanceNameEdit* name_ = nullptr;
-  QToolButton* spPlay_ = nullptr;
-  QCheckBox* chAlways_ = nullptr;
+  QToolButton* playNoteButton_ = nullptr;
+  QCheckBox* changeAlwaysBox_ = nullptr;
   QLabel* status_ = nullptr;
-  QLabel* lShows_ = nullptr;
+  QLabel* pageCaption_ = nullptr;
 
   // The patch bytes of the performance the "PCM" box was shown for: once per performance.
   std::optional<std::vector<Byte>> pcmAnnouncedFor_;

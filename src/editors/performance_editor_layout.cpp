@@ -83,9 +83,9 @@ void PerformanceEditor::buildStatusBar() {
   status_ = new QLabel(QString::fromLatin1(InitialStatus));
   status_->setObjectName(QStringLiteral("StatusText"));
   bar->addWidget(status_, 1);
-  lShows_ = new QLabel;
-  lShows_->setObjectName(QStringLiteral("LShows"));
-  bar->addPermanentWidget(lShows_);
+  pageCaption_ = new QLabel;
+  pageCaption_->setObjectName(QStringLiteral("LShows"));
+  bar->addPermanentWidget(pageCaption_);
   setStatusBar(bar);
 }
 
@@ -94,21 +94,22 @@ QWidget* PerformanceEditor::buildTopBar() {
   auto* row = new QHBoxLayout(bar);
   row->setContentsMargins(0, 0, 0, 0);
   auto* nameLabel = leftCaption(QStringLiteral("Name"));
-  ePname_ = new QLineEdit;
-  ePname_->setObjectName(QStringLiteral("EPname"));
-  name_ = new PerformanceNameEdit(ePname_, ctx_);
-  ePname_->setAccessibleName(QStringLiteral("Performance name"));
-  ePname_->setMinimumWidth(ePname_->fontMetrics().horizontalAdvance(QString(PerformanceNameLength, QLatin1Char('W'))));
-  nameLabel->setBuddy(ePname_);
-  spPlay_ = new QToolButton;
-  spPlay_->setObjectName(QStringLiteral("SpPlay"));
-  spPlay_->setText(QStringLiteral("PlayNote"));
-  spPlay_->setCheckable(true);
-  spPlay_->setToolTip(QStringLiteral("Toggle Playnote"));
-  spPlay_->setAccessibleName(QStringLiteral("Play a note after each change"));
+  nameField_ = new QLineEdit;
+  nameField_->setObjectName(QStringLiteral("EPname"));
+  name_ = new PerformanceNameEdit(nameField_, ctx_);
+  nameField_->setAccessibleName(QStringLiteral("Performance name"));
+  nameField_->setMinimumWidth(
+      nameField_->fontMetrics().horizontalAdvance(QString(PerformanceNameLength, QLatin1Char('W'))));
+  nameLabel->setBuddy(nameField_);
+  playNoteButton_ = new QToolButton;
+  playNoteButton_->setObjectName(QStringLiteral("SpPlay"));
+  playNoteButton_->setText(QStringLiteral("PlayNote"));
+  playNoteButton_->setCheckable(true);
+  playNoteButton_->setToolTip(QStringLiteral("Toggle Playnote"));
+  playNoteButton_->setAccessibleName(QStringLiteral("Play a note after each change"));
   row->addWidget(nameLabel);
-  row->addWidget(ePname_);
-  row->addWidget(spPlay_);
+  row->addWidget(nameField_);
+  row->addWidget(playNoteButton_);
   row->addSpacing(12);
   for (auto [name, text] :
        {std::pair{"Bswitch", "Switch / Pitch"}, std::pair{"BKeyRange", "Key Range"}, std::pair{"Bnoteout", "View Note"},
@@ -126,10 +127,10 @@ QWidget* PerformanceEditor::buildQuickEdit() {
   auto* note = new QLabel(QStringLiteral("Buttons will modify all 16 parts."));
   note->setWordWrap(true);
   col->addWidget(note);
-  chAlways_ = new QCheckBox(QStringLiteral("Change Always"));
-  chAlways_->setObjectName(QStringLiteral("ChAlways"));
-  chAlways_->setToolTip(QStringLiteral("Send Sysex on every change"));
-  col->addWidget(chAlways_);
+  changeAlwaysBox_ = new QCheckBox(QStringLiteral("Change Always"));
+  changeAlwaysBox_->setObjectName(QStringLiteral("ChAlways"));
+  changeAlwaysBox_->setToolTip(QStringLiteral("Send Sysex on every change"));
+  col->addWidget(changeAlwaysBox_);
   for (auto [name, text] : {std::pair{"BAllPan", "All Pan to Val 1 "}, std::pair{"Bch1_16", "Chann 1 ~ 16"},
                             std::pair{"BAllOutLev", "All E Send to Val 1 "}, std::pair{"BAllCho", "All Cho to Val 1 "},
                             std::pair{"BAllRev", "All Rev to Val 1 "}, std::pair{"BAllLev", "All Lev to Val 1 "}})

@@ -53,75 +53,75 @@ void PatchFinder::buildControls() {
   auto* layout = new QVBoxLayout(this);
   layout->setSizeConstraint(QLayout::SetFixedSize);
   auto* label1 = named(new QLabel(QStringLiteral("Find patches containing ...")), "Label1");
-  edFind_ = named(new QComboBox, "EdFind");
-  edFind_->setEditable(true);
-  edFind_->setInsertPolicy(QComboBox::NoInsert);  // texts join the list when the field is left
-  edFind_->setMaxVisibleItems(DroppedLines);
-  edFind_->setToolTip(QStringLiteral("Enter minimal 3 characters here (or more)."));
-  edFind_->setAccessibleName(QStringLiteral("Find patches containing"));
-  edFind_->lineEdit()->setAccessibleName(QStringLiteral("Find patches containing"));
-  for (const char* text : StartSearches) edFind_->addItem(QString::fromLatin1(text));
-  edFind_->setCurrentIndex(-1);
-  edFind_->lineEdit()->installEventFilter(this);
-  label1->setBuddy(edFind_);
-  connect(edFind_, &QComboBox::editTextChanged, this, &PatchFinder::search);
+  searchField_ = named(new QComboBox, "EdFind");
+  searchField_->setEditable(true);
+  searchField_->setInsertPolicy(QComboBox::NoInsert);  // texts join the list when the field is left
+  searchField_->setMaxVisibleItems(DroppedLines);
+  searchField_->setToolTip(QStringLiteral("Enter minimal 3 characters here (or more)."));
+  searchField_->setAccessibleName(QStringLiteral("Find patches containing"));
+  searchField_->lineEdit()->setAccessibleName(QStringLiteral("Find patches containing"));
+  for (const char* text : StartSearches) searchField_->addItem(QString::fromLatin1(text));
+  searchField_->setCurrentIndex(-1);
+  searchField_->lineEdit()->installEventFilter(this);
+  label1->setBuddy(searchField_);
+  connect(searchField_, &QComboBox::editTextChanged, this, &PatchFinder::search);
 
   auto* state = new QHBoxLayout;
-  label2_ = named(new QLabel(QString::fromLatin1(EnterMoreText)), "Label2");
-  lfound_ = named(new QLabel, "lfound");
-  state->addWidget(label2_);
-  state->addWidget(lfound_);
+  hintLabel_ = named(new QLabel(QString::fromLatin1(EnterMoreText)), "Label2");
+  foundLabel_ = named(new QLabel, "lfound");
+  state->addWidget(hintLabel_);
+  state->addWidget(foundLabel_);
   state->addStretch();
 
-  list1_ = named(new QListWidget, "List1");
-  list1_->setToolTip(QStringLiteral("Click to select"));
-  list1_->setAccessibleName(QStringLiteral("Patches found, click to hear"));
+  hitList_ = named(new QListWidget, "List1");
+  hitList_->setToolTip(QStringLiteral("Click to select"));
+  hitList_->setAccessibleName(QStringLiteral("Patches found, click to hear"));
   // Three columns: the names flow down, then into the next column.
-  list1_->setFlow(QListView::TopToBottom);
-  list1_->setWrapping(true);
-  list1_->setResizeMode(QListView::Adjust);
-  list1_->setUniformItemSizes(true);
-  list1_->setFixedSize(ListWidth, ListHeight);
+  hitList_->setFlow(QListView::TopToBottom);
+  hitList_->setWrapping(true);
+  hitList_->setResizeMode(QListView::Adjust);
+  hitList_->setUniformItemSizes(true);
+  hitList_->setFixedSize(ListWidth, ListHeight);
   // Rounded up, so that no sliver of a fourth column shows at the right edge.
-  const int columnWidth = (ListWidth - 2 * list1_->frameWidth() + ListColumns - 1) / ListColumns;
-  list1_->setGridSize(QSize(columnWidth, list1_->fontMetrics().height() + 2));
-  picks_ = new ItemPicks(list1_);
+  const int columnWidth = (ListWidth - 2 * hitList_->frameWidth() + ListColumns - 1) / ListColumns;
+  hitList_->setGridSize(QSize(columnWidth, hitList_->fontMetrics().height() + 2));
+  picks_ = new ItemPicks(hitList_);
   connect(picks_, &ItemPicks::picked, this, &PatchFinder::audition);
 
   auto* code = new QHBoxLayout;
   auto* label5 = named(new QLabel(QStringLiteral("Patch name(s):")), "Label5");
-  lkeus_ = named(new QLabel, "lkeus");
+  choiceLabel_ = named(new QLabel, "lkeus");
   code->addWidget(label5);
-  code->addWidget(lkeus_);
+  code->addWidget(choiceLabel_);
   code->addStretch();
 
   auto* sound = new QHBoxLayout;
-  chSound_ = named(new QCheckBox(QStringLiteral("Sound for .. sec. :")), "ChSound");
-  chSound_->setToolTip(QStringLiteral("Play on click"));
-  chSound_->setChecked(true);
-  spsec_ = named(new QSpinBox, "spsec");
-  spsec_->setRange(0, MaxSoundSeconds);
-  spsec_->setValue(InitialSoundSeconds);
-  spsec_->setAccessibleName(QStringLiteral("Seconds to sound"));
-  sound->addWidget(chSound_);
-  sound->addWidget(spsec_);
+  soundBox_ = named(new QCheckBox(QStringLiteral("Sound for .. sec. :")), "ChSound");
+  soundBox_->setToolTip(QStringLiteral("Play on click"));
+  soundBox_->setChecked(true);
+  soundSecondsBox_ = named(new QSpinBox, "spsec");
+  soundSecondsBox_->setRange(0, MaxSoundSeconds);
+  soundSecondsBox_->setValue(InitialSoundSeconds);
+  soundSecondsBox_->setAccessibleName(QStringLiteral("Seconds to sound"));
+  sound->addWidget(soundBox_);
+  sound->addWidget(soundSecondsBox_);
   sound->addStretch();
-  connect(chSound_, &QCheckBox::clicked, this, [this](bool on) {
+  connect(soundBox_, &QCheckBox::clicked, this, [this](bool on) {
     ctx_.settings.engine.noteOn = on;
     emit playNoteChanged(on);
   });
 
   auto* breath = new QHBoxLayout;
   auto* breathLabel = new QLabel(QStringLiteral("Test Breath slider"));
-  bsl_ = named(new QSlider(Qt::Horizontal), "Bsl");
-  bsl_->setRange(0, BreathMax);
-  bsl_->setTickInterval(BreathTick);
-  bsl_->setTickPosition(QSlider::TicksBelow);
-  bsl_->setAccessibleName(QStringLiteral("Test Breath slider"));
-  breathLabel->setBuddy(bsl_);
+  breathSlider_ = named(new QSlider(Qt::Horizontal), "Bsl");
+  breathSlider_->setRange(0, BreathMax);
+  breathSlider_->setTickInterval(BreathTick);
+  breathSlider_->setTickPosition(QSlider::TicksBelow);
+  breathSlider_->setAccessibleName(QStringLiteral("Test Breath slider"));
+  breathLabel->setBuddy(breathSlider_);
   breath->addWidget(breathLabel);
-  breath->addWidget(bsl_, 1);
-  connect(bsl_, &QSlider::valueChanged, this, &PatchFinder::breathChanged);
+  breath->addWidget(breathSlider_, 1);
+  connect(breathSlider_, &QSlider::valueChanged, this, &PatchFinder::breathChanged);
 
   auto* buttons = new QHBoxLayout;
   auto* bdone = named(new QPushButton(QStringLiteral("Select")), "Bdone");
@@ -136,17 +136,18 @@ void PatchFinder::buildControls() {
   buttons->addWidget(bdone);
   buttons->addWidget(bcan);
 
-  timer1_ = new QTimer(this);
-  timer1_->setObjectName(QStringLiteral("Timer1"));
-  timer1_->setSingleShot(true);
-  timer1_->setInterval(SoundOffMs);
-  connect(timer1_, &QTimer::timeout, this, &PatchFinder::soundOff);
-  connect(spsec_, &QSpinBox::valueChanged, this, [this](int seconds) { timer1_->setInterval(seconds * MsPerSecond); });
+  soundTimer_ = new QTimer(this);
+  soundTimer_->setObjectName(QStringLiteral("Timer1"));
+  soundTimer_->setSingleShot(true);
+  soundTimer_->setInterval(SoundOffMs);
+  connect(soundTimer_, &QTimer::timeout, this, &PatchFinder::soundOff);
+  connect(soundSecondsBox_, &QSpinBox::valueChanged, this,
+          [this](int seconds) { soundTimer_->setInterval(seconds * MsPerSecond); });
 
   layout->addWidget(label1);
-  layout->addWidget(edFind_);
+  layout->addWidget(searchField_);
   layout->addLayout(state);
-  layout->addWidget(list1_);
+  layout->addWidget(hitList_);
   layout->addLayout(code);
   layout->addLayout(sound);
   layout->addLayout(breath);
@@ -155,73 +156,73 @@ void PatchFinder::buildControls() {
 
 void PatchFinder::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
-  chSound_->setChecked(ctx_.settings.engine.noteOn);
-  edFind_->setFocus();
+  soundBox_->setChecked(ctx_.settings.engine.noteOn);
+  searchField_->setFocus();
   search();
 }
 
 bool PatchFinder::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == edFind_->lineEdit() && event->type() == QEvent::FocusOut) rememberSearchText();
+  if (watched == searchField_->lineEdit() && event->type() == QEvent::FocusOut) rememberSearchText();
   return QDialog::eventFilter(watched, event);
 }
 
 void PatchFinder::rememberSearchText() {
   // Each text once: leaving the field again must not fill the list with copies.
-  const QString text = edFind_->currentText();
-  if (!text.isEmpty() && edFind_->findText(text, Qt::MatchFixedString | Qt::MatchCaseSensitive) < 0)
-    edFind_->addItem(text);
+  const QString text = searchField_->currentText();
+  if (!text.isEmpty() && searchField_->findText(text, Qt::MatchFixedString | Qt::MatchCaseSensitive) < 0)
+    searchField_->addItem(text);
 }
 
 void PatchFinder::search() {
-  const std::string text = edFind_->currentText().toStdString();
+  const std::string text = searchField_->currentText().toStdString();
   result_ = findPatches(ctx_.names, internalBankCount(ctx_.settings.moduleType()), text);
   showHits();
   if (result_.tooShort) {
     // Nothing is searched yet: say what is missing rather than to wait.
-    label2_->setText(QString::fromLatin1(EnterMoreText));
-    lfound_->clear();
+    hintLabel_->setText(QString::fromLatin1(EnterMoreText));
+    foundLabel_->clear();
   } else if (result_.moreThanLimit) {
     // The list holds the first ones; the rest would only bury them.
-    label2_->setText(QStringLiteral("more than %1 patches contain \"%2\"; type more letters")
-                         .arg(MaxFindHits)
-                         .arg(edFind_->currentText()));
-    lfound_->clear();
+    hintLabel_->setText(QStringLiteral("more than %1 patches contain \"%2\"; type more letters")
+                            .arg(MaxFindHits)
+                            .arg(searchField_->currentText()));
+    foundLabel_->clear();
   } else {
-    label2_->setText(QStringLiteral("Found : "));
-    lfound_->setNum(static_cast<int>(result_.hits.size()));
+    hintLabel_->setText(QStringLiteral("Found : "));
+    foundLabel_->setNum(static_cast<int>(result_.hits.size()));
   }
 }
 
 void PatchFinder::showHits() {
   picks_->setQuiet(true);
-  list1_->setUpdatesEnabled(false);
-  list1_->clear();
+  hitList_->setUpdatesEnabled(false);
+  hitList_->clear();
   for (const PatchHit& hit : result_.hits) {
     // Where the hit lives first, then the name as the list writes it.
     const QString place = toQ(hitPlace(ctx_.names, hit));
     auto* item = new QListWidgetItem(place + QStringLiteral("  ") + toQ(hit.name));
     item->setToolTip(item->text());
-    list1_->addItem(item);
+    hitList_->addItem(item);
   }
-  list1_->setUpdatesEnabled(true);
+  hitList_->setUpdatesEnabled(true);
   picks_->setQuiet(false);
 }
 
 void PatchFinder::audition(const QModelIndex& index) {
   // A click between the names selects nothing and sends nothing.
   if (!index.isValid() || index.row() >= static_cast<int>(result_.hits.size())) return;
-  timer1_->stop();
+  soundTimer_->stop();
   const PatchHit& hit = result_.hits[static_cast<std::size_t>(index.row())];
-  lkeus_->setText(toQ(hitCode(hit)));
+  choiceLabel_->setText(toQ(hitCode(hit)));
   const int part = std::clamp(part_, 0, address::PartCount - 1);
   sendPatchChoice(ctx_.edit, part, {hit.groupType, hit.groupId, hit.number}, PatchSendLength, SendGuard::Updating);
   ctx_.sender.pace();
-  if (chSound_->isChecked()) ctx_.sender.PlayTestNote();
-  timer1_->start();
+  if (soundBox_->isChecked()) ctx_.sender.PlayTestNote();
+  soundTimer_->start();
 }
 
 void PatchFinder::soundOff() {
-  timer1_->stop();
+  soundTimer_->stop();
   ctx_.sender.SendShortMidi(onChannel(status::ControlChange, ctx_.host.monitorChannel()), controller::AllSoundOff, 0);
 }
 

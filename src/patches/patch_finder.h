@@ -38,7 +38,7 @@ class PatchFinder : public QDialog {
   // Searches with the text of the find field; runs on every change of it.
   void search();
   const PatchSearchResult& result() const { return result_; }
-  QTimer* soundTimer() const { return timer1_; }
+  QTimer* soundTimer() const { return soundTimer_; }
 
  signals:
   // "Sound for .. sec." was clicked: the NoteOn setting is already `on`.
@@ -61,16 +61,16 @@ class PatchFinder : public QDialog {
   EditingContext& ctx_;
   PatchSearchResult result_;
   int part_ = 0;
-  QComboBox* edFind_ = nullptr;
-  QListWidget* list1_ = nullptr;
+  QComboBox* searchField_ = nullptr;
+  QListWidget* hitList_ = nullptr;
   ItemPicks* picks_ = nullptr;
-  QLabel* label2_ = nullptr;
-  QLabel* lfound_ = nullptr;
-  QLabel* lkeus_ = nullptr;
-  QCheckBox* chSound_ = nullptr;
-  QSpinBox* spsec_ = nullptr;
-  QSlider* bsl_ = nullptr;
-  QTimer* timer1_ = nullptr;
+  QLabel* hintLabel_ = nullptr;
+  QLabel* foundLabel_ = nullptr;
+  QLabel* choiceLabel_ = nullptr;
+  QCheckBox* soundBox_ = nullptr;
+  QSpinBox* soundSecondsBox_ = nullptr;
+  QSlider* breathSlider_ = nullptr;
+  QTimer* soundTimer_ = nullptr;
 };
 
 }  // namespace quillon
