@@ -14,17 +14,17 @@ namespace quillon {
 PerformanceKindDialog::PerformanceKindDialog(PerformanceStore& store, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       store_(store),
-      rbTemp_(named(new QRadioButton(QStringLiteral("Single Temp Performance")), "RBTemp")),
-      rbUser_(named(new QRadioButton(QStringLiteral("User Performance")), "RBUser")),
-      rbCard_(named(new QRadioButton(QStringLiteral("Card Performance")), "RBCard")) {
+      tempChoice_(named(new QRadioButton(QStringLiteral("Single Temp Performance")), "RBTemp")),
+      userChoice_(named(new QRadioButton(QStringLiteral("User Performance")), "RBUser")),
+      cardChoice_(named(new QRadioButton(QStringLiteral("Card Performance")), "RBCard")) {
   setObjectName(QStringLiteral("TUserOrCardForm"));
   setWindowTitle(QStringLiteral(" Temp, User Or Card "));
   setModal(true);
   auto* layout = new QVBoxLayout(this);
   layout->setSizeConstraint(QLayout::SetFixedSize);
   layout->addWidget(named(new QLabel(QStringLiteral("Make this performance a(n) :")), "LMake"));
-  for (QRadioButton* b : {rbTemp_, rbUser_, rbCard_}) layout->addWidget(b);
-  rbTemp_->setChecked(true);
+  for (QRadioButton* b : {tempChoice_, userChoice_, cardChoice_}) layout->addWidget(b);
+  tempChoice_->setChecked(true);
   auto* ok = named(new QPushButton(QStringLiteral("OK")), "BOK");
   ok->setDefault(true);
   layout->addWidget(ok, 0, Qt::AlignRight);
@@ -34,7 +34,7 @@ PerformanceKindDialog::PerformanceKindDialog(PerformanceStore& store, QWidget* p
 void PerformanceKindDialog::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   // The kind the list has now, so OK alone changes nothing.
-  (store_.FromCard ? rbCard_ : store_.FromUser ? rbUser_ : rbTemp_)->setChecked(true);
+  (store_.FromCard ? cardChoice_ : store_.FromUser ? userChoice_ : tempChoice_)->setChecked(true);
 }
 
 bool PerformanceKindDialog::ask() {
@@ -44,7 +44,7 @@ bool PerformanceKindDialog::ask() {
 }
 
 PerformanceKindDialog::Kind PerformanceKindDialog::chosen() const {
-  return rbCard_->isChecked() ? Kind::Card : rbUser_->isChecked() ? Kind::User : Kind::Temp;
+  return cardChoice_->isChecked() ? Kind::Card : userChoice_->isChecked() ? Kind::User : Kind::Temp;
 }
 
 void PerformanceKindDialog::choose() {

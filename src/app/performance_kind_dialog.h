@@ -29,9 +29,9 @@ class PerformanceKindDialog : public QDialog {
   void choose();
 
   PerformanceStore& store_;
-  QRadioButton* rbTemp_;
-  QRadioButton* rbUser_;
-  QRadioButton* rbCard_;
+  QRadioButton* tempChoice_;
+  QRadioButton* userChoice_;
+  QRadioButton* cardChoice_;
 };
 
 }  // namespace quillon

@@ -80,13 +80,13 @@ MidiMixer::MidiMixer(EditingContext& context, QWidget* parent)
   bottom->addWidget(lamp_);
   layout->addLayout(bottom);
 
-  timer1_ = new QTimer(this);
-  timer1_->setObjectName(QStringLiteral("Timer1"));
-  timer1_->setInterval(LampMs);
+  lampTimer_ = new QTimer(this);
+  lampTimer_->setObjectName(QStringLiteral("Timer1"));
+  lampTimer_->setInterval(LampMs);
   // Runs only while the lamp is lit: a timer ticking for nothing wakes an idle program.
-  connect(timer1_, &QTimer::timeout, this, [this] {
+  connect(lampTimer_, &QTimer::timeout, this, [this] {
     lampColour(lamp_, LampIdle);
-    timer1_->stop();
+    lampTimer_->stop();
   });
   bindings_.refresh();  // the start values are shown, not sent
 }
@@ -160,7 +160,7 @@ void MidiMixer::clearAll() {
 void MidiMixer::controlChangeArrived(Byte status, Byte controller, Byte value) {
   if (!update_->isChecked()) return;
   lampColour(lamp_, LampLit);
-  if (!timer1_->isActive()) timer1_->start();  // back to idle within one period, as before
+  if (!lampTimer_->isActive()) lampTimer_->start();  // back to idle within one period, as before
   const auto shown = desk_.receive(status, controller, value);
   if (!shown) return;
   const int row = MixerDesk::rowOf(*shown->first);

@@ -53,7 +53,7 @@ class MidiMixer : public QWidget {
   std::array<QPushButton*, MixerMemoryCount> memoryButtons_{};
   QPushButton* update_;
   QLabel* lamp_;
-  QTimer* timer1_;
+  QTimer* lampTimer_;
 };
 
 }  // namespace quillon
