@@ -47,13 +47,11 @@ const char* const PcmCardText = "PCM card";
 // selections made by code are not taken for the user's. Nests.
 class PatchSelectWindow::Filling {
  public:
-  explicit Filling(PatchSelectWindow& w) : w_(w), formFilling_(w.ctx_.store.FormFilling), filling_(w.filling_) {
-    w.ctx_.store.FormFilling = true;
+  explicit Filling(PatchSelectWindow& w) : w_(w), scope_(w.ctx_.store, SendGuard::FormFilling), filling_(w.filling_) {
     w.filling_ = true;
     w.picks_->setQuiet(true);
   }
   ~Filling() {
-    w_.ctx_.store.FormFilling = formFilling_;
     w_.filling_ = filling_;
     w_.picks_->setQuiet(filling_);
   }
@@ -62,7 +60,7 @@ class PatchSelectWindow::Filling {
 
  private:
   PatchSelectWindow& w_;
-  bool formFilling_;
+  FillingScope scope_;
   bool filling_;
 };
 

@@ -26,21 +26,10 @@ bool Binding::covers(const StoreChange& change) const {
   return change.touches(area, block, parameter_.offsetFor(p), parameter_.length());
 }
 
-bool& BindingSet::guardFlag() {
-  return guard_ == SendGuard::FormFilling ? ctx_.store.FormFilling : ctx_.store.Updating;
-}
+// Fills run with the window's store flag held (FillingScope).
+BindingSet::Filling::Filling(BindingSet& set) : set_(set), scope_(set.ctx_.store, set.guard_) { ++set_.refreshing_; }
 
-// Fills run with the window's store flag set, so that nothing the controls
-// raise meanwhile can reach the module, whichever road a handler takes.
-BindingSet::Filling::Filling(BindingSet& set) : set_(set), flag_(set.guardFlag()), was_(flag_) {
-  ++set_.refreshing_;
-  flag_ = true;
-}
-
-BindingSet::Filling::~Filling() {
-  flag_ = was_;
-  --set_.refreshing_;
-}
+BindingSet::Filling::~Filling() { --set_.refreshing_; }
 
 BindingSet::BindingSet(EditingContext& context, SendGuard guard, QObject* parent)
     : QObject(parent), ctx_(context), guard_(guard) {

@@ -106,8 +106,7 @@ class BindingSet : public QObject {
 
    private:
     BindingSet& set_;
-    bool& flag_;
-    bool was_;
+    FillingScope scope_;
   };
 
   // Binds a control; returns nullptr (and binds nothing) for a control kind no adapter knows.
@@ -132,7 +131,6 @@ class BindingSet : public QObject {
   EditingContext& context() { return ctx_; }
 
  private:
-  bool& guardFlag();
   void userChanged(Binding& b, int shown, bool dragging);
   bool sendValue(Binding& b, int shown);
   bool sendOnce(Binding& b, int value);

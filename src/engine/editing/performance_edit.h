@@ -18,6 +18,24 @@ namespace quillon {
 // under Updating send their own data sets directly.
 enum class SendGuard { FormFilling, Updating };
 
+// While a window fills its controls from the store, the guard flag its sends
+// respect is held, so nothing its controls raise meanwhile can reach the
+// module, whichever road a handler takes. Nests; the flag is restored at the end.
+class FillingScope {
+ public:
+  FillingScope(PerformanceStore& store, SendGuard guard)
+      : flag_(guard == SendGuard::FormFilling ? store.FormFilling : store.Updating), was_(flag_) {
+    flag_ = true;
+  }
+  ~FillingScope() { flag_ = was_; }
+  FillingScope(const FillingScope&) = delete;
+  FillingScope& operator=(const FillingScope&) = delete;
+
+ private:
+  bool& flag_;
+  bool was_;
+};
+
 // The bytes one edit replaced: enough to send either side again.
 struct EditStep {
   ParamBlock block = ParamBlock::Common;
