@@ -9,6 +9,12 @@ namespace quillon {
 
 QString boardObjectName(int slot) { return QStringLiteral("CbExp") + QChar(u'A' + slot); }
 
+std::optional<int> typedNumber(const QString& text) {
+  bool ok = false;
+  const int n = text.trimmed().toInt(&ok);
+  return ok ? std::optional<int>(n) : std::nullopt;
+}
+
 int findDevice(const std::vector<std::string>& names, const QString& name, int number) {
   if (!name.isEmpty()) {
     // A device that is gone is not stood in for by whatever has its number now.

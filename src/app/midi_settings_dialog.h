@@ -29,6 +29,9 @@ namespace quillon {
 // "CbExpA" .. "CbExpH": the board choice of expansion slot `slot` (0..7).
 QString boardObjectName(int slot);
 
+// A whole number typed into a field; nothing when the text is none.
+std::optional<int> typedNumber(const QString& text);
+
 // The row of `name` in `names`, or with no name stored `number`; -1 when it is not there.
 int findDevice(const std::vector<std::string>& names, const QString& name, int number);
 
