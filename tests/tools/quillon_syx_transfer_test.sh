@@ -126,7 +126,7 @@ run 1 -- "$syx" receive --in virtual --idle 0 "$work/x.syx"
 has "idle time"
 run 1 -- "$syx" receive --in virtual "$work/x.txt"
 has "end it in .syx, .mid or .midi"
-run 2 -- timeout --preserve-status -s INT 10 "$syx" receive --in virtual "$work/x.syx"
+run 2 -- timeout --preserve-status -s INT 3 "$syx" receive --in virtual "$work/x.syx"
 has "Ended when asked"
 has "nothing arrived; no file written"
 [ ! -e "$work/x.syx" ] || failed "a refused command wrote a file"
@@ -313,33 +313,34 @@ else
       has "these differ from what was sent: part"
     fi
   fi
-  # Banks: what the module holds arrives byte for byte at both sizes, paced and
-  # fast; a bank sent is what a fetch reads back; a stored Card slot 32 is held.
+  # Banks: what the module holds arrives byte for byte at both sizes; a bank sent
+  # is what a fetch reads back; a stored Card slot 32 is held. (Paced and fast
+  # fetches reading the same bytes is the engine's test; here the Temp fetches
+  # above compare the two through real ports.)
   if start_sim "$base-m" --load "$work/demo.syx" --save "$work/m-held.syx"; then
     ports=(--in "$base-m-out" --out "$base-m-in" --delay 20)
-    retried "$syx" get-bank "${ports[@]}" --paced --bank user "$work/m-paced.syx"
     retried "$syx" get-bank "${ports[@]}" --fast --bank user "$work/m-fast.syx"
     retried "$syx" store "${ports[@]}" --verify --bank card --slot 32 "$work/demo.syx" 5
     has "Read back: the module holds what was sent."
     stop_sim
-    same "$work/m-paced.syx" "$work/m-held.syx" "JV 1080: the bank fetched differs from the module's"
-    same "$work/m-fast.syx" "$work/m-paced.syx" "fast mode fetched other bytes than paced mode"
+    same "$work/m-fast.syx" "$work/m-held.syx" "JV 1080: the bank fetched differs from the module's"
   fi
+  # The JV 2080's longer blocks, bank-wide: a slot changed between the fetch and the
+  # send-back shows that the send restored the whole bank, as the module then holds it.
   if start_sim "$base-n" --type JV2080 --unit-id 20 --save "$work/n-held.syx"; then
     ports=(--in "$base-n-out" --out "$base-n-in" --delay 20 --unit-id 20 --type 2080)
     retried "$syx" get-bank "${ports[@]}" --fast --bank user "$work/n-first.syx"
-    retried "$syx" send-bank "${ports[@]}" --verify --bank user "$work/demo.syx"
+    retried "$syx" store "${ports[@]}" --bank user --slot 1 "$work/demo.syx" 5
     # A first fetch skipped for missed cycles left nothing to send back.
-    [ -e "$work/n-first.syx" ] && retried "$syx" send-bank "${ports[@]}" --bank user "$work/n-first.syx"
-    retried "$syx" get-bank "${ports[@]}" --fast --bank user "$work/n-again.syx"
+    [ -e "$work/n-first.syx" ] && retried "$syx" send-bank "${ports[@]}" --verify --bank user "$work/n-first.syx"
     stop_sim
-    same "$work/n-again.syx" "$work/n-first.syx" "JV 2080: the bank sent back reads back otherwise"
-    same "$work/n-again.syx" "$work/n-held.syx" "JV 2080: the bank fetched differs from the module's"
+    same "$work/n-first.syx" "$work/n-held.syx" "JV 2080: the bank sent back is not what the module holds"
   fi
   # A module a little slower than SysDly: its answers come a wait late and are all taken.
   if start_sim "$base-q" --reply-delay 30; then
     ports=(--in "$base-q-out" --out "$base-q-in" --delay 20)
-    retried "$syx" get-bank "${ports[@]}" --bank card "$work/q-bank.syx"
+    retried "$syx" get-temp "${ports[@]}" "$work/q-temp.syx"
+    same "$work/q-temp.syx" "$work/first.syx" "slow module: the Temporary Performance fetched differs"
     mkdir -p "$work/q-names"
     retried "$syx" get-names "${ports[@]}" --bank user --write-ini "$work/q-names"
     grep -q "^127=U:128 " "$work/q-names/User.ini" || failed "slow module: User.ini lacks the 128th name"
@@ -347,8 +348,6 @@ else
     has "Read back: the module holds what was sent."
     stop_sim
   fi
-  # A clock and active sensing inside every answer, as a merger with a running
-  # clock sends them: each answer is read whole, the bank is the module's.
   # Through a module behind a modelled MIDI cable, data sets at delay 20 keep the
   # gap the module needs: each is whole there at least 20 ms after the one before
   # (timed by the simulator as the cable hands them over), and none is lost.
@@ -369,10 +368,12 @@ else
       awk -v g="${gaps#* }" 'BEGIN { exit !(g >= 20) }' || failed "wire-speed module: data sets only ${gaps#* } ms apart at delay 20"
     fi
   fi
-  if start_sim "$base-t" --clock-inside --load "$work/demo.syx" --save "$work/t-held.syx"; then
-    retried "$syx" get-bank --in "$base-t-out" --out "$base-t-in" --delay 20 --bank user "$work/t-bank.syx"
+  # A clock and active sensing inside every answer, as a merger with a running
+  # clock sends them: each answer is read whole, the performance is the module's.
+  if start_sim "$base-t" --clock-inside; then
+    fetch "$work/t-temp.syx" --in "$base-t-out" --out "$base-t-in" --delay 20
     stop_sim
-    cmp -s "$work/t-bank.syx" "$work/t-held.syx" || failed "real-time bytes inside the answers spoilt the bank"
+    same "$work/t-temp.syx" "$work/first.syx" "real-time bytes inside the answers spoilt the performance"
   fi
   # dump_received CODE NAME FILE JVSIM-ARGS...: a panel dump from a new simulator, started
   # once the receive listens and its port is linked, received into FILE; a result other
@@ -431,14 +432,19 @@ else
     fi
     stop_sim
   fi
-  if start_sim "$base-p" --drop-every 50; then
-    cycles=$(xruns)
-    run 3 -- "$syx" get-bank --in "$base-p-out" --out "$base-p-in" --delay 20 --bank user "$work/p.syx"
-    # Cycles the server missed lose answers of their own: which ones, only a clean run says.
+  # One answer lost near the end (of performance 32) keeps the rest of the fetch fast.
+  if start_sim "$base-p" --drop-every 540; then
+    # Cycles the server missed lose answers of their own: which ones, only a clean try says.
+    for try in 1 2 3 4; do
+      cycles=$(xruns)
+      run_quiet "$syx" get-bank --in "$base-p-out" --out "$base-p-in" --delay 20 --bank user "$work/p.syx"
+      [ "$(xruns)" -eq "$cycles" ] && break
+    done
     if [ "$(xruns)" -eq "$cycles" ]; then
-      has "incomplete: performance(s) 3, "
+      [ "$status" -eq 3 ] || failed "get-bank from a lossy module exited $status, expected 3"
+      has "incomplete: performance(s) 32;"
     else
-      echo "SKIP: which performances a lossy module leaves incomplete: JACK missed cycles meanwhile"
+      echo "SKIP: which performances a lossy module leaves incomplete: JACK missed cycles on every try"
       skips=$((skips + 1))
     fi
     [ ! -e "$work/p.syx" ] || failed "lost bank answers: a file was written"
