@@ -201,19 +201,19 @@ void PatchSelectWindow::showForPart(int part) {
   // The window keeps this part until it is asked for another: touching
   // another column of the editor does not retarget it behind the user's back.
   part_ = std::clamp(part, 0, address::PartCount - 1);
-  if (isVisible()) {
-    openedWith_ = patchOf(partRecord());
-    pcmShown_ = false;
-    refresh();
-  }
+  if (isVisible()) startFromStoredPatch();
   showWindow(this);
 }
 
 void PatchSelectWindow::showEvent(QShowEvent* event) {
+  startFromStoredPatch();
+  QWidget::showEvent(event);
+}
+
+void PatchSelectWindow::startFromStoredPatch() {
   openedWith_ = patchOf(partRecord());
   pcmShown_ = false;
   refresh();
-  QWidget::showEvent(event);
 }
 
 void PatchSelectWindow::changeEvent(QEvent* event) {

@@ -58,6 +58,9 @@ class PatchSelectWindow : public QWidget {
   enum class BankSource { Presets, Boards };
   class Filling;
 
+  // A fresh start on the part's stored patch: the status line's "Previous" and its bank shown.
+  void startFromStoredPatch();
+
   void buildControls();
   QWidget* buildBankBar();
   void buildGrid();
