@@ -105,10 +105,10 @@ class MainWindow : public QMainWindow {
   void storeToModule();
   // Temp / User / Card: what kind of performance the list holds.
   void chooseKind();
-  // A list that came without a fetch (a received dump): `fill` puts it into
-  // the store, which then shows as after a fetch. False when the user kept
-  // the list (unsaved changes) or a transfer runs.
-  bool replaceListWith(const std::function<void(PerformanceStore&)>& fill);
+  // A list that came without a fetch (a received dump, the library's
+  // performances): `fill` puts it into the store, which then shows as after a
+  // fetch. False when the user kept the list (unsaved changes) or a transfer runs.
+  bool replaceListWith(const char* replacer, const std::function<void(PerformanceStore&)>& fill);
   // Cancel in the wait window: the transfer running now stops.
   void cancelTransfer();
   // A transfer runs: the commands that send or change the store wait for it.
@@ -219,9 +219,10 @@ class MainWindow : public QMainWindow {
   TransferView& transferView();
   // True (and the status says why) when a transfer runs and the command must wait.
   bool refuseWhileTransferring();
-  // Before a fetch replaces the list (`withTemp`: by the Temporary
-  // Performance): true when nothing unsaved is lost, or the user said so.
-  bool mayReplaceList(bool withTemp);
+  // Before `replacer` ("the fetch", "the file", ...) replaces the list
+  // (`withTemp`: by the Temporary Performance): true when nothing unsaved is
+  // lost, or the user said so.
+  bool mayReplaceList(bool withTemp, const char* replacer);
   // Send User / Card All only for a bank of whole performances.
   void updateBankSendCommands();
   // What Save and closing warn of: a partial Get Temp, incomplete listed performances.

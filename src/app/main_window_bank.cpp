@@ -14,7 +14,7 @@
 namespace quillon {
 
 bool MainWindow::getBank(BankArea area) {
-  if (refuseWhileTransferring() || !mayReplaceList(false)) return false;
+  if (refuseWhileTransferring() || !mayReplaceList(false, "the fetch")) return false;
   const bool fetched = ctx_.bankTransfer.getBank(area, transferView());
   if (!fetched) {
     // Nothing came: the list of before is back, as it was.
@@ -39,8 +39,8 @@ std::vector<library::Fetched> MainWindow::wholeListEntries() const {
   return whole;
 }
 
-bool MainWindow::replaceListWith(const std::function<void(PerformanceStore&)>& fill) {
-  if (refuseWhileTransferring() || !mayReplaceList(false)) return false;
+bool MainWindow::replaceListWith(const char* replacer, const std::function<void(PerformanceStore&)>& fill) {
+  if (refuseWhileTransferring() || !mayReplaceList(false, replacer)) return false;
   fill(ctx_.store);
   setWindowTitle(QStringLiteral("Perform Editor"));
   showReplacedList();

@@ -63,8 +63,15 @@ void MainWindow::openPath(const QString& path) {
   if (refuseWhileTransferring()) return;
   evaluationTimer_->stop();
   // The engine reads the file before it clears anything (and every source
-  // flag with it), so a file that cannot be read leaves the list as it was.
-  const SyxFileResult result = openSyxFile(ctx_.store, path.toStdString(), readProgress());
+  // flag with it), so a file that cannot be read leaves the list as it was;
+  // unsaved edits are asked about only when the file would replace them.
+  const SyxFileResult result = openSyxFile(ctx_.store, path.toStdString(), readProgress(),
+                                           [this] { return mayReplaceList(false, "the file"); });
+  if (result.declined) {
+    progressBar_->hide();
+    evaluationTimer_->start();
+    return;
+  }
   const bool replaced = result.ok() && !result.report.nothingFound;
   if (replaced) {
     // Another performance: the undo history starts anew.

@@ -67,7 +67,7 @@ bool MainWindow::auditionPerformance(const PerformanceRecord& record) {
 }
 
 bool MainWindow::openPerformance(const PerformanceRecord& record, const std::string& name) {
-  const bool replaced = replaceListWith([&](PerformanceStore& s) {
+  const bool replaced = replaceListWith("the library's performance", [&](PerformanceStore& s) {
     putListIntoStore(s, std::span(&record, 1), PerformanceKind::Temp, name + ".syx");
     // The module does not hold it yet: the first edit sends it whole.
     s.FromTemp = false;
@@ -125,7 +125,8 @@ bool MainWindow::sendBuiltBank(BankArea area, const std::vector<PerformanceRecor
   // getBank fed the library unless the setting says no; a backup is kept all the same.
   if (!library_.enabled()) library_.keep(kind, wholeListEntries());
   const std::string fileName = std::string("Library") + bankName(area) + ".syx";
-  if (!replaceListWith([&](PerformanceStore& s) { putListIntoStore(s, records, kind, fileName); })) return false;
+  if (!replaceListWith("the bank built", [&](PerformanceStore& s) { putListIntoStore(s, records, kind, fileName); }))
+    return false;
   sendBank(area);
   return true;
 }

@@ -35,7 +35,7 @@ void MainWindow::createTransferView() { waitingView_ = std::make_unique<WaitingV
 TransferView& MainWindow::transferView() { return *waitingView_; }
 
 void MainWindow::getTemp() {
-  if (refuseWhileTransferring() || !mayReplaceList(true)) return;
+  if (refuseWhileTransferring() || !mayReplaceList(true, "the fetch")) return;
   const bool fetched = ctx_.tempTransfer.GetTemp(*waitingView_);
   if (!fetched) {
     // Nothing came: the list of before is back, as it was.
@@ -70,13 +70,14 @@ void MainWindow::setTransferRunning(bool on) {
   if (!on) updateBankSendCommands();
 }
 
-bool MainWindow::mayReplaceList(bool withTemp) {
+bool MainWindow::mayReplaceList(bool withTemp, const char* replacer) {
   // Edits of a fetched Temporary Performance went to the module as they were
   // made: fetching it again loses nothing.
   if (!ctx_.store.UnsavedChanges || (withTemp && ctx_.store.FromTemp)) return true;
-  const int answer = askUnsavedChanges ? askUnsavedChanges(QStringLiteral("The performances have unsaved changes.\n"
-                                                                          "Save them before the fetch replaces them?"))
-                                       : QMessageBox::Cancel;
+  const QString question = QStringLiteral("The performances have unsaved changes.\n"
+                                          "Save them before %1 replaces them?")
+                               .arg(QLatin1String(replacer));
+  const int answer = askUnsavedChanges ? askUnsavedChanges(question) : QMessageBox::Cancel;
   if (answer == QMessageBox::Discard) return true;
   if (answer != QMessageBox::Save) return false;
   saveFile();

@@ -112,7 +112,7 @@ void ProgramWindows::connectDumpReceiver() {
   QObject::connect(mainWindow.get(), &MainWindow::receiveDumpRequested, receiver, &DumpReceiverWindow::startReceiving);
   receiver->takeList = [this, receiver](PerformanceKind area) {
     return mainWindow->replaceListWith(
-        [receiver, area](PerformanceStore& store) { receiver->receiver().capture()->putIntoStore(store, area); });
+        "the dump", [receiver, area](PerformanceStore& store) { receiver->receiver().capture()->putIntoStore(store, area); });
   };
 }
 

@@ -107,8 +107,12 @@ struct PerformanceStore {
   bool LogEnabled = false;
 
   LoadedPerformances AsLoaded;
-  // Called once a file, a fetch or a dump has replaced the performances.
-  void rememberLoaded() { AsLoaded = {TempPerformance, PerformanceList}; }
+  // Called once a file, a fetch or a dump has replaced the performances: what
+  // they hold now is what was loaded, and nothing of it is edited yet.
+  void rememberLoaded() {
+    AsLoaded = {TempPerformance, PerformanceList};
+    UnsavedChanges = false;
+  }
   // The shown performance as it was loaded: the fetched Temporary Performance
   // or the selected entry of the list.
   const PerformanceRecord& shownAsLoaded() const;

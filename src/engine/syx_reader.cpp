@@ -289,13 +289,18 @@ SyxFileResult readSyxFile(PerformanceStore& store, const std::string& path, cons
   return result;
 }
 
-SyxFileResult openSyxFile(PerformanceStore& store, const std::string& path, const ScanProgress& progress) {
+SyxFileResult openSyxFile(PerformanceStore& store, const std::string& path, const ScanProgress& progress,
+                          const std::function<bool()>& mayReplace) {
   SyxFileResult result;
   SysexFileBytes file = readSysexFileBytes(path);
   result.error = file.error;
   result.note = file.note;
   result.leftOut = file.leftOut;
   if (!file.ok()) return result;
+  if (mayReplace && !scanSyx(file.bytes).performances.empty() && !mayReplace()) {
+    result.declined = true;
+    return result;
+  }
   // A file without performances (a patch bank, a picture) must not cost the list.
   const ListSnapshot before(store);
   store.clearPerformanceData();

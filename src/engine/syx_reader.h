@@ -98,14 +98,18 @@ struct SyxFileResult {
   std::string note;  // what a MIDI file gave, as SysexFileBytes says it
   int leftOut = 0;
   SyxReadReport report;
+  bool declined = false;  // the file held performances; the consent kept the list instead
   bool ok() const { return error.empty(); }
 };
 SyxFileResult readSyxFile(PerformanceStore& store, const std::string& path, const ScanProgress& progress = {});
 
 // The Open command: reads the file first (a failure leaves the store as it
 // was), then clears the performance data and every source flag, remembers
-// the path and reads the file into the store.
-SyxFileResult openSyxFile(PerformanceStore& store, const std::string& path, const ScanProgress& progress = {});
+// the path and reads the file into the store. `mayReplace`, when given, is
+// asked once the file is known to hold performances and before the store
+// changes (unsaved edits may be at stake); false leaves the store as it was.
+SyxFileResult openSyxFile(PerformanceStore& store, const std::string& path, const ScanProgress& progress = {},
+                          const std::function<bool()>& mayReplace = {});
 
 // Re-parses listed entry `index` from CurrentFileName (the file is opened again).
 // Returns an error text, empty on success.

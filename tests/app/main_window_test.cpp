@@ -3,6 +3,7 @@
 
 #include <QCloseEvent>
 #include <QFile>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableWidget>
@@ -13,6 +14,7 @@
 #include "app/save_choice_dialog.h"
 #include "app/main_window.h"
 #include "app_fixture.h"
+#include "program_fixture.h"
 #include "engine/demo_performances.h"
 #include "engine/syx_reader.h"
 #include "engine/syx_writer.h"
@@ -280,6 +282,34 @@ class StartFormTest : public QObject {
     QCloseEvent discarded;
     QApplication::sendEvent(&form, &discarded);
     QVERIFY(discarded.isAccepted());
+  }
+
+  // Edits not yet saved are asked about before another file replaces them, as a fetch asks.
+  void openingAnotherFileAsksBeforeTheEditsGo() {
+    testing::Program p;
+    const QString first = p.t.path(QStringLiteral("first.syx")), second = p.t.path(QStringLiteral("second.syx"));
+    writeFile(first, bankBytes(address::AreaUserPerformance, 3, StandardBlockSizes));
+    writeFile(second, bankBytes(address::AreaCardPerformance, 5, StandardBlockSizes));
+    p.main().openPath(first);
+    p.main().editPerformance();
+    QTest::keyClick(p.windows->performanceEditor->findChild<QWidget*>(QStringLiteral("SlVol1")), Qt::Key_Up);
+    QVERIFY(p.ctx().store.UnsavedChanges);
+    const PerformanceRecord edited = p.ctx().store.PerformanceList[0];
+    QStringList questions;
+    int answer = QMessageBox::Cancel;
+    p.main().askUnsavedChanges = [&](const QString& question) {
+      questions << question;
+      return answer;
+    };
+    p.main().openPath(second);
+    QCOMPARE(questions, QStringList{QStringLiteral("The performances have unsaved changes.\n"
+                                                   "Save them before the file replaces them?")});
+    QCOMPARE(p.ctx().store.PerformanceList[0], edited);
+    QCOMPARE(p.ctx().store.PerformanceCount, 3);
+    answer = QMessageBox::Discard;
+    p.main().openPath(second);
+    QCOMPARE(p.ctx().store.PerformanceCount, 5);
+    QVERIFY(p.ctx().store.FromCard && !p.ctx().store.UnsavedChanges);
   }
 
   void editWithNothingLoadedSaysSo() {
