@@ -47,6 +47,9 @@ LibraryListDialog::LibraryListDialog(QWidget* parent) : QDialog(parent), heading
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close);
   named(buttons->button(QDialogButtonBox::Close), "BListClose")->setAccessibleName(QStringLiteral("Close"));
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::hide);
+  connect(list_, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
+    if (goTo_) goTo_(list_->row(item));
+  });
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(heading_);
   layout->addWidget(list_, 1);
@@ -54,10 +57,13 @@ LibraryListDialog::LibraryListDialog(QWidget* parent) : QDialog(parent), heading
   resize(fm.averageCharWidth() * ListMinWidthChars, fm.height() * ListMinLines * 2);
 }
 
-void LibraryListDialog::showLines(const QString& title, const QString& heading, const QStringList& lines) {
+void LibraryListDialog::showLines(const QString& title, const QString& heading, const QStringList& lines,
+                                  std::function<void(int line)> goTo) {
   setWindowTitle(title);
+  goTo_ = std::move(goTo);
   heading_->setText(heading);
-  list_->setAccessibleDescription(heading);
+  list_->setAccessibleDescription(goTo_ ? heading + QStringLiteral(" Enter goes to the line's performance.")
+                                        : heading);
   list_->clear();
   list_->addItems(lines);
   if (list_->count() > 0) list_->setCurrentRow(0);

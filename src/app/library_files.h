@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QStringList>
 
+#include <functional>
 #include <span>
 #include <string>
 
@@ -30,16 +31,19 @@ std::string saveLibraryBank(QWidget* parent, AppContext& ctx, LibraryFeed& feed,
                             std::span<const library::StoredPerformance> performances, Byte area, const QString& chosen);
 
 // Lines about a performance, one under the other; reused for each question asked.
+// Enter or a double click on a line goes to what it names, through `goTo`.
 class LibraryListDialog : public QDialog {
   Q_OBJECT
  public:
   explicit LibraryListDialog(QWidget* parent = nullptr);
-  void showLines(const QString& title, const QString& heading, const QStringList& lines);
+  void showLines(const QString& title, const QString& heading, const QStringList& lines,
+                 std::function<void(int line)> goTo = {});
   QListWidget* list() const { return list_; }
 
  private:
   QLabel* heading_;
   QListWidget* list_;
+  std::function<void(int line)> goTo_;
 };
 
 // "path #3 (User 3), JV 1080, first seen .., last seen .."

@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QSpinBox>
 #include <QSplitter>
 #include <QTableView>
@@ -383,7 +384,17 @@ void LibraryWindow::showSightings() {
                          QStringLiteral("\"%1\" was seen in %2 place(s):")
                              .arg(QString::fromStdString(p->summary.name))
                              .arg(p->sightings.size()),
-                         lines);
+                         lines, [this, sightings = p->sightings](int line) { openSighting(sightings.at(line)); });
+}
+
+void LibraryWindow::openSighting(const library::Sighting& seen) {
+  if (seen.kind == library::Sighting::Kind::Fetch) {
+    setStatus(QStringLiteral("Fetched from the module (%1): there is no file to open.")
+                  .arg(QString::fromStdString(seen.place)));
+    return;
+  }
+  if (commands.openFileAt && commands.openFileAt(seen.path, seen.position))
+    setStatus(QStringLiteral("Opened ") + QString::fromStdString(seen.path));
 }
 
 void LibraryWindow::showDuplicates() {
@@ -406,7 +417,37 @@ void LibraryWindow::showDuplicates() {
                          QStringLiteral("%1 other performance(s) named \"%2\" with other bytes:")
                              .arg(others.size())
                              .arg(QString::fromStdString(hit->name)),
-                         lines);
+                         lines, [this, others](int line) {
+                           const library::Hit& other = others.at(static_cast<std::size_t>(line));
+                           goToPerformance(other.id, other.name);
+                         });
+}
+
+bool LibraryWindow::goToPerformance(std::int64_t id, const std::string& name) {
+  // Duplicates share the name: a search for it alone lists the performance among few.
+  {
+    const QSignalBlocker quiet[] = {QSignalBlocker(search_), QSignalBlocker(efx_), QSignalBlocker(module_),
+                                    QSignalBlocker(source_), QSignalBlocker(favourites_)};
+    for (QComboBox* c : {efx_, module_, source_}) c->setCurrentIndex(0);
+    favourites_->setChecked(false);
+    search_->setText(QString::fromStdString(name).trimmed());
+  }
+  applyFilters();
+  for (int row = 0;; ++row) {
+    if (row == model_->loadedRows()) {
+      if (!model_->canFetchMore({})) break;
+      model_->fetchMore({});
+      if (row == model_->loadedRows()) break;
+    }
+    if (model_->hitAt(row)->id != id) continue;
+    table_->selectRow(row);
+    table_->scrollTo(model_->index(row, 0));
+    showWindow(this);
+    table_->setFocus();
+    return true;
+  }
+  setStatus(QStringLiteral("Performance #%1 is not in the library any more.").arg(id));
+  return false;
 }
 
 }  // namespace quillon

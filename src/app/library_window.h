@@ -36,6 +36,7 @@ struct LibraryCommands {
   std::function<bool(const PerformanceRecord&, int slot)> putIntoList;
   std::function<bool(BankArea, const std::vector<PerformanceRecord>&)> sendBank;
   std::function<void(const PerformanceRecord&, const std::string& name)> compareWithTemp;
+  std::function<bool(const std::string& path, int position)> openFileAt;  // the list shows that file's entry
 };
 
 class LibraryWindow : public QWidget {
@@ -64,6 +65,8 @@ class LibraryWindow : public QWidget {
   void showSightings();
   void showDuplicates();
   void compareWithTemp();
+  // Shows library performance `id` (named `name`) as the chosen row; the filters make way.
+  bool goToPerformance(std::int64_t id, const std::string& name);
 
   LibraryTableModel* model() const { return model_; }
   QTableView* table() const { return table_; }
@@ -89,6 +92,8 @@ class LibraryWindow : public QWidget {
   std::optional<library::StoredPerformance> chosenPerformance();
   std::vector<library::StoredPerformance> chosenPerformances(std::size_t most);
   void connectDetails();
+  // Opens the file a sighting names at its entry; a fetch has no file.
+  void openSighting(const library::Sighting& seen);
 
   AppContext& ctx_;
   LibraryFeed& feed_;

@@ -71,6 +71,9 @@ class MainWindow : public QMainWindow {
   // The one open routine: the menu, the button, a dropped file and the
   // command line all come here.
   void openPath(const QString& path);
+  // Opens `path` and chooses its entry `position` (0-based): the library's
+  // "Where else is this?" goes there. False when the list did not become that file.
+  bool openPathAt(const QString& path, int position);
   void saveFile();
   // File > Import Folder...: every dump in a folder tree into the performance library.
   void importFolder();

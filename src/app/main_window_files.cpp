@@ -22,6 +22,7 @@
 #include "app/main_window.h"
 #include "app/main_window_parts.h"
 #include "app/save_choice_dialog.h"
+#include "editors/window_support.h"
 #include "engine/midi_file.h"
 #include "engine/syx_reader.h"
 #include "engine/syx_writer.h"
@@ -85,6 +86,19 @@ void MainWindow::openPath(const QString& path) {
   if (replaced) library_.fileSeen(path.toStdString());
   if (replaced) showNewList();
   evaluationTimer_->start();
+}
+
+bool MainWindow::openPathAt(const QString& path, int position) {
+  openPath(path);
+  const auto& s = ctx_.store;
+  if (s.NoPerformance || s.CurrentFileName != path.toStdString()) return false;
+  if (position >= 0 && position < std::min(s.PerformanceCount, PerformanceListSize)) {
+    const GridCell cell = gridCellOf(position);
+    performanceGrid_->setCurrentCell(cell.row, cell.column);
+    selectCell(cell.column, cell.row);
+  }
+  showWindow(this);
+  return true;
 }
 
 void MainWindow::showNewList() {

@@ -135,6 +135,7 @@ void ProgramWindows::connectLibraryWindow() {
         const int index = compareWindow->addOutside(QStringLiteral("Library: ") + QString::fromStdString(name), r);
         compareWindow->compare({Kind::Outside, index}, {Kind::Temporary, 0});
       },
+      [main](const std::string& path, int position) { return main->openPathAt(QString::fromStdString(path), position); },
   };
 }
 

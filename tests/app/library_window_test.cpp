@@ -1,8 +1,8 @@
 // The library window as start-up wires it: a folder of banks imported, found
 // as the user types, played on the virtual module by Send to Temp (and taken
 // back by one undo), built into a bank that is saved and sent byte for byte;
-// opened in the editor and added to the list; the settings dialog turns the
-// feeding off.
+// opened in the editor and added to the list; "Where else" and "Duplicates"
+// go to what their lines name; the settings dialog turns the feeding off.
 
 #include <QAction>
 #include <QCheckBox>
@@ -147,6 +147,28 @@ class LibraryWindowTest : public QObject {
     click(w, "BWhereElse");
     QCOMPARE(w.listDialog()->list()->count(), 1);
     QVERIFY(w.listDialog()->list()->item(0)->text().contains(QStringLiteral("bank2.syx #2 (User 2)")));
+    // Enter on the line opens that file at that entry.
+    QTest::keyClick(w.listDialog()->list(), Qt::Key_Return);
+    QVERIFY(QString::fromStdString(p.ctx().store.CurrentFileName).endsWith(QStringLiteral("bank2.syx")));
+    QCOMPARE(p.ctx().store.SelectedIndex, 1);
+
+    // A performance of the same name with other bytes is a duplicate; Enter on it chooses
+    // it in the table, whatever the filters hid.
+    PerformanceRecord other = generated(13);
+    other.parts[2][part::Level] = 1;
+    const QString otherFile = p.t.path(QStringLiteral("other.syx"));
+    testing::writeBytes(otherFile, bankOf({other}));
+    p.main().openPath(otherFile);
+    w.refresh();
+    choose(w, "Odd 13");
+    const std::int64_t chosen = w.chosenIds().front();
+    click(w, "BDuplicates");
+    QCOMPARE(w.listDialog()->list()->count(), 1);
+    search->setText(QStringLiteral("Even"));
+    QTest::keyClick(w.listDialog()->list(), Qt::Key_Return);
+    QCOMPARE(search->text(), QStringLiteral("Odd 13"));
+    QCOMPARE(w.chosenIds().size(), std::size_t{1});
+    QVERIFY(w.chosenIds().front() != chosen);  // of the two named "Odd 13", the other one
   }
 
   void theSettingsDialogTurnsTheFeedingOff() {
