@@ -25,7 +25,7 @@ constexpr std::array<words::Section, 4> EffectSections{words::Section::Performan
                                                        words::Section::Chorus, words::Section::Reverb};
 
 // The key-range picture, in pixels of an image drawn at twice the size it is shown at.
-constexpr int KeyWidth = 12;
+constexpr int KeyWidth = 6;  // the picture is shown 600 wide: narrow keys keep its labels readable
 constexpr int LabelWidth = 110;
 constexpr int BarHeight = 16;
 constexpr int BarGap = 2;
