@@ -45,6 +45,7 @@ int main(int argc, char** argv) {
 
   quillon::AppContext context;
   quillon::ProgramWindows windows(context);
+  if (parser.isSet(exportSheets)) windows.runUnattended();
   windows.showAtStart();
   if (!files.isEmpty()) windows.mainWindow->openPath(files.first());
   quillon::scheduleDeveloperOptions(parser, windows, context, files);

@@ -9,6 +9,8 @@
 #include <QPrinter>
 #include <QTimer>
 
+#include <cstdio>
+
 #include "app/midi_settings_dialog.h"
 #include "app/program_application.h"
 #include "app/window_placement.h"
@@ -69,7 +71,14 @@ ProgramWindows::ProgramWindows(AppContext& context)
       Qt::QueuedConnection);
 }
 
+void ProgramWindows::runUnattended() {
+  unattended_ = true;
+  context_.host.onShowInfo = [](const std::string& text) { std::fprintf(stderr, "%s\n", qPrintable(infoText(text))); };
+  context_.host.onAsk = [](const std::string&) { return false; };
+}
+
 void ProgramWindows::runFirstTimeSettings() {
+  if (unattended_) return;
   context_.host.showInfo(MonitorWindow::FirstRunText);
   openSettingsDialog();
 }

@@ -42,6 +42,10 @@ class ProgramWindows {
 
   // Shows the main window and the monitor beside it.
   void showAtStart();
+  // A run that writes its output and quits (--export-sheets): no box or dialog
+  // waits for a user, messages go to stderr, and a first run leaves its
+  // settings questions for the next run with a user.
+  void runUnattended();
 
   // Members are declared in creation order; destruction runs backwards. The
   // windows have no Qt parent: this list is their one owner.
@@ -90,6 +94,7 @@ class ProgramWindows {
   void offerFindModule();
 
  private:
+  bool unattended_ = false;
   void connectHost(AppContext& context);
   void connectDumpReceiver();
   void connectLibraryWindow();

@@ -444,6 +444,29 @@ class MidiDevSelectTest : public QObject {
     QVERIFY(!reread().FirstRun);  // the defaults were written
   }
 
+  // A run that writes sheets and quits asks nothing on a new install (it would wait
+  // for good) and leaves the first-run questions to the next run with a user.
+  void anUnattendedFirstRunAsksNothing() {
+    ctx().settings.ReadSettings();
+    QVERIFY(ctx().settings.FirstRun);
+    ProgramWindows windows(ctx());
+    bool asked = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+      if (auto* modal = QApplication::activeModalWidget()) {
+        asked = true;
+        modal->close();
+      }
+    });
+    poll.start(20);
+    windows.runUnattended();
+    windows.showAtStart();
+    QTRY_VERIFY(windows.mainWindow->isActiveWindow());
+    QCoreApplication::processEvents();  // the first-run request is queued behind the activation
+    QVERIFY(!asked);
+    QVERIFY(ctx().settings.FirstRun);
+  }
+
   // The dialog's "Ok" through a real link on device 0, then an answer from the module.
   void okOpensTheVirtualModule() {
     storeSettings([](DeviceSettings& s) {
