@@ -224,7 +224,10 @@ void MainWindow::saveFile() {
 
 std::string MainWindow::unsavedWarning() const {
   const auto& s = ctx_.store;
-  if (s.FromTemp && !s.ListInfo[0].complete) return ctx_.tempTransfer.partialTransferText();
+  // The last Get Temp's account, when it was partial; a file's Temporary
+  // Performance may be incomplete after a whole Get Temp.
+  if (s.FromTemp && !s.ListInfo[0].complete)
+    if (std::string fetched = ctx_.tempTransfer.partialTransferText(); !fetched.empty()) return fetched;
   return incompleteListText();
 }
 

@@ -34,7 +34,8 @@ void BankTransfer::resetOutcome() {
   performancesSent_ = 0;
 }
 
-void BankTransfer::endCommand(const TransferSession& session) {
+void BankTransfer::endCommand(TransferSession& session) {
+  session.close();
   cancelledByUser_ = session.cancelledByUser();
   timedOut_ = session.timedOut();
   host_.stopResponseTimer();

@@ -119,7 +119,8 @@ class BankTransfer {
  private:
   // What the last command's outcome said is forgotten before a new one.
   void resetOutcome();
-  void endCommand(const TransferSession& session);
+  // Keeps the outcome; later answers are late.
+  void endCommand(TransferSession& session);
   void fetchPerformances(TransferSession& session, BankArea bank, int first, int count, TransferView& view);
   // Asks once more for the blocks of performances first .. first+count-1 that did not come whole.
   void refetchMissing(TransferSession& session, BankArea bank, int first, int count);

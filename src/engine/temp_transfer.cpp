@@ -101,6 +101,7 @@ bool TempTransfer::GetTemp(TransferView& view) {
   // not awaited. Blocks missing: one message says so, and a running response
   // timer would add a second box on top of it. Either way the timer ends here.
   host_.stopResponseTimer();
+  session.close();
   noteArrivals(session);
   view.end();
   view.busy(false);
@@ -117,6 +118,8 @@ bool TempTransfer::GetTemp(TransferView& view) {
   }
   view.listCleared();
   s.PerformanceCount = 1;
+  // The list's one entry: what Send Temp and Store check, and where edits are mirrored.
+  s.SelectedIndex = 0;
   view.sourceLabel(transfer_text::TempSourceLabel);
   const std::uint32_t missing = AllTempBlocks & ~received_;
   s.ListInfo[0] = {PerformanceKind::Temp, 0, 0, missing == 0, missing ? "missing: " + tempBlockNames(missing) : ""};

@@ -29,7 +29,8 @@ bool TransferSession::takeAnswer(const SysexAddress& address, std::size_t length
     anyAnswer_ = true;
     return true;
   }
-  if (length == 0 || requests_.empty()) return false;
+  // Once cancelled, timed out or closed, the user was told what arrived.
+  if (length == 0 || requests_.empty() || closed_ || stopped()) return false;
   const std::uint32_t first = linear(address);
   auto it = requests_.upper_bound(first);
   if (it == requests_.begin()) return false;

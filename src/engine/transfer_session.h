@@ -69,6 +69,10 @@ class TransferSession {
   bool hasListener() const { return static_cast<bool>(listener_); }
   void hear(std::span<const Byte> message);
 
+  // The transfer has counted what came and goes on to report it: an answer
+  // after this is late, and lands nowhere (a report's box runs its own loop).
+  void close() { closed_ = true; }
+
   void cancel() { cancelledByUser_ = true; }
   void noAnswer() { timedOut_ = true; }
   bool cancelledByUser() const { return cancelledByUser_; }
@@ -95,6 +99,7 @@ class TransferSession {
   bool anyAnswer_ = false;
   bool cancelledByUser_ = false;
   bool timedOut_ = false;
+  bool closed_ = false;
 };
 
 // Which session runs now. Held by the sender, the one road to the module.
