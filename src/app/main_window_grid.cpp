@@ -128,7 +128,9 @@ void MainWindow::fitGridColumnsToNames() {
 
 void MainWindow::copyListEntryToTemp(int index) {
   auto& s = ctx_.store;
-  if (s.FromTemp) return;
+  // A fetched Temporary Performance is the list's one entry and lives in the
+  // work record alone; a list of several holds each performance in its entry.
+  if (s.FromTemp && s.PerformanceCount <= 1) return;
   const auto& entry = s.PerformanceList[static_cast<std::size_t>(std::clamp(index, 0, PerformanceListSize - 1))];
   const BlockSizes sizes = ctx_.engineSettings.sizes;
   std::copy_n(entry.common.begin(), sizes.commonLength(), s.TempPerformance.common.begin());
@@ -148,7 +150,7 @@ void MainWindow::selectCell(int column, int row) {
     index = std::max(s.PerformanceCount - 1, 0);
   }
   s.SelectedIndex = index;
-  if (s.FromUser || s.FromCard) copyListEntryToTemp(index);
+  if (s.FromUser || s.FromCard || s.PerformanceCount > 1) copyListEntryToTemp(index);
   setSelectedCaption(index);
   const PerformanceKind kind = s.ListInfo[static_cast<std::size_t>(index)].kind;
   setStatusPanel(KindPanel, kind == PerformanceKind::Card   ? QStringLiteral("Card")

@@ -3,7 +3,9 @@
 
 #include <QTest>
 
+#include "engine/demo_performances.h"
 #include "engine/midi_file.h"
+#include "engine/temp_transfer.h"
 #include "program_fixture.h"
 
 using namespace quillon;
@@ -16,6 +18,25 @@ Bytes readAll(const QString& path) { return readFileBytes(path.toStdString()).by
 class DumpFilesTest : public QObject {
   Q_OBJECT
  private slots:
+  // A file of several Temporary Performances (a list saved as Temp): Send Temp
+  // sends the entry chosen in the grid, the first one after opening, and the
+  // list keeps every entry as the file had it.
+  void theChosenEntryOfATempFileIsTheOneSent() {
+    Program p;
+    const QString path = p.t.path(QStringLiteral("temps.syx"));
+    testing::writeBytes(path, testing::bankBytes(address::AreaTemporary, 3));
+    p.main().openPath(path);
+    QCOMPARE(p.ctx().store.PerformanceCount, 3);
+    PerformanceRecord& module = midi::virtualModuleBackend().module().temporary();
+    module = demoPerformance(5);
+    for (int entry : {0, 1}) {
+      if (entry > 0) p.main().selectCell(0, entry);
+      QVERIFY(p.main().sendTemp());
+      QCOMPARE(differingTempBlocks(module, demoPerformance(entry), StandardBlockSizes), 0u);
+      QCOMPARE(differingTempBlocks(p.ctx().store.PerformanceList[2], demoPerformance(2), StandardBlockSizes), 0u);
+    }
+  }
+
   void aMidiFileIsDroppedOpenedAndSavedAsOne() {
     Program p;
     const Bytes syx = testing::bankBytes(address::AreaCardPerformance, 5, JV2080BlockSizes);
