@@ -221,13 +221,6 @@ SyxReadReport readSyxIntoStore(PerformanceStore& store, std::span<const Byte> fi
       firstProblem = "performance " + std::to_string(i + 1) + ": " + info.problem;
     copyWorkRecordToEntry(store, i);
   }
-  // The first entry is the one chosen: the work record holds it, not the last one parsed.
-  if (report.count > 0) {
-    const auto& first = store.PerformanceList[0];
-    store.TempPerformance.common = first.common;
-    for (int p = 0; p < address::PartCount; ++p)
-      std::copy_n(first.parts[p].begin(), PartBytesKept, store.TempPerformance.parts[p].begin());
-  }
 
   report.doneStatus = "Done, Performances Found = " + std::to_string(report.count);
   if (report.incomplete > 0)
