@@ -19,6 +19,7 @@
 #include "app/window_placement.h"
 #include "controls/qt_text.h"
 #include "engine/syx_reader.h"
+#include "engine/temp_transfer.h"
 #include "settings/names/patch_evaluation.h"
 
 namespace quillon {
@@ -182,6 +183,7 @@ void CompareWindow::compare(Source a, Source b) {
 int CompareWindow::addOutside(const QString& label, const PerformanceRecord& record) {
   outside_.push_back(record);
   outsideLabels_.push_back(label);
+  outsideProblems_.emplace_back();
   refreshChoices();
   return static_cast<int>(outside_.size()) - 1;
 }
@@ -202,6 +204,10 @@ bool CompareWindow::openFileInto(int side, const QString& path) {
     const int at = addOutside(file + QStringLiteral(" ") + QString::number(i + 1) + QStringLiteral(": ") +
                                   toQ(performanceName(record.common)).trimmed(),
                               record);
+    if (const ListEntryInfo& info = store->ListInfo[static_cast<std::size_t>(i)]; !info.complete)
+      outsideProblems_[static_cast<std::size_t>(at)] = "Performance " + std::to_string(i + 1) + " of \"" +
+                                                       file.toStdString() + "\" is incomplete (" + info.problem +
+                                                       "): it is not sent.";
     if (first < 0) first = at;
   }
   sides_[static_cast<std::size_t>(side)] = {SourceKind::Outside, first};
@@ -256,6 +262,13 @@ const PerformanceRecord& CompareWindow::recordOf(Source source) const {
   return s.TempPerformance;
 }
 
+std::string CompareWindow::whyUnsendable(Source source) const {
+  std::string why;
+  if (source.kind == SourceKind::ListEntry) entryIsWhole(ctx_.store, source.index, why);
+  if (source.kind == SourceKind::Outside) why = outsideProblems_.at(static_cast<std::size_t>(source.index));
+  return why;
+}
+
 words::Vocabulary CompareWindow::vocabulary() {
   return {efx_, [this](const PerfPartRecord& part, int index) { return partPatchWords(part, index, ctx_.names); }};
 }
@@ -303,8 +316,14 @@ void CompareWindow::updateButtons() {
 
 bool CompareWindow::sendSide(int side) {
   // A copy: the send changes the Temporary Performance and the edited entry, which may be either side.
-  const PerformanceRecord record = recordOf(sides_[static_cast<std::size_t>(side)]);
+  const Source source = sides_[static_cast<std::size_t>(side)];
+  const PerformanceRecord record = recordOf(source);
   const QString name = side == SideA ? QStringLiteral("A") : QStringLiteral("B");
+  // Missing blocks would go out as zeros; Send Temp checks only the chosen entry.
+  if (const std::string why = whyUnsendable(source); !why.empty()) {
+    status_->setText(name + QStringLiteral(": ") + toQ(why));
+    return false;
+  }
   if (!sendTemp || !ctx_.edit.replaceTemporary(record, sendTemp)) {
     status_->setText(name + QStringLiteral(" did not go to the Temporary Performance."));
     return false;

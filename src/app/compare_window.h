@@ -75,6 +75,8 @@ class CompareWindow : public QWidget {
   // The difference of the list's current row, if any.
   const words::Difference* currentDifference() const;
   const PerformanceRecord& recordOf(Source source) const;
+  // Why a side may not go to the Temporary Performance (blocks missing); empty when it may.
+  std::string whyUnsendable(Source source) const;
   words::Vocabulary vocabulary();
   QString sideName(int side) const;
 
@@ -83,6 +85,7 @@ class CompareWindow : public QWidget {
   std::vector<Choice> choices_;
   std::vector<PerformanceRecord> outside_;
   std::vector<QString> outsideLabels_;
+  std::vector<std::string> outsideProblems_;  // an incomplete one's account; empty when whole
   std::array<Source, 2> sides_{};
   words::Comparison comparison_;
   std::array<QComboBox*, 2> sourceBoxes_{};

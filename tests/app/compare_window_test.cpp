@@ -89,6 +89,48 @@ class CompareWindowTest : public QObject {
     QCOMPARE(p.ctx().store.TempPerformance, first);
   }
 
+  // A performance that lost its last eight parts, in the list or in another
+  // file: Send A of it sends nothing, whatever entry is chosen, and says why.
+  void anIncompletePerformanceIsNotSentAsWhole_data() {
+    QTest::addColumn<bool>("fromList");
+    QTest::newRow("list entry 2") << true;
+    QTest::newRow("another file's first") << false;
+  }
+  void anIncompletePerformanceIsNotSentAsWhole() {
+    QFETCH(bool, fromList);
+    Program p;
+    const int cutEntry = fromList ? 1 : 0;
+    const Bytes whole = testing::bankBytes(address::AreaUserPerformance, 3);
+    Bytes cut;
+    int message = 0;
+    for (Byte b : whole) {
+      const int lostFrom = cutEntry * TempBlockCount + 9;
+      if (message < lostFrom || message >= lostFrom + 8) cut.push_back(b);
+      if (b == 0xF7) ++message;
+    }
+    const QString path = p.t.path(QStringLiteral("cut.syx"));
+    testing::writeBytes(path, cut);
+    if (fromList)
+      p.main().openPath(path);
+    else
+      openBank(p);
+    QVERIFY(p.ctx().store.ListInfo[0].complete);
+    CompareWindow& w = *p.windows->compareWindow;
+    p.main().performanceGrid()->setCurrentCell(1, 0);
+    trigger(&p.main(), "MGridCompare");
+    if (!fromList) {
+      w.chooseFile = [path] { return path; };
+      w.findChild<QPushButton*>(QStringLiteral("BOpenFileA"))->click();
+    }
+    QCOMPARE(w.source(CompareWindow::SideA), (CompareWindow::Source{fromList ? Kind::ListEntry : Kind::Outside,
+                                                                     fromList ? 1 : 0}));
+    p.sent.clear();
+    w.findChild<QPushButton*>(QStringLiteral("BSendA"))->click();
+    QCOMPARE(p.count(roland::CommandDT1), 0);
+    const QString status = w.findChild<QLabel*>(QStringLiteral("LStatus"))->text();
+    QVERIFY2(status.contains(QStringLiteral("incomplete")), qPrintable(status));
+  }
+
   void aValueOfAsOpenedGoesBackThroughTheEditPath() {
     Program p;
     openBank(p);
