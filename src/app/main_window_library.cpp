@@ -61,8 +61,15 @@ bool MainWindow::auditionPerformance(const PerformanceRecord& record) {
   s.TempPerformance = nowInTemp;
   s.TempSent = true;
   s.UnsavedChanges = unsaved;
+  const QString sent = QStringLiteral("Sent to Temp: ") + toQ(performanceName(record.common));
+  // Blocks an incomplete performance lacks stand as zeros: an undo would send
+  // them as if the module had held them.
+  if (std::string why; !entryIsWhole(s, s.SelectedIndex, why)) {
+    setStatus(sent + QStringLiteral(" (the performance it replaced was incomplete: Undo cannot bring it back)"));
+    return true;
+  }
   ctx_.edit.recordSent(tempSteps(before, nowInTemp, ctx_.engineSettings.sizes));
-  setStatus(QStringLiteral("Sent to Temp: ") + toQ(performanceName(record.common)));
+  setStatus(sent);
   return true;
 }
 

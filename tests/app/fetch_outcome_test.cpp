@@ -94,6 +94,23 @@ class FetchOutcomeTest : public QObject {
     QVERIFY2(p.t.infos[0].find("incomplete") != std::string::npos, p.t.infos[0].c_str());
   }
 
+  // Get Temp lost part 5, then a performance of the library is auditioned: Undo
+  // must not send the zeros standing in for the part that never arrived.
+  void undoOfAnAuditionSendsNoBlockThatNeverArrived() {
+    Program p;
+    AppHost& host = p.ctx().host;
+    host.onSendLong = [out = host.onSendLong](std::span<const Byte> m) {
+      if (!isTempRequest(m, address::partBlock(4))) out(m);
+    };
+    p.main().getTemp();
+    QVERIFY(!p.ctx().store.ListInfo[0].complete);
+    QVERIFY(p.main().auditionPerformance(demoPerformance(3)));
+    p.sent.clear();
+    p.ctx().history.undo();
+    for (const Bytes& m : p.sent)
+      QVERIFY(m[roland::PosCommand] != roland::CommandDT1 || m[roland::PosAddress + 2] != address::partBlock(4));
+  }
+
   // A file's Temporary Performance with parts missing is saved only after the
   // save dialog said so, whatever the last Get Temp brought.
   void anIncompleteTempFromAFileIsNotSavedAsWhole() {
