@@ -72,8 +72,10 @@ void MainWindow::setTransferRunning(bool on) {
 
 bool MainWindow::mayReplaceList(bool withTemp, const char* replacer) {
   // Edits of a fetched Temporary Performance went to the module as they were
-  // made: fetching it again loses nothing.
-  if (!ctx_.store.UnsavedChanges || (withTemp && ctx_.store.FromTemp)) return true;
+  // made: fetching it again loses nothing. One read from a file (ListLoaded)
+  // was never the module's.
+  const auto& s = ctx_.store;
+  if (!s.UnsavedChanges || (withTemp && s.FromTemp && !s.ListLoaded)) return true;
   const QString question = QStringLiteral("The performances have unsaved changes.\n"
                                           "Save them before %1 replaces them?")
                                .arg(QLatin1String(replacer));

@@ -1,7 +1,8 @@
-// What a fetch that did not end whole leaves behind, through the program as
-// start-up wires it on the virtual module: answers that come once the fetch
-// has reported its end land nowhere, and a partial Temporary Performance is
-// neither sent nor saved as if it were whole.
+// What a fetch leaves behind, through the program as start-up wires it on the
+// virtual module: answers that come once the fetch has reported its end land
+// nowhere; a partial Temporary Performance is neither sent, saved nor undone
+// to as if it were whole; and edits the module never held are asked about
+// before a fetch replaces them.
 
 #include <QLabel>
 #include <QMessageBox>
@@ -109,6 +110,22 @@ class FetchOutcomeTest : public QObject {
     p.ctx().history.undo();
     for (const Bytes& m : p.sent)
       QVERIFY(m[roland::PosCommand] != roland::CommandDT1 || m[roland::PosAddress + 2] != address::partBlock(4));
+  }
+
+  // A file's Temporary Performance, edited and not saved: the module never held
+  // the file's performance, so Get Temp asks before it replaces it.
+  void getTempAsksBeforeItReplacesAnEditedFile() {
+    Program p;
+    const QString path = p.t.path(QStringLiteral("temp.syx"));
+    testing::writeBytes(path, testing::bankBytes(address::AreaTemporary, 1));
+    p.main().openPath(path);
+    const int edited = p.ctx().store.TempPerformance.parts[2][part::Level] == 87 ? 86 : 87;
+    QVERIFY(p.ctx().edit.set(param::PartLevel, 2, edited, SendGuard::Updating));
+    int asked = 0;
+    p.main().askUnsavedChanges = [&](const QString&) { return ++asked, int(QMessageBox::Cancel); };
+    p.main().getTemp();
+    QCOMPARE(asked, 1);
+    QCOMPARE(int(p.ctx().store.TempPerformance.parts[2][part::Level]), edited);
   }
 
   // A file's Temporary Performance with parts missing is saved only after the
