@@ -118,8 +118,10 @@ bool TempTransfer::GetTemp(TransferView& view) {
   }
   view.listCleared();
   s.PerformanceCount = 1;
-  // The list's one entry: what Send Temp and Store check, and where edits are mirrored.
+  // The list's one entry, chosen: what Send Temp and Store check, where edits
+  // are mirrored, and what the list holds should it be made a bank.
   s.SelectedIndex = 0;
+  s.PerformanceList[0] = s.TempPerformance;
   view.sourceLabel(transfer_text::TempSourceLabel);
   const std::uint32_t missing = AllTempBlocks & ~received_;
   s.ListInfo[0] = {PerformanceKind::Temp, 0, 0, missing == 0, missing ? "missing: " + tempBlockNames(missing) : ""};

@@ -6,8 +6,10 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTest>
 
+#include "app/performance_kind_dialog.h"
 #include "app/save_choice_dialog.h"
 #include "program_fixture.h"
 
@@ -101,6 +103,24 @@ class FetchOutcomeTest : public QObject {
     p.ctx().history.undo();
     for (const Bytes& m : p.sent)
       QVERIFY(m[roland::PosCommand] != roland::CommandDT1 || m[roland::PosAddress + 2] != address::partBlock(4));
+  }
+
+  // Get Temp over an open bank, then the list is made a User bank: Send User All
+  // sends the fetched performance, not what the bank left in the list's entry.
+  void theFetchedTempIsTheListsEntry() {
+    midi::virtualModuleBackend().module().temporary() = demoPerformance(4);
+    Program p;
+    p.main().openPath(fileOf(p, address::AreaUserPerformance, 2));
+    p.main().getTemp();
+    onNextDialog<PerformanceKindDialog>([](PerformanceKindDialog* d) {
+      d->findChild<QRadioButton*>(QStringLiteral("RBUser"))->setChecked(true);
+      d->findChild<QPushButton*>(QStringLiteral("BOK"))->click();
+    });
+    p.main().chooseKind();
+    p.main().confirm = [](const QString&) { return true; };
+    p.main().sendBank(BankArea::User);
+    const auto& held = midi::virtualModuleBackend().module().performance(address::AreaUserPerformance, 0);
+    QCOMPARE(differingTempBlocks(held, demoPerformance(4), StandardBlockSizes), 0u);
   }
 
   // A file's Temporary Performance without parts 9..16: Save asks first (the
