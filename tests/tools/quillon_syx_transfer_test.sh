@@ -351,22 +351,27 @@ else
   # Through a module behind a modelled MIDI cable, data sets at delay 20 keep the
   # gap the module needs: each is whole there at least 20 ms after the one before
   # (timed by the simulator as the cable hands them over), and none is lost.
-  if start_sim "$base-u" --wire-speed -v; then
+  # JACK's missed cycles bunch messages up, so the gaps say something only in a
+  # try without them: a try with missed cycles is repeated with a new module.
+  clean=0
+  for try in 1 2 3 4; do
+    start_sim "$base-u-$try" --wire-speed -v || break
     before=$(xruns)
-    retried "$syx" send-temp --in "$base-u-out" --out "$base-u-in" --delay 20 "$work/demo.syx" 1
+    retried "$syx" send-temp --in "$base-u-$try-out" --out "$base-u-$try-in" --delay 20 "$work/demo.syx" 1
     stop_sim
-    # The last send's 17 data sets; JACK's missed cycles bunch messages up, so
-    # the gaps say something only in a run without them.
+    # The last send's 17 data sets.
     gaps=$(awk '/^in .*\(stored\) at/ { t[++n] = $(NF - 1) }
                 END { least = 1e9; for (i = n - 15; i <= n; i++) if (i > 1 && t[i] - t[i - 1] < least) least = t[i] - t[i - 1]
-                      printf "%d %.1f", n, least }' "$work/$base-u.log")
+                      printf "%d %.1f", n, least }' "$work/$base-u-$try.log")
     [ $((${gaps%% *} % 17)) -eq 0 ] && [ "${gaps%% *}" -gt 0 ] || failed "wire-speed module: ${gaps%% *} data sets stored, not 17 a send"
-    if [ "$(xruns)" -ne "$before" ]; then
-      echo "SKIP: gaps at the wire-speed module: JACK missed cycles meanwhile"
-      skips=$((skips + 1))
-    else
-      awk -v g="${gaps#* }" 'BEGIN { exit !(g >= 20) }' || failed "wire-speed module: data sets only ${gaps#* } ms apart at delay 20"
-    fi
+    [ "$(xruns)" -eq "$before" ] || continue
+    clean=1
+    awk -v g="${gaps#* }" 'BEGIN { exit !(g >= 20) }' || failed "wire-speed module: data sets only ${gaps#* } ms apart at delay 20"
+    break
+  done
+  if [ "$clean" -eq 0 ]; then
+    echo "SKIP: gaps at the wire-speed module: JACK missed cycles on every try"
+    skips=$((skips + 1))
   fi
   # A clock and active sensing inside every answer, as a merger with a running
   # clock sends them: each answer is read whole, the performance is the module's.
