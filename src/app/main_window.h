@@ -126,6 +126,8 @@ class MainWindow : public QMainWindow {
 
   // The grid and the evaluation of the chosen performance.
   void selectCell(int column, int row);
+  // List entry `index` (0-based) becomes the grid's current cell and the chosen performance.
+  void chooseEntry(int index);
   void evaluateSelection();
   void evaluatePatchNames();
   // The "Patches Used" grid from PartPatchNames, as the editors left them.

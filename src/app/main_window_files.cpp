@@ -66,8 +66,8 @@ void MainWindow::openPath(const QString& path) {
   // The engine reads the file before it clears anything (and every source
   // flag with it), so a file that cannot be read leaves the list as it was;
   // unsaved edits are asked about only when the file would replace them.
-  const SyxFileResult result = openSyxFile(ctx_.store, path.toStdString(), readProgress(),
-                                           [this] { return mayReplaceList(false, "the file"); });
+  const SyxFileResult result =
+      openSyxFile(ctx_.store, path.toStdString(), readProgress(), [this] { return mayReplaceList(false, "the file"); });
   if (result.declined) {
     progressBar_->hide();
     evaluationTimer_->start();
@@ -92,11 +92,7 @@ bool MainWindow::openPathAt(const QString& path, int position) {
   openPath(path);
   const auto& s = ctx_.store;
   if (s.NoPerformance || s.CurrentFileName != path.toStdString()) return false;
-  if (position >= 0 && position < std::min(s.PerformanceCount, PerformanceListSize)) {
-    const GridCell cell = gridCellOf(position);
-    performanceGrid_->setCurrentCell(cell.row, cell.column);
-    selectCell(cell.column, cell.row);
-  }
+  if (position >= 0 && position < std::min(s.PerformanceCount, PerformanceListSize)) chooseEntry(position);
   showWindow(this);
   return true;
 }

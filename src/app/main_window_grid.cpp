@@ -139,6 +139,12 @@ void MainWindow::copyListEntryToTemp(int index) {
   s.notifyReloaded(ChangeOrigin::File);
 }
 
+void MainWindow::chooseEntry(int index) {
+  const GridCell cell = gridCellOf(index);
+  performanceGrid_->setCurrentCell(cell.row, cell.column);
+  selectCell(cell.column, cell.row);
+}
+
 void MainWindow::selectCell(int column, int row) {
   auto& s = ctx_.store;
   if (s.NoPerformance || refuseWhileTransferring()) return;

@@ -111,9 +111,7 @@ bool MainWindow::putIntoList(const PerformanceRecord& record, int slot) {
   rebuildNamesFromRecords();
   fillPerformanceGrid();
   updateBankSendCommands();
-  const GridCell cell = gridCellOf(slot);
-  performanceGrid_->setCurrentCell(cell.row, cell.column);
-  selectCell(cell.column, cell.row);
+  chooseEntry(slot);
   return true;
 }
 

@@ -120,8 +120,9 @@ void ProgramWindows::connectDumpReceiver() {
   DumpReceiverWindow* receiver = dumpReceiver.get();
   QObject::connect(mainWindow.get(), &MainWindow::receiveDumpRequested, receiver, &DumpReceiverWindow::startReceiving);
   receiver->takeList = [this, receiver](PerformanceKind area) {
-    return mainWindow->replaceListWith(
-        "the dump", [receiver, area](PerformanceStore& store) { receiver->receiver().capture()->putIntoStore(store, area); });
+    return mainWindow->replaceListWith("the dump", [receiver, area](PerformanceStore& store) {
+      receiver->receiver().capture()->putIntoStore(store, area);
+    });
   };
 }
 
@@ -144,7 +145,9 @@ void ProgramWindows::connectLibraryWindow() {
         const int index = compareWindow->addOutside(QStringLiteral("Library: ") + QString::fromStdString(name), r);
         compareWindow->compare({Kind::Outside, index}, {Kind::Temporary, 0});
       },
-      [main](const std::string& path, int position) { return main->openPathAt(QString::fromStdString(path), position); },
+      [main](const std::string& path, int position) {
+        return main->openPathAt(QString::fromStdString(path), position);
+      },
   };
 }
 

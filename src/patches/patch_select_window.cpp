@@ -1,7 +1,5 @@
 #include "patches/patch_select_window.h"
 
-#include "editors/binding/editing_cursor.h"
-
 #include <QComboBox>
 #include <QEvent>
 #include <QFontMetrics>
